@@ -1,0 +1,58 @@
+#include "data/DataFolder.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include <unistd.h>
+
+#include "data/DataLog.h"
+
+namespace fs = std::filesystem;
+
+std::string withTrailingSeparator(std::string folder)
+{
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+bool ensureFolder(const std::string &folder)
+{
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (fs::is_directory(folder, error))
+        return true;
+    logDataFailure("create folder " + folder, error.message());
+    return false;
+}
+
+std::string programFolder()
+{
+    std::error_code error;
+    const fs::path program = fs::read_symlink("/proc/self/exe", error);
+    if (error)
+        return withTrailingSeparator(fs::current_path().string());
+    return withTrailingSeparator(program.parent_path().string());
+}
+
+static std::string userDataFolder()
+{
+    if (const char *xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/')
+        return withTrailingSeparator(std::string(xdg)) + "calldesk/";
+    const char *home = std::getenv("HOME");
+    return withTrailingSeparator(std::string(home && *home ? home : "/tmp")) + ".local/share/calldesk/";
+}
+
+std::string resolveDataFolder(const std::optional<std::string> &explicitFolder)
+{
+    std::string folder;
+    if (explicitFolder && !explicitFolder->empty())
+        folder = withTrailingSeparator(fs::absolute(*explicitFolder).lexically_normal().string());
+    else if (const std::string own = programFolder(); ::access(own.c_str(), W_OK) == 0)
+        folder = own;
+    else
+        folder = userDataFolder();
+    ensureFolder(folder);
+    return folder;
+}

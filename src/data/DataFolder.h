@@ -1,0 +1,21 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// The folder that holds "ovk.db", "history.db" and "BackUP/". Always ends in
+// a separator, so file names can be appended to it.
+//
+// An explicit folder (--data-dir) wins. Otherwise the program's own folder is
+// used when it is writable (a portable copy), and the user's data folder
+// ($XDG_DATA_HOME/calldesk/, by default ~/.local/share/calldesk/) when it is
+// not (an installed program). The folder is created when missing.
+std::string resolveDataFolder(const std::optional<std::string> &explicitFolder);
+
+// The folder of the running program file, with a trailing separator.
+std::string programFolder();
+
+// Creates the folder and its parents; true when it exists afterwards.
+bool ensureFolder(const std::string &folder);
+
+std::string withTrailingSeparator(std::string folder);

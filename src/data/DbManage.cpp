@@ -1,0 +1,261 @@
+#include "data/DbManage.h"
+
+#include <cstdio>
+#include <mutex>
+
+#include <Poco/Data/DataException.h>
+#include <Poco/Data/SQLite/Connector.h>
+#include <Poco/Data/SQLite/SQLiteException.h>
+#include <Poco/Data/SQLite/Utility.h>
+#include <sqlite3.h>
+
+#include "data/DataFolder.h"
+#include "data/DataLog.h"
+#include "data/SqliteFile.h"
+
+using Poco::Data::Session;
+using Poco::Data::SQLite::Connector;
+using Poco::Data::SQLite::CorruptImageException;
+using Poco::Data::SQLite::Utility;
+
+namespace
+{
+constexpr std::size_t LoginTimeoutSeconds = 60;
+
+std::mutex g_instanceLock;
+std::shared_ptr<DbManage> g_instance;
+std::string g_folder;
+
+const char *const SystemSchema[] = {
+    "CREATE TABLE IF NOT EXISTS TBSetup(ID INTEGER PRIMARY KEY,Title TEXT,LeastRecords INTEGER,SoundPath1 TEXT,"
+    "SoundPath2 TEXT,SoundSel1 INTEGER,SoundSel2 INTEGER,SerialPort TEXT,Option SMALLINT,Warn1Bkcolor INTEGER,"
+    "Warn1txtcolor INTEGER,Warn2Bkcolor INTEGER,Warn2txtcolor INTEGER,TimeoutBkcolor INTEGER,Timeouttxtcolor INTEGER,"
+    "NoReplyBkcolor INTEGER,NoReplytxtcolor INTEGER,HasReplyBkcolor INTEGER,HasReplytxtcolor INTEGER,"
+    "Warn1Time INTEGER,Warn2Time INTEGER,SevTimeout INTEGER,LCID INTEGER);"
+    "CREATE TABLE IF NOT EXISTS TBServices(ID INTEGER PRIMARY KEY,ServiceType TEXT);"
+    "CREATE TABLE IF NOT EXISTS TBZone(ID INTEGER PRIMARY KEY,Zone TEXT UNIQUE);"
+    "CREATE TABLE IF NOT EXISTS TBEmployee(ID INTEGER PRIMARY KEY,EmpID TEXT,EmpName TEXT,Gender INTEGER,"
+    "Telephone TEXT,Remark TEXT);"
+    "CREATE TABLE IF NOT EXISTS TBDuty(ID INTEGER PRIMARY KEY,EmpID INTEGER,BeginTime INTEGER,EndTime INTEGER,"
+    "ZoneId INTEGER);"
+    "CREATE TABLE IF NOT EXISTS TBOperator(ID INTEGER PRIMARY KEY,Operator TEXT,Password TEXT,Post TEXT,"
+    "Gender INTEGER,Authority INTEGER);"
+    "CREATE TABLE IF NOT EXISTS TBPager(ID INTEGER PRIMARY KEY,PagerNum TEXT,Name TEXT,ZoneId INTEGER);",
+    "CREATE VIEW IF NOT EXISTS VWDuty AS SELECT TBDuty.*,TBZone.Zone FROM TBDuty LEFT JOIN TBZone ON "
+    "TBZone.ID=TBDuty.ZoneId",
+    "CREATE VIEW IF NOT EXISTS VWPager AS SELECT TBPager.*,TBZone.Zone FROM TBPager LEFT JOIN TBZone ON "
+    "TBZone.ID=TBPager.ZoneId",
+    "CREATE TRIGGER IF NOT EXISTS Tri_del_tbzone AFTER DELETE ON TBZone BEGIN DELETE FROM TBDuty where "
+    "ZoneId=OLD.ID;DELETE FROM TBPager where ZoneId=OLD.ID; END;",
+    "CREATE TRIGGER IF NOT EXISTS Tri_del_tbemp AFTER DELETE ON TBEmployee BEGIN DELETE FROM TBDuty where "
+    "EmpID=OLD.ID; END;",
+};
+
+const char *const HistorySchema[] = {
+    "CREATE TABLE IF NOT EXISTS TBHistory(ID INTEGER PRIMARY KEY,CallTime TIMESTAMP,ProcessTime TIMESTAMP,"
+    "TimeOut BOOLEAN,EmpID INTEGER,EmpName TEXT,SevStatus INTEGER,SevTotalSeconds INTEGER,SevType TEXT,"
+    "PagerNum TEXT,PagerName TEXT,Zone TEXT,Remark TEXT);",
+    "CREATE INDEX IF NOT EXISTS idxHist ON TBHistory(ID,CallTime);",
+    // The history grows for years: open calls and date ranges are found
+    // through these instead of a scan of the whole table.
+    "CREATE INDEX IF NOT EXISTS idxHistOpen ON TBHistory(CallTime) WHERE SevStatus=0;",
+    "CREATE INDEX IF NOT EXISTS idxHistCallTime ON TBHistory(CallTime);",
+};
+
+// Runs a schema's statements; a damaged file must reach the caller (it sets
+// the file aside), every other failure is only logged.
+template <std::size_t N>
+void runSchema(Session &session, const char *const (&statements)[N], const char *what)
+{
+    try {
+        for (const char *statement : statements)
+            session << statement, Poco::Data::Keywords::now;
+    } catch (const CorruptImageException &) {
+        throw;
+    } catch (const std::exception &error) {
+        logDataFailure(what, error);
+    }
+}
+
+bool execRaw(Session &session, const char *sql)
+{
+    char *message = nullptr;
+    const int rc = sqlite3_exec(Utility::dbHandle(session), sql, nullptr, nullptr, &message);
+    if (rc != SQLITE_OK) {
+        logDataFailure(sql, message ? message : sqlite3_errstr(rc));
+        sqlite3_free(message);
+    }
+    return rc == SQLITE_OK;
+}
+}
+
+DbManage::DbManage(const std::string &folder)
+    : Folder {withTrailingSeparator(folder)}
+    , SystemSession {Connector::KEY, ":memory:", LoginTimeoutSeconds}
+    , HistorySession {Connector::KEY, Folder + HistoryFileName, LoginTimeoutSeconds}
+{
+    openSystemDatabase();
+    openHistoryDatabase();
+}
+
+DbManage::~DbManage()
+{
+    SaveSystemDatabase();
+    try {
+        HistorySession.close();
+        SystemSession.close();
+    } catch (const std::exception &error) {
+        logDataFailure("close databases", error);
+    }
+}
+
+void DbManage::openSystemDatabase()
+{
+    if (!CopyFileToSession(SystemSession, Folder + SystemFileName, SystemKey))
+        setAside(SystemFileName);
+    try {
+        CreateSystemSchema();
+    } catch (const CorruptImageException &) {
+        setAside(SystemFileName);
+    }
+}
+
+void DbManage::openHistoryDatabase()
+{
+    SetSessionKey(HistorySession, HistoryKey);
+    try {
+        configureHistorySession();
+        CreateHistorySchema();
+        return;
+    } catch (const CorruptImageException &) {
+        HistorySession.close();
+        setAside(HistoryFileName);
+    }
+    HistorySession = Session(Connector::KEY, Folder + HistoryFileName, LoginTimeoutSeconds);
+    SetSessionKey(HistorySession, HistoryKey);
+    configureHistorySession();
+    CreateHistorySchema();
+}
+
+// WAL lets report workers read while the desk writes; FULL sync keeps a call
+// that was acknowledged to the receiver on disk through a power cut.
+void DbManage::configureHistorySession()
+{
+    sqlite3 *db = Utility::dbHandle(HistorySession);
+    sqlite3_stmt *statement = nullptr;
+    int rc = sqlite3_prepare_v2(db, "PRAGMA journal_mode=WAL", -1, &statement, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(statement);
+    sqlite3_finalize(statement);
+    if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT)
+        throw CorruptImageException(sqlite3_errstr(rc));
+    execRaw(HistorySession, "PRAGMA synchronous=FULL");
+}
+
+void DbManage::setAside(const std::string &fileName) const
+{
+    const std::string from = Folder + fileName;
+    const std::string to = Folder + BadPrefix + fileName;
+    if (!SqliteFile::renameNoReplace(from, to))
+        return;
+    // A write-ahead log belongs to the file it was written for; left behind,
+    // it would be replayed into the fresh database.
+    SqliteFile::renameNoReplace(from + "-wal", to + "-wal");
+    std::remove((from + "-wal").c_str());
+    std::remove((from + "-shm").c_str());
+}
+
+void DbManage::SetFolder(const std::string &folder)
+{
+    std::lock_guard lock(g_instanceLock);
+    g_folder = folder;
+}
+
+std::shared_ptr<DbManage> DbManage::GetInstance()
+{
+    std::lock_guard lock(g_instanceLock);
+    if (!g_instance) {
+        Connector::registerConnector();
+        const std::string folder = g_folder.empty() ? resolveDataFolder(std::nullopt) : g_folder;
+        g_instance = std::make_shared<DbManage>(folder);
+    }
+    return g_instance;
+}
+
+void DbManage::ReleaseInstance()
+{
+    std::lock_guard lock(g_instanceLock);
+    g_instance.reset();
+    Connector::unregisterConnector();
+}
+
+bool DbManage::SaveSystemDatabase()
+{
+    if (!Modified)
+        return false;
+    if (!CopySessionToFile(Folder + SystemFileName, SystemKey, SystemSession))
+        return false;
+    Modified = false;
+    return true;
+}
+
+void DbManage::CreateSystemSchema()
+{
+    runSchema(SystemSession, SystemSchema, "create system schema");
+}
+
+void DbManage::CreateHistorySchema()
+{
+    runSchema(HistorySession, HistorySchema, "create history schema");
+}
+
+bool DbManage::CopyFileToSession(Session &session, const std::string &path, const std::string &key)
+{
+    try {
+        return SqliteFile::copyFileInto(Utility::dbHandle(session), path, key) == SQLITE_OK;
+    } catch (const std::exception &error) {
+        logDataFailure("copy " + path + " into a session", error);
+        return false;
+    }
+}
+
+bool DbManage::CopySessionToFile(const std::string &path, const std::string &key, Session &session)
+{
+    try {
+        return SqliteFile::writeInto(Utility::dbHandle(session), path, key) == SQLITE_OK;
+    } catch (const std::exception &error) {
+        logDataFailure("copy a session to " + path, error);
+        return false;
+    }
+}
+
+bool DbManage::CopySessionToFileStepwise(const std::string &path, Session &session, const std::string &key,
+                                         int *remaining, int *total)
+{
+    try {
+        return SqliteFile::backupInto(Utility::dbHandle(session), path, key, remaining, total) == SQLITE_OK;
+    } catch (const std::exception &error) {
+        logDataFailure("back up a session to " + path, error);
+        return false;
+    }
+}
+
+int DbManage::SetSessionKey(Session &session, const std::string &key)
+{
+    try {
+        // A closed session still hands out its old, freed handle.
+        sqlite3 *db = session.isConnected() ? Utility::dbHandle(session) : nullptr;
+        if (!db)
+            return 1;
+        return sqlite3_key(db, key.data(), static_cast<int>(key.size()));
+    } catch (const std::exception &) {
+        return 1;
+    }
+}
+
+Session DbManage::OpenHistoryReader() const
+{
+    Session reader(Connector::KEY, SqliteFile::uri(Folder + HistoryFileName) + "?mode=ro", LoginTimeoutSeconds);
+    SetSessionKey(reader, HistoryKey);
+    return reader;
+}

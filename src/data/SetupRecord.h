@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include <Poco/Timespan.h>
+
+// The settings of the desk: the one row of TBSetup, held in memory by the
+// main window and read by every part that needs a setting.
+struct SetupRecord
+{
+    // Option bits.
+    static constexpr std::uint8_t OptShowCallingWnd = 0x01;
+    static constexpr std::uint8_t OptHoverMost = 0x02;
+    static constexpr std::uint8_t OptTimeoutRestart = 0x04;
+    static constexpr std::uint8_t OptShowTask = 0x08;
+    static constexpr std::uint8_t OptAutoRunPCStart = 0x10;
+    static constexpr std::uint8_t OptUseSystemTime = 0x20;
+
+    // Sound modes of SoundSel1 and SoundSel2.
+    static constexpr std::int32_t SoundSilent = 0;
+    static constexpr std::int32_t SoundOnce = 1;
+    static constexpr std::int32_t SoundLoop = 2;
+
+    static constexpr std::uint32_t LcidChinese = 2052;
+    static constexpr std::uint32_t LcidEnglish = 1033;
+
+    std::string Title;
+    std::int32_t LeastRecords = 100;
+    std::string SoundPath1 = "C:\\Windows\\Media\\Alarm01.wav";
+    std::string SoundPath2 = "C:\\Windows\\Media\\Alarm02.wav";
+    std::int32_t SoundSel1 = SoundOnce;
+    std::int32_t SoundSel2 = SoundOnce;
+    std::string SerialPort;
+    std::uint8_t Option = OptShowCallingWnd | OptTimeoutRestart | OptShowTask | OptUseSystemTime;
+    std::uint32_t Warn1Bkcolor = 0xFFFFFF80;
+    std::uint32_t Warn1txtcolor = 0xFF0080FF;
+    std::uint32_t Warn2Bkcolor = 0xFF80FF00;
+    std::uint32_t Warn2txtcolor = 0xFF0080C0;
+    std::uint32_t TimeoutBkcolor = 0xFF008080;
+    std::uint32_t Timeouttxtcolor = 0xFF800040;
+    std::uint32_t NoReplyBkcolor = 0xFF800040;
+    std::uint32_t NoReplytxtcolor = 0xFFC0C0C0;
+    std::uint32_t HasReplyBkcolor = 0xFFFFFFFF;
+    std::uint32_t HasReplytxtcolor = 0xFF000000;
+    Poco::Timespan Warn1Time {60, 0};
+    Poco::Timespan Warn2Time {120, 0};
+    Poco::Timespan SevTimeout {600, 0};
+    std::uint32_t LCID = LcidEnglish;
+
+    bool has(std::uint8_t option) const { return (Option & option) != 0; }
+
+    // The defaults of a first start, in the language of the user's locale;
+    // title is string 103 in that language.
+    static SetupRecord defaults(std::uint32_t lcid, std::string title);
+};
+
+// The stored form of a duration: whole seconds, any fraction dropped.
+std::int64_t wholeSeconds(const Poco::Timespan &span);
+
+// 2052 for a Chinese locale name ("Chinese_China.936", "zh_CN.UTF-8"),
+// 1033 for every other.
+std::uint32_t lcidForLocaleName(std::string_view localeName);
+
+// The name of the user's default locale, from the usual environment
+// variables (LC_ALL, LC_MESSAGES, LANG, in that order).
+std::string userLocaleName();

@@ -1,0 +1,286 @@
+#include "data/SqliteFile.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <sqlite3.h>
+
+#include "data/DataLog.h"
+
+namespace
+{
+constexpr std::string_view PlainHeader {"SQLite format 3\0", 16};
+constexpr int BackupPagesPerStep = 5;
+constexpr int BusyWaitMs = 100;
+
+// Closes a connection opened here, whatever path leaves the function.
+class OwnedConnection
+{
+public:
+    OwnedConnection() = default;
+    OwnedConnection(const OwnedConnection &) = delete;
+    OwnedConnection &operator=(const OwnedConnection &) = delete;
+    ~OwnedConnection() { sqlite3_close_v2(m_db); }
+
+    sqlite3 **out() { return &m_db; }
+    sqlite3 *get() const { return m_db; }
+
+private:
+    sqlite3 *m_db = nullptr;
+};
+
+int openKeyed(OwnedConnection &connection, const std::string &path, const std::string &key, int flags)
+{
+    const int rc = sqlite3_open_v2(path.c_str(), connection.out(), flags | SQLITE_OPEN_URI, nullptr);
+    if (rc != SQLITE_OK)
+        return rc;
+    if (!key.empty())
+        return sqlite3_key(connection.get(), key.data(), static_cast<int>(key.size()));
+    return SQLITE_OK;
+}
+
+// Reads every page through the codec: a wrong key or a damaged file is
+// found here, before anything is replaced.
+int checkReadable(sqlite3 *db)
+{
+    sqlite3_stmt *statement = nullptr;
+    int rc = sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &statement, nullptr);
+    if (rc != SQLITE_OK)
+        return sqlite3_errcode(db);
+    rc = sqlite3_step(statement);
+    int result = SQLITE_OK;
+    if (rc != SQLITE_ROW)
+        result = sqlite3_errcode(db);
+    else if (std::string_view(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0))) != "ok")
+        result = SQLITE_CORRUPT;
+    sqlite3_finalize(statement);
+    return result;
+}
+
+}
+
+namespace SqliteFile
+{
+std::string uri(const std::string &path)
+{
+    std::string text = "file:";
+    for (unsigned char c : path) {
+        if (c == '%' || c == '?' || c == '#' || c < 0x20) {
+            std::array<char, 4> escaped {};
+            std::snprintf(escaped.data(), escaped.size(), "%%%02X", c);
+            text += escaped.data();
+        } else {
+            text += static_cast<char>(c);
+        }
+    }
+    return text;
+}
+}
+
+namespace
+{
+std::string sqlQuoted(const std::string &text)
+{
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c;
+        if (c == '\'')
+            quoted += '\'';
+    }
+    return quoted + "'";
+}
+
+std::string temporaryPathFor(const std::string &path)
+{
+    return path + ".saving-" + std::to_string(::getpid());
+}
+
+bool syncFile(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+void syncFolderOf(const std::string &path)
+{
+    const auto slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Last steps of every write: the temporary file must be encrypted when a key
+// was given (a plain file would mean the codec silently did nothing), on
+// disk, and then takes the target's place in one rename.
+int publish(const std::string &temporary, const std::string &path, const std::string &key)
+{
+    if (!key.empty() && SqliteFile::hasPlainHeader(temporary)) {
+        logDataFailure("write " + path, "the written file is not encrypted; keeping the old file");
+        std::remove(temporary.c_str());
+        return SQLITE_ERROR;
+    }
+    if (!syncFile(temporary) || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        logDataFailure("write " + path, std::strerror(errno));
+        std::remove(temporary.c_str());
+        return SQLITE_IOERR;
+    }
+    syncFolderOf(path);
+    return SQLITE_OK;
+}
+
+// A file in WAL mode says so in its header; an in-memory copy cannot use a
+// WAL, so the copy is marked as a rollback-journal database.
+void markRollbackJournal(unsigned char *image, sqlite3_int64 size)
+{
+    constexpr int WriteVersionOffset = 18;
+    constexpr int ReadVersionOffset = 19;
+    constexpr unsigned char WalVersion = 2;
+    constexpr unsigned char LegacyVersion = 1;
+    if (size > ReadVersionOffset && image[WriteVersionOffset] == WalVersion) {
+        image[WriteVersionOffset] = LegacyVersion;
+        image[ReadVersionOffset] = LegacyVersion;
+    }
+}
+
+int copyIntoMemory(sqlite3 *source, sqlite3 *target)
+{
+    sqlite3_int64 size = 0;
+    unsigned char *image = sqlite3_serialize(source, "main", &size, 0);
+    if (!image)
+        return size == 0 ? SQLITE_NOTADB : SQLITE_NOMEM;
+    markRollbackJournal(image, size);
+    return sqlite3_deserialize(target, "main", image, size, size,
+                               SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_RESIZEABLE);
+}
+
+int copyByBackup(sqlite3 *source, sqlite3 *target)
+{
+    sqlite3_backup *backup = sqlite3_backup_init(target, "main", source, "main");
+    if (!backup)
+        return sqlite3_errcode(target);
+    sqlite3_backup_step(backup, -1);
+    const int rc = sqlite3_backup_finish(backup);
+    return rc == SQLITE_OK ? sqlite3_errcode(target) : rc;
+}
+
+bool isInMemory(sqlite3 *db)
+{
+    const char *file = sqlite3_db_filename(db, "main");
+    return !file || !*file;
+}
+}
+
+namespace SqliteFile
+{
+int copyFileInto(sqlite3 *target, const std::string &path, const std::string &key)
+{
+    if (!target)
+        return SQLITE_MISUSE;
+    OwnedConnection file;
+    int rc = openKeyed(file, path, key, SQLITE_OPEN_READONLY);
+    if (rc == SQLITE_OK)
+        rc = checkReadable(file.get());
+    if (rc != SQLITE_OK)
+        return rc;
+    return isInMemory(target) ? copyIntoMemory(file.get(), target) : copyByBackup(file.get(), target);
+}
+
+int writeInto(sqlite3 *source, const std::string &path, const std::string &key)
+{
+    if (!source)
+        return SQLITE_MISUSE;
+    const std::string temporary = temporaryPathFor(path);
+    std::remove(temporary.c_str());
+    std::string target = SqliteFile::uri(temporary);
+    if (!key.empty())
+        target += "?key=" + key;
+    const std::string sql = "VACUUM INTO " + sqlQuoted(target);
+    char *message = nullptr;
+    const int rc = sqlite3_exec(source, sql.c_str(), nullptr, nullptr, &message);
+    if (rc != SQLITE_OK) {
+        logDataFailure("write " + path, message ? message : sqlite3_errstr(rc));
+        sqlite3_free(message);
+        std::remove(temporary.c_str());
+        return rc;
+    }
+    return publish(temporary, path, key);
+}
+
+int backupInto(sqlite3 *source, const std::string &path, const std::string &key, int *remaining, int *total)
+{
+    if (!source)
+        return SQLITE_MISUSE;
+    const std::string temporary = temporaryPathFor(path);
+    std::remove(temporary.c_str());
+    int rc = SQLITE_OK;
+    {
+        OwnedConnection file;
+        rc = openKeyed(file, temporary, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        if (rc != SQLITE_OK) {
+            std::remove(temporary.c_str());
+            return rc;
+        }
+        sqlite3_backup *backup = sqlite3_backup_init(file.get(), "main", source, "main");
+        if (!backup) {
+            rc = sqlite3_errcode(file.get());
+            logDataFailure("back up into " + path, sqlite3_errmsg(file.get()));
+        } else {
+            do {
+                rc = sqlite3_backup_step(backup, BackupPagesPerStep);
+                if (remaining)
+                    *remaining = sqlite3_backup_remaining(backup);
+                if (total)
+                    *total = sqlite3_backup_pagecount(backup);
+                if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+                    sqlite3_sleep(BusyWaitMs);
+            } while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED);
+            rc = sqlite3_backup_finish(backup);
+        }
+    }
+    if (rc != SQLITE_OK) {
+        std::remove(temporary.c_str());
+        return rc;
+    }
+    return publish(temporary, path, key);
+}
+
+bool hasPlainHeader(const std::string &path)
+{
+    std::FILE *file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    std::array<char, PlainHeader.size()> head {};
+    const bool plain = std::fread(head.data(), 1, head.size(), file) == head.size()
+        && std::string_view(head.data(), head.size()) == PlainHeader;
+    std::fclose(file);
+    return plain;
+}
+
+bool renameNoReplace(const std::string &from, const std::string &to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // File systems without RENAME_NOREPLACE: a hard link fails when the
+    // target exists, which is the check we need.
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return false;
+    ::unlink(from.c_str());
+    return true;
+}
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+
+struct sqlite3;
+
+// Copies between an open connection and an encrypted database file, on the
+// raw SQLite handles. Every function returns an SQLite result code
+// (SQLITE_OK on success); a wrong key shows up as SQLITE_NOTADB.
+//
+// The codec cannot run the online backup between a plain database (an
+// in-memory one) and an encrypted file, so copies to and from memory go
+// through serialisation and VACUUM INTO; file-to-file copies under the same
+// key use the backup. Every file is written to a temporary file in the same
+// folder and renamed over the target only once it is complete and on disk,
+// so a crash never leaves a half-written database behind.
+namespace SqliteFile
+{
+// Replaces the content of target's main database with the file's.
+int copyFileInto(sqlite3 *target, const std::string &path, const std::string &key);
+
+// Writes source's main database as a new file encrypted under key.
+int writeInto(sqlite3 *source, const std::string &path, const std::string &key);
+
+// As writeInto, with the online backup run a few pages at a time, so that
+// a busy source (other connections writing to it) is waited for, not failed.
+// Source and file must use the same codec and key.
+int backupInto(sqlite3 *source, const std::string &path, const std::string &key, int *remaining, int *total);
+
+// The path as an SQLite URI ("file:..."), with the characters that URIs
+// reserve escaped, so query parameters can follow.
+std::string uri(const std::string &path);
+
+// True when the file starts with SQLite's plain header: an unencrypted database.
+bool hasPlainHeader(const std::string &path);
+
+// Renames from over to, without replacing an existing file; false when to
+// exists or the rename failed.
+bool renameNoReplace(const std::string &from, const std::string &to);
+}

@@ -1,0 +1,267 @@
+#include <string>
+#include <vector>
+
+#include <filesystem>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+#include <Poco/Data/SQLite/Connector.h>
+#include <Poco/Data/SQLite/SQLiteException.h>
+#include <Poco/Data/SQLite/Utility.h>
+#include <sqlite3.h>
+
+#include "data/SetupRecord.h"
+#include "data/SqliteFile.h"
+#include "support/DataFixture.h"
+
+using namespace Poco::Data::Keywords;
+
+namespace
+{
+const std::string NotADatabase = "this is a note, not a database\n";
+
+int countRows(Poco::Data::Session &session, const std::string &table)
+{
+    int count = -1;
+    session << "SELECT count(*) FROM " + table, into(count), now;
+    return count;
+}
+
+std::vector<std::string> objectNames(Poco::Data::Session &session)
+{
+    std::vector<std::string> names;
+    session << "SELECT name FROM sqlite_master WHERE name NOT LIKE 'sqlite_%' ORDER BY name", into(names), now;
+    return names;
+}
+
+// Writes an encrypted database with the raw library, as another program
+// built on the same SQLite and cipher would.
+void writeForeignSystemFile(const std::string &path, const std::string &key)
+{
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(path.c_str(), &db));
+    const std::string setup = "PRAGMA cipher='aes128cbc'; PRAGMA key='" + key + "';"
+        "CREATE TABLE TBZone(ID INTEGER PRIMARY KEY,Zone TEXT UNIQUE);"
+        "INSERT INTO TBZone(Zone) VALUES('Terrace');";
+    EXPECT_EQ(SQLITE_OK, sqlite3_exec(db, setup.c_str(), nullptr, nullptr, nullptr)) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+class DbManageTest : public DataFixture
+{
+};
+
+TEST_F(DbManageTest, FirstStartCreatesBothSchemas)
+{
+    auto db = open();
+    EXPECT_FALSE(fileExists(file("ovk.db")));
+    EXPECT_TRUE(fileExists(file("history.db")));
+    EXPECT_FALSE(fileExists(file("bad_ovk.db")));
+    EXPECT_EQ((std::vector<std::string> {"TBDuty", "TBEmployee", "TBOperator", "TBPager", "TBServices", "TBSetup",
+                                         "TBZone", "Tri_del_tbemp", "Tri_del_tbzone", "VWDuty", "VWPager"}),
+              objectNames(db->SystemSession));
+    EXPECT_EQ((std::vector<std::string> {"TBHistory", "idxHist", "idxHistCallTime", "idxHistOpen"}),
+              objectNames(db->HistorySession));
+    EXPECT_FALSE(db->Modified);
+    EXPECT_FALSE(SqliteFile::hasPlainHeader(file("history.db")));
+}
+
+TEST_F(DbManageTest, SaveWritesOnlyWhenModifiedAndReopens)
+{
+    {
+        auto db = open();
+        EXPECT_FALSE(db->SaveSystemDatabase());
+        EXPECT_FALSE(fileExists(file("ovk.db")));
+        db->SystemSession << "INSERT INTO TBZone(Zone) VALUES('Hall')", now;
+        db->Modified = true;
+        EXPECT_TRUE(db->SaveSystemDatabase());
+        EXPECT_FALSE(db->Modified);
+        EXPECT_FALSE(db->SaveSystemDatabase());
+        db->SystemSession << "INSERT INTO TBZone(Zone) VALUES('Bar')", now;
+        db->Modified = true;
+    } // the destructor saves the change
+    EXPECT_FALSE(SqliteFile::hasPlainHeader(file("ovk.db")));
+    auto db = open();
+    std::vector<std::string> zones;
+    db->SystemSession << "SELECT Zone FROM TBZone ORDER BY ID", into(zones), now;
+    EXPECT_EQ((std::vector<std::string> {"Hall", "Bar"}), zones);
+    EXPECT_FALSE(db->Modified);
+}
+
+TEST_F(DbManageTest, UnreadableSystemFileIsSetAside)
+{
+    struct Case
+    {
+        const char *name;
+        bool foreignKey;
+        bool badAlreadyThere;
+    };
+    const Case cases[] = {
+        {"not a database", false, false},
+        {"another key", true, false},
+        {"bad_ovk.db already present", false, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        if (c.foreignKey)
+            writeForeignSystemFile(folder.file("ovk.db"), "lantern_kqvtzn");
+        else
+            writeFile(folder.file("ovk.db"), NotADatabase);
+        const std::string unreadable = readFile(folder.file("ovk.db"));
+        if (c.badAlreadyThere)
+            writeFile(folder.file("bad_ovk.db"), "older bad file");
+
+        DbManage db(folder.path());
+        EXPECT_EQ(0, countRows(db.SystemSession, "TBZone"));
+        if (c.badAlreadyThere) {
+            EXPECT_EQ("older bad file", readFile(folder.file("bad_ovk.db")));
+            EXPECT_EQ(unreadable, readFile(folder.file("ovk.db")));
+        } else {
+            EXPECT_EQ(unreadable, readFile(folder.file("bad_ovk.db")));
+            EXPECT_FALSE(fileExists(folder.file("ovk.db")));
+        }
+        SetupRecord setup;
+        db.LoadSetup(setup);
+        EXPECT_TRUE(db.Modified) << "the default settings row was inserted";
+    }
+}
+
+TEST_F(DbManageTest, UnreadableHistoryFileIsSetAside)
+{
+    writeFile(file("history.db"), NotADatabase + std::string(4096, 'x'));
+    auto db = open();
+    EXPECT_EQ(NotADatabase + std::string(4096, 'x'), readFile(file("bad_history.db")));
+    EXPECT_EQ(0, countRows(db->HistorySession, "TBHistory"));
+    db->HistorySession << "INSERT INTO TBHistory(PagerNum) VALUES('12')", now;
+    EXPECT_FALSE(SqliteFile::hasPlainHeader(file("history.db")));
+}
+
+TEST_F(DbManageTest, HistoryUnderAnotherKeyIsSetAside)
+{
+    {
+        Poco::Data::Session other(Poco::Data::SQLite::Connector::KEY, file("history.db"));
+        DbManage::SetSessionKey(other, DbManage::SystemKey);
+        other << "CREATE TABLE X(A)", now;
+    }
+    auto db = open();
+    EXPECT_TRUE(fileExists(file("bad_history.db")));
+    EXPECT_EQ(0, countRows(db->HistorySession, "TBHistory"));
+}
+
+TEST_F(DbManageTest, FileOfAnotherProgramWithTheSameKeyOpens)
+{
+    writeForeignSystemFile(file("ovk.db"), DbManage::SystemKey);
+    auto db = open();
+    std::string zone;
+    db->SystemSession << "SELECT Zone FROM TBZone", into(zone), now;
+    EXPECT_EQ("Terrace", zone);
+    EXPECT_FALSE(fileExists(file("bad_ovk.db")));
+}
+
+TEST_F(DbManageTest, DeletingAZoneOrAttendantCascades)
+{
+    auto db = open();
+    auto &s = db->SystemSession;
+    s << "INSERT INTO TBZone(ID,Zone) VALUES(1,'Hall'),(2,'Bar')", now;
+    s << "INSERT INTO TBEmployee(ID,EmpID,EmpName) VALUES(1,'007','Ann'),(2,'A08','Bo')", now;
+    s << "INSERT INTO TBPager(PagerNum,Name,ZoneId) VALUES('1','T1',1),('2','T2',2)", now;
+    s << "INSERT INTO TBDuty(EmpID,BeginTime,EndTime,ZoneId) VALUES(1,0,3600,1),(2,0,3600,2),(2,3600,7200,1)", now;
+
+    s << "DELETE FROM TBZone WHERE ID=1", now;
+    EXPECT_EQ(1, countRows(s, "TBPager"));
+    EXPECT_EQ(1, countRows(s, "TBDuty"));
+    s << "DELETE FROM TBEmployee WHERE ID=2", now;
+    EXPECT_EQ(0, countRows(s, "TBDuty"));
+    EXPECT_EQ(1, countRows(s, "TBPager"));
+}
+
+TEST_F(DbManageTest, FailedSaveKeepsTheOldFile)
+{
+    auto db = open();
+    db->SystemSession << "INSERT INTO TBZone(Zone) VALUES('Hall')", now;
+    db->Modified = true;
+    ASSERT_TRUE(db->SaveSystemDatabase());
+    const std::string saved = readFile(file("ovk.db"));
+
+    db->SystemSession << "INSERT INTO TBZone(Zone) VALUES('Bar')", now;
+    db->Modified = true;
+    // The temporary file cannot be written: its name is taken by a folder.
+    const std::string blocker = file("ovk.db.saving-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(blocker + "/inside");
+    const bool result = db->SaveSystemDatabase();
+    EXPECT_FALSE(result);
+    EXPECT_TRUE(db->Modified);
+    EXPECT_EQ(saved, readFile(file("ovk.db")));
+}
+
+TEST_F(DbManageTest, SaveLeavesNoTemporaryFile)
+{
+    auto db = open();
+    db->Modified = true;
+    ASSERT_TRUE(db->SaveSystemDatabase());
+    std::vector<std::string> leftovers;
+    for (const auto &entry : std::filesystem::directory_iterator(folder())) {
+        const std::string name = entry.path().filename().string();
+        if (name.find("saving") != std::string::npos)
+            leftovers.push_back(name);
+    }
+    EXPECT_TRUE(leftovers.empty());
+}
+
+TEST_F(DbManageTest, CopyOperationsReportTheirResult)
+{
+    auto db = open();
+    EXPECT_FALSE(db->CopyFileToSession(db->SystemSession, file("missing.db"), DbManage::SystemKey));
+    db->SystemSession << "INSERT INTO TBZone(Zone) VALUES('Hall')", now;
+    ASSERT_TRUE(db->CopySessionToFile(file("copy.db"), DbManage::SystemKey, db->SystemSession));
+    EXPECT_FALSE(db->CopyFileToSession(db->SystemSession, file("copy.db"), DbManage::HistoryKey));
+    EXPECT_EQ(1, countRows(db->SystemSession, "TBZone")) << "a failed copy leaves the session as it was";
+
+    db->HistorySession << "INSERT INTO TBHistory(PagerNum) VALUES('12')", now;
+    int remaining = -1;
+    int total = -1;
+    ASSERT_TRUE(db->CopySessionToFileStepwise(file("History.ovkbk"), db->HistorySession, DbManage::HistoryKey,
+                                              &remaining, &total));
+    EXPECT_EQ(0, remaining);
+    EXPECT_GT(total, 0);
+    EXPECT_FALSE(SqliteFile::hasPlainHeader(file("History.ovkbk")));
+    Poco::Data::Session copy(Poco::Data::SQLite::Connector::KEY, ":memory:");
+    ASSERT_TRUE(db->CopyFileToSession(copy, file("History.ovkbk"), DbManage::HistoryKey));
+    EXPECT_EQ(1, countRows(copy, "TBHistory"));
+}
+
+TEST_F(DbManageTest, SetSessionKeyWithoutConnection)
+{
+    auto db = open();
+    Poco::Data::Session closed(Poco::Data::SQLite::Connector::KEY, ":memory:");
+    closed.close();
+    EXPECT_EQ(1, DbManage::SetSessionKey(closed, "x"));
+}
+
+TEST_F(DbManageTest, InstanceIsSharedAndReleased)
+{
+    DbManage::SetFolder(folder());
+    auto first = DbManage::GetInstance();
+    auto second = DbManage::GetInstance();
+    EXPECT_EQ(first.get(), second.get());
+    first->SystemSession << "INSERT INTO TBZone(Zone) VALUES('Hall')", now;
+    first->Modified = true;
+    first.reset();
+    second.reset();
+    DbManage::ReleaseInstance();
+    EXPECT_TRUE(fileExists(file("ovk.db"))) << "releasing the last reference saves";
+    Poco::Data::SQLite::Connector::registerConnector();
+}
+
+TEST_F(DbManageTest, HistoryReaderSeesCommittedRows)
+{
+    auto db = open();
+    db->HistorySession << "INSERT INTO TBHistory(PagerNum) VALUES('12')", now;
+    Poco::Data::Session reader = db->OpenHistoryReader();
+    EXPECT_EQ(1, countRows(reader, "TBHistory"));
+    EXPECT_THROW((reader << "INSERT INTO TBHistory(PagerNum) VALUES('13')", now), Poco::Exception);
+}
+}

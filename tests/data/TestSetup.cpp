@@ -1,0 +1,148 @@
+#include <cstdint>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "data/SetupRecord.h"
+#include "support/DataFixture.h"
+
+using namespace Poco::Data::Keywords;
+
+namespace
+{
+class SetupTest : public DataFixture
+{
+protected:
+    SetupRecord defaults() const { return SetupRecord::defaults(SetupRecord::LcidEnglish, "Wireless call system"); }
+};
+
+TEST_F(SetupTest, FirstLoadInsertsTheDefaults)
+{
+    auto db = open();
+    SetupRecord record = defaults();
+    db->LoadSetup(record);
+    EXPECT_TRUE(db->Modified);
+
+    bool portIsNull = false;
+    Poco::Int64 id = 0;
+    Poco::Int64 option = 0;
+    Poco::Int64 warn1 = 0;
+    db->SystemSession << "SELECT ID, SerialPort IS NULL, Option, Warn1Bkcolor FROM TBSetup", into(id), into(portIsNull),
+        into(option), into(warn1), now;
+    EXPECT_EQ(1, id);
+    EXPECT_TRUE(portIsNull);
+    EXPECT_EQ(0x2D, option);
+    EXPECT_EQ(-128, warn1);
+
+    SetupRecord again = SetupRecord::defaults(SetupRecord::LcidChinese, "other");
+    again.SerialPort = "changed";
+    db->LoadSetup(again);
+    EXPECT_EQ("Wireless call system", again.Title);
+    EXPECT_EQ("", again.SerialPort) << "NULL reads back as empty";
+    EXPECT_EQ(SetupRecord::LcidEnglish, again.LCID);
+    EXPECT_EQ(0xFFFFFF80u, again.Warn1Bkcolor);
+    EXPECT_EQ(Poco::Timespan(600, 0), again.SevTimeout);
+}
+
+TEST_F(SetupTest, SaveRoundTripsEveryField)
+{
+    auto db = open();
+    SetupRecord record = defaults();
+    db->LoadSetup(record);
+    db->Modified = false;
+
+    record.Title = "Front desk";
+    record.LeastRecords = 250;
+    record.SoundPath1 = "/usr/share/sounds/a.wav";
+    record.SoundPath2 = "/usr/share/sounds/b.wav";
+    record.SoundSel1 = SetupRecord::SoundLoop;
+    record.SoundSel2 = SetupRecord::SoundSilent;
+    record.SerialPort = "/dev/ttyUSB0";
+    record.Option = 0xED;
+    record.HasReplytxtcolor = 0xFF123456;
+    record.Warn1Time = Poco::Timespan(90, 700000);
+    record.Warn2Time = Poco::Timespan(0, 999999);
+    record.LCID = SetupRecord::LcidChinese;
+    db->SaveSetup(record);
+    EXPECT_TRUE(db->Modified);
+
+    SetupRecord loaded = defaults();
+    db->LoadSetup(loaded);
+    EXPECT_EQ("Front desk", loaded.Title);
+    EXPECT_EQ(250, loaded.LeastRecords);
+    EXPECT_EQ(record.SoundPath1, loaded.SoundPath1);
+    EXPECT_EQ(record.SoundPath2, loaded.SoundPath2);
+    EXPECT_EQ(SetupRecord::SoundLoop, loaded.SoundSel1);
+    EXPECT_EQ(SetupRecord::SoundSilent, loaded.SoundSel2);
+    EXPECT_EQ("/dev/ttyUSB0", loaded.SerialPort);
+    EXPECT_EQ(0xED, loaded.Option) << "bits 6 and 7 are kept";
+    EXPECT_TRUE(loaded.has(SetupRecord::OptUseSystemTime));
+    EXPECT_FALSE(loaded.has(SetupRecord::OptHoverMost));
+    EXPECT_EQ(0xFF123456u, loaded.HasReplytxtcolor);
+    EXPECT_EQ(Poco::Timespan(90, 0), loaded.Warn1Time) << "the fraction is dropped";
+    EXPECT_EQ(Poco::Timespan(0, 0), loaded.Warn2Time);
+    EXPECT_EQ(SetupRecord::LcidChinese, loaded.LCID);
+    EXPECT_EQ(SetupRecord::LcidChinese, db->GetLCID());
+
+    int rows = 0;
+    db->SystemSession << "SELECT count(*) FROM TBSetup", into(rows), now;
+    EXPECT_EQ(1, rows);
+}
+
+TEST_F(SetupTest, SaveIntoAnEmptyTableInserts)
+{
+    auto db = open();
+    SetupRecord record = defaults();
+    record.SerialPort = "/dev/ttyACM0";
+    db->SaveSetup(record);
+    EXPECT_TRUE(db->Modified);
+    SetupRecord loaded = defaults();
+    db->LoadSetup(loaded);
+    EXPECT_EQ("/dev/ttyACM0", loaded.SerialPort);
+}
+
+TEST_F(SetupTest, LanguageZeroOrMissingKeepsTheStartupLanguage)
+{
+    auto db = open();
+    EXPECT_EQ(0u, db->GetLCID()) << "no row yet";
+    SetupRecord record = defaults();
+    db->LoadSetup(record);
+    db->SystemSession << "UPDATE TBSetup SET LCID=0, Warn2Time=90", now;
+    EXPECT_EQ(0u, db->GetLCID());
+    SetupRecord chinese = SetupRecord::defaults(SetupRecord::LcidChinese, "x");
+    db->LoadSetup(chinese);
+    EXPECT_EQ(SetupRecord::LcidChinese, chinese.LCID);
+    EXPECT_EQ(Poco::Timespan(90, 0), chinese.Warn2Time);
+}
+
+TEST_F(SetupTest, FailedLoadKeepsTheDefaults)
+{
+    auto db = open();
+    db->SystemSession << "DROP TABLE TBSetup", now;
+    SetupRecord record = defaults();
+    db->LoadSetup(record);
+    EXPECT_EQ("Wireless call system", record.Title);
+    EXPECT_FALSE(db->Modified);
+    db->SaveSetup(record);
+    EXPECT_FALSE(db->Modified) << "a failed save changes nothing";
+}
+
+TEST(SetupLanguage, LocaleNames)
+{
+    const struct
+    {
+        const char *name;
+        std::uint32_t lcid;
+    } cases[] = {
+        {"Chinese (Simplified)_China.936", 2052},
+        {"zh_CN.UTF-8", 2052},
+        {"zh_TW", 2052},
+        {"en_US.UTF-8", 1033},
+        {"C", 1033},
+        {"", 1033},
+        {"de_DE@euro", 1033},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.lcid, lcidForLocaleName(c.name)) << c.name;
+}
+}

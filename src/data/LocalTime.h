@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include <Poco/LocalDateTime.h>
+#include <Poco/Timestamp.h>
+
+// Calls carry local date-times in memory and UTC text in the database.
+// These conversions go through the C library's time zone rules for the
+// instant itself, so times on either side of a daylight-saving change
+// convert with their own offset.
+
+Poco::LocalDateTime localNow();
+Poco::LocalDateTime localFromTimestamp(const Poco::Timestamp &instant);
+
+// The local date-time of these calendar fields; nullopt when they are not a
+// valid date and time. In the hour that a daylight-saving change repeats,
+// the first of the two instants is taken.
+std::optional<Poco::LocalDateTime> localDateTime(int year, int month, int day, int hour, int minute, int second);
+
+// The instant a local date-time stands for.
+Poco::Timestamp instantOf(const Poco::LocalDateTime &time);
+
+// Local midnight at the start of the day of the given time.
+Poco::LocalDateTime startOfLocalDay(const Poco::LocalDateTime &time);
+
+// "2020-06-15T08:30:00Z": the stored form, which sorts in time order.
+std::string utcText(const Poco::LocalDateTime &time);
+std::string utcText(const Poco::Timestamp &instant);
+std::optional<Poco::LocalDateTime> localFromUtcText(std::string_view text);
+
+// "2020-06-15 08:30:00" in local time.
+std::string localText(const Poco::LocalDateTime &time);

@@ -1,0 +1,73 @@
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "data/LocalTime.h"
+#include "support/TimeZone.h"
+
+namespace
+{
+struct Case
+{
+    const char *zone;
+    int fields[6];
+    const char *utc;
+};
+
+TEST(LocalTime, LocalFieldsToUtcTextAndBack)
+{
+    const Case cases[] = {
+        {"UTC", {2020, 6, 15, 8, 30, 0}, "2020-06-15T08:30:00Z"},
+        {"Asia/Shanghai", {2020, 6, 15, 7, 30, 0}, "2020-06-14T23:30:00Z"},
+        {"Europe/Berlin", {2024, 1, 15, 12, 0, 0}, "2024-01-15T11:00:00Z"},
+        {"Europe/Berlin", {2024, 7, 15, 12, 0, 0}, "2024-07-15T10:00:00Z"},
+        // The last Sunday of March: 02:00 jumps to 03:00.
+        {"Europe/Berlin", {2024, 3, 31, 1, 59, 59}, "2024-03-31T00:59:59Z"},
+        {"Europe/Berlin", {2024, 3, 31, 3, 0, 0}, "2024-03-31T01:00:00Z"},
+        // The last Sunday of October: 03:00 goes back to 02:00.
+        {"Europe/Berlin", {2024, 10, 27, 1, 30, 0}, "2024-10-26T23:30:00Z"},
+        {"Europe/Berlin", {2024, 10, 27, 3, 30, 0}, "2024-10-27T02:30:00Z"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.zone) + " " + c.utc);
+        ScopedTimeZone zone(c.zone);
+        const auto local = localDateTime(c.fields[0], c.fields[1], c.fields[2], c.fields[3], c.fields[4], c.fields[5]);
+        ASSERT_TRUE(local);
+        EXPECT_EQ(c.utc, utcText(*local));
+        const auto back = localFromUtcText(c.utc);
+        ASSERT_TRUE(back);
+        EXPECT_EQ(localText(*local), localText(*back));
+    }
+}
+
+TEST(LocalTime, BothSidesOfTheAutumnChangeKeepTheirOffset)
+{
+    ScopedTimeZone zone("Europe/Berlin");
+    const auto summer = localFromUtcText("2024-10-27T00:30:00Z");
+    const auto winter = localFromUtcText("2024-10-27T01:30:00Z");
+    ASSERT_TRUE(summer && winter);
+    EXPECT_EQ("2024-10-27 02:30:00", localText(*summer));
+    EXPECT_EQ("2024-10-27 02:30:00", localText(*winter));
+    EXPECT_EQ("2024-10-27T00:30:00Z", utcText(*summer));
+    EXPECT_EQ("2024-10-27T01:30:00Z", utcText(*winter));
+    EXPECT_LT(*summer, *winter);
+}
+
+TEST(LocalTime, StartOfDayAndInvalidInput)
+{
+    ScopedTimeZone zone("Asia/Shanghai");
+    const auto late = localDateTime(2020, 6, 15, 23, 59, 59);
+    ASSERT_TRUE(late);
+    EXPECT_EQ("2020-06-14T16:00:00Z", utcText(startOfLocalDay(*late)));
+    EXPECT_FALSE(localDateTime(2020, 2, 30, 0, 0, 0));
+    EXPECT_FALSE(localDateTime(2020, 13, 1, 0, 0, 0));
+    EXPECT_FALSE(localDateTime(2020, 1, 1, 24, 0, 0));
+    EXPECT_FALSE(localFromUtcText("yesterday"));
+    EXPECT_FALSE(localFromUtcText(""));
+    EXPECT_FALSE(localFromUtcText("2020-06-15T08:30:00Zjunk"));
+    EXPECT_FALSE(localFromUtcText("2020-02-30T08:30:00Z"));
+    const auto offset = localFromUtcText("2020-06-15 10:30:00.250+02:00");
+    ASSERT_TRUE(offset);
+    EXPECT_EQ("2020-06-15T08:30:00Z", utcText(*offset));
+}
+}

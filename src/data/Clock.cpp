@@ -1,0 +1,8 @@
+#include "data/Clock.h"
+
+#include "data/LocalTime.h"
+
+Poco::LocalDateTime SystemClock::now() const
+{
+    return localNow();
+}

@@ -1,6 +1,8 @@
 // Statements on TBHistory.
 #include "data/DbManage.h"
 
+#include <algorithm>
+
 #include <Poco/Data/Statement.h>
 
 #include "data/LocalTime.h"
@@ -27,8 +29,12 @@ void bindCall(Statement &statement, const CCall &c)
         bind(nullIfEmpty(c.PagerName)), bind(nullIfEmpty(c.Zone)), bind(nullIfEmpty(c.Remark)), bind(nullIfZero(c.ID));
 }
 
-std::vector<CallPtr> shared(std::vector<CCall> &rows)
+// Results come in the order of the index that found them; callers get
+// them in table order. Sorting here is cheaper than letting SQLite pick a
+// scan of the whole table just to avoid the sort.
+std::vector<CallPtr> sharedInTableOrder(std::vector<CCall> &rows)
 {
+    std::sort(rows.begin(), rows.end(), [](const CCall &a, const CCall &b) { return a.ID < b.ID; });
     std::vector<CallPtr> calls;
     calls.reserve(rows.size());
     for (auto &row : rows)
@@ -80,10 +86,10 @@ std::vector<CallPtr> DbManage::LoadUntreatedToday(const Poco::LocalDateTime &cur
     const std::string dayStart = utcText(startOfLocalDay(currentTime));
     runLogged("load today's open calls", [&] {
         HistorySession << "SELECT " + std::string(CallColumns)
-                + " from TBHistory where SevStatus=0 and CallTime > ? ORDER BY ID",
+                + " from TBHistory where SevStatus=0 and CallTime > ?",
             bind(dayStart), into(rows), now;
     });
-    return shared(rows);
+    return sharedInTableOrder(rows);
 }
 
 bool DbManage::DeleteHistoryBefore(const Poco::LocalDateTime &cutoff)
@@ -107,7 +113,7 @@ std::vector<CallPtr> DbManage::LoadCallsByCallTime(const std::optional<Poco::Loc
         }
         if (to)
             sql += joiner + std::string("CallTime < ?");
-        select << sql + " ORDER BY ID";
+        select << sql;
         if (from)
             select, bind(utcText(*from));
         if (to)
@@ -115,5 +121,5 @@ std::vector<CallPtr> DbManage::LoadCallsByCallTime(const std::optional<Poco::Loc
         select, into(rows);
         select.execute();
     });
-    return shared(rows);
+    return sharedInTableOrder(rows);
 }

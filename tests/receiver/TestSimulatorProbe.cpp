@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <map>
 #include <optional>
-#include <regex>
+#include <sstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -142,13 +142,45 @@ private:
     std::size_t m_next = 0;
 };
 
-std::map<std::string, long> totalsOf(const std::string &line)
+std::vector<std::string> wordsOf(const std::string &line)
 {
-    std::map<std::string, long> totals;
-    const std::regex field(R"((\w+)=(\d+))");
-    for (std::sregex_iterator it(line.begin(), line.end(), field), end; it != end; ++it)
-        totals[(*it)[1]] = std::stol((*it)[2]);
-    return totals;
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;)
+        words.push_back(word);
+    return words;
+}
+
+// The name=number fields of a line.
+std::map<std::string, long> numbersOf(const std::string &line)
+{
+    std::map<std::string, long> numbers;
+    for (const std::string &word : wordsOf(line)) {
+        const std::size_t equals = word.find('=');
+        if (equals != std::string::npos && equals + 1 < word.size()
+            && word.find_first_not_of("0123456789", equals + 1) == std::string::npos)
+            numbers[word.substr(0, equals)] = std::stol(word.substr(equals + 1));
+    }
+    return numbers;
+}
+
+// A probe line for a call or cancel frame: "DATE TIME call pager=.. key=..
+// seq=.. receiver=.. new|repeat".
+struct ProbeFrame
+{
+    long sequence;
+    bool repeat;
+};
+
+std::optional<ProbeFrame> probeFrameOf(const std::string &line)
+{
+    const std::vector<std::string> words = wordsOf(line);
+    if (words.size() < 8 || (words[2] != "call" && words[2] != "cancel"))
+        return std::nullopt;
+    const std::map<std::string, long> numbers = numbersOf(line);
+    if (!numbers.contains("seq") || (words.back() != "new" && words.back() != "repeat"))
+        return std::nullopt;
+    return ProbeFrame {numbers.at("seq"), words.back() == "repeat"};
 }
 
 TEST(SimulatorProbe, EveryFrameIsAcknowledgedAndHandledOnce)
@@ -170,7 +202,7 @@ TEST(SimulatorProbe, EveryFrameIsAcknowledgedAndHandledOnce)
     ASSERT_TRUE(totalsLine);
     EXPECT_EQ(0, simulator.finish());
 
-    const std::map<std::string, long> totals = totalsOf(*totalsLine);
+    const std::map<std::string, long> totals = numbersOf(*totalsLine);
     EXPECT_GE(totals.at("sent"), calls + 1);  // every call, and at least one cancel
     EXPECT_EQ(totals.at("sent"), totals.at("acknowledged"));
     EXPECT_GE(totals.at("resent"), 1);
@@ -182,27 +214,27 @@ TEST(SimulatorProbe, EveryFrameIsAcknowledgedAndHandledOnce)
 
     // Each frame the simulator sent appears once as new; resends the probe
     // saw are marked as repeats.
-    const std::regex frameLine(R"( (call|cancel) pager=(\d+) key=(\d+) seq=(\d+) receiver=\S+ (new|repeat)$)");
     std::set<long> handled;
     long newFrames = 0;
     long repeats = 0;
     for (const std::string &line : probe.lines()) {
-        std::smatch match;
-        if (!std::regex_search(line, match, frameLine))
+        const std::optional<ProbeFrame> frame = probeFrameOf(line);
+        if (!frame)
             continue;
-        if (match[5] == "repeat") {
+        if (frame->repeat) {
             ++repeats;
-            EXPECT_TRUE(handled.contains(std::stol(match[4]))) << line;
+            EXPECT_TRUE(handled.contains(frame->sequence)) << line;
             continue;
         }
         ++newFrames;
-        EXPECT_TRUE(handled.insert(std::stol(match[4])).second) << "handled twice: " << line;
+        EXPECT_TRUE(handled.insert(frame->sequence).second) << "handled twice: " << line;
     }
     EXPECT_EQ(totals.at("sent"), newFrames);
     EXPECT_LE(repeats, totals.at("resent"));
     const std::optional<std::string> summary = probe.lineContaining("frames: ");
     ASSERT_TRUE(summary);
-    EXPECT_EQ(newFrames + repeats, totalsOf(*summary).at("calls") + totalsOf(*summary).at("cancels"));
+    const std::map<std::string, long> counted = numbersOf(*summary);
+    EXPECT_EQ(newFrames + repeats, counted.at("calls") + counted.at("cancels"));
 }
 
 TEST(SimulatorProbe, ToolRefusesBadArgumentsAndExplainsItself)

@@ -1,12 +1,9 @@
 // Statements on the program's operators.
 #include "data/DbManage.h"
 
-#include <clocale>
-#include <cwctype>
-
 #include <Poco/Data/Statement.h>
-#include <Poco/UnicodeConverter.h>
 
+#include "data/OperatorRules.h"
 #include "data/RowReaders.h"
 #include "data/StatementRunner.h"
 
@@ -20,19 +17,6 @@ void bindOperator(Statement &statement, const stUser &u)
 {
     statement, bind(nullIfEmpty(u.Operator)), bind(nullIfEmpty(u.Password)), bind(nullIfEmpty(u.Post)),
         bind(Poco::Int32(u.Gender ? 1 : 0)), bind(Poco::Int32(u.Authority)), bind(nullIfZero(u.ID));
-}
-
-// Upper-cases with the C library under the process's locale, as the login
-// name is compared with SQLite's upper(), which folds only a-z.
-std::string upperCased(const std::string &name)
-{
-    std::wstring wide;
-    Poco::UnicodeConverter::convert(name, wide);
-    for (wchar_t &c : wide)
-        c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-    std::string upper;
-    Poco::UnicodeConverter::convert(wide, upper);
-    return upper;
 }
 }
 
@@ -55,7 +39,7 @@ std::vector<stUser> DbManage::GetOperators()
 void DbManage::FindOperator(const std::string &name, const OperatorFound &found)
 {
     runLogged("find an operator", [&] {
-        std::string upper = upperCased(name);
+        std::string upper = OperatorRules::localeUpper(name);
         std::string password;
         std::string post;
         Poco::Int64 gender = 0;

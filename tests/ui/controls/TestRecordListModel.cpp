@@ -1,0 +1,84 @@
+#include <memory>
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include "ui/controls/RecordListModel.h"
+
+namespace
+{
+struct Pager
+{
+    QString number;
+    QString zone;
+};
+
+using PagerModel = RecordListModel<Pager>;
+
+std::unique_ptr<PagerModel> pagerModel()
+{
+    return std::make_unique<PagerModel>(std::vector<PagerModel::Column> {
+        {"Number", [](const Pager &p) { return p.number; }, 80},
+        {"Zone", [](const Pager &p) { return p.zone; }, 120},
+    });
+}
+
+QString cell(const PagerModel &model, int row, int column)
+{
+    return model.data(model.index(row, column)).toString();
+}
+}
+
+class TestRecordListModel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cellsComeFromTheRecordsWhenAsked();
+    void rowsShareTheirRecords();
+};
+
+void TestRecordListModel::cellsComeFromTheRecordsWhenAsked()
+{
+    auto model = pagerModel();
+    auto first = std::make_shared<Pager>(Pager {"0A1", "Hall"});
+    model->setRecords({first, std::make_shared<Pager>(Pager {"0B2", "Terrace"})});
+    QCOMPARE(model->rowCount(), 2);
+    QCOMPARE(model->columnCount(), 2);
+    QCOMPARE(cell(*model, 1, 1), QString("Terrace"));
+    QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QString("Zone"));
+    QCOMPARE(model->columnWidth(0), 80);
+
+    QSignalSpy changed(model.get(), &QAbstractItemModel::dataChanged);
+    first->zone = "Bar";
+    model->refresh(model->rowOf(first.get()));
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed.at(0).at(0).toModelIndex(), model->index(0, 0));
+    QCOMPARE(changed.at(0).at(1).toModelIndex(), model->index(0, 1));
+    QCOMPARE(cell(*model, 0, 1), QString("Bar"));
+
+    model->setHeader(0, QString::fromUtf8("呼叫器号码"));
+    QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QString::fromUtf8("呼叫器号码"));
+    QVERIFY(!model->data(model->index(2, 0)).isValid());
+}
+
+void TestRecordListModel::rowsShareTheirRecords()
+{
+    auto model = pagerModel();
+    auto kept = std::make_shared<Pager>(Pager {"0C3", "Hall"});
+    model->append(std::make_shared<Pager>(Pager {"001", "Hall"}));
+    model->append(kept);
+    QCOMPARE(model->rowOf(kept.get()), 1);
+    QCOMPARE(kept.use_count(), 2);
+
+    QVERIFY(model->remove(1));
+    QVERIFY(!model->remove(1));
+    QCOMPARE(model->rowCount(), 1);
+    QCOMPARE(model->rowOf(kept.get()), -1);
+    QCOMPARE(kept.use_count(), 1);
+    QCOMPARE(kept->number, QString("0C3"));
+    QVERIFY(!model->record(1));
+}
+
+QTEST_MAIN(TestRecordListModel)
+#include "TestRecordListModel.moc"

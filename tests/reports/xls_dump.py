@@ -32,12 +32,13 @@ KINDS = {
 
 
 def main():
-    book = xlrd.open_workbook(sys.argv[1], on_demand=False)
+    book = xlrd.open_workbook(sys.argv[1], ragged_rows=True)
     out = sys.stdout
     for sheet in book.sheets():
         out.write("S\t%s\t%d\t%d\n" % (escape(sheet.name), sheet.nrows, sheet.ncols))
         for row in range(sheet.nrows):
-            for column, cell in enumerate(sheet.row(row)):
+            for column in range(sheet.row_len(row)):
+                cell = sheet.cell(row, column)
                 if cell.ctype == xlrd.XL_CELL_EMPTY:
                     continue
                 out.write("C\t%d\t%d\t%s\t%s\n" % (row, column, KINDS[cell.ctype], value_text(cell)))

@@ -1,5 +1,7 @@
 #include "reports/HistoryExport.h"
 
+#include <algorithm>
+
 #include "data/Clock.h"
 #include "data/DataLog.h"
 #include "data/SetupRecord.h"
@@ -68,6 +70,7 @@ ExportResult HistoryExport::run(const std::vector<CallPtr> &rows, const HistoryR
         if (!sheet)
             sheet = addNumberedSheet(book);
         result.sheets.push_back(YExcel::utf8FromUtf16(sheet->name()));
+        sheet->reserveCells((std::min(rows.size() - next, CallsPerSheet) + 1) * headers.size());
         writeRow(*sheet, 0, headers, true);
         for (std::size_t inSheet = 0; next < rows.size() && inSheet < CallsPerSheet; ++next) {
             if (!rows[next])

@@ -28,7 +28,7 @@ std::uint32_t StringPool::addWide(std::u16string_view text)
 std::string_view StringPool::storedBytes(std::uint32_t index) const
 {
     const Entry &e = m_entries[index];
-    return std::string_view(m_bytes).substr(e.offset, std::size_t(e.chars) * (e.wide ? 2 : 1));
+    return std::string_view(m_bytes).substr(std::size_t(e.offset), std::size_t(e.chars) * (e.wide ? 2 : 1));
 }
 
 std::u16string StringPool::text(std::uint32_t index) const
@@ -60,7 +60,7 @@ void StringPool::grow()
     const std::size_t capacity = m_slots.empty() ? 1024 : m_slots.size() * 2;
     m_slots.assign(capacity, 0);
     for (std::uint32_t i = 0; i < m_entries.size(); ++i) {
-        std::size_t slot = hashOf(storedBytes(i), m_entries[i].wide) & (capacity - 1);
+        std::size_t slot = hashOf(storedBytes(i), m_entries[i].wide != 0) & (capacity - 1);
         while (m_slots[slot] != 0)
             slot = (slot + 1) & (capacity - 1);
         m_slots[slot] = i + 1;
@@ -75,12 +75,12 @@ std::uint32_t StringPool::add(std::string_view stored, std::uint16_t chars, bool
     std::size_t slot = hashOf(stored, wide) & mask;
     while (m_slots[slot] != 0) {
         const std::uint32_t index = m_slots[slot] - 1;
-        if (m_entries[index].wide == wide && storedBytes(index) == stored)
+        if ((m_entries[index].wide != 0) == wide && storedBytes(index) == stored)
             return index;
         slot = (slot + 1) & mask;
     }
     const auto index = std::uint32_t(m_entries.size());
-    m_entries.push_back(Entry {m_bytes.size(), chars, wide});
+    m_entries.push_back(Entry {m_bytes.size(), chars, wide ? 1u : 0u});
     m_bytes.append(stored);
     m_slots[slot] = index + 1;
     return index;

@@ -166,7 +166,7 @@ std::uint64_t WorkbookWriter::planSheet(const Worksheet &sheet, SheetPlan &plan)
         plan.firstColumn = Worksheet::MaxColumn;
         plan.columnEnd = 0;
         for (const StoredCell &cell : cells) {
-            plan.firstColumn = std::min(plan.firstColumn, cell.column);
+            plan.firstColumn = std::min<std::uint16_t>(plan.firstColumn, cell.column);
             plan.columnEnd = std::max<std::uint16_t>(plan.columnEnd, std::uint16_t(cell.column + 1));
         }
         plan.firstBlock = plan.firstRow / Record::RowsPerBlock;

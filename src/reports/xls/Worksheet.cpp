@@ -75,7 +75,7 @@ bool Worksheet::put(std::uint16_t row, std::uint16_t column, CellKind kind, std:
 {
     if (column > MaxColumn)
         return false;
-    const StoredCell cell {row, column, kind, value};
+    const StoredCell cell {row, std::uint8_t(column), kind, value};
     if (!m_cells.empty() && !before(m_cells.back(), cell)) {
         if (m_ordered && m_cells.back().row == row && m_cells.back().column == column) {
             m_cells.back() = cell;
@@ -120,7 +120,9 @@ const std::vector<StoredCell> &Worksheet::cells() const
 CellValue Worksheet::value(std::uint16_t row, std::uint16_t column) const
 {
     const auto &all = cells();
-    const StoredCell key {row, column, CellKind::Undefined, 0};
+    if (column > MaxColumn)
+        return CellValue {};
+    const StoredCell key {row, std::uint8_t(column), CellKind::Undefined, 0};
     const auto it = std::lower_bound(all.begin(), all.end(), key, before);
     CellValue result;
     if (it == all.end() || it->row != row || it->column != column)

@@ -29,13 +29,13 @@ struct CellValue
     std::u16string text;
 };
 
-// A cell as the sheet keeps it: 12 bytes, so a sheet of 65,536 rows of ten
-// cells stays a few megabytes. value is the integer, the index into the
+// A cell as the sheet keeps it: 8 bytes, so a full sheet of 65,536 rows of
+// ten cells takes about 5 MB. value is the integer, the index into the
 // sheet's numbers, or the index into the workbook's string pool.
 struct StoredCell
 {
     std::uint16_t row;
-    std::uint16_t column;
+    std::uint8_t column;
     CellKind kind;
     std::uint32_t value;
 };
@@ -98,6 +98,8 @@ public:
     StringPool &pool() { return *m_strings; }
 
     bool put(std::uint16_t row, std::uint16_t column, CellKind kind, std::uint32_t value);
+    // Room for this many more cells, for a writer that knows how many come.
+    void reserveCells(std::size_t count) { m_cells.reserve(m_cells.size() + count); }
     std::uint32_t addNumber(double value);
 
 private:

@@ -68,6 +68,14 @@ bool Workbook::Load(const std::string &path)
         m_error = container.errorString();
         return false;
     }
+    const bool workbookIsStorage = std::any_of(
+        container.root().children.begin(), container.root().children.end(), [](const CfbEntry &child) {
+            return child.type != CfbEntry::Type::Stream && compareEntryNames(child.name, StreamName) == 0;
+        });
+    if (workbookIsStorage) {
+        m_error = "\"Workbook\" is a storage, not a stream";
+        return false;
+    }
     // An Excel 5 workbook keeps its sheets in "Book"; a new "Workbook"
     // stream beside it would hide them from Excel.
     if (!container.findStream(StreamName) && container.findStream(u"Book")) {

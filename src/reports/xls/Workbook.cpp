@@ -120,19 +120,22 @@ bool Workbook::Save()
         m_error = "no workbook file loaded";
         return false;
     }
-    return writeTo(m_path);
+    return writeTo(m_path, m_container);
 }
 
 bool Workbook::SaveAs(const std::string &path)
 {
-    m_container = CompoundFile();
-    if (!writeTo(path))
+    // A new file holds the workbook stream only; the loaded file's other
+    // streams stay with it (and with Save) if this fails.
+    CompoundFile fresh;
+    if (!writeTo(path, fresh))
         return false;
+    m_container = std::move(fresh);
     m_path = path;
     return true;
 }
 
-bool Workbook::writeTo(const std::string &path)
+bool Workbook::writeTo(const std::string &path, const CompoundFile &container)
 {
     m_error.clear();
     WorkbookWriter writer(m_model);
@@ -140,8 +143,7 @@ bool Workbook::writeTo(const std::string &path)
         return false;
     const GeneratedStream stream {StreamName, writer.size(), [&](ByteSink &sink) { writer.write(sink); }};
     return replaceFile(
-        path, [&](ByteSink &sink, std::string &error) { return m_container.write(sink, &stream, error); },
-        m_error);
+        path, [&](ByteSink &sink, std::string &error) { return container.write(sink, &stream, error); }, m_error);
 }
 
 void Workbook::Close()

@@ -54,7 +54,7 @@ public:
     const std::string &errorString() const { return m_error; }
 
 private:
-    bool writeTo(const std::string &path);
+    bool writeTo(const std::string &path, const CompoundFile &container);
 
     WorkbookModel m_model;
     CompoundFile m_container;

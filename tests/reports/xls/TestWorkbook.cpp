@@ -339,6 +339,9 @@ TEST_F(WorkbookTest, SaveAppendsASheetAndKeepsTheFilesOtherStreams)
     ASSERT_NE(nullptr, added);
     added->Cell(1, 1).Set("added");
     ASSERT_TRUE(book.Save()) << book.errorString();
+    // A SaveAs that fails leaves the loaded file's streams to the next Save.
+    EXPECT_FALSE(book.SaveAs(m_folder.file("missing/copy.xls")));
+    ASSERT_TRUE(book.Save()) << book.errorString();
 
     CompoundFile after;
     ASSERT_TRUE(after.parse(readFile(path)));
@@ -412,6 +415,19 @@ std::string containerWith(const std::u16string &name, const std::string &data)
     return sink.bytes();
 }
 
+std::string storageNamedWorkbook()
+{
+    CompoundFile file;
+    CfbEntry storage;
+    storage.name = u"Workbook";
+    storage.type = CfbEntry::Type::Storage;
+    file.root().children.push_back(storage);
+    StringSink sink;
+    std::string error;
+    EXPECT_TRUE(file.write(sink, nullptr, error));
+    return sink.bytes();
+}
+
 std::string record(std::uint16_t type, const std::string &data)
 {
     std::string out;
@@ -450,6 +466,7 @@ TEST_F(WorkbookTest, LoadRefusesWhatItCannotReadAndLeavesTheFileAlone)
         {"encrypted", containerWith(u"Workbook", encrypted)},
         {"BIFF5 stream", containerWith(u"Workbook", record(Record::Bof, std::string("\x00\x05\x05\x00", 4)))},
         {"Excel 5 workbook", containerWith(u"Book", record(Record::Bof, std::string("\x00\x05\x05\x00", 4)))},
+        {"Workbook is a storage", storageNamedWorkbook()},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

@@ -52,11 +52,6 @@ std::string boundSheetData(const Worksheet &sheet, std::uint32_t position)
     return out;
 }
 
-std::uint32_t integerOf(const StoredCell &cell)
-{
-    return cell.value;
-}
-
 // How the cells of one row become records: a text is a LABELSST; numbers
 // that RK can hold are RK records, or one MULRK for a run of neighbouring
 // columns; other numbers are NUMBER records.
@@ -71,7 +66,7 @@ std::optional<std::uint32_t> rkOf(const Worksheet &sheet, const StoredCell &cell
 {
     if (cell.kind == CellKind::Integer) {
         std::int32_t value = 0;
-        const std::uint32_t bits = integerOf(cell);
+        const std::uint32_t bits = cell.value;
         std::memcpy(&value, &bits, sizeof value);
         return rkFromInteger(value);
     }
@@ -85,7 +80,7 @@ double doubleOf(const Worksheet &sheet, const StoredCell &cell)
     if (cell.kind == CellKind::Double)
         return sheet.number(cell.value);
     std::int32_t value = 0;
-    const std::uint32_t bits = integerOf(cell);
+    const std::uint32_t bits = cell.value;
     std::memcpy(&value, &bits, sizeof value);
     return double(value);
 }
@@ -219,12 +214,12 @@ bool WorkbookWriter::plan(std::string &error)
 void WorkbookWriter::write(ByteSink &sink) const
 {
     const std::uint64_t base = sink.position();
-    writeGlobals(sink, base);
+    writeGlobals(sink);
     for (std::size_t i = 0; i < m_model.sheets.size(); ++i)
         writeSheet(sink, base, i);
 }
 
-void WorkbookWriter::writeGlobals(ByteSink &sink, std::uint64_t) const
+void WorkbookWriter::writeGlobals(ByteSink &sink) const
 {
     writeRecord(sink, Record::Bof, Record::bofData(Record::BofGlobals));
     writeRecord(sink, Record::Window1, m_model.window1);
@@ -284,25 +279,10 @@ void WorkbookWriter::writeSheet(ByteSink &sink, std::uint64_t base, std::size_t 
 {
     const Worksheet &sheet = *m_model.sheets[index];
     const SheetPlan &plan = m_sheets[index];
-    const auto position = [&] { return sink.position() - base; };
     writeRecord(sink, Record::Bof, Record::bofData(Record::BofWorksheet));
+    writeIndex(sink, sink.position() - base, plan);
 
-    // INDEX points forward at every DBCELL, the last record of its block.
-    const std::uint64_t indexPosition = position();
-    std::uint64_t blockStart = indexPosition + Record::HeaderSize + 16 + 4 * plan.blockSizes.size()
-        + Record::HeaderSize + Record::DimensionsData;
     std::string data;
-    putU32(data, 0);
-    putU32(data, plan.firstRow);
-    putU32(data, plan.rowEnd);
-    putU32(data, 0);
-    for (std::size_t b = 0; b < plan.blockSizes.size(); ++b) {
-        blockStart += plan.blockSizes[b];
-        putU32(data, std::uint32_t(blockStart - (Record::HeaderSize + 4 + 2 * plan.blockRows[b])));
-    }
-    writeRecord(sink, Record::Index, data);
-
-    data.clear();
     putU32(data, plan.firstRow);
     putU32(data, plan.rowEnd);
     putU16(data, plan.firstColumn);
@@ -311,77 +291,14 @@ void WorkbookWriter::writeSheet(ByteSink &sink, std::uint64_t base, std::size_t 
     writeRecord(sink, Record::Dimensions, data);
 
     const auto &cells = sheet.cells();
-    std::size_t i = 0;
-    std::string out;
-    std::vector<std::uint64_t> firstCells;
+    std::size_t next = 0;
     for (std::size_t b = 0; b < plan.blockSizes.size(); ++b) {
-        const std::uint64_t blockStart = position();
         const std::uint32_t blockEndRow = (plan.firstBlock + std::uint32_t(b) + 1) * Record::RowsPerBlock;
-        std::size_t end = i;
-        std::uint32_t rows = 0;
-        while (end < cells.size() && cells[end].row < blockEndRow) {
+        std::size_t end = next;
+        while (end < cells.size() && cells[end].row < blockEndRow)
             end += rowLength(&cells[end], cells.size() - end);
-            ++rows;
-        }
-        out.clear();
-        for (std::size_t k = i; k < end; k += rowLength(&cells[k], end - k)) {
-            data.clear();
-            putU16(data, cells[k].row);
-            putU16(data, 0); // first column
-            putU16(data, plan.columnEnd);
-            putU16(data, Record::RowHeightTwips);
-            putU16(data, 0);
-            putU16(data, 0);
-            putU32(data, 0); // options
-            appendRecord(out, Record::Row, data);
-        }
-        sink.write(out);
-
-        firstCells.clear();
-        while (i < end) {
-            const std::size_t n = rowLength(&cells[i], end - i);
-            firstCells.push_back(position());
-            out.clear();
-            for (std::size_t k = 0; k < n;) {
-                const CellGroup group = groupAt(sheet, &cells[i + k], n - k);
-                const StoredCell &cell = cells[i + k];
-                data.clear();
-                putU16(data, cell.row);
-                putU16(data, cell.column);
-                if (group.type == Record::LabelSst) {
-                    putU16(data, 0);
-                    putU32(data, m_sstIndex[cell.value]);
-                } else if (group.type == Record::Number) {
-                    putU16(data, 0);
-                    const double value = doubleOf(sheet, cell);
-                    std::uint64_t bits = 0;
-                    std::memcpy(&bits, &value, sizeof bits);
-                    putU64(data, bits);
-                } else if (group.type == Record::Rk) {
-                    putU16(data, 0);
-                    putU32(data, *rkOf(sheet, cell));
-                } else {
-                    for (std::size_t m = 0; m < group.count; ++m) {
-                        putU16(data, 0);
-                        putU32(data, *rkOf(sheet, cells[i + k + m]));
-                    }
-                    putU16(data, std::uint16_t(cell.column + group.count - 1));
-                }
-                appendRecord(out, group.type, data);
-                k += group.count;
-            }
-            sink.write(out);
-            i += n;
-        }
-
-        data.clear();
-        const std::uint64_t dbCellPosition = position();
-        putU32(data, rows ? std::uint32_t(dbCellPosition - blockStart) : 0);
-        for (std::size_t r = 0; r < firstCells.size(); ++r) {
-            const std::uint64_t from = r == 0 ? blockStart + RowRecordSize : firstCells[r - 1];
-            putU16(data, std::uint16_t(firstCells[r] - from));
-        }
-        writeRecord(sink, Record::DbCell, data);
+        writeBlock(sink, base, sheet, plan, &cells[0] + next, end - next);
+        next = end;
     }
 
     data.clear();
@@ -395,5 +312,96 @@ void WorkbookWriter::writeSheet(ByteSink &sink, std::uint64_t base, std::size_t 
     putU32(data, 0);
     writeRecord(sink, Record::Window2, data);
     writeRecord(sink, Record::Eof, {});
+}
+
+// INDEX points forward at every DBCELL, the last record of its block.
+void WorkbookWriter::writeIndex(ByteSink &sink, std::uint64_t indexPosition, const SheetPlan &plan) const
+{
+    std::uint64_t blockEnd = indexPosition + Record::HeaderSize + 16 + 4 * plan.blockSizes.size()
+        + Record::HeaderSize + Record::DimensionsData;
+    std::string data;
+    putU32(data, 0);
+    putU32(data, plan.firstRow);
+    putU32(data, plan.rowEnd);
+    putU32(data, 0);
+    for (std::size_t b = 0; b < plan.blockSizes.size(); ++b) {
+        blockEnd += plan.blockSizes[b];
+        putU32(data, std::uint32_t(blockEnd - (Record::HeaderSize + 4 + 2 * plan.blockRows[b])));
+    }
+    writeRecord(sink, Record::Index, data);
+}
+
+// One block: the ROW records of its rows, their cells, and the DBCELL that
+// points back at the first ROW and at the first cell of each row.
+void WorkbookWriter::writeBlock(ByteSink &sink, std::uint64_t base, const Worksheet &sheet, const SheetPlan &plan,
+                                const StoredCell *cells, std::size_t count) const
+{
+    const std::uint64_t blockStart = sink.position() - base;
+    std::string out;
+    std::string data;
+    for (std::size_t k = 0; k < count; k += rowLength(cells + k, count - k)) {
+        data.clear();
+        putU16(data, cells[k].row);
+        putU16(data, 0); // first column
+        putU16(data, plan.columnEnd);
+        putU16(data, Record::RowHeightTwips);
+        putU16(data, 0);
+        putU16(data, 0);
+        putU32(data, 0); // options
+        appendRecord(out, Record::Row, data);
+    }
+    sink.write(out);
+
+    std::vector<std::uint64_t> firstCells;
+    for (std::size_t k = 0; k < count;) {
+        const std::size_t n = rowLength(cells + k, count - k);
+        firstCells.push_back(sink.position() - base);
+        writeRowCells(sink, sheet, cells + k, n);
+        k += n;
+    }
+
+    data.clear();
+    putU32(data, firstCells.empty() ? 0 : std::uint32_t(sink.position() - base - blockStart));
+    for (std::size_t r = 0; r < firstCells.size(); ++r) {
+        const std::uint64_t from = r == 0 ? blockStart + RowRecordSize : firstCells[r - 1];
+        putU16(data, std::uint16_t(firstCells[r] - from));
+    }
+    writeRecord(sink, Record::DbCell, data);
+}
+
+void WorkbookWriter::writeRowCells(ByteSink &sink, const Worksheet &sheet, const StoredCell *cells,
+                                   std::size_t count) const
+{
+    std::string out;
+    std::string data;
+    for (std::size_t k = 0; k < count;) {
+        const CellGroup group = groupAt(sheet, cells + k, count - k);
+        const StoredCell &cell = cells[k];
+        data.clear();
+        putU16(data, cell.row);
+        putU16(data, cell.column);
+        if (group.type == Record::LabelSst) {
+            putU16(data, 0);
+            putU32(data, m_sstIndex[cell.value]);
+        } else if (group.type == Record::Number) {
+            putU16(data, 0);
+            const double value = doubleOf(sheet, cell);
+            std::uint64_t bits = 0;
+            std::memcpy(&bits, &value, sizeof bits);
+            putU64(data, bits);
+        } else if (group.type == Record::Rk) {
+            putU16(data, 0);
+            putU32(data, *rkOf(sheet, cell));
+        } else {
+            for (std::size_t m = 0; m < group.count; ++m) {
+                putU16(data, 0);
+                putU32(data, *rkOf(sheet, cells[k + m]));
+            }
+            putU16(data, std::uint16_t(cell.column + group.count - 1));
+        }
+        appendRecord(out, group.type, data);
+        k += group.count;
+    }
+    sink.write(out);
 }
 }

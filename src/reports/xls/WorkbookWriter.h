@@ -9,6 +9,7 @@
 
 namespace YExcel
 {
+struct StoredCell;
 struct WorkbookModel;
 class Worksheet;
 
@@ -43,9 +44,13 @@ private:
     std::uint64_t sstSize() const;
     std::uint64_t planSheet(const Worksheet &sheet, SheetPlan &plan) const;
 
-    void writeGlobals(ByteSink &sink, std::uint64_t base) const;
+    void writeGlobals(ByteSink &sink) const;
     void writeSst(ByteSink &sink) const;
     void writeSheet(ByteSink &sink, std::uint64_t base, std::size_t index) const;
+    void writeIndex(ByteSink &sink, std::uint64_t indexPosition, const SheetPlan &plan) const;
+    void writeBlock(ByteSink &sink, std::uint64_t base, const Worksheet &sheet, const SheetPlan &plan,
+                    const StoredCell *cells, std::size_t count) const;
+    void writeRowCells(ByteSink &sink, const Worksheet &sheet, const StoredCell *cells, std::size_t count) const;
 
     const WorkbookModel &m_model;
     std::vector<std::uint32_t> m_sstOrder;

@@ -1,7 +1,7 @@
 // Times the history export of 65,535 calls (one full sheet) and its peak
 // memory, beside Python's xlwt writing the same cells on the same machine.
 //
-//   calldesk-bench-export [--calls N] [--keep DIR]
+//   bench_export [--calls N] [--keep DIR]
 //
 // Each writer runs in a child process of its own, so each peak is its own.
 #include <chrono>
@@ -161,7 +161,7 @@ int main(int argc, char **argv)
         else if (arg == "--keep" && i + 1 < argc)
             keep = argv[++i];
         else {
-            std::cerr << "usage: calldesk-bench-export [--calls N] [--keep DIR]\n";
+            std::cerr << "usage: bench_export [--calls N] [--keep DIR]\n";
             return 2;
         }
     }

@@ -1,6 +1,6 @@
 """Writes the cells of a TSV file (row, column, narrow flag, text per line)
 into an .xls with xlwt, the way the export lays them out, and prints the
-seconds the writing took. Used by calldesk-bench-export for comparison."""
+seconds the writing took. Used by bench_export for comparison."""
 import sys
 import time
 

@@ -12,6 +12,7 @@
 #include "data/DataFolder.h"
 #include "data/DataLog.h"
 #include "data/SqliteFile.h"
+#include "data/StatementRunner.h"
 
 using Poco::Data::Session;
 using Poco::Data::SQLite::Connector;
@@ -258,4 +259,12 @@ Session DbManage::OpenHistoryReader() const
     Session reader(Connector::KEY, SqliteFile::uri(Folder + HistoryFileName) + "?mode=ro", LoginTimeoutSeconds);
     SetSessionKey(reader, HistoryKey);
     return reader;
+}
+
+bool DbManage::changeSystem(const char *what, const std::function<void()> &work)
+{
+    if (!runLogged(what, work))
+        return false;
+    Modified = true;
+    return true;
 }

@@ -1,12 +1,30 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <Poco/Data/Session.h>
+#include <Poco/LocalDateTime.h>
+
+#include "data/Call.h"
+#include "data/Duty.h"
+#include "data/Employee.h"
+#include "data/Pager.h"
+#include "data/User.h"
 
 struct SetupRecord;
+
+// A row id with its text: service types (key number, service) and zones.
+using IdText = std::pair<std::uint64_t, std::string>;
+
+// Receives one operator row found by FindOperator.
+using OperatorFound = std::function<void(const std::string &password, const std::string &post, bool gender,
+                                         std::uint64_t authority)>;
 
 // The one database object of the process: the in-memory copy of the system
 // database ("ovk.db") and the history database ("history.db") on its file,
@@ -63,12 +81,71 @@ public:
     void SaveSetup(const SetupRecord &record);
     std::uint32_t GetLCID();
 
+    // Service types and zones.
+    std::vector<IdText> GetServiceTypes();
+    void SetServiceType(const std::string &serviceType, std::uint64_t key);
+    std::vector<IdText> GetZones();
+    std::vector<std::string> GetZoneNames();
+    bool ZoneExists(const std::string &zone);
+    std::uint64_t InsertZone(const std::string &zone);
+    bool UpdateZone(const std::string &zone, std::uint64_t id);
+    bool DeleteZone(const std::string &zone);
+
+    // Pagers.
+    std::vector<PagerPtr> GetPagers();
+    bool InsertPager(stPager &pager);
+    bool UpdatePager(const stPager &pager);
+    bool DeletePager(const std::string &pagerNum);
+    bool PagerExists(const std::string &pagerNum);
+    std::vector<std::string> GetPagerNamesOfZone(std::uint64_t zoneId);
+
+    // Attendants and their duties.
+    bool GetEmployees(std::vector<EmployeePtr> &employees);
+    bool InsertEmployee(stEmployee &employee);
+    bool UpdateEmployee(const stEmployee &employee);
+    bool EmpIDExists(const std::string &empId);
+    bool DeleteEmployee(std::uint64_t id);
+    std::vector<DutyPtr> GetDuties();
+    bool InsertDuty(stDuty &duty);
+    bool UpdateDuty(const stDuty &duty);
+    bool DeleteDuty(std::uint64_t id);
+
+    // Operators.
+    std::vector<std::string> GetOperatorNames();
+    std::vector<stUser> GetOperators();
+    void FindOperator(const std::string &name, const OperatorFound &found);
+    bool InsertOperator(stUser &user);
+    bool UpdateOperator(const stUser &user);
+    bool UpdateOperatorRights(std::uint8_t authority, std::uint64_t id);
+    bool UpdateOperatorPassword(const std::string &password, std::uint64_t id);
+    bool DeleteOperator(std::uint64_t id);
+    std::string GetAdminPassword();
+
+    // Resolves a key press: the key's service, the pager's name and zone, and
+    // the attendant on duty for that zone at the call's time of day. True
+    // when exactly one row was found.
+    bool LookupCall(CCall &call, const Poco::LocalDateTime &callTime, int key, const std::string &pagerNum);
+
+    // Call history.
+    void SaveCall(CCall &call);
+    void UpdateCallRemark(const CCall &call);
+    // Open calls made after the start of the current local day, in table order.
+    std::vector<CallPtr> LoadUntreatedToday();
+    std::vector<CallPtr> LoadUntreatedToday(const Poco::LocalDateTime &currentTime);
+    bool DeleteHistoryBefore(const Poco::LocalDateTime &cutoff);
+    // Calls whose local call time lies in [from, to) (either bound optional), in ID order.
+    std::vector<CallPtr> LoadCallsByCallTime(const std::optional<Poco::LocalDateTime> &from,
+                                             const std::optional<Poco::LocalDateTime> &to);
+
     std::string Folder;
     Poco::Data::Session SystemSession;
     Poco::Data::Session HistorySession;
     bool Modified = false;
 
 private:
+    // Runs a change of the system database; Modified follows its success.
+    bool changeSystem(const char *what, const std::function<void()> &work);
+
     void openSystemDatabase();
     void openHistoryDatabase();
     void configureHistorySession();

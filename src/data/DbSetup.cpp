@@ -6,6 +6,7 @@
 
 #include "data/DataLog.h"
 #include "data/NotifiedTransaction.h"
+#include "data/LocalTime.h"
 #include "data/SetupRecord.h"
 
 using namespace Poco::Data::Keywords;

@@ -145,3 +145,8 @@ std::string localText(const Poco::LocalDateTime &time)
                   time.hour(), time.minute(), time.second());
     return text;
 }
+
+std::int64_t wholeSeconds(const Poco::Timespan &span)
+{
+    return span.totalMicroseconds() / Poco::Timespan::SECONDS;
+}

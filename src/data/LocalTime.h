@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include <Poco/LocalDateTime.h>
+#include <Poco/Timespan.h>
 #include <Poco/Timestamp.h>
 
 // Calls carry local date-times in memory and UTC text in the database.
@@ -33,3 +35,6 @@ std::optional<Poco::LocalDateTime> localFromUtcText(std::string_view text);
 
 // "2020-06-15 08:30:00" in local time.
 std::string localText(const Poco::LocalDateTime &time);
+
+// The stored form of a duration: whole seconds, any fraction dropped.
+std::int64_t wholeSeconds(const Poco::Timespan &span);

@@ -10,11 +10,6 @@ SetupRecord SetupRecord::defaults(std::uint32_t lcid, std::string title)
     return record;
 }
 
-std::int64_t wholeSeconds(const Poco::Timespan &span)
-{
-    return span.totalMicroseconds() / Poco::Timespan::SECONDS;
-}
-
 std::uint32_t lcidForLocaleName(std::string_view localeName)
 {
     const bool chinese = localeName.find("Chinese") != std::string_view::npos

@@ -56,9 +56,6 @@ struct SetupRecord
     static SetupRecord defaults(std::uint32_t lcid, std::string title);
 };
 
-// The stored form of a duration: whole seconds, any fraction dropped.
-std::int64_t wholeSeconds(const Poco::Timespan &span);
-
 // 2052 for a Chinese locale name ("Chinese_China.936", "zh_CN.UTF-8"),
 // 1033 for every other.
 std::uint32_t lcidForLocaleName(std::string_view localeName);

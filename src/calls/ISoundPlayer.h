@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+// Plays warning sounds from wave files without waiting for them. Only one
+// sound plays at a time: starting one replaces the one that plays. A file
+// that cannot be played plays nothing.
+class ISoundPlayer
+{
+public:
+    virtual ~ISoundPlayer() = default;
+    virtual void playOnce(const std::string &path) = 0;
+    virtual void playLooped(const std::string &path) = 0;
+    virtual void stop() = 0;
+};

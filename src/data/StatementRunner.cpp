@@ -1,0 +1,11 @@
+#include "data/StatementRunner.h"
+
+Poco::Nullable<std::string> nullIfEmpty(const std::string &text)
+{
+    return text.empty() ? Poco::Nullable<std::string>() : Poco::Nullable<std::string>(text);
+}
+
+Poco::Nullable<Poco::UInt64> nullIfZero(std::uint64_t id)
+{
+    return id == 0 ? Poco::Nullable<Poco::UInt64>() : Poco::Nullable<Poco::UInt64>(id);
+}

@@ -1,0 +1,394 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "calls/CallDesk.h"
+#include "calls/CallText.h"
+#include "data/LocalTime.h"
+#include "data/SetupRecord.h"
+#include "support/CallFakes.h"
+#include "support/DataFixture.h"
+#include "support/FakeClock.h"
+
+using namespace Poco::Data::Keywords;
+
+namespace
+{
+Poco::LocalDateTime at(int hour, int minute, int second, int day = 6)
+{
+    return *localDateTime(2024, 5, day, hour, minute, second);
+}
+
+class CallDeskTest : public DataFixture
+{
+protected:
+    CallDeskTest()
+        : m_db {open()}
+        , m_clock {at(10, 0, 0)}
+    {
+        m_setup.Option &= ~SetupRecord::OptUseSystemTime;
+        m_setup.SoundPath1 = "w1.wav";
+        m_setup.SoundPath2 = "w2.wav";
+        m_db->SetServiceType("Waiter", 3);
+        m_db->SetServiceType("Water", 5);
+        const std::uint64_t hall = m_db->InsertZone("Hall");
+        stPager pager {0, hall, "12", "Table 12", ""};
+        m_db->InsertPager(pager);
+        stEmployee ann {false, "A07", "Ann", "", "", 0};
+        m_db->InsertEmployee(ann);
+        stDuty duty;
+        duty.EmpID = ann.ID;
+        duty.ZoneId = hall;
+        duty.BeginTime = Poco::Timespan(8 * 3600, 0);
+        duty.EndTime = Poco::Timespan(12 * 3600, 0);
+        m_db->InsertDuty(duty);
+        makeDesk();
+    }
+
+    void makeDesk() { m_desk = std::make_unique<CallDesk>(*m_db, m_setup, m_clock, m_sound, m_view, 1033); }
+
+    void press(const std::string &pager, int key = 3) { m_desk->onCallFrame(pager, key, m_clock.now()); }
+    void cancel(const std::string &pager) { m_desk->onCancelFrame(pager, m_clock.now()); }
+
+    void ticks(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            m_clock.advance(Poco::Timespan(1, 0));
+            m_desk->tick();
+        }
+    }
+
+    std::vector<std::string> pagers(CallListId id) const
+    {
+        std::vector<std::string> out;
+        for (const auto &call : m_desk->list(id).rows())
+            out.push_back(call->PagerNum);
+        return out;
+    }
+
+    int historyRows()
+    {
+        int count = 0;
+        m_db->HistorySession << "SELECT count(*) FROM TBHistory", into(count), now;
+        return count;
+    }
+
+    const CallPtr &row(CallListId id, std::size_t index) const { return m_desk->list(id).at(index); }
+
+    std::unique_ptr<DbManage> m_db;
+    SetupRecord m_setup;
+    FakeClock m_clock;
+    FakeSoundPlayer m_sound;
+    RecordingView m_view;
+    std::unique_ptr<CallDesk> m_desk;
+};
+
+TEST_F(CallDeskTest, FirstPressRepeatedPressAndCancel)
+{
+    press("12");
+    ASSERT_EQ(1u, m_desk->list(CallListId::Calls).size());
+    ASSERT_EQ(1u, m_desk->list(CallListId::Unanswered).size());
+    const CallPtr call = row(CallListId::Calls, 0);
+    EXPECT_EQ(call, row(CallListId::Unanswered, 0)) << "one call, one row in each list";
+    EXPECT_NE(0u, call->ID);
+    EXPECT_EQ("Table 12", call->PagerName);
+    EXPECT_EQ("Waiter", call->SevType);
+    EXPECT_EQ("Ann", call->EmpName);
+    EXPECT_EQ(1, historyRows());
+
+    ticks(30);
+    const std::uint64_t id = call->ID;
+    press("12", 5);
+    EXPECT_EQ(1u, m_desk->list(CallListId::Calls).size()) << "a repeated press makes no new call";
+    EXPECT_EQ(call, row(CallListId::Calls, 0));
+    EXPECT_EQ("Water", call->SevType);
+    EXPECT_EQ(callTimeText(at(10, 0, 30)), callTimeText(call->CallTime)) << "the frame's time";
+    EXPECT_EQ(Poco::Timespan(30, 0), call->SevTotalSeconds) << "timing goes on";
+    EXPECT_EQ(id, call->ID);
+    EXPECT_EQ(1, historyRows());
+
+    ticks(15);
+    cancel("12");
+    EXPECT_TRUE(call->isAnswered());
+    EXPECT_EQ(Poco::Timespan(15, 0), call->SevTotalSeconds) << "answer time minus call time";
+    EXPECT_EQ(0u, m_desk->list(CallListId::Unanswered).size());
+    EXPECT_EQ(1u, m_desk->list(CallListId::Calls).size()) << "answered calls stay in the call list";
+    EXPECT_EQ(0u, m_desk->openCallCount());
+    std::string processTime;
+    int status = 0;
+    m_db->HistorySession << "SELECT ProcessTime, SevStatus FROM TBHistory", into(processTime), into(status), now;
+    EXPECT_EQ(utcText(at(10, 0, 45)), processTime);
+    EXPECT_EQ(1, status);
+
+    press("12");
+    EXPECT_EQ(2u, m_desk->list(CallListId::Calls).size()) << "the next press is a new call";
+    EXPECT_NE(call, row(CallListId::Calls, 0));
+    EXPECT_EQ(2, historyRows());
+
+    cancel("99");
+    EXPECT_EQ(1u, m_desk->list(CallListId::Unanswered).size()) << "a cancel without an open call changes nothing";
+}
+
+TEST_F(CallDeskTest, UnregisteredPagerAndInvalidFrameTime)
+{
+    m_desk->onCallFrame("99", 3, std::nullopt);
+    const CallPtr call = row(CallListId::Calls, 0);
+    EXPECT_EQ("99", call->PagerName);
+    EXPECT_EQ("Waiter", call->SevType);
+    EXPECT_EQ("", call->Zone);
+    EXPECT_EQ(callTimeText(m_clock.now()), callTimeText(call->CallTime)) << "the PC's clock stands in";
+    EXPECT_NE(0u, call->ID);
+}
+
+TEST_F(CallDeskTest, SystemTimeIgnoresTheFrameTime)
+{
+    m_setup.Option |= SetupRecord::OptUseSystemTime;
+    m_desk->onCallFrame("12", 3, at(3, 0, 0));
+    const CallPtr call = row(CallListId::Calls, 0);
+    EXPECT_EQ(callTimeText(at(10, 0, 0)), callTimeText(call->CallTime));
+    m_clock.advance(Poco::Timespan(20, 0));
+    m_desk->onCancelFrame("12", at(3, 0, 0));
+    EXPECT_EQ(callTimeText(at(10, 0, 20)), callTimeText(call->ProcessTime));
+}
+
+TEST_F(CallDeskTest, NewRowsFollowTheSortKey)
+{
+    for (const char *pager : {"1", "2", "3"}) {
+        press(pager);
+        m_clock.advance(Poco::Timespan(1, 0));
+    }
+    EXPECT_EQ((std::vector<std::string> {"3", "2", "1"}), pagers(CallListId::Calls)) << "newest first";
+    m_desk->sortBy(CallListId::Calls, -3);
+    EXPECT_EQ((std::vector<std::string> {"1", "2", "3"}), pagers(CallListId::Calls));
+    press("4");
+    EXPECT_EQ((std::vector<std::string> {"1", "2", "3", "4"}), pagers(CallListId::Calls));
+    EXPECT_EQ((std::vector<std::string> {"4", "3", "2", "1"}), pagers(CallListId::Unanswered))
+        << "each list keeps its own key";
+    m_desk->sortBy(CallListId::Calls, 0);
+    EXPECT_EQ(-3, m_desk->list(CallListId::Calls).sortKey()) << "column 0 does not sort";
+}
+
+// Fills the call list with answered and open calls, oldest first.
+class RowLimit : public CallDeskTest
+{
+protected:
+    void fill(int answered, int open)
+    {
+        for (int i = 0; i < answered + open; ++i) {
+            const std::string pager = "p" + std::to_string(i);
+            press(pager);
+            m_clock.advance(Poco::Timespan(1, 0));
+            if (i < answered)
+                cancel(pager);
+        }
+    }
+};
+
+TEST_F(RowLimit, LimitIsForcedIntoItsRange)
+{
+    for (const auto &[stored, forced] : {std::pair {5, 10}, {10, 10}, {500, 500}, {5000, 1000}, {-3, 10}}) {
+        m_setup.LeastRecords = stored;
+        EXPECT_EQ(forced, m_desk->rowLimit());
+        EXPECT_EQ(forced, m_setup.LeastRecords);
+    }
+    m_setup.LeastRecords = 5;
+    fill(12, 0);
+    EXPECT_EQ(10u, m_desk->list(CallListId::Calls).size());
+}
+
+TEST_F(RowLimit, AnsweredRowIsReusedInPlace)
+{
+    m_setup.LeastRecords = 10;
+    fill(10, 0);
+    const auto before = pagers(CallListId::Calls);
+    press("new");
+    const auto after = pagers(CallListId::Calls);
+    ASSERT_EQ(10u, after.size());
+    EXPECT_EQ("p0", before.back()) << "oldest answered call at the bottom";
+    EXPECT_EQ("new", after.back()) << "its row now shows the new call, in the same place";
+}
+
+TEST_F(RowLimit, OpenCallsAreNeverDropped)
+{
+    m_setup.LeastRecords = 10;
+    fill(0, 10);
+    press("new");
+    EXPECT_EQ(11u, m_desk->list(CallListId::Calls).size());
+    EXPECT_EQ("new", pagers(CallListId::Calls).front());
+}
+
+TEST_F(RowLimit, LoweredLimitDropsOldAnsweredRows)
+{
+    m_setup.LeastRecords = 20;
+    fill(3, 9);
+    ASSERT_EQ(12u, m_desk->list(CallListId::Calls).size());
+    m_setup.LeastRecords = 10;
+    press("new");
+    const auto rows = pagers(CallListId::Calls);
+    EXPECT_EQ(10u, rows.size());
+    for (const auto &call : m_desk->list(CallListId::Calls).rows())
+        EXPECT_FALSE(call->isAnswered()) << call->PagerNum;
+    EXPECT_EQ(1, std::count(rows.begin(), rows.end(), "new"));
+}
+
+TEST_F(RowLimit, CancelTrimsOneRow)
+{
+    m_setup.LeastRecords = 20;
+    fill(3, 9);
+    m_setup.LeastRecords = 10;
+    cancel("p5");
+    EXPECT_EQ(11u, m_desk->list(CallListId::Calls).size()) << "one row at most";
+    const auto rows = pagers(CallListId::Calls);
+    EXPECT_EQ(0, std::count(rows.begin(), rows.end(), "p0")) << "the oldest answered call went";
+}
+
+TEST_F(CallDeskTest, RemarkIsStoredOnlyWhenChanged)
+{
+    press("12");
+    const CallPtr call = row(CallListId::Calls, 0);
+    m_view.events.clear();
+    m_desk->setRemark(call, "");
+    EXPECT_TRUE(m_view.events.empty()) << "no change, nothing stored";
+    m_desk->setRemark(call, "window seat");
+    std::string stored;
+    m_db->HistorySession << "SELECT Remark FROM TBHistory", into(stored), now;
+    EXPECT_EQ("window seat", stored);
+    EXPECT_EQ((std::vector<std::string> {"calls change 0", "unanswered change 0"}), m_view.events)
+        << "both lists show the call";
+}
+
+TEST_F(CallDeskTest, TimingByTicks)
+{
+    m_setup.Option &= ~SetupRecord::OptTimeoutRestart;
+    press("12");
+    const CallPtr call = row(CallListId::Calls, 0);
+    const struct
+    {
+        int tick;
+        const char *shown;
+        bool timedOut;
+    } steps[] = {{59, "00:00:59", false}, {60, "00:01:00", false}, {61, "00:01:01", true},
+                 {120, "00:02:00", true}, {600, "00:10:00", true}, {601, "00:10:01", true},
+                 {700, "00:10:01", true}};
+    int done = 0;
+    for (const auto &step : steps) {
+        ticks(step.tick - done);
+        done = step.tick;
+        EXPECT_EQ(step.shown, spanText(call->SevTotalSeconds)) << "tick " << step.tick;
+        EXPECT_EQ(step.timedOut, call->TimeOut) << "tick " << step.tick;
+    }
+    EXPECT_EQ("Final Warning", callCellText(*call, 7, m_setup, 1033));
+}
+
+TEST_F(CallDeskTest, TimingGoesOnAfterTheTimeoutWhenAsked)
+{
+    m_setup.Option |= SetupRecord::OptTimeoutRestart;
+    press("12");
+    ticks(700);
+    EXPECT_EQ(Poco::Timespan(700, 0), row(CallListId::Calls, 0)->SevTotalSeconds);
+}
+
+TEST_F(CallDeskTest, TimingByThePcClock)
+{
+    m_setup.Option |= SetupRecord::OptUseSystemTime;
+    press("12");
+    const CallPtr call = row(CallListId::Calls, 0);
+    m_clock.advance(Poco::Timespan(90, 0));
+    m_desk->tick();
+    EXPECT_EQ(Poco::Timespan(90, 0), call->SevTotalSeconds) << "recomputed from the clock";
+    EXPECT_TRUE(call->TimeOut);
+
+    // The PC's clock set back behind the call.
+    m_clock.set(at(9, 59, 0));
+    m_desk->tick();
+    EXPECT_EQ(Poco::Timespan(-60, 0), call->SevTotalSeconds);
+    EXPECT_EQ("Unhandled", callCellText(*call, 7, m_setup, 1033));
+}
+
+TEST_F(CallDeskTest, TwoCallsReachingAWarningTogetherSoundOnce)
+{
+    press("12");
+    press("13");
+    // A tick signals the threshold its calls' service time stood at when it
+    // began: 60 s is reached by the 60th tick and signalled by the 61st.
+    ticks(60);
+    EXPECT_TRUE(m_sound.events.empty());
+    ticks(1);
+    EXPECT_EQ((std::vector<std::string> {"once:w1.wav"}), m_sound.events);
+}
+
+TEST_F(CallDeskTest, ClockLabelIsEnglishAsctime)
+{
+    m_clock.set(*localDateTime(2020, 12, 8, 20, 44, 7));
+    m_desk->tick();
+    EXPECT_EQ("Tue Dec  8 20:44:07 2020\n", m_desk->clockText());
+    EXPECT_EQ("Sun Jan 12 09:05:00 2025\n", asctimeText(*localDateTime(2025, 1, 12, 9, 5, 0)));
+}
+
+TEST_F(CallDeskTest, PopupShowsTheFiveNewestCalls)
+{
+    m_setup.Option |= SetupRecord::OptShowCallingWnd | SetupRecord::OptHoverMost;
+    for (int i = 1; i <= 6; ++i)
+        press(std::to_string(i));
+    EXPECT_EQ(1, m_view.popupsCreated);
+    EXPECT_TRUE(m_view.lastPopupOwned);
+    const PopupEntries *popup = m_desk->popup();
+    ASSERT_NE(nullptr, popup);
+    for (int entry = 0; entry < 5; ++entry)
+        EXPECT_EQ(std::to_string(6 - entry), popup->call(entry)->PagerNum);
+    EXPECT_EQ("-", popup->view(0).bottom) << "bottom texts follow at the next tick";
+
+    const int raises = m_view.popupRaises;
+    press("4"); // shown in entry 2
+    EXPECT_EQ("4", popup->call(2)->PagerNum);
+    EXPECT_EQ("6", popup->call(0)->PagerNum) << "the order does not change";
+    EXPECT_EQ(raises + 1, m_view.popupRaises);
+
+    cancel("5");
+    EXPECT_EQ("00:00:00 Processed", popup->view(1).bottom) << "answered at once";
+    ticks(61);
+    EXPECT_EQ("00:01:01 1st Warning", popup->view(0).bottom);
+    EXPECT_EQ(m_setup.Warn1Bkcolor, popup->view(0).colours->background);
+
+    m_desk->popupClosed();
+    press("7");
+    EXPECT_EQ(2, m_view.popupsCreated) << "a closed pop-up is made anew";
+    EXPECT_EQ("-", m_desk->popup()->view(1).top) << "a new window starts empty";
+}
+
+TEST_F(CallDeskTest, NoPopupWhenItIsOff)
+{
+    m_setup.Option &= ~SetupRecord::OptShowCallingWnd;
+    press("12");
+    press("12");
+    EXPECT_EQ(0, m_view.popupsCreated);
+    EXPECT_EQ(nullptr, m_desk->popup());
+    EXPECT_EQ(2, m_view.flashes);
+}
+
+TEST_F(CallDeskTest, ReloadBringsBackTodaysOpenCalls)
+{
+    auto store = [&](const std::string &pager, const Poco::LocalDateTime &time, int status) {
+        CCall call(time);
+        call.PagerNum = pager;
+        call.SevStatus = status;
+        call.SevTotalSeconds = Poco::Timespan(42, 0);
+        m_db->SaveCall(call);
+    };
+    store("a", at(14, 50, 0), CCall::Open);
+    store("b", at(23, 0, 0, 5), CCall::Open);
+    store("c", at(9, 0, 0), CCall::Answered);
+    store("a", at(14, 55, 0), CCall::Open);
+    store("d", at(14, 40, 0), CCall::Open);
+    m_clock.set(at(15, 0, 0));
+    m_desk->onCallFrame("stale", 3, at(10, 0, 0, 5)); // yesterday's, by the receiver's clock
+    m_desk->reloadOpenCalls();
+    EXPECT_EQ((std::vector<std::string> {"a", "d"}), pagers(CallListId::Calls)) << "newest first, one per pager";
+    EXPECT_EQ((std::vector<std::string> {"a", "d"}), pagers(CallListId::Unanswered));
+    EXPECT_EQ(2u, m_desk->openCallCount());
+    EXPECT_EQ(Poco::Timespan(42, 0), row(CallListId::Calls, 0)->SevTotalSeconds) << "timing restarts from the store";
+    EXPECT_EQ(callTimeText(at(14, 50, 0)), callTimeText(row(CallListId::Calls, 0)->CallTime))
+        << "the first open call of a pager in table order is the one shown";
+}
+}

@@ -1,0 +1,15 @@
+#include "Subcommand.h"
+
+int runSimulate(const std::vector<std::string> &arguments);
+int runProbe(const std::vector<std::string> &arguments);
+int runPorts(const std::vector<std::string> &arguments);
+
+const std::vector<Subcommand> &subcommands()
+{
+    static const std::vector<Subcommand> table = {
+        {"simulate", "Act as a wireless receiver on a pseudo-terminal, with simulated pagers.", runSimulate},
+        {"probe", "Open a serial port as the desk does and print every frame received.", runProbe},
+        {"ports", "List the serial ports present; with --watch, follow them coming and going.", runPorts},
+    };
+    return table;
+}

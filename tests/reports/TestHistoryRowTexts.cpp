@@ -6,28 +6,6 @@
 
 namespace
 {
-TEST(HistoryRowTexts, TimingIsHoursModulo24MinutesSeconds)
-{
-    const struct
-    {
-        std::int64_t seconds;
-        const char *text;
-    } cases[] = {
-        {0, "00:00:00"},
-        {59, "00:00:59"},
-        {3661, "01:01:01"},
-        {25 * 3600, "01:00:00"},
-        {24 * 3600 - 1, "23:59:59"},
-        {-5, "00:00:00"},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.seconds);
-        EXPECT_EQ(c.text, HistoryRowTexts::timingText(Poco::Timespan(c.seconds, 0)));
-    }
-    // A fraction of a second does not count.
-    EXPECT_EQ("00:01:00", HistoryRowTexts::timingText(Poco::Timespan(60, 999999)));
-}
-
 TEST(HistoryRowTexts, CellsInColumnOrderWithStateFromTheThresholds)
 {
     SetupRecord setup;
@@ -43,12 +21,15 @@ TEST(HistoryRowTexts, CellsInColumnOrderWithStateFromTheThresholds)
                                      "00:02:10", "2nd Warning", "Ann",                 "window"};
     EXPECT_EQ(expected, HistoryRowTexts::cells(call, setup, SetupRecord::LcidEnglish));
 
-    EXPECT_EQ("服务预警2", HistoryRowTexts::stateText(call, setup, SetupRecord::LcidChinese));
+    constexpr std::size_t State = 6;
+    EXPECT_EQ("服务预警2", HistoryRowTexts::cells(call, setup, SetupRecord::LcidChinese)[State]);
     call.SevStatus = CCall::Answered;
-    EXPECT_EQ("Processed", HistoryRowTexts::stateText(call, setup, SetupRecord::LcidEnglish));
+    EXPECT_EQ("Processed", HistoryRowTexts::cells(call, setup, SetupRecord::LcidEnglish)[State]);
     setup.Warn2Time = Poco::Timespan(200, 0);
     call.SevStatus = CCall::Open;
-    EXPECT_EQ("1st Warning", HistoryRowTexts::stateText(call, setup, SetupRecord::LcidEnglish));
+    const auto open = HistoryRowTexts::cells(call, setup, SetupRecord::LcidEnglish);
+    EXPECT_EQ("1st Warning", open[State]);
+    EXPECT_EQ("2021-05-06 07:08:09", open[4]) << "the process time whatever the state";
 }
 
 TEST(HistoryRowTexts, HeadersFollowTheLanguage)

@@ -18,9 +18,11 @@ function(calldesk_library name)
 endfunction()
 
 # One test executable per test file, registered with CTest. Names follow the
-# folder: tests/data/TestDbManage.cpp becomes data.TestDbManage.
+# folder: tests/data/TestDbManage.cpp becomes data.TestDbManage. A QT test is
+# a QTest class with its own QTEST_MAIN (windows are tested that way); the
+# others are GoogleTest files.
 function(calldesk_test file)
-    cmake_parse_arguments(ARG "" "TIMEOUT" "LIBS;ENV;LABELS" ${ARGN})
+    cmake_parse_arguments(ARG "QT" "TIMEOUT" "LIBS;ENV;LABELS" ${ARGN})
     get_filename_component(base "${file}" NAME_WE)
     file(RELATIVE_PATH rel "${PROJECT_SOURCE_DIR}/tests" "${CMAKE_CURRENT_SOURCE_DIR}")
     string(REPLACE "/" "." prefix "${rel}")
@@ -28,7 +30,12 @@ function(calldesk_test file)
     add_executable(${target} "${file}")
     calldesk_strict(${target})
     target_include_directories(${target} PRIVATE "${PROJECT_SOURCE_DIR}/tests")
-    target_link_libraries(${target} PRIVATE ${ARG_LIBS} calldesk_testsupport GTest::gtest_main GTest::gmock)
+    if(ARG_QT)
+        set_target_properties(${target} PROPERTIES AUTOMOC ON)
+        target_link_libraries(${target} PRIVATE ${ARG_LIBS} calldesk_testsupport Qt6::Test)
+    else()
+        target_link_libraries(${target} PRIVATE ${ARG_LIBS} calldesk_testsupport GTest::gtest_main GTest::gmock)
+    endif()
     set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/tests")
     add_test(NAME ${target} COMMAND ${target})
     if(NOT ARG_TIMEOUT)

@@ -268,3 +268,13 @@ bool DbManage::changeSystem(const char *what, const std::function<void()> &work)
     Modified = true;
     return true;
 }
+
+bool DbManage::insertSystemRow(const char *what, std::uint64_t &id, const std::function<void()> &insert)
+{
+    const std::uint64_t newId = insertForNewId(SystemSession, what, insert);
+    if (newId == 0)
+        return false;
+    id = newId;
+    Modified = true;
+    return true;
+}

@@ -145,6 +145,9 @@ public:
 private:
     // Runs a change of the system database; Modified follows its success.
     bool changeSystem(const char *what, const std::function<void()> &work);
+    // Runs an insert into a system table; on success the new row's id goes
+    // into id and Modified is set.
+    bool insertSystemRow(const char *what, std::uint64_t &id, const std::function<void()> &insert);
 
     void openSystemDatabase();
     void openHistoryDatabase();

@@ -58,17 +58,12 @@ void DbManage::FindOperator(const std::string &name, const OperatorFound &found)
 
 bool DbManage::InsertOperator(stUser &user)
 {
-    const std::uint64_t id = insertForNewId(SystemSession, "insert an operator", [&] {
+    return insertSystemRow("insert an operator", user.ID, [&] {
         Statement insert(SystemSession);
         insert << "INSERT INTO TBOperator (Operator,Password,Post,Gender,Authority,ID)values(?,?,?,?,?,?)";
         bindOperator(insert, user);
         insert.execute();
     });
-    if (id == 0)
-        return false;
-    user.ID = id;
-    Modified = true;
-    return true;
 }
 
 bool DbManage::UpdateOperator(const stUser &user)

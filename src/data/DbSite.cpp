@@ -78,11 +78,9 @@ bool DbManage::ZoneExists(const std::string &zone)
 std::uint64_t DbManage::InsertZone(const std::string &zone)
 {
     std::string name = zone;
-    const std::uint64_t id = insertForNewId(SystemSession, "insert a zone", [&] {
-        SystemSession << "INSERT INTO TBZone (Zone)VALUES(?);", use(name), now;
-    });
-    if (id != 0)
-        Modified = true;
+    std::uint64_t id = 0;
+    insertSystemRow("insert a zone", id,
+                    [&] { SystemSession << "INSERT INTO TBZone (Zone)VALUES(?);", use(name), now; });
     return id;
 }
 
@@ -116,15 +114,10 @@ std::vector<PagerPtr> DbManage::GetPagers()
 
 bool DbManage::InsertPager(stPager &pager)
 {
-    const std::uint64_t id = insertForNewId(SystemSession, "insert a pager", [&] {
+    return insertSystemRow("insert a pager", pager.ID, [&] {
         SystemSession << "INSERT INTO TBPager (PagerNum,Name,ZoneId)values(?,?,?)", bind(nullIfEmpty(pager.PagerNum)),
             bind(nullIfEmpty(pager.Name)), bind(nullIfZero(pager.ZoneId)), now;
     });
-    if (id == 0)
-        return false;
-    pager.ID = id;
-    Modified = true;
-    return true;
 }
 
 bool DbManage::UpdatePager(const stPager &pager)

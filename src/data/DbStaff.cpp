@@ -47,17 +47,12 @@ bool DbManage::GetEmployees(std::vector<EmployeePtr> &employees)
 
 bool DbManage::InsertEmployee(stEmployee &employee)
 {
-    const std::uint64_t id = insertForNewId(SystemSession, "insert an attendant", [&] {
+    return insertSystemRow("insert an attendant", employee.ID, [&] {
         Statement insert(SystemSession);
         insert << "INSERT INTO TBEmployee (EmpID,EmpName,Gender,Telephone,Remark,ID)values(?,?,?,?,?,?);";
         bindEmployee(insert, employee);
         insert.execute();
     });
-    if (id == 0)
-        return false;
-    employee.ID = id;
-    Modified = true;
-    return true;
 }
 
 bool DbManage::UpdateEmployee(const stEmployee &employee)
@@ -97,17 +92,12 @@ std::vector<DutyPtr> DbManage::GetDuties()
 
 bool DbManage::InsertDuty(stDuty &duty)
 {
-    const std::uint64_t id = insertForNewId(SystemSession, "insert a duty", [&] {
+    return insertSystemRow("insert a duty", duty.ID, [&] {
         Statement insert(SystemSession);
         insert << "INSERT INTO TBDuty (EmpID,BeginTime,EndTime,ZoneId)values(?,?,?,?);";
         bindDuty(insert, duty);
         insert.execute();
     });
-    if (id == 0)
-        return false;
-    duty.ID = id;
-    Modified = true;
-    return true;
 }
 
 bool DbManage::UpdateDuty(const stDuty &duty)

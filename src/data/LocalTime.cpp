@@ -21,10 +21,10 @@ Poco::LocalDateTime localFromTimestamp(const Poco::Timestamp &instant)
     return Poco::LocalDateTime(int(local.tm_gmtoff), fields, false);
 }
 
-std::optional<Poco::LocalDateTime> localDateTime(int year, int month, int day, int hour, int minute, int second)
+namespace
 {
-    if (!Poco::DateTime::isValid(year, month, day, hour, minute, second))
-        return std::nullopt;
+std::tm calendarFields(int year, int month, int day, int hour, int minute, int second)
+{
     std::tm fields {};
     fields.tm_year = year - 1900;
     fields.tm_mon = month - 1;
@@ -32,6 +32,15 @@ std::optional<Poco::LocalDateTime> localDateTime(int year, int month, int day, i
     fields.tm_hour = hour;
     fields.tm_min = minute;
     fields.tm_sec = second;
+    return fields;
+}
+}
+
+std::optional<Poco::LocalDateTime> localDateTime(int year, int month, int day, int hour, int minute, int second)
+{
+    if (!Poco::DateTime::isValid(year, month, day, hour, minute, second))
+        return std::nullopt;
+    std::tm fields = calendarFields(year, month, day, hour, minute, second);
     fields.tm_isdst = -1;
     const std::time_t instant = std::mktime(&fields);
     if (instant == std::time_t(-1) && !(year == 1969 || year == 1970))
@@ -127,13 +136,7 @@ std::optional<Poco::LocalDateTime> localFromUtcText(std::string_view text)
     int offset = 0;
     if (!readZone(text, offset) || !Poco::DateTime::isValid(year, month, day, hour, minute, second))
         return std::nullopt;
-    std::tm fields {};
-    fields.tm_year = year - 1900;
-    fields.tm_mon = month - 1;
-    fields.tm_mday = day;
-    fields.tm_hour = hour;
-    fields.tm_min = minute;
-    fields.tm_sec = second;
+    std::tm fields = calendarFields(year, month, day, hour, minute, second);
     const std::time_t instant = ::timegm(&fields) - offset;
     return localFromTimestamp(Poco::Timestamp::fromEpochTime(instant));
 }

@@ -117,6 +117,9 @@ void TypeHandler<CCall>::extract(std::size_t pos, CCall &obj, const CCall &, Abs
 {
     obj.ID = number(pos, pExt, obj.ID);
     readCallTime(pos + 1, pExt, obj.CallTime, "CallTime");
+    // An open call has no stored answer time; in memory it equals the call
+    // time until the call is answered, not the moment the row was read.
+    obj.ProcessTime = obj.CallTime;
     readCallTime(pos + 2, pExt, obj.ProcessTime, "ProcessTime");
     obj.TimeOut = number(pos + 3, pExt, Poco::Int64(0)) != 0;
     obj.EmpID = text(pos + 4, pExt);

@@ -280,12 +280,15 @@ void CCommPort::Run()
     } catch (const std::exception &error) {
         logReceiverFailure("reading " + portName(), error.what());
     }
+    const std::string name = portName();
+    // Closed before the stop is reported: whoever handles the report must
+    // find the channel closed, free to open again.
+    shutDown();
     try {
         m_receiver.OnStop();
     } catch (const std::exception &error) {
-        logReceiverFailure("stopping " + portName(), error.what());
+        logReceiverFailure("stopping " + name, error.what());
     }
-    shutDown();
 }
 
 CCommPort::ReadOutcome CCommPort::readOnce(int fd, short events, ReceiveBuffer &buffer)

@@ -10,6 +10,7 @@
 #include "support/CallFakes.h"
 #include "support/DataFixture.h"
 #include "support/FakeClock.h"
+#include "support/SmallSite.h"
 
 using namespace Poco::Data::Keywords;
 
@@ -30,19 +31,7 @@ protected:
         m_setup.Option &= ~SetupRecord::OptUseSystemTime;
         m_setup.SoundPath1 = "w1.wav";
         m_setup.SoundPath2 = "w2.wav";
-        m_db->SetServiceType("Waiter", 3);
-        m_db->SetServiceType("Water", 5);
-        const std::uint64_t hall = m_db->InsertZone("Hall");
-        stPager pager {0, hall, "12", "Table 12", ""};
-        m_db->InsertPager(pager);
-        stEmployee ann {false, "A07", "Ann", "", "", 0};
-        m_db->InsertEmployee(ann);
-        stDuty duty;
-        duty.EmpID = ann.ID;
-        duty.ZoneId = hall;
-        duty.BeginTime = Poco::Timespan(8 * 3600, 0);
-        duty.EndTime = Poco::Timespan(12 * 3600, 0);
-        m_db->InsertDuty(duty);
+        seedSmallSite(*m_db);
         makeDesk();
     }
 

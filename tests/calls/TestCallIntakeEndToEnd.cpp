@@ -17,6 +17,7 @@
 #include "support/CallFakes.h"
 #include "support/DataFixture.h"
 #include "support/FakeClock.h"
+#include "support/SmallSite.h"
 #include "support/FrameBytes.h"
 
 using namespace Poco::Data::Keywords;
@@ -55,19 +56,7 @@ protected:
         , m_clock {*localDateTime(2024, 6, 15, 9, 0, 0)}
     {
         m_setup.Option &= ~SetupRecord::OptUseSystemTime;
-        m_db->SetServiceType("Waiter", 3);
-        m_db->SetServiceType("Bill", 5);
-        const std::uint64_t hall = m_db->InsertZone("Hall");
-        stPager pager {0, hall, "12", "Table 12", ""};
-        m_db->InsertPager(pager);
-        stEmployee ann {false, "A07", "Ann", "", "", 0};
-        m_db->InsertEmployee(ann);
-        stDuty duty;
-        duty.EmpID = ann.ID;
-        duty.ZoneId = hall;
-        duty.BeginTime = Poco::Timespan(8 * 3600, 0);
-        duty.EndTime = Poco::Timespan(12 * 3600, 0);
-        m_db->InsertDuty(duty);
+        seedSmallSite(*m_db);
         m_desk = std::make_unique<CallDesk>(*m_db, m_setup, m_clock, m_sound, m_view, 1033);
         m_intake = std::make_unique<CallFrameIntake>(*m_desk);
         m_link = std::make_unique<ReceiverLink>(m_loop, m_owner, *m_intake, m_clock);
@@ -152,7 +141,7 @@ TEST_F(IntakeEndToEnd, FramesBecomeStoredCalls)
     EXPECT_EQ(acknowledged(again), exchange(again));
     stored = history();
     ASSERT_EQ(1u, stored.size());
-    EXPECT_EQ("Bill", stored[0].sevType);
+    EXPECT_EQ("Water", stored[0].sevType);
     EXPECT_EQ(utcText(*localTimeOfFrame(later)), stored[0].callTime);
 
     const Bytes cancel = frameAt(frame::TypeCancel, "12", 0, 3, FrameTime {2024, 6, 15, 10, 32, 0});

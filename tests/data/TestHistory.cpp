@@ -107,6 +107,7 @@ TEST_F(History, ShanghaiLocalTimeIsStoredAsUtc)
     const auto back = m_db->LoadCallsByCallTime(std::nullopt, std::nullopt);
     ASSERT_EQ(1u, back.size());
     EXPECT_EQ("2020-06-15 07:30:00", localText(back.front()->CallTime));
+    EXPECT_EQ("2020-06-15 07:30:00", localText(back.front()->ProcessTime)) << "an open call's answer time is its call time";
 }
 
 TEST_F(History, AttendantCodesKeepSqliteAffinity)

@@ -3,6 +3,7 @@
 int runSimulate(const std::vector<std::string> &arguments);
 int runProbe(const std::vector<std::string> &arguments);
 int runPorts(const std::vector<std::string> &arguments);
+int runExport(const std::vector<std::string> &arguments);
 
 const std::vector<Subcommand> &subcommands()
 {
@@ -10,6 +11,7 @@ const std::vector<Subcommand> &subcommands()
         {"simulate", "Act as a wireless receiver on a pseudo-terminal, with simulated pagers.", runSimulate},
         {"probe", "Open a serial port as the desk does and print every frame received.", runProbe},
         {"ports", "List the serial ports present; with --watch, follow them coming and going.", runPorts},
+        {"export", "Write stored calls of a range of days to an Excel 97-2003 workbook.", runExport},
     };
     return table;
 }

@@ -1,0 +1,31 @@
+#include "reports/HistoryRowTexts.h"
+
+#include "calls/CallText.h"
+#include "data/Call.h"
+#include "data/StringTable.h"
+
+namespace HistoryRowTexts
+{
+namespace
+{
+constexpr std::array<int, ColumnCount> HeaderIds = {228, 249, 248, 186, 250, 251, 252, 253, 217};
+}
+
+Row headers(std::uint32_t lcid)
+{
+    Row row;
+    for (std::size_t i = 0; i < ColumnCount; ++i)
+        row[i] = StringTable::builtIn().text(HeaderIds[i], lcid);
+    return row;
+}
+
+Row cells(const CCall &call, const SetupRecord &setup, std::uint32_t lcid)
+{
+    Row row;
+    for (std::size_t i = 0; i < ColumnCount; ++i)
+        row[i] = callCellText(call, int(i) + 1, setup, lcid);
+    constexpr std::size_t ProcessTimeColumn = 4;
+    row[ProcessTimeColumn] = callTimeText(call.ProcessTime);
+    return row;
+}
+}

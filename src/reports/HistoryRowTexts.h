@@ -1,0 +1,23 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+class CCall;
+struct SetupRecord;
+
+// The texts a history row shows in its columns 1 to 9, shared by the
+// history list and the workbook export so both read the same.
+namespace HistoryRowTexts
+{
+constexpr std::size_t ColumnCount = 9;
+using Row = std::array<std::string, ColumnCount>;
+
+// The header texts of columns 1 to 9 in the language.
+Row headers(std::uint32_t lcid);
+
+// Columns 1 to 9 as the call lists show them, except that the process time
+// is shown whatever the call's state.
+Row cells(const CCall &call, const SetupRecord &setup, std::uint32_t lcid);
+}

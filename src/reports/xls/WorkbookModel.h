@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "reports/xls/StringPool.h"
+#include "reports/xls/Worksheet.h"
+
+namespace YExcel
+{
+// What a workbook holds in memory: the globals records that are kept as
+// they were read (their data only), the string pool that all sheets share,
+// and the sheets in order.
+struct WorkbookModel
+{
+    std::string window1;
+    std::vector<std::string> fonts;
+    std::vector<std::string> xfs;
+    std::vector<std::string> styles;
+    std::shared_ptr<StringPool> strings = std::make_shared<StringPool>();
+    std::vector<std::unique_ptr<Worksheet>> sheets;
+
+    // The globals of a new workbook: 4 fonts, 21 formats, 6 styles.
+    static WorkbookModel withDefaults();
+};
+}

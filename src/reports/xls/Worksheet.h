@@ -1,0 +1,116 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "reports/xls/StringPool.h"
+
+namespace YExcel
+{
+enum class CellKind : std::uint8_t
+{
+    Undefined,
+    Integer,
+    Double,
+    Narrow,
+    Wide,
+};
+
+// What a cell holds, for reading back.
+struct CellValue
+{
+    CellKind kind = CellKind::Undefined;
+    std::int32_t integer = 0;
+    double number = 0;
+    std::u16string text;
+};
+
+// A cell as the sheet keeps it: 8 bytes, so a full sheet of 65,536 rows of
+// ten cells takes about 5 MB. value is the integer, the index into the
+// sheet's numbers, or the index into the workbook's string pool.
+struct StoredCell
+{
+    std::uint16_t row;
+    std::uint8_t column;
+    CellKind kind;
+    std::uint32_t value;
+};
+
+class Worksheet;
+
+// One cell of a sheet, as returned by Worksheet::Cell.
+class CellRef
+{
+public:
+    CellRef(Worksheet &sheet, std::uint16_t row, std::uint16_t column)
+        : m_sheet {sheet}
+        , m_row {row}
+        , m_column {column}
+    {
+    }
+
+    // Each setter is false only for a column beyond the last one a sheet
+    // has (255); the cell is then left as it was.
+    bool Set(std::string_view narrow);
+    bool Set(std::u16string_view wide);
+    bool SetInteger(std::int32_t value);
+    bool SetDouble(double value);
+
+    CellValue value() const;
+
+private:
+    Worksheet &m_sheet;
+    std::uint16_t m_row;
+    std::uint16_t m_column;
+};
+
+// One sheet: its name and its cells. Cells set in row and column order are
+// appended; any other order is sorted out when the cells are next read.
+class Worksheet
+{
+public:
+    static constexpr std::uint16_t MaxColumn = 255;
+    static constexpr std::size_t MaxNameChars = 31;
+
+    Worksheet(std::shared_ptr<StringPool> strings, std::u16string name, bool wideName);
+
+    CellRef Cell(std::uint16_t row, std::uint16_t column) { return CellRef(*this, row, column); }
+    CellValue value(std::uint16_t row, std::uint16_t column) const;
+
+    const std::u16string &name() const { return m_name; }
+    bool nameIsWide() const { return m_wideName; }
+    // False for a name Excel would refuse (empty, longer than 31
+    // characters, or with one of : \ / ? * [ ]).
+    bool setName(std::u16string_view name, bool wide);
+    static bool isValidName(std::u16string_view name);
+
+    std::uint8_t visibility() const { return m_visibility; }
+    void setVisibility(std::uint8_t visibility) { m_visibility = visibility; }
+
+    // Cells in row, then column order, one per address.
+    const std::vector<StoredCell> &cells() const;
+    double number(std::uint32_t index) const { return m_numbers[index]; }
+    const StringPool &strings() const { return *m_strings; }
+    StringPool &pool() { return *m_strings; }
+
+    bool put(std::uint16_t row, std::uint16_t column, CellKind kind, std::uint32_t value);
+    // Room for this many more cells, for a writer that knows how many come.
+    void reserveCells(std::size_t count) { m_cells.reserve(m_cells.size() + count); }
+    std::uint32_t addNumber(double value);
+
+private:
+    void normalise() const;
+
+    std::shared_ptr<StringPool> m_strings;
+    std::u16string m_name;
+    bool m_wideName;
+    std::uint8_t m_visibility = 0;
+    mutable std::vector<StoredCell> m_cells;
+    mutable bool m_ordered = true;
+    std::vector<double> m_numbers;
+};
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "ui/MessagePrompt.h"
+
+// The program's prompt: a modal message box.
+class MessageBoxPrompt : public IMessagePrompt
+{
+public:
+    PromptAnswer show(QWidget *parent, const PromptMessage &message) override;
+};

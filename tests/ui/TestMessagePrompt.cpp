@@ -1,0 +1,61 @@
+#include <QTest>
+
+#include "support/RecordingFileChooser.h"
+#include "support/RecordingMessagePrompt.h"
+#include "ui/FileChooser.h"
+#include "ui/MessagePrompt.h"
+#include "ui/UiText.h"
+
+class TestMessagePrompt : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { setUiLanguage(1033); }
+
+    void questionsByIdAreAskedInTheLanguageAndAnswered()
+    {
+        RecordingMessagePrompt prompt;
+        prompt.answerNext(PromptAnswer::Yes);
+        setUiLanguage(2052);
+        QVERIFY(confirmById(nullptr, 264, PromptCaption::Confirm));
+        QVERIFY(!confirmById(nullptr, 264, PromptCaption::Confirm));
+        informById(nullptr, 140, PromptCaption::Prompt, PromptIcon::Warning);
+
+        QCOMPARE(prompt.shown.size(), std::size_t(3));
+        QCOMPARE(prompt.shown[0].text, QStringLiteral("确定要退出吗？"));
+        QCOMPARE(prompt.shown[0].caption, QStringLiteral("确认"));
+        QVERIFY(prompt.shown[0].icon == PromptIcon::Question);
+        QVERIFY(prompt.shown[0].buttons == PromptButtons::YesNo);
+        QCOMPARE(prompt.shown[2].caption, QStringLiteral("提示"));
+        QVERIFY(prompt.shown[2].icon == PromptIcon::Warning);
+        QVERIFY(prompt.shown[2].buttons == PromptButtons::Ok);
+    }
+
+    void doublesStandInOnlyWhileTheyLive()
+    {
+        IMessagePrompt *boxes = &messagePrompt();
+        IFileChooser *dialogs = &fileChooser();
+        {
+            RecordingMessagePrompt outer;
+            {
+                RecordingMessagePrompt inner;
+                QCOMPARE(&messagePrompt(), static_cast<IMessagePrompt *>(&inner));
+            }
+            QCOMPARE(&messagePrompt(), static_cast<IMessagePrompt *>(&outer));
+
+            RecordingFileChooser chooser;
+            chooser.answerNext(QStringLiteral("/tmp/a.ovkbk"));
+            QCOMPARE(fileChooser().saveFile(nullptr, {QStringLiteral("Save"), QString(), QString()}),
+                     std::optional<QString>(QStringLiteral("/tmp/a.ovkbk")));
+            QVERIFY(!fileChooser().openFile(nullptr, {}).has_value());
+            QCOMPARE(chooser.requests.size(), std::size_t(2));
+            QVERIFY(chooser.requests[0].kind == RecordingFileChooser::Kind::Save);
+        }
+        QCOMPARE(&messagePrompt(), boxes);
+        QCOMPARE(&fileChooser(), dialogs);
+    }
+};
+
+QTEST_MAIN(TestMessagePrompt)
+#include "TestMessagePrompt.moc"

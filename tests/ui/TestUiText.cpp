@@ -1,0 +1,55 @@
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include "ui/UiText.h"
+
+class TestUiText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { setUiLanguage(1033); }
+
+    void textsFollowTheLanguage()
+    {
+        setUiLanguage(2052);
+        QCOMPARE(uiText(103), QStringLiteral("无线呼叫系统"));
+        QCOMPARE(uiLanguage(), 2052u);
+        setUiLanguage(1033);
+        QCOMPARE(uiText(103), QStringLiteral("Wireless call system"));
+        setUiLanguage(1031);
+        QCOMPARE(uiLanguage(), 1033u);
+    }
+
+    void setsEveryKindOfControlAndSkipsMissingOnes()
+    {
+        QWidget window;
+        auto *layout = new QVBoxLayout(&window);
+        auto *button = new QPushButton(&window);
+        button->setObjectName(QStringLiteral("btnLogin"));
+        auto *label = new QLabel(&window);
+        label->setObjectName(QStringLiteral("title"));
+        auto *group = new QGroupBox(&window);
+        group->setObjectName(QStringLiteral("grpZone"));
+        auto *edit = new QLineEdit(&window);
+        edit->setObjectName(QStringLiteral("editName"));
+        for (QWidget *control : {static_cast<QWidget *>(button), static_cast<QWidget *>(label),
+                                 static_cast<QWidget *>(group), static_cast<QWidget *>(edit)})
+            layout->addWidget(control);
+
+        setUiLanguage(2052);
+        setControlTexts(window, {{"btnLogin", 142}, {"missing", 104}, {"title", 103}, {"grpZone", 186},
+                                 {"editName", 228}});
+        QCOMPARE(button->text(), QStringLiteral("登陆"));
+        QCOMPARE(label->text(), QStringLiteral("无线呼叫系统"));
+        QCOMPARE(group->title(), QStringLiteral("呼叫区域"));
+        QCOMPARE(edit->placeholderText(), QStringLiteral("呼叫名称"));
+    }
+};
+
+QTEST_MAIN(TestUiText)
+#include "TestUiText.moc"

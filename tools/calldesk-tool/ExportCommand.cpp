@@ -1,0 +1,223 @@
+#include "ExportCommand.h"
+
+#include <exception>
+#include <iostream>
+#include <optional>
+
+#include <Poco/Data/SQLite/Connector.h>
+#include <Poco/DateTime.h>
+#include <Poco/Exception.h>
+
+#include "data/Clock.h"
+#include "data/DataFolder.h"
+#include "data/DbManage.h"
+#include "data/LocalTime.h"
+#include "data/SetupRecord.h"
+#include "reports/ExportPath.h"
+#include "reports/HistoryExport.h"
+
+namespace
+{
+constexpr const char *Usage =
+    "usage: calldesk-tool export [--data-dir DIR] [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--lang en|zh] FILE.xls\n";
+
+constexpr const char *Help =
+    "\n"
+    "Writes the stored calls whose local call time falls on the days from --from to --to\n"
+    "(both days included; all calls when no range is given) into FILE.xls, in the order a\n"
+    "history query returns them, with the columns, texts and sheet rules of the history\n"
+    "list's export:\n"
+    "  - FILE.xls missing: a new workbook with the calls in Sheet1;\n"
+    "  - FILE.xls a workbook: the calls go into a new sheet Sheet<n> appended to it;\n"
+    "  - FILE.xls some other file: it is left alone and the calls go to FILE(1).xls.\n"
+    "More than 65,535 calls go on in further sheets. Texts are in the stored language\n"
+    "unless --lang says otherwise. Suits a nightly cron job, for example:\n"
+    "  calldesk-tool export --from $(date -d yesterday +%F) --to $(date -d yesterday +%F) calls.xls\n"
+    "\n"
+    "Exit status: 0 written, 1 failed, 2 bad arguments.\n";
+
+struct Options
+{
+    std::optional<std::string> dataDir;
+    std::optional<Poco::LocalDateTime> from;
+    std::optional<Poco::LocalDateTime> to; // exclusive: the start of the day after --to
+    std::optional<std::uint32_t> lcid;
+    std::string file;
+    bool help = false;
+};
+
+// "YYYY-MM-DD", a real calendar day.
+std::optional<Poco::DateTime> parseDay(const std::string &text)
+{
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
+        return std::nullopt;
+    int fields[3] = {};
+    const std::size_t starts[3] = {0, 5, 8};
+    const std::size_t lengths[3] = {4, 2, 2};
+    for (int f = 0; f < 3; ++f) {
+        for (std::size_t i = 0; i < lengths[f]; ++i) {
+            const char c = text[starts[f] + i];
+            if (c < '0' || c > '9')
+                return std::nullopt;
+            fields[f] = fields[f] * 10 + (c - '0');
+        }
+    }
+    if (!Poco::DateTime::isValid(fields[0], fields[1], fields[2]))
+        return std::nullopt;
+    return Poco::DateTime(fields[0], fields[1], fields[2]);
+}
+
+std::optional<Poco::LocalDateTime> startOfDay(const Poco::DateTime &day)
+{
+    return localDateTime(day.year(), day.month(), day.day(), 0, 0, 0);
+}
+
+// Nullopt with the complaint in error.
+std::optional<Options> parse(const std::vector<std::string> &args, std::string &error)
+{
+    Options options;
+    std::optional<Poco::DateTime> fromDay;
+    std::optional<Poco::DateTime> toDay;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        const auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= args.size()) {
+                error = arg + " needs a value";
+                return std::nullopt;
+            }
+            return args[++i];
+        };
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+            return options;
+        }
+        if (arg == "--data-dir") {
+            options.dataDir = value();
+            if (!options.dataDir)
+                return std::nullopt;
+        } else if (arg == "--from" || arg == "--to") {
+            const auto text = value();
+            if (!text)
+                return std::nullopt;
+            const auto day = parseDay(*text);
+            if (!day) {
+                error = arg + " wants a date as YYYY-MM-DD, not \"" + *text + "\"";
+                return std::nullopt;
+            }
+            (arg == "--from" ? fromDay : toDay) = day;
+        } else if (arg == "--lang") {
+            const auto text = value();
+            if (!text)
+                return std::nullopt;
+            if (*text == "en")
+                options.lcid = SetupRecord::LcidEnglish;
+            else if (*text == "zh")
+                options.lcid = SetupRecord::LcidChinese;
+            else {
+                error = "--lang is en or zh, not \"" + *text + "\"";
+                return std::nullopt;
+            }
+        } else if (!arg.empty() && arg[0] == '-') {
+            error = "unknown option " + arg;
+            return std::nullopt;
+        } else if (options.file.empty()) {
+            options.file = arg;
+        } else {
+            error = "more than one file given";
+            return std::nullopt;
+        }
+    }
+    if (options.file.empty()) {
+        error = "no workbook file given";
+        return std::nullopt;
+    }
+    if (fromDay && toDay && *fromDay > *toDay) {
+        error = "--from is after --to";
+        return std::nullopt;
+    }
+    if (fromDay)
+        options.from = startOfDay(*fromDay);
+    if (toDay)
+        options.to = startOfDay(*toDay + Poco::Timespan(1, 0, 0, 0, 0));
+    if ((fromDay && !options.from) || (toDay && !options.to)) {
+        error = "the date range lies outside what this system's clock can express";
+        return std::nullopt;
+    }
+    return options;
+}
+
+std::string describe(const std::exception &error)
+{
+    if (const auto *poco = dynamic_cast<const Poco::Exception *>(&error))
+        return poco->displayText();
+    return error.what();
+}
+
+void report(const ExportResult &result, const std::string &chosen, std::ostream &out)
+{
+    if (result.redirected)
+        out << chosen << " is not a workbook to append to; left it as it was\n";
+    out << "wrote " << result.rows << (result.rows == 1 ? " call" : " calls") << " to " << result.path << " (sheet"
+        << (result.sheets.size() == 1 ? " " : "s ");
+    for (std::size_t i = 0; i < result.sheets.size(); ++i)
+        out << (i ? ", " : "") << result.sheets[i];
+    out << (result.appended ? ", appended" : "") << ")\n";
+}
+
+int exportCalls(const Options &options, std::ostream &out, std::ostream &err)
+{
+    if (options.dataDir && !pathExists(*options.dataDir)) {
+        err << "calldesk-tool export: no folder " << *options.dataDir << '\n';
+        return 1;
+    }
+    const std::string folder = resolveDataFolder(options.dataDir);
+    if (!pathExists(folder + DbManage::HistoryFileName)) {
+        err << "calldesk-tool export: no call history in " << folder << " (" << DbManage::HistoryFileName
+            << " is missing)\n";
+        return 1;
+    }
+    Poco::Data::SQLite::Connector::registerConnector();
+    try {
+        DbManage db(folder);
+        SetupRecord setup;
+        db.LoadSetup(setup);
+        // Exporting never changes the stored settings, even when there were
+        // none and LoadSetup made the defaults.
+        db.Modified = false;
+        const std::uint32_t lcid = options.lcid.value_or(setup.LCID);
+        const std::vector<CallPtr> calls = db.LoadCallsByCallTime(options.from, options.to);
+        const SystemClock clock;
+        const HistoryExport exporter(setup, lcid, clock);
+        const ExportResult result = exporter.run(calls, HistoryRowTexts::headers(lcid), options.file);
+        if (!result.ok) {
+            err << "calldesk-tool export: cannot write " << result.path << ": " << result.error << '\n';
+            return 1;
+        }
+        report(result, options.file, out);
+        return 0;
+    } catch (const std::exception &error) {
+        err << "calldesk-tool export: cannot open the databases in " << folder << ": " << describe(error) << '\n';
+        return 1;
+    }
+}
+}
+
+int runExportCommand(const std::vector<std::string> &args, std::ostream &out, std::ostream &err)
+{
+    std::string error;
+    const std::optional<Options> options = parse(args, error);
+    if (!options) {
+        err << "calldesk-tool export: " << error << '\n' << Usage;
+        return 2;
+    }
+    if (options->help) {
+        out << Usage << Help;
+        return 0;
+    }
+    return exportCalls(*options, out, err);
+}
+
+int runExport(const std::vector<std::string> &arguments)
+{
+    return runExportCommand(arguments, std::cout, std::cerr);
+}

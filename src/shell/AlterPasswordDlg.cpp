@@ -1,0 +1,58 @@
+#include "shell/AlterPasswordDlg.h"
+
+#include <QPushButton>
+
+#include "shell/OperatorTexts.h"
+#include "ui/MessagePrompt.h"
+#include "ui/UiText.h"
+#include "ui_AlterPassword.h"
+
+CAlterPasswordDlg::CAlterPasswordDlg(stUser &user, QWidget *owner)
+    : ChildDialog {owner}
+    , m_ui {std::make_unique<Ui::CAlterPasswordDlg>()}
+    , m_user {user}
+{
+    m_ui->setupUi(this);
+    setUpFrame(OperatorTexts::PasswordTitle);
+    setControlTexts(*this, {
+                               {"title", OperatorTexts::PasswordTitle},
+                               {"LaboldPass", OperatorTexts::OldPassword},
+                               {"LabNewPass", OperatorTexts::NewPassword},
+                               {"LabCfmPass", OperatorTexts::ConfirmPassword},
+                               {"btnok", OperatorTexts::Ok},
+                               {"closebtn", OperatorTexts::Cancel},
+                           });
+    // Enter and leaving the field both finish the editing.
+    connect(m_ui->oldPasswordEdit, &QLineEdit::editingFinished, this, &CAlterPasswordDlg::markOldPassword);
+    connect(m_ui->newPasswordEdit, &QLineEdit::textChanged, this, &CAlterPasswordDlg::markConfirmation);
+    connect(m_ui->confirmPasswordEdit, &QLineEdit::textChanged, this, &CAlterPasswordDlg::markConfirmation);
+    connect(m_ui->btnok, &QPushButton::clicked, this, &CAlterPasswordDlg::save);
+    m_ui->oldPasswordEdit->setFocus(Qt::OtherFocusReason);
+}
+
+CAlterPasswordDlg::~CAlterPasswordDlg() = default;
+
+void CAlterPasswordDlg::markOldPassword()
+{
+    m_ui->oldPasswordOpt->setChecked(m_ui->oldPasswordEdit->text().toStdString() != m_user.Password);
+}
+
+void CAlterPasswordDlg::markConfirmation()
+{
+    m_ui->confirmPasswordOpt->setChecked(m_ui->newPasswordEdit->text() != m_ui->confirmPasswordEdit->text());
+}
+
+void CAlterPasswordDlg::save()
+{
+    if (m_ui->oldPasswordEdit->text().toStdString() != m_user.Password) {
+        informById(this, OperatorTexts::OldPasswordError, OperatorTexts::NoCaption, PromptIcon::Warning);
+        return;
+    }
+    if (m_ui->newPasswordEdit->text() != m_ui->confirmPasswordEdit->text()) {
+        informById(this, OperatorTexts::NewPasswordMismatch, OperatorTexts::NoCaption, PromptIcon::Warning);
+        return;
+    }
+    m_user.Password = m_ui->newPasswordEdit->text().toStdString();
+    emit changed();
+    done(ResultOk);
+}

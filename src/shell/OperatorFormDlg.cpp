@@ -1,0 +1,56 @@
+#include "shell/OperatorFormDlg.h"
+
+#include <QPushButton>
+
+#include "shell/OperatorTexts.h"
+#include "ui/MessagePrompt.h"
+#include "ui/UiText.h"
+#include "ui_adduser.h"
+
+OperatorFormDlg::OperatorFormDlg(int titleId, NameTaken nameTaken, QWidget *owner)
+    : ChildDialog {owner}
+    , m_ui {std::make_unique<Ui::CAddUserDlg>()}
+    , m_nameTaken {std::move(nameTaken)}
+{
+    m_ui->setupUi(this);
+    setUpFrame(titleId);
+    setControlTexts(*this, {
+                               {"title", titleId},
+                               {"LabOperator", OperatorTexts::OperatorLabel},
+                               {"LabGender", OperatorTexts::GenderLabel},
+                               {"OptMale", OperatorTexts::Male},
+                               {"OptFemale", OperatorTexts::Female},
+                               {"LabPost", OperatorTexts::DutyLabel},
+                               {"btnok", OperatorTexts::Ok},
+                               {"closebtn", OperatorTexts::Cancel},
+                           });
+    connect(m_ui->btnok, &QPushButton::clicked, this, [this] { save(); });
+    m_ui->EditUserName->setFocus(Qt::OtherFocusReason);
+}
+
+OperatorFormDlg::~OperatorFormDlg() = default;
+
+void OperatorFormDlg::showFields(const stUser &user)
+{
+    m_ui->EditUserName->setText(toQt(user.Operator));
+    m_ui->EditPost->setText(toQt(user.Post));
+    (user.Gender ? m_ui->OptMale : m_ui->OptFemale)->setChecked(true);
+}
+
+bool OperatorFormDlg::takeFields(stUser &user)
+{
+    const QString name = m_ui->EditUserName->text();
+    if (name.isEmpty()) {
+        informById(this, OperatorTexts::NameEmpty, PromptCaption::Program, PromptIcon::Warning);
+        return false;
+    }
+    // Two names equal but for case would leave the login to pick one of them.
+    if (m_nameTaken && m_nameTaken(name)) {
+        informById(this, OperatorTexts::NameInUse, OperatorTexts::NoCaption, PromptIcon::Warning);
+        return false;
+    }
+    user.Operator = name.toStdString();
+    user.Gender = m_ui->OptMale->isChecked();
+    user.Post = m_ui->EditPost->text().toStdString();
+    return true;
+}

@@ -69,6 +69,7 @@ private slots:
     void placementFlipsAtTheEdges_data();
     void placementFlipsAtTheEdges();
     void menuNearTheScreenCornerStaysOnScreen();
+    void toolBarMenuOpensAtTheButtonsLowerLeftCorner();
     void chosenLeafPostsItsCommand();
     void dispatcherIgnoresCommandsOutsideTheTable();
 };
@@ -121,6 +122,22 @@ void TestMenuEx::menuNearTheScreenCornerStaysOnScreen()
     // Opened to the left of and above the point.
     QVERIFY(shown->geometry().right() < corner.x());
     QVERIFY(shown->geometry().bottom() < corner.y());
+    shown->close();
+}
+
+void TestMenuEx::toolBarMenuOpensAtTheButtonsLowerLeftCorner()
+{
+    Owner owner;
+    owner.setGeometry(40, 50, 400, 300);
+    auto *button = new QWidget(&owner);
+    button->setGeometry(60, 10, 80, 40);
+    owner.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&owner));
+    const CMenuEx menu = maintenanceMenu(&owner);
+
+    QMenu *shown = menu.showBelow(button);
+    QTRY_VERIFY(shown->isVisible());
+    QCOMPARE(shown->geometry().topLeft(), button->mapToGlobal(QPoint(0, 40)));
     shown->close();
 }
 

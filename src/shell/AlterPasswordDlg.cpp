@@ -2,9 +2,9 @@
 
 #include <QPushButton>
 
-#include "shell/OperatorTexts.h"
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
+#include "shell/OperatorTexts.h"
 #include "ui_AlterPassword.h"
 
 CAlterPasswordDlg::CAlterPasswordDlg(stUser &user, QWidget *owner)

@@ -6,9 +6,9 @@
 
 #include "data/DbManage.h"
 #include "data/OperatorRules.h"
-#include "shell/OperatorTexts.h"
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
+#include "shell/OperatorTexts.h"
 #include "ui_login.h"
 
 CLoginDlg::CLoginDlg(DbManage &db, QWidget *owner)
@@ -38,7 +38,7 @@ void CLoginDlg::loadNames()
 {
     CComboEditUI &names = *m_ui->cboUsername;
     for (const std::string &name : m_db.GetOperatorNames())
-        names.addItemInOrder(toQt(name));
+        names.addItemInOrder(QString::fromStdString(name));
     for (int i = 0; i < names.count(); ++i) {
         if (OperatorRules::equalIgnoringAsciiCase(names.itemText(i).toStdString(), "admin")) {
             names.selectItem(i);

@@ -5,9 +5,9 @@
 #include <QAbstractButton>
 #include <QWidget>
 
+#include "ui/UiText.h"
 #include "shell/LoginDlg.h"
 #include "shell/OperatorTexts.h"
-#include "ui/UiText.h"
 
 namespace
 {

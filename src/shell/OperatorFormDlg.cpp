@@ -2,9 +2,9 @@
 
 #include <QPushButton>
 
-#include "shell/OperatorTexts.h"
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
+#include "shell/OperatorTexts.h"
 #include "ui_adduser.h"
 
 OperatorFormDlg::OperatorFormDlg(int titleId, NameTaken nameTaken, QWidget *owner)
@@ -32,8 +32,8 @@ OperatorFormDlg::~OperatorFormDlg() = default;
 
 void OperatorFormDlg::showFields(const stUser &user)
 {
-    m_ui->EditUserName->setText(toQt(user.Operator));
-    m_ui->EditPost->setText(toQt(user.Post));
+    m_ui->EditUserName->setText(QString::fromStdString(user.Operator));
+    m_ui->EditPost->setText(QString::fromStdString(user.Post));
     (user.Gender ? m_ui->OptMale : m_ui->OptFemale)->setChecked(true);
 }
 

@@ -1,9 +1,5 @@
 #pragma once
 
-#include <string>
-
-#include <QString>
-
 // String-table ids of the operator windows.
 namespace OperatorTexts
 {
@@ -51,7 +47,3 @@ constexpr int SelectUser = 266;
 constexpr int NameInUse = 285;
 }
 
-inline QString toQt(const std::string &text)
-{
-    return QString::fromStdString(text);
-}

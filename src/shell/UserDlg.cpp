@@ -5,13 +5,13 @@
 
 #include "data/DbManage.h"
 #include "data/OperatorRules.h"
+#include "ui/MessagePrompt.h"
+#include "ui/UiText.h"
 #include "shell/AddUserDlg.h"
 #include "shell/AlterPasswordDlg.h"
 #include "shell/AlterUserDlg.h"
 #include "shell/OperatorTexts.h"
 #include "shell/UserRightDlg.h"
-#include "ui/MessagePrompt.h"
-#include "ui/UiText.h"
 #include "ui_user.h"
 
 namespace
@@ -19,10 +19,10 @@ namespace
 std::vector<CUserDlg::UserListModel::Column> userColumns()
 {
     return {
-        {uiText(OperatorTexts::OperatorLabel), [](const stUser &u) { return toQt(u.Operator); }, 110},
+        {uiText(OperatorTexts::OperatorLabel), [](const stUser &u) { return QString::fromStdString(u.Operator); }, 110},
         {uiText(OperatorTexts::GenderLabel),
          [](const stUser &u) { return uiText(u.Gender ? OperatorTexts::Male : OperatorTexts::Female); }, 75},
-        {uiText(OperatorTexts::DutyLabel), [](const stUser &u) { return toQt(u.Post); }, 140},
+        {uiText(OperatorTexts::DutyLabel), [](const stUser &u) { return QString::fromStdString(u.Post); }, 140},
     };
 }
 }
@@ -132,7 +132,7 @@ void CUserDlg::deleteUser()
     const UserPtr user = selectedUser();
     if (!user || OperatorRules::isAdminName(user->Operator))
         return;
-    const PromptMessage question {uiText(OperatorTexts::DeleteQuestion) + toQt(user->Operator) + u'?',
+    const PromptMessage question {uiText(OperatorTexts::DeleteQuestion) + QString::fromStdString(user->Operator) + u'?',
                                   uiText(PromptCaption::Program), PromptIcon::Question, PromptButtons::YesNo};
     if (messagePrompt().show(this, question) != PromptAnswer::Yes)
         return;

@@ -6,8 +6,8 @@
 #include <QPushButton>
 
 #include "data/OperatorRules.h"
-#include "shell/OperatorTexts.h"
 #include "ui/UiText.h"
+#include "shell/OperatorTexts.h"
 #include "ui_authority.h"
 
 CUserRightDlg::CUserRightDlg(stUser &user, QWidget *owner)

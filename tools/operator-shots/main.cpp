@@ -17,12 +17,12 @@
 #include <QTreeView>
 
 #include "data/DbManage.h"
+#include "ui/UiText.h"
 #include "shell/AddUserDlg.h"
 #include "shell/AlterPasswordDlg.h"
 #include "shell/LoginDlg.h"
 #include "shell/UserDlg.h"
 #include "shell/UserRightDlg.h"
-#include "ui/UiText.h"
 
 namespace
 {

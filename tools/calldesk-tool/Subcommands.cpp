@@ -3,6 +3,7 @@
 int runSimulate(const std::vector<std::string> &arguments);
 int runProbe(const std::vector<std::string> &arguments);
 int runPorts(const std::vector<std::string> &arguments);
+int runDemoSite(const std::vector<std::string> &arguments);
 
 const std::vector<Subcommand> &subcommands()
 {
@@ -10,6 +11,7 @@ const std::vector<Subcommand> &subcommands()
         {"simulate", "Act as a wireless receiver on a pseudo-terminal, with simulated pagers.", runSimulate},
         {"probe", "Open a serial port as the desk does and print every frame received.", runProbe},
         {"ports", "List the serial ports present; with --watch, follow them coming and going.", runPorts},
+        {"demo-site", "Fill an empty data folder with a small demo site for trying the desk.", runDemoSite},
     };
     return table;
 }

@@ -42,6 +42,8 @@ TEST_F(DemoSite, EveryCallResolvesAtEveryTimeOfDay)
     SetupRecord setup;
     db->LoadSetup(setup);
     EXPECT_EQ("/tmp/receiver", setup.SerialPort);
+    EXPECT_EQ(folder() + "sounds/warning1.wav", setup.SoundPath1);
+    EXPECT_EQ(folder() + "sounds/warning2.wav", setup.SoundPath2);
     EXPECT_EQ(20, wholeSeconds(setup.Warn1Time));
     EXPECT_EQ(50, wholeSeconds(setup.SevTimeout));
     EXPECT_FALSE(db->Modified) << "written to ovk.db";

@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "data/DataFolder.h"
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
 #include "data/StringTable.h"
@@ -98,6 +99,8 @@ bool seedDemoSite(DbManage &db, const DemoSiteOptions &options, std::string &err
     SetupRecord setup = SetupRecord::defaults(options.lcid, StringTable::builtIn().text(103, options.lcid));
     db.LoadSetup(setup);
     setup.SerialPort = options.port;
+    setup.SoundPath1 = warningSoundPath(db.Folder, 1);
+    setup.SoundPath2 = warningSoundPath(db.Folder, 2);
     setup.LCID = options.lcid;
     if (options.quickEscalation) {
         setup.Warn1Time = Poco::Timespan(20, 0);

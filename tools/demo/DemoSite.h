@@ -19,7 +19,8 @@ struct DemoSiteOptions
 // A small restaurant for trying the desk: five zones, twenty pagers "1" to
 // "20" (the numbers the simulator's pagers send) with table names, the
 // fifteen service keys, and two attendants per zone, one on duty from
-// midnight to noon and one from noon to midnight. Writes the settings too.
+// midnight to noon and one from noon to midnight. Writes the settings too,
+// with the desk's own warning sounds (which the desk writes on its start).
 // Refuses (false, with the reason) a database that already has pagers, so
 // a real site is never mixed with the demo.
 bool seedDemoSite(DbManage &db, const DemoSiteOptions &options, std::string &error);

@@ -1,4 +1,7 @@
 #include <QAbstractButton>
+#include <algorithm>
+#include <tuple>
+
 #include <QBrush>
 #include <QLabel>
 #include <QMenu>
@@ -8,6 +11,7 @@
 #include <QTest>
 
 #include "calls/CallDesk.h"
+#include "data/LocalTime.h"
 #include "data/SetupRecord.h"
 #include "shell/CallListUI.h"
 #include "shell/MainFrameDlg.h"
@@ -65,7 +69,7 @@ private slots:
         QFETCH(QString, login);
         QFETCH(QString, port);
         setUiLanguage(lcid);
-        DeskTestWindow desk({[](SetupRecord &setup) { setup.Title = "Our own title"; }, false});
+        DeskTestWindow desk(DeskTestWindow::adjusting([](SetupRecord &setup) { setup.Title = "Our own title"; }));
         CMainFrameDlg &window = desk.window();
         window.open();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -157,6 +161,41 @@ private slots:
             ++openRow;
         }
         QCOMPARE(cell(*calls, 0, 8).isEmpty(), false);
+
+        // The tick played the warnings and repaints only the rows of open calls.
+        QVERIFY(std::count(desk.sounds.events.begin(), desk.sounds.events.end(), "once:" + setup.SoundPath1) >= 1);
+        QVERIFY(std::count(desk.sounds.events.begin(), desk.sounds.events.end(), "once:" + setup.SoundPath2) >= 1);
+        QSignalSpy repainted(calls->model(), &QAbstractItemModel::dataChanged);
+        desk.wait(1);
+        QSet<int> rows;
+        for (const QList<QVariant> &change : repainted) {
+            const int first = change[0].toModelIndex().row();
+            const int last = change[1].toModelIndex().row();
+            for (int row = first; row <= last; ++row)
+                rows.insert(row);
+        }
+        QCOMPARE(rows, (QSet<int> {1, 2, 3, 4}));
+    }
+
+    void reopensTodaysOpenCalls()
+    {
+        // One call still open from this morning, one from yesterday evening.
+        DeskTestWindow desk(DeskTestWindow::preparing([](DbManage &db) {
+            for (const auto &[day, hour, pager] : {std::tuple {15, 8, "3"}, std::tuple {14, 20, "4"}}) {
+                CCall call(*localDateTime(2024, 6, day, hour, 30, 0));
+                call.PagerNum = pager;
+                call.PagerName = std::string("Table ") + pager;
+                db.SaveCall(call);
+            }
+        }));
+        auto *open = desk.find<CCallListUI>("untreatedlist");
+        auto *calls = desk.find<CCallListUI>("callist");
+        QCOMPARE(open->model()->rowCount(), 1);
+        QCOMPARE(cell(*open, 0, 1), QStringLiteral("Table 3"));
+        QCOMPARE(calls->model()->rowCount(), 1);
+        desk.wait(1);
+        QCOMPARE(cell(*open, 0, 6), QStringLiteral("00:30:01"));
+        QCOMPARE(cell(*open, 0, 7), uiText(262));
     }
 
     void minimisesOrHidesToTheTray_data()
@@ -174,13 +213,14 @@ private slots:
         QFETCH(bool, trayAvailable);
         QFETCH(bool, showTask);
         QFETCH(bool, hides);
-        DeskTestWindow desk({[showTask](SetupRecord &setup) {
-                                 if (showTask)
-                                     setup.Option |= SetupRecord::OptShowTask;
-                                 else
-                                     setup.Option &= ~SetupRecord::OptShowTask;
-                             },
-                             trayAvailable});
+        DeskTestWindow desk(DeskTestWindow::adjusting(
+            [showTask](SetupRecord &setup) {
+                if (showTask)
+                    setup.Option |= SetupRecord::OptShowTask;
+                else
+                    setup.Option &= ~SetupRecord::OptShowTask;
+            },
+            trayAvailable));
         CMainFrameDlg &window = desk.window();
         window.open();
         QVERIFY(QTest::qWaitForWindowExposed(&window));

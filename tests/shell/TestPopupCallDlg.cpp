@@ -120,11 +120,10 @@ private slots:
     void staysWithTheMainWindowWhenItIsAlwaysOnTop()
     {
         QFETCH(bool, hoverMost);
-        DeskTestWindow desk({[hoverMost](SetupRecord &setup) {
-                                 if (hoverMost)
-                                     setup.Option |= SetupRecord::OptHoverMost;
-                             },
-                             false});
+        DeskTestWindow desk(DeskTestWindow::adjusting([hoverMost](SetupRecord &setup) {
+            if (hoverMost)
+                setup.Option |= SetupRecord::OptHoverMost;
+        }));
         desk.window().open();
         QCOMPARE(desk.window().windowFlags().testFlag(Qt::WindowStaysOnTopHint), hoverMost);
         desk.call("1");
@@ -135,7 +134,8 @@ private slots:
 
     void noPopupWhenTheOptionIsOff()
     {
-        DeskTestWindow desk({[](SetupRecord &setup) { setup.Option &= ~SetupRecord::OptShowCallingWnd; }, false});
+        DeskTestWindow desk(
+            DeskTestWindow::adjusting([](SetupRecord &setup) { setup.Option &= ~SetupRecord::OptShowCallingWnd; }));
         desk.call("1");
         QVERIFY(!desk.window().popup());
     }

@@ -15,6 +15,21 @@ DeskTestWindow::DeskTestWindow()
 {
 }
 
+DeskTestWindow::Options DeskTestWindow::adjusting(std::function<void(SetupRecord &)> adjust, bool trayAvailable)
+{
+    Options options;
+    options.adjust = std::move(adjust);
+    options.trayAvailable = trayAvailable;
+    return options;
+}
+
+DeskTestWindow::Options DeskTestWindow::preparing(std::function<void(DbManage &)> prepare)
+{
+    Options options;
+    options.prepare = std::move(prepare);
+    return options;
+}
+
 DeskTestWindow::DeskTestWindow(const Options &options)
     : clock {*localDateTime(2024, 6, 15, 9, 0, 0)}
 {
@@ -27,6 +42,8 @@ DeskTestWindow::DeskTestWindow(const Options &options)
     m_db->LoadSetup(setup);
     if (options.adjust)
         options.adjust(setup);
+    if (options.prepare)
+        options.prepare(*m_db);
     MainFrameOptions windowOptions;
     windowOptions.scanner = SerialPortScanner(m_noPorts.path());
     windowOptions.trayAvailable = options.trayAvailable;

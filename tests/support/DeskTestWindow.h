@@ -26,7 +26,11 @@ public:
     {
         std::function<void(SetupRecord &)> adjust;
         bool trayAvailable = false;
+        // Runs on the database before the window opens.
+        std::function<void(DbManage &)> prepare;
     };
+    static Options adjusting(std::function<void(SetupRecord &)> adjust, bool trayAvailable = false);
+    static Options preparing(std::function<void(DbManage &)> prepare);
 
     DeskTestWindow();
     explicit DeskTestWindow(const Options &options);

@@ -192,7 +192,8 @@ bool CCommPort::joinFinishedThread()
     if (!m_thread)
         return true;
     // A thread that ended on its own (device gone) still has to be joined;
-    // it is past its last report, so this wait is short.
+    // it is at or past its last report, a post that never waits, so this
+    // wait is short.
     if (!m_thread->tryJoin(StopTimeoutMs))
         return false;
     m_thread.reset();
@@ -280,12 +281,15 @@ void CCommPort::Run()
     } catch (const std::exception &error) {
         logReceiverFailure("reading " + portName(), error.what());
     }
+    // Closed before the stop is reported: whoever handles the report must
+    // find the channel closed (and free to open again), not still open.
+    const std::string name = portName();
+    shutDown();
     try {
         m_receiver.OnStop();
     } catch (const std::exception &error) {
-        logReceiverFailure("stopping " + portName(), error.what());
+        logReceiverFailure("stopping " + name, error.what());
     }
-    shutDown();
 }
 
 CCommPort::ReadOutcome CCommPort::readOnce(int fd, short events, ReceiveBuffer &buffer)

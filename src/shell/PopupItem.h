@@ -9,6 +9,7 @@ struct PopupEntryView;
 // zone, pager and service in the middle, its waiting time and state at the
 // bottom, on the colours of its level; "-" until it shows a call. Texts
 // take the window's large font and shrink only as far as they need to fit.
+// Main thread only.
 class CPopupItem : public QFrame
 {
     Q_OBJECT

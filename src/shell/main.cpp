@@ -1,4 +1,5 @@
 // calldesk: the desk program of the wireless calling system.
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 

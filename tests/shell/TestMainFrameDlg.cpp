@@ -95,6 +95,16 @@ private slots:
         QCOMPARE(tabs->currentWidget(), desk.find<QWidget>("untreatedlist"));
         desk.wait(1);
         QCOMPARE(desk.find<QLabel>("LabTime")->text(), QStringLiteral("Sat Jun 15 09:00:01 2024"));
+
+        auto *maximise = desk.find<QAbstractButton>("maxbtn");
+        auto *restore = desk.find<QAbstractButton>("restorebtn");
+        QVERIFY(maximise->isVisible() && !restore->isVisible());
+        maximise->click();
+        QTRY_VERIFY(window.isMaximized());
+        QTRY_VERIFY(restore->isVisible() && !maximise->isVisible());
+        restore->click();
+        QTRY_VERIFY(!window.isMaximized());
+        QTRY_VERIFY(maximise->isVisible() && !restore->isVisible());
     }
 
     // Calls reaching every level, as both lists show them.

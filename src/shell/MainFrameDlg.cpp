@@ -1,7 +1,6 @@
 #include "shell/MainFrameDlg.h"
 
 #include <QAbstractButton>
-#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenu>

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "data/Call.h"
+#include "data/LocalTime.h"
 #include "data/TextOrder.h"
 
 namespace
@@ -13,15 +14,23 @@ int sign(std::int64_t value)
     return (value > 0) - (value < 0);
 }
 
-// Times and spans compare by their difference in whole seconds.
+// Times and spans compare in whole seconds, as the lists show them: the PC's
+// clock gives call times fractions of a second, and 09:00:42.9 must still
+// come before 09:00:43.0, which the difference of the two (0.1 s, or 0 whole
+// seconds) would call a tie.
+Poco::LocalDateTime toWholeSecond(const Poco::LocalDateTime &time)
+{
+    return time - Poco::Timespan(0, time.millisecond() * 1000 + time.microsecond());
+}
+
 int timeOrder(const Poco::LocalDateTime &a, const Poco::LocalDateTime &b)
 {
-    return sign((a - b).totalSeconds());
+    return sign((toWholeSecond(a) - toWholeSecond(b)).totalSeconds());
 }
 
 int spanOrder(const Poco::Timespan &a, const Poco::Timespan &b)
 {
-    return sign((a - b).totalSeconds());
+    return sign(wholeSeconds(a) - wholeSeconds(b));
 }
 
 int textOrder(const std::string &a, const std::string &b)

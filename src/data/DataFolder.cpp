@@ -56,3 +56,8 @@ std::string resolveDataFolder(const std::optional<std::string> &explicitFolder)
     ensureFolder(folder);
     return folder;
 }
+
+std::string warningSoundPath(const std::string &dataFolder, int warning)
+{
+    return withTrailingSeparator(dataFolder) + "sounds/warning" + std::to_string(warning) + ".wav";
+}

@@ -19,3 +19,8 @@ std::string programFolder();
 bool ensureFolder(const std::string &folder);
 
 std::string withTrailingSeparator(std::string folder);
+
+// Where the desk keeps its own warning sound (warning 1 or 2) in a data
+// folder; the desk writes the files there, and the settings' defaults name
+// them.
+std::string warningSoundPath(const std::string &dataFolder, int warning);

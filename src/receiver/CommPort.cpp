@@ -192,7 +192,8 @@ bool CCommPort::joinFinishedThread()
     if (!m_thread)
         return true;
     // A thread that ended on its own (device gone) still has to be joined;
-    // it is past its last report, so this wait is short.
+    // it is at or past its last report, a post that never waits, so this
+    // wait is short.
     if (!m_thread->tryJoin(StopTimeoutMs))
         return false;
     m_thread.reset();

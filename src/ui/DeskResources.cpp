@@ -4,7 +4,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+
+#include "data/DataFolder.h"
 
 // The resources live in a static library: nothing would pull their object
 // file into the program unless something names it. (Outside any namespace,
@@ -20,25 +23,25 @@ static void loadResources()
 
 namespace
 {
-
 bool sameContent(const QString &path, const QByteArray &content)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) && file.size() == content.size() && file.readAll() == content;
 }
 
-std::string installSound(const QString &folder, const QString &name)
+std::string installSound(const std::string &dataFolder, int warning)
 {
-    const QString target = folder + name;
-    QFile builtIn(QStringLiteral(":/calldesk/sounds/") + name);
+    const std::string path = warningSoundPath(dataFolder, warning);
+    const QString target = QString::fromStdString(path);
+    QFile builtIn(QStringLiteral(":/calldesk/sounds/warning%1.wav").arg(warning));
     const QByteArray content = builtIn.open(QIODevice::ReadOnly) ? builtIn.readAll() : QByteArray();
     if (!content.isEmpty() && !sameContent(target, content)) {
         QSaveFile file(target);
         if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
-            std::cerr << "calldesk: cannot write the warning sound " << target.toStdString() << ": "
+            std::cerr << "calldesk: cannot write the warning sound " << path << ": "
                       << file.errorString().toStdString() << std::endl;
     }
-    return target.toStdString();
+    return path;
 }
 }
 
@@ -51,8 +54,8 @@ QIcon deskIcon()
 WarningSoundPaths installWarningSounds(const std::string &dataFolder)
 {
     loadResources();
-    const QString folder = QDir(QString::fromStdString(dataFolder)).filePath(QStringLiteral("sounds")) + u'/';
+    const QString folder = QFileInfo(QString::fromStdString(warningSoundPath(dataFolder, 1))).path();
     if (!QDir().mkpath(folder))
         std::cerr << "calldesk: cannot create the folder " << folder.toStdString() << std::endl;
-    return {installSound(folder, QStringLiteral("warning1.wav")), installSound(folder, QStringLiteral("warning2.wav"))};
+    return {installSound(dataFolder, 1), installSound(dataFolder, 2)};
 }

@@ -7,14 +7,25 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QStyle>
 #include <QWidget>
 #include <QWindow>
 
 #include "ui/Colours.h"
 
+namespace
+{
+// System buttons that their form leaves bare get the style's title-bar glyphs.
+void giveStandardIcon(QAbstractButton *button, QStyle::StandardPixmap glyph)
+{
+    if (button && button->icon().isNull() && button->text().isEmpty())
+        button->setIcon(button->style()->standardIcon(glyph, nullptr, button));
+}
+}
+
 WindowFrame::Colours WindowFrame::dialogColours()
 {
-    return {qColour(0xFF1883D7), qColour(0xFFAAAAAA), qColour(0xFF000000), qColour(0xFF96A0AB)};
+    return {qColour(0xFF1883D7), qColour(0xFFAAAAAA), qColour(0xFF000000), qColour(0xFF96A0AB), qColour(0xFFEEF3F8)};
 }
 
 WindowFrame::WindowFrame(QWidget &window, Colours colours)
@@ -38,6 +49,10 @@ WindowFrame::WindowFrame(QWidget &window, Colours colours)
         connect(m_maximise, &QAbstractButton::clicked, &m_window, &QWidget::showMaximized);
     if (m_restore)
         connect(m_restore, &QAbstractButton::clicked, &m_window, &QWidget::showNormal);
+    giveStandardIcon(m_minimise, QStyle::SP_TitleBarMinButton);
+    giveStandardIcon(m_maximise, QStyle::SP_TitleBarMaxButton);
+    giveStandardIcon(m_restore, QStyle::SP_TitleBarNormalButton);
+    giveStandardIcon(window.findChild<QAbstractButton *>(QStringLiteral("closebtn")), QStyle::SP_TitleBarCloseButton);
     showSystemButtons();
     m_window.installEventFilter(this);
     refresh();
@@ -134,6 +149,7 @@ bool WindowFrame::eventFilter(QObject *watched, QEvent *event)
 void WindowFrame::paintBorder()
 {
     QPainter painter(&m_window);
+    painter.fillRect(QRect(0, 0, m_window.width(), captionHeight()), m_colours.caption);
     painter.setPen(borderColour());
     painter.drawRect(m_window.rect().adjusted(0, 0, -1, -1));
 }

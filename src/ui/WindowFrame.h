@@ -12,7 +12,7 @@ class QWidget;
 // The frame every window of the desk draws itself, in place of the
 // platform's: the caption band at the top (the form's "captionHeight"
 // property) moves the window and a double-click on it maximises or restores
-// a resizable one; the sizing border (the form's "sizingBorder" property)
+// a resizable one, and is painted in the caption colour; the sizing border (the form's "sizingBorder" property)
 // resizes it; the outermost pixel and the `title` label take the colours of
 // the window's activation; `minbtn`, `maxbtn` and `restorebtn` minimise,
 // maximise and restore. Sizes and minimum sizes come from the form.
@@ -28,6 +28,7 @@ public:
         QColor inactiveBorder;
         QColor activeTitle;
         QColor inactiveTitle;
+        QColor caption;
     };
     static Colours dialogColours();
 

@@ -39,6 +39,20 @@ TEST(CallOrder, EveryKeyAndItsTieBreak)
          [](CCall &a, CCall &b) { b.CallTime = a.CallTime; a.EmpID = "9"; b.EmpID = "10"; }, 1},
         {"+3 under a second apart tie", 3,
          [](CCall &a, CCall &b) { b.CallTime = a.CallTime + Poco::Timespan(0, 400000); }, 0},
+        {"+3 a tenth apart across a second: newest first", 3,
+         [](CCall &a, CCall &b) {
+             a.CallTime += Poco::Timespan(0, 950000);
+             b.CallTime = a.CallTime + Poco::Timespan(0, 100000);
+             a.EmpID = "1";
+             b.EmpID = "2";
+         },
+         1},
+        {"+6 spans compare as shown", 6,
+         [](CCall &a, CCall &b) {
+             a.SevTotalSeconds = Poco::Timespan(30, 950000);
+             b.SevTotalSeconds = Poco::Timespan(31, 50000);
+         },
+         1},
         {"+4 zone descending", 4, [](CCall &a, CCall &b) { a.Zone = "Bar"; b.Zone = "Hall"; }, 1},
         {"-4 zone, then time", -4, [](CCall &a, CCall &b) { a.Zone = b.Zone = "Bar"; }, -1},
         {"+5 answered first", 5, [](CCall &, CCall &b) { b.SevStatus = CCall::Answered; }, 1},

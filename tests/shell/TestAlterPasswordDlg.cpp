@@ -5,7 +5,7 @@
 #include <QTest>
 
 #include "shell/AlterPasswordDlg.h"
-#include "shell/ShellTestSupport.h"
+#include "support/ShellTestSupport.h"
 #include "support/RecordingMessagePrompt.h"
 
 class TestAlterPasswordDlg : public QObject

@@ -7,7 +7,7 @@
 #include <QTest>
 
 #include "shell/LoginDlg.h"
-#include "shell/ShellTestSupport.h"
+#include "support/ShellTestSupport.h"
 #include "support/RecordingMessagePrompt.h"
 #include "ui/UiText.h"
 #include "ui/controls/ComboEditUI.h"

@@ -6,7 +6,7 @@
 #include "data/OperatorRules.h"
 #include "shell/LoginDlg.h"
 #include "shell/LoginToggle.h"
-#include "shell/ShellTestSupport.h"
+#include "support/ShellTestSupport.h"
 #include "support/RecordingMessagePrompt.h"
 #include "ui/controls/ComboEditUI.h"
 

@@ -7,7 +7,7 @@
 
 #include "shell/AddUserDlg.h"
 #include "shell/AlterUserDlg.h"
-#include "shell/ShellTestSupport.h"
+#include "support/ShellTestSupport.h"
 #include "support/RecordingMessagePrompt.h"
 #include "ui/UiText.h"
 

@@ -8,7 +8,7 @@
 #include "shell/AddUserDlg.h"
 #include "shell/AlterPasswordDlg.h"
 #include "shell/AlterUserDlg.h"
-#include "shell/ShellTestSupport.h"
+#include "support/ShellTestSupport.h"
 #include "shell/UserDlg.h"
 #include "shell/UserRightDlg.h"
 #include "support/RecordingMessagePrompt.h"

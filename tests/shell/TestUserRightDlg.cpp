@@ -3,7 +3,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "shell/ShellTestSupport.h"
+#include "support/ShellTestSupport.h"
 #include "shell/UserRightDlg.h"
 #include "ui/UiText.h"
 

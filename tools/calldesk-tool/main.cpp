@@ -14,7 +14,7 @@ void printUsage(std::ostream &out)
 {
     out << "usage: calldesk-tool COMMAND [options]\n\ncommands:\n";
     for (const Subcommand &command : subcommands())
-        out << "  " << command.name << std::string(10 - std::string(command.name).size(), ' ') << command.summary
+        out << "  " << command.name << std::string(12 - std::string(command.name).size(), ' ') << command.summary
             << "\n";
     out << "\n\"calldesk-tool COMMAND --help\" describes a command's options." << std::endl;
 }

@@ -1,4 +1,4 @@
-#include "shell/ShellTestSupport.h"
+#include "support/ShellTestSupport.h"
 
 #include <stdexcept>
 

@@ -1,0 +1,253 @@
+// The desk program end to end, as a process on a pseudo-terminal receiver:
+//   desk_bench [--frames N] [--history-from FILE] [--starts N]
+// 1. Frame -> acknowledgement: the time from a frame's last byte written to
+//    its acknowledgement's last byte read, through the reading thread, the
+//    posted message, the call lookup, the history save and the answer. Calls
+//    and cancels alternate over twenty pagers, one frame at a time, 33 a
+//    second (what a 9600-baud line carries at most).
+// 2. Start-up: from the process's start to its shown main window (the log
+//    line it writes then), with the history copied from FILE, e.g. the one
+//    "history_scale --rows 1000000" builds.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <Poco/Data/SQLite/Connector.h>
+#include <Poco/LocalDateTime.h>
+
+#include "data/DbManage.h"
+#include "data/SetupRecord.h"
+#include "demo/DemoSite.h"
+#include "receiver/CmdPump.h"
+#include "receiver/Command.h"
+#include "receiver/PseudoTerminal.h"
+#include "receiver/ReceiveBuffer.h"
+#include "receiver/ReceiverMessage.h"
+
+extern char **environ;
+
+namespace
+{
+using namespace std::chrono_literals;
+using SteadyClock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+std::string deskPath()
+{
+    return (fs::path(fs::read_symlink("/proc/self/exe")).parent_path().parent_path() / "bin" / "calldesk").string();
+}
+
+class IgnoredMessages : public IReceiverMessageSink
+{
+public:
+    void post(ReceiverMessage) override {}
+};
+
+class Desk
+{
+public:
+    Desk(const std::string &folder, const std::string &log)
+    {
+        const std::string runtime = "XDG_RUNTIME_DIR=" + folder + "run";
+        fs::create_directories(folder + "run");
+        fs::permissions(folder + "run", fs::perms::owner_all);
+        std::vector<std::string> environment {runtime, "QT_QPA_PLATFORM=offscreen"};
+        for (char **variable = environ; *variable; ++variable) {
+            const std::string entry = *variable;
+            if (entry.rfind("XDG_RUNTIME_DIR=", 0) != 0 && entry.rfind("QT_QPA_PLATFORM=", 0) != 0)
+                environment.push_back(entry);
+        }
+        std::vector<char *> envp;
+        for (std::string &entry : environment)
+            envp.push_back(entry.data());
+        envp.push_back(nullptr);
+        std::vector<std::string> arguments {deskPath(), "--data-dir", folder};
+        std::vector<char *> argv;
+        for (std::string &argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (::posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
+            m_pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+
+    ~Desk()
+    {
+        if (m_pid <= 0)
+            return;
+        ::kill(m_pid, SIGTERM);
+        ::waitpid(m_pid, nullptr, 0);
+    }
+
+    bool started() const { return m_pid > 0; }
+
+private:
+    pid_t m_pid = -1;
+};
+
+bool logContains(const std::string &log, const std::string &text)
+{
+    std::FILE *file = std::fopen(log.c_str(), "r");
+    if (!file)
+        return false;
+    std::string content;
+    char chunk[4096];
+    while (const std::size_t n = std::fread(chunk, 1, sizeof chunk, file))
+        content.append(chunk, n);
+    std::fclose(file);
+    return content.find(text) != std::string::npos;
+}
+
+double percentile(std::vector<double> values, double p)
+{
+    std::sort(values.begin(), values.end());
+    const auto index = static_cast<std::size_t>(p * double(values.size() - 1) + 0.5);
+    return values[std::min(index, values.size() - 1)];
+}
+
+// Waits for the acknowledgement of the frame with this sequence number; the
+// time it was read, or nullopt.
+std::optional<SteadyClock::time_point> awaitAnswer(PseudoTerminal &line, CCmdPump &decoder, ReceiveBuffer &buffer,
+                                                   std::uint32_t sequence)
+{
+    const auto deadline = SteadyClock::now() + 10s;
+    while (SteadyClock::now() < deadline) {
+        std::vector<std::uint8_t> bytes;
+        if (!line.readSome(bytes, 100ms))
+            continue;
+        const auto readAt = SteadyClock::now();
+        buffer.append(bytes);
+        decoder.OnData(buffer);
+        bool found = false;
+        while (const FrameRecordPtr record = decoder.front()) {
+            if (const auto *answer = std::get_if<stCommand>(record.get()))
+                found = found || (answer->isAcknowledged() && answer->sequence() == sequence);
+            decoder.popFront();
+        }
+        if (found)
+            return readAt;
+    }
+    return std::nullopt;
+}
+
+int measureLatency(int frames)
+{
+    const fs::path folder = fs::temp_directory_path() / ("calldesk-desk-bench-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const std::string data = folder.string() + "/";
+    PseudoTerminal line;
+    {
+        DbManage db(data);
+        std::string error;
+        if (!seedDemoSite(db, {line.portPath(), SetupRecord::LcidEnglish, false}, error)) {
+            std::fprintf(stderr, "desk_bench: %s\n", error.c_str());
+            return 1;
+        }
+    }
+    std::vector<double> latencies;
+    {
+        Desk desk(data, data + "desk.log");
+        const auto deadline = SteadyClock::now() + 30s;
+        while (!logContains(data + "desk.log", "opened") && SteadyClock::now() < deadline)
+            std::this_thread::sleep_for(20ms);
+        IgnoredMessages ignored;
+        CCmdPump decoder(ignored);
+        ReceiveBuffer buffer(8192);
+        const FrameTime time = frameTimeOf(Poco::LocalDateTime());
+        auto next = SteadyClock::now();
+        for (int i = 0; i < frames; ++i) {
+            std::this_thread::sleep_until(next);
+            next += std::chrono::microseconds(1000000 / 33);
+            const auto sequence = static_cast<std::uint32_t>(i + 1);
+            const std::string pager = std::to_string((i / 2) % 20 + 1);
+            const std::uint8_t type = i % 2 == 0 ? frame::TypeCall : frame::TypeCancel;
+            const stCommand frame = stCommand::make(type, type == frame::TypeCall ? 1 + i % 15 : 0, time, pager,
+                                                    sequence);
+            line.write(frame.bytes, 1s);
+            const auto written = SteadyClock::now();
+            const auto answered = awaitAnswer(line, decoder, buffer, sequence);
+            if (!answered) {
+                std::fprintf(stderr, "desk_bench: no acknowledgement of frame %d\n", i + 1);
+                break;
+            }
+            latencies.push_back(std::chrono::duration<double, std::milli>(*answered - written).count());
+        }
+    }
+    fs::remove_all(folder);
+    if (latencies.empty())
+        return 1;
+    std::printf("frame -> acknowledgement, %zu frames (calls and cancels, lookup and history save included):\n"
+                "  p50 %.3f ms  p99 %.3f ms  max %.3f ms\n",
+                latencies.size(), percentile(latencies, 0.5), percentile(latencies, 0.99),
+                *std::max_element(latencies.begin(), latencies.end()));
+    return 0;
+}
+
+int measureStartup(const std::string &history, int starts)
+{
+    const fs::path folder = fs::temp_directory_path() / ("calldesk-desk-start-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const std::string data = folder.string() + "/";
+    fs::copy_file(history, data + DbManage::HistoryFileName, fs::copy_options::overwrite_existing);
+    {
+        DbManage db(data);
+        std::string error;
+        if (!seedDemoSite(db, {"", SetupRecord::LcidEnglish, false}, error)) {
+            std::fprintf(stderr, "desk_bench: %s\n", error.c_str());
+            return 1;
+        }
+    }
+    std::vector<double> times;
+    for (int run = 0; run < starts; ++run) {
+        const std::string log = data + "start.log";
+        const auto start = SteadyClock::now();
+        Desk desk(data, log);
+        const auto deadline = start + 120s;
+        while (!logContains(log, "started with the data folder") && SteadyClock::now() < deadline)
+            std::this_thread::sleep_for(2ms);
+        times.push_back(std::chrono::duration<double, std::milli>(SteadyClock::now() - start).count());
+    }
+    const auto size = fs::file_size(data + DbManage::HistoryFileName);
+    fs::remove_all(folder);
+    std::printf("start-up to the shown main window, history of %.0f MB (%s): median %.0f ms of %d, max %.0f ms\n",
+                double(size) / 1e6, history.c_str(), percentile(times, 0.5), starts,
+                *std::max_element(times.begin(), times.end()));
+    return 0;
+}
+}
+
+int main(int argc, char **argv)
+{
+    int frames = 1000;
+    int starts = 5;
+    std::string history;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--frames")
+            frames = std::atoi(argv[i + 1]);
+        else if (option == "--history-from")
+            history = argv[i + 1];
+        else if (option == "--starts")
+            starts = std::atoi(argv[i + 1]);
+    }
+    Poco::Data::SQLite::Connector::registerConnector();
+    int result = measureLatency(frames);
+    if (!history.empty())
+        result = measureStartup(history, starts) || result;
+    return result;
+}

@@ -1,0 +1,179 @@
+#include "shell/DeskProgram.h"
+
+#include <csignal>
+#include <iostream>
+
+#include <Poco/Data/DataException.h>
+#include <Poco/Data/SQLite/SQLiteException.h>
+#include <Poco/Exception.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QLibraryInfo>
+#include <QPixmap>
+#include <QProcess>
+
+#include "data/DataFolder.h"
+#include "data/DbManage.h"
+#include "data/SetupRecord.h"
+#include "shell/DeskLog.h"
+#include "shell/MainFrameDlg.h"
+#include "shell/TerminationSignals.h"
+#include "ui/DeskResources.h"
+#include "ui/MessagePrompt.h"
+#include "ui/QtSoundPlayer.h"
+#include "ui/UiText.h"
+
+namespace
+{
+constexpr int ProgramNameText = 103;
+// What the start-up tells of each failure of the databases (the same in
+// both languages).
+constexpr const char *CorruptDatabaseText = "The database disk image is malformed";
+constexpr const char *InvalidAccessText = "Invalid access";
+constexpr const char *ConnectionFailedText = "Connection attempt failed";
+constexpr const char *DatabaseFailedText = "Init database failed!";
+
+void tellStartupError(const QString &text)
+{
+    messagePrompt().show(nullptr, {text, uiText(ProgramNameText), PromptIcon::Error, PromptButtons::Ok});
+}
+
+bool relaunchDetached(const QStringList &arguments)
+{
+    return QProcess::startDetached(QCoreApplication::applicationFilePath(), arguments);
+}
+}
+
+DeskProgram::DeskProgram(DeskOptions options)
+    : m_options {std::move(options)}
+    , m_instance {m_options.instanceFolder}
+{
+    if (!m_options.relaunch)
+        m_options.relaunch = relaunchDetached;
+    if (!m_options.openDatabases)
+        m_options.openDatabases = [] { DbManage::GetInstance(); };
+}
+
+DeskProgram::~DeskProgram()
+{
+    if (m_window || m_databaseOpen)
+        finish();
+}
+
+std::optional<int> DeskProgram::start()
+{
+    if (!m_instance.acquire()) {
+        if (!m_instance.activateRunning())
+            std::cerr << "calldesk: another desk runs but does not answer" << std::endl;
+        return 0;
+    }
+    applyLanguage(lcidForLocaleName(m_options.localeName));
+    m_dataFolder = resolveDataFolder(m_options.dataFolder);
+    if (!openDatabases())
+        return 1;
+    DbManage &db = *DbManage::GetInstance();
+    if (const std::uint32_t stored = db.GetLCID(); stored != 0)
+        applyLanguage(stored);
+
+    SetupRecord setup = SetupRecord::defaults(uiLanguage(), uiText(ProgramNameText).toStdString());
+    const WarningSoundPaths sounds = installWarningSounds(m_dataFolder);
+    setup.SoundPath1 = sounds.first;
+    setup.SoundPath2 = sounds.second;
+    db.LoadSetup(setup);
+
+    m_player = std::make_unique<QtSoundPlayer>();
+    m_window = std::make_unique<CMainFrameDlg>(db, setup, m_clock, *m_player, m_options.window);
+    connect(m_window.get(), &CMainFrameDlg::closing, this, &DeskProgram::saveScreenshot);
+    connect(m_window.get(), &CMainFrameDlg::closed, this, &DeskProgram::windowClosed);
+    connect(&m_instance, &SingleInstance::activationRequested, m_window.get(), &CMainFrameDlg::showFromTray);
+    m_signals = std::make_unique<TerminationSignals>();
+    connect(m_signals.get(), &TerminationSignals::received, this, [this](int signalNumber) {
+        logDeskEvent(signalNumber == SIGINT ? "interrupted: closing" : "terminated: closing");
+        if (m_window)
+            m_window->closeWithoutAsking();
+    });
+    m_window->open();
+    logDeskEvent("started with the data folder " + m_dataFolder);
+    return std::nullopt;
+}
+
+int DeskProgram::exec()
+{
+    if (m_window && m_window->isVisible()) {
+        QEventLoop loop;
+        connect(this, &DeskProgram::windowClosed, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    finish();
+    return 0;
+}
+
+// The database layer opens both files; what it cannot open ends the start.
+// A damaged file that the layer could not set aside ends it too: restoring
+// from a backup is offered only where backups are made.
+bool DeskProgram::openDatabases()
+{
+    DbManage::SetFolder(m_dataFolder);
+    try {
+        m_options.openDatabases();
+        m_databaseOpen = true;
+        return true;
+    } catch (const Poco::Data::SQLite::CorruptImageException &error) {
+        logDeskEvent("cannot open the databases: " + error.displayText());
+        tellStartupError(QString::fromLatin1(CorruptDatabaseText));
+    } catch (const Poco::InvalidAccessException &error) {
+        logDeskEvent("cannot open the databases: " + error.displayText());
+        tellStartupError(QString::fromLatin1(InvalidAccessText));
+    } catch (const Poco::Data::ConnectionFailedException &error) {
+        logDeskEvent("cannot open the databases: " + error.displayText());
+        tellStartupError(QString::fromLatin1(ConnectionFailedText));
+    } catch (const Poco::Exception &error) {
+        logDeskEvent("cannot open the databases: " + error.displayText());
+        tellStartupError(QString::fromLatin1(DatabaseFailedText));
+    } catch (const std::exception &error) {
+        logDeskEvent(std::string("cannot open the databases: ") + error.what());
+        tellStartupError(QString::fromLatin1(DatabaseFailedText));
+    }
+    return false;
+}
+
+void DeskProgram::applyLanguage(std::uint32_t lcid)
+{
+    setUiLanguage(lcid);
+    // Qt's own texts (Yes, No, Cancel) in the same language.
+    QCoreApplication::removeTranslator(&m_qtTexts);
+    if (uiLanguage() == SetupRecord::LcidChinese
+        && m_qtTexts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&m_qtTexts);
+}
+
+void DeskProgram::saveScreenshot()
+{
+    if (m_options.screenshotPath.isEmpty() || !m_window)
+        return;
+    if (!m_window->grab().save(m_options.screenshotPath))
+        logDeskEvent("cannot save the picture " + m_options.screenshotPath.toStdString());
+    else
+        logDeskEvent("picture of the main window saved to " + m_options.screenshotPath.toStdString());
+}
+
+// The new desk starts only once this one has let go of the port, written its
+// settings and released its lock, so it finds all three free.
+void DeskProgram::finish()
+{
+    const bool relaunch = m_window && m_window->restartOnClose();
+    m_signals.reset();
+    m_window.reset();
+    m_player.reset();
+    if (m_databaseOpen) {
+        DbManage::ReleaseInstance();
+        m_databaseOpen = false;
+    }
+    m_instance.release();
+    if (relaunch) {
+        logDeskEvent("starting again in the new language");
+        if (!m_options.relaunch(m_options.arguments))
+            logDeskEvent("cannot start the desk again");
+    }
+}

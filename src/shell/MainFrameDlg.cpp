@@ -1,0 +1,416 @@
+#include "shell/MainFrameDlg.h"
+
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QStackedWidget>
+#include <QSystemTrayIcon>
+
+#include "calls/CallDesk.h"
+#include "calls/CallFrameIntake.h"
+#include "calls/CallText.h"
+#include "data/DbManage.h"
+#include "receiver/ReceiverLink.h"
+#include "shell/CallListUI.h"
+#include "shell/DeskLog.h"
+#include "shell/LoginToggle.h"
+#include "shell/PopupCallDlg.h"
+#include "shell/UserDlg.h"
+#include "ui/CallListModel.h"
+#include "ui/Colours.h"
+#include "ui/DeskResources.h"
+#include "ui/MainThreadPoster.h"
+#include "ui/MessagePrompt.h"
+#include "ui/UiText.h"
+#include "ui/WindowFrame.h"
+#include "ui_main.h"
+
+namespace
+{
+constexpr int ProgramNameText = 103;
+constexpr int ExitQuestionText = 264;
+constexpr int ShowWindowText = 277;
+constexpr int ExitText = 278;
+constexpr int TrayToolTipLength = 127;
+
+CMainFrameDlg *g_mainWindow = nullptr;
+
+WindowFrame::Colours mainWindowColours()
+{
+    WindowFrame::Colours colours = WindowFrame::dialogColours();
+    colours.activeTitle = qColour(0xFF1E1E1E);
+    return colours;
+}
+
+std::string describe(const std::string &text)
+{
+    return text.empty() ? "-" : text;
+}
+}
+
+CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const IClock &clock, ISoundPlayer &player,
+                             MainFrameOptions options)
+    : m_ui {std::make_unique<Ui::CMainFrameDlg>()}
+    , m_db {db}
+    , m_setup {setup}
+{
+    g_mainWindow = this;
+    m_ui->setupUi(this);
+    setWindowTitle(uiText(ProgramNameText));
+    setWindowIcon(deskIcon());
+    setWindowFlag(Qt::WindowStaysOnTopHint, m_setup.has(SetupRecord::OptHoverMost));
+    m_frame = new WindowFrame(*this, mainWindowColours());
+    m_frame->leaveMinimiseToWindow();
+
+    m_poster = new MainThreadPoster(this);
+    m_desk = std::make_unique<CallDesk>(m_db, m_setup, clock, player, *this, uiLanguage());
+    m_intake = std::make_unique<CallFrameIntake>(*m_desk);
+    m_link = std::make_unique<ReceiverLink>(*m_poster, *this, *m_intake, clock, std::move(options.scanner));
+    m_poster->setHandler([this](ReceiverMessage message) { m_link->handleMessage(message); });
+    m_link->enumeratePorts();
+
+    // The title always reads the program's name in the current language.
+    m_setup.Title = uiText(ProgramNameText).toStdString();
+    setUpTrayMenu();
+    const bool trayAvailable = options.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable());
+    if (m_setup.has(SetupRecord::OptShowTask) && trayAvailable) {
+        m_tray = new QSystemTrayIcon(deskIcon(), this);
+        m_tray->setToolTip(QString::fromStdString(m_setup.Title).left(TrayToolTipLength));
+        m_tray->setContextMenu(m_trayMenu);
+        connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::Trigger && isMinimized())
+                showNormal();
+            else if (reason == QSystemTrayIcon::DoubleClick)
+                showFromTray();
+        });
+        m_tray->show();
+    }
+
+    m_serviceTimer.setInterval(ServiceTickMs);
+    connect(&m_serviceTimer, &QTimer::timeout, this, &CMainFrameDlg::serviceTick);
+    m_serviceTimer.start();
+    m_linkCheckTimer.setInterval(LinkCheckMs);
+    connect(&m_linkCheckTimer, &QTimer::timeout, this, [this] { m_link->onLinkCheckTick(); });
+
+    setUpTexts();
+    setUpLists();
+    connect(m_ui->closebtn, &QAbstractButton::clicked, this, &CMainFrameDlg::closeClicked);
+    connect(m_ui->minbtn, &QAbstractButton::clicked, this, &CMainFrameDlg::minimiseClicked);
+    m_login = new LoginToggle(*this, m_db);
+    connect(m_ui->btnUser, &QAbstractButton::clicked, this, &CMainFrameDlg::operatorsClicked);
+    connect(m_ui->Optuntreatedlist, &QAbstractButton::toggled, this, [this](bool on) {
+        if (on)
+            m_ui->maintablayout->setCurrentIndex(0);
+    });
+    connect(m_ui->Optcalllist, &QAbstractButton::toggled, this, [this](bool on) {
+        if (on)
+            m_ui->maintablayout->setCurrentIndex(1);
+    });
+    m_ui->LabTime->setText(QString::fromStdString(m_desk->clockText()).trimmed());
+
+    openConfiguredPort();
+    m_desk->reloadOpenCalls();
+}
+
+CMainFrameDlg::~CMainFrameDlg()
+{
+    teardown();
+    // An open remark editor stores its text when it loses the focus, which
+    // closing the window causes: the widgets go while the core still exists.
+    for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        delete child;
+    if (g_mainWindow == this)
+        g_mainWindow = nullptr;
+}
+
+CMainFrameDlg *CMainFrameDlg::instance()
+{
+    return g_mainWindow;
+}
+
+void CMainFrameDlg::operatorsClicked()
+{
+    CUserDlg(m_db, this).run();
+}
+
+void CMainFrameDlg::open()
+{
+    WindowFrame::centre(*this, nullptr);
+    show();
+    raise();
+    activateWindow();
+}
+
+void CMainFrameDlg::setUpTexts()
+{
+    if (!m_setup.Title.empty())
+        m_ui->title->setText(QString::fromStdString(m_setup.Title));
+    setControlTexts(*this, {
+                               {"btnLogin", 142},
+                               {"btnSetup", 234},
+                               {"btnUser", 233},
+                               {"btnEmployee", 235},
+                               {"btnHistory", 236},
+                               {"btnStatistic", 237},
+                               {"btnMaintenance", 238},
+                               {"btnInfoEntry", 239},
+                               {"btnabout", 104},
+                               {"Optuntreatedlist", 207},
+                               {"Optcalllist", 206},
+                           });
+    m_ui->LabSerialPort->setText(uiText(static_cast<int>(LinkText::ConnectSerialPort)));
+}
+
+void CMainFrameDlg::setUpLists()
+{
+    const auto editRemark = [this](const CallPtr &call, const std::string &remark) {
+        m_desk->setRemark(call, remark);
+    };
+    m_unansweredModel = new CallListModel(m_desk->list(CallListId::Unanswered), m_setup, editRemark, this);
+    m_callsModel = new CallListModel(m_desk->list(CallListId::Calls), m_setup, editRemark, this);
+    m_ui->untreatedlist->setUp(*m_unansweredModel);
+    m_ui->callist->setUp(*m_callsModel);
+    connect(m_ui->untreatedlist, &CCallListUI::sortRequested, this,
+            [this](int key) { m_desk->sortBy(CallListId::Unanswered, key); });
+    connect(m_ui->callist, &CCallListUI::sortRequested, this,
+            [this](int key) { m_desk->sortBy(CallListId::Calls, key); });
+}
+
+void CMainFrameDlg::setUpTrayMenu()
+{
+    m_trayMenu = new QMenu(this);
+    m_trayMenu->setObjectName(QStringLiteral("trayMenu"));
+    connect(m_trayMenu->addAction(uiText(ShowWindowText)), &QAction::triggered, this,
+            [this] { menuCommand(CommandShowWindow); });
+    m_trayMenu->addSeparator();
+    connect(m_trayMenu->addAction(uiText(ExitText)), &QAction::triggered, this,
+            [this] { menuCommand(CommandExit); });
+    // Where no tray exists, the caption offers the same menu.
+    m_ui->caption->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_ui->caption, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &position) { m_trayMenu->popup(m_ui->caption->mapToGlobal(position)); });
+}
+
+void CMainFrameDlg::openConfiguredPort()
+{
+    if (m_setup.SerialPort.empty()) {
+        logDeskEvent("no serial port configured");
+        return;
+    }
+    if (!m_link->open(m_setup.SerialPort))
+        logDeskEvent("cannot open port " + m_setup.SerialPort + ": " + m_link->errorString());
+}
+
+void CMainFrameDlg::menuCommand(int command, int)
+{
+    switch (command) {
+    case CommandShowWindow:
+        showFromTray();
+        break;
+    case CommandExit:
+        m_restart = false;
+        closeWithoutAsking();
+        break;
+    default:
+        // The other commands belong to windows of their own.
+        break;
+    }
+}
+
+void CMainFrameDlg::closeWithoutAsking()
+{
+    close();
+}
+
+void CMainFrameDlg::showFromTray()
+{
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void CMainFrameDlg::closeClicked()
+{
+    if (confirmById(this, ExitQuestionText, PromptCaption::Confirm))
+        close();
+}
+
+void CMainFrameDlg::minimiseClicked()
+{
+    if (m_setup.has(SetupRecord::OptShowTask) && m_tray)
+        hide();
+    else
+        showMinimized();
+}
+
+void CMainFrameDlg::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    if (!m_tornDown)
+        emit closing();
+    teardown();
+    emit closed();
+}
+
+// The port first (its reading thread ends), then the windows; the program
+// then releases the database, which saves.
+void CMainFrameDlg::teardown()
+{
+    if (m_tornDown)
+        return;
+    m_tornDown = true;
+    m_serviceTimer.stop();
+    m_linkCheckTimer.stop();
+    if (m_link->isOpen()) {
+        const std::string port = m_link->portName();
+        m_portClosing = true;
+        m_link->close();
+        logDeskEvent("port " + port + " closed");
+    }
+    m_popup.reset();
+    if (m_tray)
+        m_tray->hide();
+    saveSystemDatabaseIfChanged();
+}
+
+void CMainFrameDlg::serviceTick()
+{
+    m_desk->tick();
+    m_ui->LabTime->setText(QString::fromStdString(m_desk->clockText()).trimmed());
+    m_link->refreshPorts();
+    saveSystemDatabaseIfChanged();
+}
+
+// Within a second of any change, besides at exit. A failure is logged once
+// until a save succeeds again; the change stays marked and is tried again.
+void CMainFrameDlg::saveSystemDatabaseIfChanged()
+{
+    if (!m_db.Modified)
+        return;
+    const bool saved = m_db.SaveSystemDatabase();
+    if (!saved && !m_saveFailed)
+        logDeskEvent("cannot save the system database " + m_db.Folder + DbManage::SystemFileName);
+    m_saveFailed = !saved;
+}
+
+CallListModel &CMainFrameDlg::modelOf(CallListId list) const
+{
+    return list == CallListId::Calls ? *m_callsModel : *m_unansweredModel;
+}
+
+void CMainFrameDlg::rowInserted(CallListId list, int row)
+{
+    modelOf(list).rowInserted(row);
+}
+
+void CMainFrameDlg::rowRemoved(CallListId list, int row)
+{
+    modelOf(list).rowRemoved(row);
+}
+
+void CMainFrameDlg::rowsChanged(CallListId list, int first, int last)
+{
+    modelOf(list).rowsChanged(first, last);
+}
+
+void CMainFrameDlg::rowsReset(CallListId list)
+{
+    modelOf(list).rowsReset();
+}
+
+void CMainFrameDlg::popupCreate(bool ownedByMainWindow)
+{
+    m_popup = std::make_unique<CPopupCallDlg>(ownedByMainWindow ? this : nullptr);
+    connect(m_popup.get(), &CPopupCallDlg::closed, this, &CMainFrameDlg::popupClosed);
+    m_popup->open();
+}
+
+// The window is still inside its close handling: it goes once control is
+// back in the event loop; the core's entries go now, so the next call opens
+// a new window.
+void CMainFrameDlg::popupClosed()
+{
+    m_desk->popupClosed();
+    if (m_popup)
+        m_popup.release()->deleteLater();
+}
+
+void CMainFrameDlg::popupEntryChanged(int entry)
+{
+    if (m_popup && m_desk->popup())
+        m_popup->showEntry(entry, m_desk->popup()->view(entry));
+}
+
+void CMainFrameDlg::popupRaise()
+{
+    if (m_popup)
+        m_popup->raiseToFront();
+}
+
+// A call came while the pop-up window is off: the caption returns to its
+// normal colours, which is all the desk does about it.
+void CMainFrameDlg::flashWindow()
+{
+    m_frame->refresh();
+}
+
+void CMainFrameDlg::startLinkCheckTimer()
+{
+    m_linkCheckTimer.start();
+}
+
+void CMainFrameDlg::stopLinkCheckTimer()
+{
+    m_linkCheckTimer.stop();
+}
+
+void CMainFrameDlg::linkStatusChanged(const LinkStatus &status)
+{
+    m_ui->LabSerialPort->setText(uiText(status.textId()) + QString::fromStdString(status.portName));
+    const LinkStatus previous = m_linkStatus;
+    m_linkStatus = status;
+    switch (status.text) {
+    case LinkText::ConnectedTo:
+        logDeskEvent("port " + status.portName + " opened");
+        break;
+    case LinkText::ConnectionFailed:
+        logDeskEvent("link failed: the receiver does not answer");
+        break;
+    case LinkText::ConnectionSucceeded:
+        logDeskEvent("link regained: the receiver answers again");
+        break;
+    case LinkText::ConnectSerialPort:
+        if (previous.text != LinkText::ConnectSerialPort && !m_portClosing)
+            logDeskEvent("port lost");
+        break;
+    }
+}
+
+void CMainFrameDlg::frameHandled(const FrameRecord &record, bool repeat)
+{
+    const auto *command = std::get_if<stCommand>(&record);
+    if (!command)
+        return;
+    const std::string pager = command->pagerNumber();
+    if (repeat)
+        logDeskEvent("repeat from pager " + pager + " (sequence " + std::to_string(command->sequence())
+                     + "), acknowledged again");
+    else if (command->type() == frame::TypeCall)
+        logCall(pager, command->key());
+    else if (command->type() == frame::TypeCancel)
+        logDeskEvent("cancel from pager " + pager + ": answered");
+}
+
+void CMainFrameDlg::logCall(const std::string &pagerNum, int key)
+{
+    for (const CallPtr &call : m_desk->list(CallListId::Unanswered).rows()) {
+        if (call->PagerNum != pagerNum)
+            continue;
+        logDeskEvent("call from pager " + pagerNum + " key " + std::to_string(key) + ": "
+                     + describe(call->PagerName) + ", " + describe(call->Zone) + ", " + describe(call->SevType)
+                     + ", attendant " + describe(call->EmpName));
+        return;
+    }
+    logDeskEvent("call from pager " + pagerNum + " key " + std::to_string(key));
+}

@@ -1,0 +1,155 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include <QTimer>
+#include <QWidget>
+
+#include "calls/ICallDeskView.h"
+#include "data/SetupRecord.h"
+#include "receiver/LinkOwner.h"
+#include "receiver/LinkStatus.h"
+#include "receiver/SerialPortScanner.h"
+
+class CallDesk;
+class CallFrameIntake;
+class CallListModel;
+class CPopupCallDlg;
+class DbManage;
+class IClock;
+class LoginToggle;
+class ISoundPlayer;
+class MainThreadPoster;
+class QMenu;
+class QSystemTrayIcon;
+class ReceiverLink;
+class WindowFrame;
+
+namespace Ui
+{
+class CMainFrameDlg;
+}
+
+struct MainFrameOptions
+{
+    // Where the serial ports are looked for.
+    SerialPortScanner scanner;
+    // Whether the desktop shows tray icons; the platform's answer when unset.
+    std::optional<bool> trayAvailable;
+};
+
+// The main window and the owner of the desk's state for the life of the
+// process: the settings record, the receiver link, the call core with its
+// two lists, the pop-up call window and the tray icon. It forwards the
+// receiver's frames and its timers to the core and draws what the core
+// reports; the call rules live in the core.
+//
+// Main thread only; the serial reading thread reaches it only through the
+// poster.
+class CMainFrameDlg : public QWidget, public ICallDeskView, public ILinkOwner
+{
+    Q_OBJECT
+
+public:
+    // Commands of the tray menu.
+    static constexpr int CommandShowWindow = 14;
+    static constexpr int CommandExit = 15;
+    static constexpr int ServiceTickMs = 1000;
+    static constexpr int LinkCheckMs = 2000;
+
+    // setup: the loaded settings, which the window keeps as its own.
+    CMainFrameDlg(DbManage &db, const SetupRecord &setup, const IClock &clock, ISoundPlayer &player,
+                  MainFrameOptions options = {});
+    ~CMainFrameDlg() override;
+
+    // The one main window of the process, for windows that need the settings.
+    static CMainFrameDlg *instance();
+
+    // Shows the window centred on the screen.
+    void open();
+    void menuCommand(int command, int subChoice = 0);
+    // Closes at once, without asking (the tray's Exit, termination signals).
+    void closeWithoutAsking();
+    // Brings the window back from the tray or the task bar.
+    void showFromTray();
+
+    // Set when a change of language needs the program to start again.
+    void setRestartOnClose(bool restart) { m_restart = restart; }
+    bool restartOnClose() const { return m_restart; }
+
+    CallDesk &callDesk() { return *m_desk; }
+    SetupRecord &setup() { return m_setup; }
+    DbManage &database() { return m_db; }
+    ReceiverLink &receiverLink() { return *m_link; }
+    CPopupCallDlg *popup() const { return m_popup.get(); }
+    QSystemTrayIcon *trayIcon() const { return m_tray; }
+    QMenu *trayMenu() const { return m_trayMenu; }
+    WindowFrame *frame() const { return m_frame; }
+    LoginToggle *login() const { return m_login; }
+
+    // ICallDeskView
+    void rowInserted(CallListId list, int row) override;
+    void rowRemoved(CallListId list, int row) override;
+    void rowsChanged(CallListId list, int first, int last) override;
+    void rowsReset(CallListId list) override;
+    void popupCreate(bool ownedByMainWindow) override;
+    void popupEntryChanged(int entry) override;
+    void popupRaise() override;
+    void flashWindow() override;
+
+    // ILinkOwner
+    void startLinkCheckTimer() override;
+    void stopLinkCheckTimer() override;
+    void linkStatusChanged(const LinkStatus &status) override;
+    void frameHandled(const FrameRecord &record, bool repeat) override;
+
+public slots:
+    // The 1000 ms tick: service timing, sounds, pop-up, clock, ports, saving.
+    void serviceTick();
+
+signals:
+    // The window is about to close, still showing what it showed.
+    void closing();
+    // The window has closed and let go of the port and its windows.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void setUpTexts();
+    void setUpLists();
+    void setUpTrayMenu();
+    void openConfiguredPort();
+    void closeClicked();
+    void operatorsClicked();
+    void minimiseClicked();
+    void popupClosed();
+    void teardown();
+    void saveSystemDatabaseIfChanged();
+    void logCall(const std::string &pagerNum, int key);
+    CallListModel &modelOf(CallListId list) const;
+
+    std::unique_ptr<Ui::CMainFrameDlg> m_ui;
+    DbManage &m_db;
+    SetupRecord m_setup;
+    WindowFrame *m_frame = nullptr;
+    MainThreadPoster *m_poster = nullptr;
+    std::unique_ptr<CallDesk> m_desk;
+    std::unique_ptr<CallFrameIntake> m_intake;
+    std::unique_ptr<ReceiverLink> m_link;
+    CallListModel *m_unansweredModel = nullptr;
+    CallListModel *m_callsModel = nullptr;
+    std::unique_ptr<CPopupCallDlg> m_popup;
+    QSystemTrayIcon *m_tray = nullptr;
+    QMenu *m_trayMenu = nullptr;
+    QTimer m_serviceTimer;
+    LoginToggle *m_login = nullptr;
+    QTimer m_linkCheckTimer;
+    LinkStatus m_linkStatus;
+    bool m_portClosing = false;
+    bool m_saveFailed = false;
+    bool m_restart = false;
+    bool m_tornDown = false;
+};

@@ -1,0 +1,216 @@
+#include <csignal>
+#include <functional>
+
+#include <Poco/Data/DataException.h>
+#include <Poco/Data/SQLite/Connector.h>
+#include <Poco/Data/SQLite/SQLiteException.h>
+#include <Poco/Exception.h>
+
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "data/DbManage.h"
+#include "data/SetupRecord.h"
+#include "shell/DeskProgram.h"
+#include "shell/MainFrameDlg.h"
+#include "support/RecordingMessagePrompt.h"
+#include "support/TempFolder.h"
+#include "ui/UiText.h"
+
+namespace
+{
+// A desk of its own: data and instance folders in temporary folders, no
+// serial ports, no tray.
+struct Desk
+{
+    explicit Desk(const std::string &locale = "en_GB.UTF-8", const TempFolder *sharedInstance = nullptr)
+    {
+        options.dataFolder = data.path();
+        options.localeName = locale;
+        options.instanceFolder = QString::fromStdString((sharedInstance ? *sharedInstance : instance).path());
+        options.window.scanner = SerialPortScanner(noPorts.path());
+        options.window.trayAvailable = false;
+        options.arguments = {QStringLiteral("--data-dir"), QString::fromStdString(data.path())};
+    }
+
+    QString title() const { return program->mainWindow()->findChild<QLabel *>(QStringLiteral("title"))->text(); }
+
+    std::optional<int> start()
+    {
+        program = std::make_unique<DeskProgram>(options);
+        return program->start();
+    }
+
+    TempFolder data;
+    TempFolder instance;
+    TempFolder noPorts;
+    DeskOptions options;
+    std::unique_ptr<DeskProgram> program;
+};
+
+SetupRecord storedSetup(const std::string &folder)
+{
+    Poco::Data::SQLite::Connector::registerConnector();
+    DbManage db(folder);
+    SetupRecord setup;
+    setup.LCID = 0;
+    db.LoadSetup(setup);
+    return setup;
+}
+}
+
+class TestDeskProgram : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { setUiLanguage(1033); }
+
+    void aFirstStartWritesTheDefaultsInTheLocalesLanguage()
+    {
+        RecordingMessagePrompt prompt;
+        Desk desk("zh_CN.UTF-8");
+        QVERIFY(!desk.start());
+        QVERIFY(desk.program->mainWindow()->isVisible());
+        QCOMPARE(desk.title(), QStringLiteral("无线呼叫系统"));
+        desk.program->finish();
+        QVERIFY(prompt.shown.empty());
+
+        const SetupRecord setup = storedSetup(desk.data.path());
+        QCOMPARE(setup.LCID, 2052u);
+        QCOMPARE(setup.Title, std::string("无线呼叫系统"));
+        QCOMPARE(setup.SoundPath1, desk.data.file("sounds/warning1.wav"));
+        QCOMPARE(setup.SoundPath2, desk.data.file("sounds/warning2.wav"));
+        QVERIFY(fileExists(setup.SoundPath1));
+        QVERIFY(fileExists(setup.SoundPath2));
+    }
+
+    void theStoredLanguageWinsOverTheLocale()
+    {
+        Desk desk("zh_CN.UTF-8");
+        {
+            Poco::Data::SQLite::Connector::registerConnector();
+            DbManage db(desk.data.path());
+            SetupRecord setup = SetupRecord::defaults(1033, "Wireless call system");
+            db.LoadSetup(setup);
+            setup.Title = "Our restaurant";
+            db.SaveSetup(setup);
+            QVERIFY(db.SaveSystemDatabase());
+        }
+        QVERIFY(!desk.start());
+        QCOMPARE(uiLanguage(), 1033u);
+        QCOMPARE(desk.title(), QStringLiteral("Wireless call system"));
+        QCOMPARE(desk.program->mainWindow()->findChild<QWidget *>(QStringLiteral("btnLogin"))->property("text"),
+                 QVariant(QStringLiteral("Login")));
+    }
+
+    void aSecondStartBringsTheFirstForwardAndEnds()
+    {
+        TempFolder instance;
+        Desk first("en_US.UTF-8", &instance);
+        QVERIFY(!first.start());
+        CMainFrameDlg *window = first.program->mainWindow();
+        window->hide();
+
+        Desk second("en_US.UTF-8", &instance);
+        QCOMPARE(second.start(), std::optional<int>(0));
+        QVERIFY(!second.program->mainWindow());
+        QTRY_VERIFY(window->isVisible());
+        QVERIFY(!fileExists(second.data.file(DbManage::SystemFileName)));
+    }
+
+    void aTerminationSignalClosesWithoutAskingAndSaves_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGINT") << SIGINT;
+    }
+
+    void aTerminationSignalClosesWithoutAskingAndSaves()
+    {
+        QFETCH(int, signalNumber);
+        RecordingMessagePrompt prompt;
+        Desk desk;
+        desk.options.screenshotPath = QString::fromStdString(desk.data.file("desk.png"));
+        QVERIFY(!desk.start());
+        QSignalSpy closed(desk.program.get(), &DeskProgram::windowClosed);
+        // A change the tick has not saved yet.
+        QVERIFY(DbManage::GetInstance()->InsertZone("Roof") != 0);
+        ::raise(signalNumber);
+        QTRY_COMPARE(closed.count(), 1);
+        desk.program->finish();
+        QVERIFY(prompt.shown.empty());
+        QVERIFY(fileExists(desk.data.file("desk.png")));
+
+        Poco::Data::SQLite::Connector::registerConnector();
+        DbManage db(desk.data.path());
+        QVERIFY(db.ZoneExists("Roof"));
+    }
+
+    // The new desk starts after this one has let go of everything, with the
+    // same arguments.
+    void aChangeOfLanguageStartsTheDeskAgain()
+    {
+        Desk desk;
+        QVERIFY(!desk.start());
+        QStringList relaunchedWith;
+        bool lockWasFree = false;
+        bool settingsWereSaved = false;
+        desk.options.relaunch = [&](const QStringList &arguments) {
+            relaunchedWith = arguments;
+            SingleInstance next(desk.options.instanceFolder);
+            lockWasFree = next.acquire();
+            settingsWereSaved = fileExists(desk.data.file(DbManage::SystemFileName));
+            return true;
+        };
+        desk.program = std::make_unique<DeskProgram>(desk.options);
+        QVERIFY(!desk.start());
+        desk.program->mainWindow()->setRestartOnClose(true);
+        desk.program->mainWindow()->closeWithoutAsking();
+        desk.program->finish();
+        QCOMPARE(relaunchedWith, desk.options.arguments);
+        QVERIFY(lockWasFree);
+        QVERIFY(settingsWereSaved);
+    }
+
+    void databaseFailuresAreShownAndEndTheStart_data()
+    {
+        QTest::addColumn<int>("failure");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("damaged file") << 0 << "The database disk image is malformed";
+        QTest::newRow("invalid access") << 1 << "Invalid access";
+        QTest::newRow("connection failed") << 2 << "Connection attempt failed";
+        QTest::newRow("anything else") << 3 << "Init database failed!";
+    }
+
+    void databaseFailuresAreShownAndEndTheStart()
+    {
+        QFETCH(int, failure);
+        QFETCH(QString, text);
+        RecordingMessagePrompt prompt;
+        setUiLanguage(2052);
+        Desk desk("zh_CN.UTF-8");
+        desk.options.openDatabases = [failure] {
+            switch (failure) {
+            case 0:
+                throw Poco::Data::SQLite::CorruptImageException("ovk.db");
+            case 1:
+                throw Poco::InvalidAccessException("history.db");
+            case 2:
+                throw Poco::Data::ConnectionFailedException("history.db");
+            default:
+                throw Poco::IOException("disk full");
+            }
+        };
+        QCOMPARE(desk.start(), std::optional<int>(1));
+        QVERIFY(!desk.program->mainWindow());
+        QCOMPARE(prompt.shown.size(), std::size_t(1));
+        QCOMPARE(prompt.shown[0].text, text);
+        QCOMPARE(prompt.shown[0].caption, QStringLiteral("无线呼叫系统"));
+        QVERIFY(prompt.shown[0].icon == PromptIcon::Error);
+    }
+};
+
+QTEST_MAIN(TestDeskProgram)
+#include "TestDeskProgram.moc"

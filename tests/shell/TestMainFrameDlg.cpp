@@ -1,0 +1,336 @@
+#include <QAbstractButton>
+#include <algorithm>
+#include <tuple>
+
+#include <QBrush>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QSystemTrayIcon>
+#include <QTest>
+
+#include "calls/CallDesk.h"
+#include "data/LocalTime.h"
+#include "data/SetupRecord.h"
+#include "shell/CallListUI.h"
+#include "shell/LoginDlg.h"
+#include "shell/MainFrameDlg.h"
+#include "shell/UserDlg.h"
+#include "support/DeskTestWindow.h"
+#include "support/RecordingMessagePrompt.h"
+#include "support/ShellTestSupport.h"
+#include "ui/Colours.h"
+#include "ui/UiText.h"
+#include "ui/controls/ComboEditUI.h"
+
+namespace
+{
+const char *const RightsButtons[] = {"btnUser",    "btnEmployee", "btnInfoEntry",   "btnStatistic",
+                                     "btnHistory", "btnSetup",    "btnMaintenance", "btnabout"};
+
+QString cell(CCallListUI &list, int row, int column)
+{
+    return list.model()->index(row, column).data().toString();
+}
+
+QColor background(CCallListUI &list, int row)
+{
+    return list.model()->index(row, 3).data(Qt::BackgroundRole).value<QBrush>().color();
+}
+
+QAction *trayAction(CMainFrameDlg &window, int textId)
+{
+    for (QAction *action : window.trayMenu()->actions()) {
+        if (action->text() == uiText(textId))
+            return action;
+    }
+    return nullptr;
+}
+}
+
+class TestMainFrameDlg : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { setUiLanguage(1033); }
+
+    void opensWithItsControlsInTheLanguage_data()
+    {
+        QTest::addColumn<uint>("lcid");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("login");
+        QTest::addColumn<QString>("port");
+        QTest::newRow("English") << 1033u << "Wireless call system" << "Login" << "Please connect the serial port";
+        QTest::newRow("Chinese") << 2052u << "无线呼叫系统" << "登陆" << "请先连接串口";
+    }
+
+    void opensWithItsControlsInTheLanguage()
+    {
+        QFETCH(uint, lcid);
+        QFETCH(QString, title);
+        QFETCH(QString, login);
+        QFETCH(QString, port);
+        setUiLanguage(lcid);
+        DeskTestWindow desk(DeskTestWindow::adjusting([](SetupRecord &setup) { setup.Title = "Our own title"; }));
+        CMainFrameDlg &window = desk.window();
+        window.open();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.size(), QSize(940, 600));
+        QCOMPARE(window.minimumSize(), QSize(900, 400));
+        QCOMPARE(desk.find<QLabel>("title")->text(), title);
+        QCOMPARE(window.windowTitle(), title);
+        QCOMPARE(window.setup().Title, title.toStdString());
+        QCOMPARE(desk.find<QAbstractButton>("btnLogin")->text(), login);
+        QVERIFY(desk.find<QAbstractButton>("btnLogin")->isEnabled());
+        for (const char *name : RightsButtons) {
+            QVERIFY2(desk.find<QAbstractButton>(name), name);
+            QVERIFY2(!desk.find<QAbstractButton>(name)->isEnabled(), name);
+            QVERIFY2(!desk.find<QAbstractButton>(name)->text().isEmpty(), name);
+        }
+        QCOMPARE(desk.find<QLabel>("LabSerialPort")->text(), port);
+        QCOMPARE(desk.find<QLabel>("LabTime")->text(), QStringLiteral("Sat Jun 15 09:00:00 2024"));
+        auto *tabs = desk.find<QStackedWidget>("maintablayout");
+        QCOMPARE(tabs->currentWidget(), desk.find<QWidget>("untreatedlist"));
+        desk.find<QAbstractButton>("Optcalllist")->click();
+        QCOMPARE(tabs->currentWidget(), desk.find<QWidget>("callist"));
+        desk.find<QAbstractButton>("Optuntreatedlist")->click();
+        QCOMPARE(tabs->currentWidget(), desk.find<QWidget>("untreatedlist"));
+        desk.wait(1);
+        QCOMPARE(desk.find<QLabel>("LabTime")->text(), QStringLiteral("Sat Jun 15 09:00:01 2024"));
+
+        auto *maximise = desk.find<QAbstractButton>("maxbtn");
+        auto *restore = desk.find<QAbstractButton>("restorebtn");
+        QVERIFY(maximise->isVisible() && !restore->isVisible());
+        maximise->click();
+        QTRY_VERIFY(window.isMaximized());
+        QTRY_VERIFY(restore->isVisible() && !maximise->isVisible());
+        restore->click();
+        QTRY_VERIFY(!window.isMaximized());
+        QTRY_VERIFY(maximise->isVisible() && !restore->isVisible());
+    }
+
+    // Calls reaching every level, as both lists show them.
+    void callsShowTheirLevelsInBothLists_data()
+    {
+        QTest::addColumn<uint>("lcid");
+        QTest::newRow("English") << 1033u;
+        QTest::newRow("Chinese") << 2052u;
+    }
+
+    void callsShowTheirLevelsInBothLists()
+    {
+        QFETCH(uint, lcid);
+        setUiLanguage(lcid);
+        DeskTestWindow desk;
+        const SetupRecord &setup = desk.window().setup();
+        desk.call("1");    // will time out
+        desk.wait(480);
+        desk.call("2");    // second warning
+        desk.wait(60);
+        desk.call("3");    // first warning
+        desk.wait(30);
+        desk.call("4");    // answered
+        desk.call("5");    // normal
+        desk.wait(30);
+        desk.cancel("4");
+        desk.wait(1);      // pager 1 at 601 s, 2 at 121 s, 3 at 61 s, 5 at 31 s
+
+        auto *calls = desk.find<CCallListUI>("callist");
+        auto *open = desk.find<CCallListUI>("untreatedlist");
+        QCOMPARE(calls->model()->rowCount(), 5);
+        QCOMPARE(open->model()->rowCount(), 4);
+        // Newest first: 4 and 5 came in the same second, so the attendant's
+        // number (E107 before E109) orders them.
+        struct Row
+        {
+            const char *pager;
+            int state;
+            std::uint32_t colour;
+            const char *timing;
+        };
+        const Row expected[] = {
+            {"4", 152, setup.HasReplyBkcolor, "00:00:30"}, {"5", 151, setup.NoReplyBkcolor, "00:00:31"},
+            {"3", 259, setup.Warn1Bkcolor, "00:01:01"},    {"2", 261, setup.Warn2Bkcolor, "00:02:01"},
+            {"1", 262, setup.TimeoutBkcolor, "00:10:01"},
+        };
+        int openRow = 0;
+        for (int row = 0; row < 5; ++row) {
+            const Row &e = expected[row];
+            const QString name = QString::fromStdString(desk.window().callDesk().list(CallListId::Calls).at(
+                std::size_t(row))->PagerName);
+            QCOMPARE(cell(*calls, row, 0), QString::number(row + 1));
+            QCOMPARE(cell(*calls, row, 1), name);
+            QVERIFY2(name.contains(QString::fromLatin1(e.pager)), qPrintable(name));
+            QCOMPARE(cell(*calls, row, 7), uiText(e.state));
+            QCOMPARE(cell(*calls, row, 6), QString::fromLatin1(e.timing));
+            QCOMPARE(background(*calls, row), qColour(e.colour));
+            QCOMPARE(cell(*calls, row, 5).isEmpty(), e.state != 152);
+            if (e.state == 152)
+                continue;
+            QCOMPARE(cell(*open, openRow, 1), name);
+            QCOMPARE(cell(*open, openRow, 7), uiText(e.state));
+            QCOMPARE(background(*open, openRow), qColour(e.colour));
+            ++openRow;
+        }
+        QCOMPARE(cell(*calls, 0, 8).isEmpty(), false);
+
+        // The tick played the warnings and repaints only the rows of open calls.
+        QVERIFY(std::count(desk.sounds.events.begin(), desk.sounds.events.end(), "once:" + setup.SoundPath1) >= 1);
+        QVERIFY(std::count(desk.sounds.events.begin(), desk.sounds.events.end(), "once:" + setup.SoundPath2) >= 1);
+        QSignalSpy repainted(calls->model(), &QAbstractItemModel::dataChanged);
+        desk.wait(1);
+        QSet<int> rows;
+        for (const QList<QVariant> &change : repainted) {
+            const int first = change[0].toModelIndex().row();
+            const int last = change[1].toModelIndex().row();
+            for (int row = first; row <= last; ++row)
+                rows.insert(row);
+        }
+        QCOMPARE(rows, (QSet<int> {1, 2, 3, 4}));
+    }
+
+    void reopensTodaysOpenCalls()
+    {
+        // One call still open from this morning, one from yesterday evening.
+        DeskTestWindow desk(DeskTestWindow::preparing([](DbManage &db) {
+            for (const auto &[day, hour, pager] : {std::tuple {15, 8, "3"}, std::tuple {14, 20, "4"}}) {
+                CCall call(*localDateTime(2024, 6, day, hour, 30, 0));
+                call.PagerNum = pager;
+                call.PagerName = std::string("Table ") + pager;
+                db.SaveCall(call);
+            }
+        }));
+        auto *open = desk.find<CCallListUI>("untreatedlist");
+        auto *calls = desk.find<CCallListUI>("callist");
+        QCOMPARE(open->model()->rowCount(), 1);
+        QCOMPARE(cell(*open, 0, 1), QStringLiteral("Table 3"));
+        QCOMPARE(calls->model()->rowCount(), 1);
+        desk.wait(1);
+        QCOMPARE(cell(*open, 0, 6), QStringLiteral("00:30:01"));
+        QCOMPARE(cell(*open, 0, 7), uiText(262));
+    }
+
+    void minimisesOrHidesToTheTray_data()
+    {
+        QTest::addColumn<bool>("trayAvailable");
+        QTest::addColumn<bool>("showTask");
+        QTest::addColumn<bool>("hides");
+        QTest::newRow("tray icon") << true << true << true;
+        QTest::newRow("no tray on the desktop") << false << true << false;
+        QTest::newRow("OptShowTask clear") << true << false << false;
+    }
+
+    void minimisesOrHidesToTheTray()
+    {
+        QFETCH(bool, trayAvailable);
+        QFETCH(bool, showTask);
+        QFETCH(bool, hides);
+        DeskTestWindow desk(DeskTestWindow::adjusting(
+            [showTask](SetupRecord &setup) {
+                if (showTask)
+                    setup.Option |= SetupRecord::OptShowTask;
+                else
+                    setup.Option &= ~SetupRecord::OptShowTask;
+            },
+            trayAvailable));
+        CMainFrameDlg &window = desk.window();
+        window.open();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.trayIcon() != nullptr, hides);
+        desk.find<QAbstractButton>("minbtn")->click();
+        if (!hides) {
+            QTRY_VERIFY(window.isMinimized());
+            QVERIFY(window.isVisible());
+            return;
+        }
+        QVERIFY(!window.isVisible());
+        // A single click only restores a minimised window; a hidden one stays hidden.
+        emit window.trayIcon()->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(!window.isVisible());
+        emit window.trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+        QTRY_VERIFY(window.isVisible());
+        desk.find<QAbstractButton>("minbtn")->click();
+        QVERIFY(!window.isVisible());
+        trayAction(window, 277)->trigger();
+        QTRY_VERIFY(window.isVisible());
+    }
+
+    void closingAsksUnlessTheTrayExits()
+    {
+        RecordingMessagePrompt prompt;
+        DeskTestWindow desk;
+        CMainFrameDlg &window = desk.window();
+        QSignalSpy closed(&window, &CMainFrameDlg::closed);
+        window.open();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        prompt.answerNext(PromptAnswer::No);
+        desk.find<QAbstractButton>("closebtn")->click();
+        QCOMPARE(prompt.shown.size(), std::size_t(1));
+        QCOMPARE(prompt.shown[0].text, uiText(264));
+        QCOMPARE(prompt.shown[0].caption, uiText(265));
+        QVERIFY(prompt.shown[0].icon == PromptIcon::Question);
+        QVERIFY(window.isVisible());
+        QCOMPARE(closed.count(), 0);
+
+        prompt.answerNext(PromptAnswer::Yes);
+        desk.find<QAbstractButton>("closebtn")->click();
+        QCOMPARE(closed.count(), 1);
+        QVERIFY(!window.isVisible());
+
+        DeskTestWindow other;
+        QSignalSpy otherClosed(&other.window(), &CMainFrameDlg::closed);
+        other.window().open();
+        other.window().setRestartOnClose(true);
+        trayAction(other.window(), 278)->trigger();
+        QCOMPARE(otherClosed.count(), 1);
+        QVERIFY(!other.window().restartOnClose());
+        QCOMPARE(prompt.shown.size(), std::size_t(2));
+    }
+
+    void savesTheSystemDatabaseOnTheNextTick()
+    {
+        DeskTestWindow desk;
+        const std::string file = desk.db().Folder + DbManage::SystemFileName;
+        desk.wait(1);
+        const std::string before = readFile(file);
+        QVERIFY(desk.db().InsertZone("Roof") != 0);
+        QVERIFY(desk.db().Modified);
+        desk.wait(1);
+        QVERIFY(!desk.db().Modified);
+        QVERIFY(readFile(file) != before);
+        DbManage reopened(desk.db().Folder);
+        QVERIFY(reopened.ZoneExists("Roof"));
+    }
+
+    void loginUnlocksTheOperatorWindow()
+    {
+        DeskTestWindow desk;
+        desk.window().open();
+        // A fresh database: logging in as admin creates the account with all rights.
+        const auto loggedIn = whenModal<CLoginDlg>([](CLoginDlg &login) {
+            control<CComboEditUI>(login, "cboUsername")->setText("admin");
+            control<QLineEdit>(login, "editPassword")->setText("secret");
+            QTest::mouseClick(control<QAbstractButton>(login, "btnok"), Qt::LeftButton);
+        });
+        desk.find<QAbstractButton>("btnLogin")->click();
+        QVERIFY(*loggedIn);
+        QVERIFY(desk.find<QAbstractButton>("btnUser")->isEnabled());
+        QVERIFY2(!desk.find<QAbstractButton>("btnSetup")->isEnabled(), "no settings window yet");
+
+        const auto opened = whenModal<CUserDlg>([](CUserDlg &users) {
+            QTest::mouseClick(control<QAbstractButton>(users, "closebtn"), Qt::LeftButton);
+        });
+        desk.find<QAbstractButton>("btnUser")->click();
+        QVERIFY(*opened);
+
+        desk.find<QAbstractButton>("btnLogin")->click();
+        QVERIFY(!desk.find<QAbstractButton>("btnUser")->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestMainFrameDlg)
+#include "TestMainFrameDlg.moc"

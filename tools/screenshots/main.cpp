@@ -1,0 +1,166 @@
+// calldesk-screenshots: pictures of the desk's main window and pop-up call
+// window with calls at every level, for the documentation. Runs the real
+// windows on a demo site in a temporary folder, with a clock of its own so
+// that the calls have waited as long as each level needs. Meant to run
+// under a real display server (xvfb-run), one language per run.
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QEventLoop>
+#include <QPixmap>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "calls/CallDesk.h"
+#include "calls/ISoundPlayer.h"
+#include "data/Clock.h"
+#include "data/DbManage.h"
+#include "data/SetupRecord.h"
+#include "demo/DemoSite.h"
+#include "shell/MainFrameDlg.h"
+#include "shell/PopupCallDlg.h"
+#include "ui/DeskLook.h"
+#include "ui/UiText.h"
+
+namespace
+{
+class SettableClock : public IClock
+{
+public:
+    Poco::LocalDateTime now() const override { return m_now; }
+    void set(const Poco::LocalDateTime &time) { m_now = time; }
+
+private:
+    Poco::LocalDateTime m_now;
+};
+
+class Silence : public ISoundPlayer
+{
+public:
+    void playOnce(const std::string &) override {}
+    void playLooped(const std::string &) override {}
+    void stop() override {}
+};
+
+// Lets the window system draw what was shown.
+void settle(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool savePicture(QWidget &window, const QString &path)
+{
+    window.raise();
+    window.activateWindow();
+    QApplication::setActiveWindow(&window);
+    settle(600);
+    QPixmap picture = window.screen()->grabWindow(window.winId());
+    if (picture.isNull())
+        picture = window.grab();
+    if (!picture.save(path)) {
+        std::cerr << "calldesk-screenshots: cannot write " << path.toStdString() << std::endl;
+        return false;
+    }
+    std::cout << path.toStdString() << std::endl;
+    return true;
+}
+
+// Calls that have waited as long as each level needs at the moment of the
+// picture, plus two answered ones; the newest arrives last, so it leads the
+// pop-up.
+void makeCalls(CallDesk &desk, SettableClock &clock, const Poco::LocalDateTime &now)
+{
+    struct Press
+    {
+        const char *pager;
+        int key;
+        int secondsAgo;
+        int answeredAfter;
+    };
+    const Press presses[] = {
+        {"3", 2, 1500, 95},  {"8", 1, 1320, 40},  {"12", 5, 700, 0}, {"6", 13, 420, 0},
+        {"17", 3, 300, 0},   {"1", 4, 140, 0},    {"10", 1, 75, 0},  {"14", 12, 40, 0},
+        {"5", 11, 12, 0},
+    };
+    for (const Press &press : presses) {
+        clock.set(now - Poco::Timespan(press.secondsAgo, 0));
+        desk.onCallFrame(press.pager, press.key, std::nullopt);
+        if (press.answeredAfter > 0) {
+            clock.set(now - Poco::Timespan(press.secondsAgo - press.answeredAfter, 0));
+            desk.onCancelFrame(press.pager, std::nullopt);
+        }
+    }
+    clock.set(now);
+    desk.tick();
+}
+}
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("calldesk-screenshots"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    applyDeskLook();
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Pictures of the desk's windows for the documentation."));
+    parser.addHelpOption();
+    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Folder for the pictures."),
+                                 QStringLiteral("DIR"), QStringLiteral("docs"));
+    const QCommandLineOption language(QStringLiteral("language"), QStringLiteral("en or zh."),
+                                      QStringLiteral("LANG"), QStringLiteral("en"));
+    parser.addOption(out);
+    parser.addOption(language);
+    parser.process(app);
+    const bool chinese = parser.value(language) == QLatin1String("zh");
+    const std::uint32_t lcid = chinese ? SetupRecord::LcidChinese : SetupRecord::LcidEnglish;
+    const QString suffix = chinese ? QStringLiteral("zh") : QStringLiteral("en");
+    QDir().mkpath(parser.value(out));
+
+    QTemporaryDir folder;
+    DbManage::SetFolder(folder.path().toStdString() + "/");
+    DbManage &db = *DbManage::GetInstance();
+    DemoSiteOptions site;
+    site.lcid = lcid;
+    site.quickEscalation = false;
+    std::string error;
+    if (!seedDemoSite(db, site, error)) {
+        std::cerr << "calldesk-screenshots: " << error << std::endl;
+        return 1;
+    }
+    setUiLanguage(lcid);
+    SetupRecord setup = SetupRecord::defaults(lcid, uiText(103).toStdString());
+    db.LoadSetup(setup);
+    // The main window's caption stays in front of the pop-up's owner.
+    setup.Option &= ~SetupRecord::OptHoverMost;
+
+    const Poco::LocalDateTime now(2024, 6, 15, 12, 30, 0);
+    SettableClock clock;
+    clock.set(now);
+    Silence silence;
+    bool saved = true;
+    {
+        CMainFrameDlg window(db, setup, clock, silence);
+        window.move(0, 0);
+        window.show();
+        makeCalls(window.callDesk(), clock, now);
+        if (CPopupCallDlg *popup = window.popup()) {
+            popup->move(0, 0);
+            saved = savePicture(*popup, parser.value(out) + QStringLiteral("/popup-%1.png").arg(suffix)) && saved;
+            // Without a window manager the pop-up would keep the focus.
+            popup->close();
+        }
+        window.findChild<QAbstractButton *>(QStringLiteral("Optcalllist"))->click();
+        saved = savePicture(window, parser.value(out) + QStringLiteral("/main-%1.png").arg(suffix)) && saved;
+        window.closeWithoutAsking();
+    }
+    DbManage::ReleaseInstance();
+    return saved ? 0 : 1;
+}

@@ -5,6 +5,7 @@ int runProbe(const std::vector<std::string> &arguments);
 int runPorts(const std::vector<std::string> &arguments);
 int runExport(const std::vector<std::string> &arguments);
 int runDemoSite(const std::vector<std::string> &arguments);
+int runPort(const std::vector<std::string> &arguments);
 
 const std::vector<Subcommand> &subcommands()
 {
@@ -12,6 +13,7 @@ const std::vector<Subcommand> &subcommands()
         {"simulate", "Act as a wireless receiver on a pseudo-terminal, with simulated pagers.", runSimulate},
         {"probe", "Open a serial port as the desk does and print every frame received.", runProbe},
         {"ports", "List the serial ports present; with --watch, follow them coming and going.", runPorts},
+        {"port", "Show or set the serial port the desk opens at start-up.", runPort},
         {"export", "Write stored calls of a range of days to an Excel 97-2003 workbook.", runExport},
         {"demo-site", "Fill an empty data folder with a small demo site for trying the desk.", runDemoSite},
     };

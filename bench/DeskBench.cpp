@@ -20,7 +20,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,13 +29,13 @@
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
 #include "demo/DemoSite.h"
+#include "demo/DeskLauncher.h"
 #include "receiver/CmdPump.h"
 #include "receiver/Command.h"
 #include "receiver/PseudoTerminal.h"
 #include "receiver/ReceiveBuffer.h"
 #include "receiver/ReceiverMessage.h"
 
-extern char **environ;
 
 namespace
 {
@@ -60,30 +59,9 @@ class Desk
 public:
     Desk(const std::string &folder, const std::string &log)
     {
-        const std::string runtime = "XDG_RUNTIME_DIR=" + folder + "run";
         fs::create_directories(folder + "run");
         fs::permissions(folder + "run", fs::perms::owner_all);
-        std::vector<std::string> environment {runtime, "QT_QPA_PLATFORM=offscreen"};
-        for (char **variable = environ; *variable; ++variable) {
-            const std::string entry = *variable;
-            if (entry.rfind("XDG_RUNTIME_DIR=", 0) != 0 && entry.rfind("QT_QPA_PLATFORM=", 0) != 0)
-                environment.push_back(entry);
-        }
-        std::vector<char *> envp;
-        for (std::string &entry : environment)
-            envp.push_back(entry.data());
-        envp.push_back(nullptr);
-        std::vector<std::string> arguments {deskPath(), "--data-dir", folder};
-        std::vector<char *> argv;
-        for (std::string &argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (::posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
-            m_pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
+        m_pid = startDeskProcess(deskPath(), folder, folder + "run", log);
     }
 
     ~Desk()

@@ -9,7 +9,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +18,7 @@
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
 #include "demo/DemoSite.h"
+#include "demo/DeskLauncher.h"
 #include "receiver/CmdPump.h"
 #include "receiver/PseudoTerminal.h"
 #include "receiver/ReceiveBuffer.h"
@@ -26,7 +26,6 @@
 #include "support/FrameBytes.h"
 #include "support/TempFolder.h"
 
-extern char **environ;
 
 namespace
 {
@@ -117,29 +116,7 @@ class DeskProcess
 public:
     DeskProcess(const std::string &dataFolder, const std::string &runtimeFolder, const std::string &logFile)
     {
-        std::vector<std::string> environment {"XDG_RUNTIME_DIR=" + runtimeFolder, "QT_QPA_PLATFORM=offscreen"};
-        for (char **variable = environ; *variable; ++variable) {
-            const std::string entry = *variable;
-            if (entry.rfind("XDG_RUNTIME_DIR=", 0) != 0 && entry.rfind("QT_QPA_PLATFORM=", 0) != 0)
-                environment.push_back(entry);
-        }
-        std::vector<char *> envp;
-        for (std::string &entry : environment)
-            envp.push_back(entry.data());
-        envp.push_back(nullptr);
-        std::vector<std::string> arguments {deskPath(), "--data-dir", dataFolder};
-        std::vector<char *> argv;
-        for (std::string &argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        if (::posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
-            m_pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
+        m_pid = startDeskProcess(deskPath(), dataFolder, runtimeFolder, logFile);
     }
 
     ~DeskProcess()

@@ -1,10 +1,9 @@
 #include "shell/LoginDlg.h"
 
-#include <optional>
-
 #include <QPushButton>
 
 #include "data/DbManage.h"
+#include "data/OperatorLogin.h"
 #include "data/OperatorRules.h"
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
@@ -54,41 +53,22 @@ void CLoginDlg::logIn()
         informById(this, OperatorTexts::SelectUser, PromptCaption::Prompt, PromptIcon::Warning);
         return;
     }
-    const std::string password = m_ui->editPassword->text().toStdString();
-
-    // Names that differ only in case may have been stored before duplicates
-    // were refused: the row whose password matches logs in.
-    bool found = false;
-    std::optional<stUser> matched;
-    m_db.FindOperator(name, [&](const std::string &stored, const std::string &post, bool gender,
-                                std::uint64_t authority) {
-        found = true;
-        if (!matched && stored == password)
-            matched = stUser {gender, static_cast<std::uint8_t>(authority), 0, password, name, post};
-    });
-
-    if (matched) {
-        m_user = *matched;
+    const LoginResult result = ::logIn(m_db, name, m_ui->editPassword->text().toStdString());
+    switch (result.outcome) {
+    case LoginResult::Outcome::LoggedIn:
+    case LoginResult::Outcome::AdminCreated:
+        m_user = result.user;
         done(ResultOk);
-    } else if (found) {
+        break;
+    case LoginResult::Outcome::WrongPassword:
         informById(this, OperatorTexts::PasswordError, OperatorTexts::NoCaption, PromptIcon::Warning);
         done(ResultCancelled);
-    } else if (OperatorRules::isAdminName(name)) {
-        if (createAdmin(name))
-            done(ResultOk);
-    } else {
+        break;
+    case LoginResult::Outcome::NoSuchOperator:
         informById(this, OperatorTexts::NoSuchUser, OperatorTexts::NoCaption, PromptIcon::Warning);
         done(ResultCancelled);
+        break;
+    case LoginResult::Outcome::Failed:
+        break;
     }
-}
-
-bool CLoginDlg::createAdmin(const std::string &name)
-{
-    // The account keeps the name as typed; its password starts empty
-    // whatever was typed.
-    stUser admin {false, OperatorRules::AdminAuthority, 0, {}, name, {}};
-    if (!m_db.InsertOperator(admin))
-        return false;
-    m_user = admin;
-    return true;
 }

@@ -35,7 +35,6 @@ public:
 private:
     void loadNames();
     void logIn();
-    bool createAdmin(const std::string &name);
 
     std::unique_ptr<Ui::CLoginDlg> m_ui;
     DbManage &m_db;

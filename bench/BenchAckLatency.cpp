@@ -19,7 +19,7 @@
 
 #include <Poco/LocalDateTime.h>
 
-#include "data/Clock.h"
+#include "base/Clock.h"
 #include "receiver/CallFrameConsumer.h"
 #include "receiver/CmdPump.h"
 #include "receiver/LinkOwner.h"

@@ -15,9 +15,9 @@
 #include "calls/CallDesk.h"
 #include "calls/ICallDeskView.h"
 #include "calls/ISoundPlayer.h"
-#include "data/Clock.h"
+#include "base/Clock.h"
 #include "data/DbManage.h"
-#include "data/LocalTime.h"
+#include "base/LocalTime.h"
 #include "data/SetupRecord.h"
 
 namespace
@@ -109,7 +109,7 @@ int main(int argc, char **argv)
     SteppedClock clock;
     QuietPlayer player;
     QuietView view;
-    CallDesk desk(db, setup, clock, player, view, SetupRecord::LcidEnglish);
+    CallDesk desk(db, setup, clock, player, view, Lcid::English);
 
     Samples calls;
     for (int pager = 1; pager <= 1000; ++pager)

@@ -132,7 +132,7 @@ int measureLatency(int frames)
     {
         DbManage db(data);
         std::string error;
-        if (!seedDemoSite(db, {line.portPath(), SetupRecord::LcidEnglish, false}, error)) {
+        if (!seedDemoSite(db, {line.portPath(), Lcid::English, false}, error)) {
             std::fprintf(stderr, "desk_bench: %s\n", error.c_str());
             return 1;
         }
@@ -185,7 +185,7 @@ int measureStartup(const std::string &history, int starts)
     {
         DbManage db(data);
         std::string error;
-        if (!seedDemoSite(db, {"", SetupRecord::LcidEnglish, false}, error)) {
+        if (!seedDemoSite(db, {"", Lcid::English, false}, error)) {
             std::fprintf(stderr, "desk_bench: %s\n", error.c_str());
             return 1;
         }

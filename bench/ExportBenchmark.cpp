@@ -18,7 +18,7 @@
 #include <unistd.h>
 
 #include "data/Call.h"
-#include "data/Clock.h"
+#include "base/Clock.h"
 #include "data/SetupRecord.h"
 #include "reports/HistoryExport.h"
 
@@ -72,9 +72,9 @@ int runOurs(int count, const std::string &path)
     const long before = statusKb("VmRSS:");
     const SetupRecord setup;
     const SystemClock clock;
-    const HistoryExport exporter(setup, SetupRecord::LcidChinese, clock);
+    const HistoryExport exporter(setup, Lcid::Chinese, clock);
     const auto start = std::chrono::steady_clock::now();
-    const ExportResult result = exporter.run(calls, HistoryRowTexts::headers(SetupRecord::LcidChinese), path);
+    const ExportResult result = exporter.run(calls, HistoryRowTexts::headers(Lcid::Chinese), path);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (!result.ok) {
         std::cerr << "export failed: " << result.error << '\n';
@@ -97,9 +97,9 @@ std::size_t writeCells(int count, const std::string &path)
             textBytes += texts[i].size();
         }
     };
-    put(0, HistoryRowTexts::headers(SetupRecord::LcidChinese));
+    put(0, HistoryRowTexts::headers(Lcid::Chinese));
     for (std::size_t r = 0; r < calls.size(); ++r)
-        put(r + 1, HistoryRowTexts::cells(*calls[r], setup, SetupRecord::LcidChinese));
+        put(r + 1, HistoryRowTexts::cells(*calls[r], setup, Lcid::Chinese));
     return textBytes;
 }
 

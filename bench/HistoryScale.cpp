@@ -17,7 +17,8 @@
 #include <sqlite3.h>
 
 #include "data/DbManage.h"
-#include "data/LocalTime.h"
+#include "base/LocalTime.h"
+#include "support/RawDatabase.h"
 
 using namespace Poco::Data::Keywords;
 using Clock = std::chrono::steady_clock;
@@ -53,7 +54,7 @@ double medianOf(int runs, const std::function<void()> &work)
 // hundred of the old ones never answered, and the last hour's still open.
 void buildHistory(DbManage &db, long rows)
 {
-    sqlite3 *handle = Poco::Data::SQLite::Utility::dbHandle(db.HistorySession);
+    sqlite3 *handle = Poco::Data::SQLite::Utility::dbHandle(RawDatabase(db).history());
     sqlite3_exec(handle, "BEGIN", nullptr, nullptr, nullptr);
     sqlite3_stmt *insert = nullptr;
     sqlite3_prepare_v2(handle,
@@ -131,7 +132,7 @@ int main(int argc, char **argv)
     const double openMs = medianOf(5, [&] { DbManage db(folder); });
     DbManage db(folder);
     std::size_t total = 0;
-    db.HistorySession << "SELECT count(*) FROM TBHistory", into(total), now;
+    RawDatabase(db).history() << "SELECT count(*) FROM TBHistory", into(total), now;
     std::cout << "rows: " << total << ", file " << std::filesystem::file_size(folder + "history.db") / 1e6
               << " MB\n";
     std::cout << "open DbManage: " << openMs << " ms (median of 5)\n";
@@ -144,7 +145,7 @@ int main(int argc, char **argv)
           ""}) {
         std::vector<int> id, parent, unused;
         std::vector<std::string> plan;
-        db.HistorySession << std::string("EXPLAIN QUERY PLAN ") + sql, into(id), into(parent), into(unused),
+        RawDatabase(db).history() << std::string("EXPLAIN QUERY PLAN ") + sql, into(id), into(parent), into(unused),
             into(plan), now;
         std::cout << "plan of " << sql << ":\n";
         for (const auto &step : plan)
@@ -158,7 +159,7 @@ int main(int argc, char **argv)
     std::size_t literalRows = 0;
     const double literal = medianOf(3, [&] {
         std::vector<Poco::UInt64> ids;
-        db.HistorySession << "SELECT ID,CallTime,ProcessTime,TimeOut,EmpID,EmpName,SevStatus,SevTotalSeconds,SevType,"
+        RawDatabase(db).history() << "SELECT ID,CallTime,ProcessTime,TimeOut,EmpID,EmpName,SevStatus,SevTotalSeconds,SevType,"
                              "PagerNum,PagerName,Zone,Remark from TBHistory where SevStatus=? and "
                              "datetime(CallTime,'localtime') > datetime('now','localtime','start of day');",
             bind(0), into(ids), now;
@@ -189,12 +190,12 @@ int main(int argc, char **argv)
               << " ms\n";
 
     std::string oldest;
-    db.HistorySession << "SELECT min(CallTime) FROM TBHistory", into(oldest), now;
+    RawDatabase(db).history() << "SELECT min(CallTime) FROM TBHistory", into(oldest), now;
     const auto first = localFromUtcText(oldest);
     const double purge = millisecondsOf([&] {
         db.DeleteHistoryBefore(startOfLocalDay(*first) + Poco::Timespan(1, 0, 0, 0, 0));
     });
     std::cout << "DeleteHistoryBefore (oldest day): " << purge << " ms\n";
-    db.HistorySession << "DELETE FROM TBHistory WHERE PagerNum='bench'", now;
+    RawDatabase(db).history() << "DELETE FROM TBHistory WHERE PagerNum='bench'", now;
     return 0;
 }

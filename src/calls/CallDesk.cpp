@@ -1,15 +1,15 @@
 #include "calls/CallDesk.h"
 
 #include <algorithm>
-#include <iostream>
 #include <numeric>
 
+#include "base/EventLog.h"
 #include "calls/CallOrder.h"
 #include "calls/CallText.h"
 #include "calls/ICallDeskView.h"
-#include "data/Clock.h"
-#include "data/DbManage.h"
-#include "data/LocalTime.h"
+#include "base/Clock.h"
+#include "data/CallStore.h"
+#include "base/LocalTime.h"
 #include "data/SetupRecord.h"
 
 namespace
@@ -17,9 +17,9 @@ namespace
 constexpr std::size_t OpenCallBuckets = 1024;
 }
 
-CallDesk::CallDesk(DbManage &db, SetupRecord &setup, const IClock &clock, ISoundPlayer &player, ICallDeskView &view,
+CallDesk::CallDesk(ICallStore &store, SetupRecord &setup, const IClock &clock, ISoundPlayer &player, ICallDeskView &view,
                    std::uint32_t lcid)
-    : m_db {db}
+    : m_store {store}
     , m_setup {setup}
     , m_clock {clock}
     , m_view {view}
@@ -50,7 +50,7 @@ Poco::LocalDateTime CallDesk::timeOfFrame(const std::optional<Poco::LocalDateTim
     if (m_setup.has(SetupRecord::OptUseSystemTime))
         return m_clock.now();
     if (!frameTime) {
-        std::cerr << "calldesk: " << what << " frame carries an invalid date or time; using the PC's clock\n";
+        logEvent(std::string(what) + " frame carries an invalid date or time; using the PC's clock");
         return m_clock.now();
     }
     return *frameTime;
@@ -65,7 +65,7 @@ void CallDesk::onCallFrame(const std::string &pagerNum, int key, const std::opti
 
     if (!m_setup.has(SetupRecord::OptUseSystemTime))
         call->CallTime = timeOfFrame(frameTime, "call");
-    m_db.LookupCall(*call, call->CallTime, key, pagerNum);
+    m_store.LookupCall(*call, call->CallTime, key, pagerNum);
     call->SevStatus = CCall::Open;
     call->ProcessTime = call->CallTime;
 
@@ -88,7 +88,7 @@ void CallDesk::onCallFrame(const std::string &pagerNum, int key, const std::opti
             showInPopup(call);
         }
     }
-    m_db.SaveCall(*call);
+    m_store.SaveCall(*call);
     if (!popupWanted)
         m_view.flashWindow();
 }
@@ -105,7 +105,7 @@ void CallDesk::onCancelFrame(const std::string &pagerNum, const std::optional<Po
         call->ProcessTime = timeOfFrame(frameTime, "cancel");
         call->SevTotalSeconds = call->ProcessTime - call->CallTime;
         m_calls.changedEverywhere(*call);
-        m_db.SaveCall(*call);
+        m_store.SaveCall(*call);
         m_unanswered.removeAt(row);
         m_openCalls.erase(call->PagerNum);
         if (m_setup.has(SetupRecord::OptShowCallingWnd) && m_popup) {
@@ -233,7 +233,7 @@ void CallDesk::updatePopupEntries()
 
 void CallDesk::reloadOpenCalls()
 {
-    const auto calls = m_db.LoadUntreatedToday(m_clock.now());
+    const auto calls = m_store.LoadUntreatedToday(m_clock.now());
     m_calls.removeAll();
     m_unanswered.removeAll();
     m_openCalls.clear();
@@ -259,7 +259,7 @@ void CallDesk::setRemark(const CallPtr &call, const std::string &remark)
     if (remark == call->Remark)
         return;
     call->Remark = remark;
-    m_db.UpdateCallRemark(*call);
+    m_store.UpdateCallRemark(*call);
     m_calls.changedEverywhere(*call);
     m_unanswered.changedEverywhere(*call);
 }

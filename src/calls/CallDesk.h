@@ -13,8 +13,8 @@
 #include "calls/PopupEntries.h"
 #include "data/Call.h"
 
-class DbManage;
 class IClock;
+class ICallStore;
 class ICallDeskView;
 class ISoundPlayer;
 struct SetupRecord;
@@ -31,7 +31,7 @@ public:
     static constexpr int MinRowLimit = 10;
     static constexpr int MaxRowLimit = 1000;
 
-    CallDesk(DbManage &db, SetupRecord &setup, const IClock &clock, ISoundPlayer &player, ICallDeskView &view,
+    CallDesk(ICallStore &store, SetupRecord &setup, const IClock &clock, ISoundPlayer &player, ICallDeskView &view,
              std::uint32_t lcid);
 
     // A key press of a pager. frameTime is the receiver's clock from the
@@ -71,7 +71,7 @@ private:
     std::size_t lastInTrimOrder() const;
     void updatePopupEntries();
 
-    DbManage &m_db;
+    ICallStore &m_store;
     SetupRecord &m_setup;
     const IClock &m_clock;
     ICallDeskView &m_view;

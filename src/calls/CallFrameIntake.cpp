@@ -1,7 +1,7 @@
 #include "calls/CallFrameIntake.h"
 
 #include "calls/CallDesk.h"
-#include "data/LocalTime.h"
+#include "base/LocalTime.h"
 #include "receiver/Command.h"
 
 CallFrameIntake::CallFrameIntake(CallDesk &desk)

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "data/Call.h"
-#include "data/LocalTime.h"
-#include "data/TextOrder.h"
+#include "base/LocalTime.h"
+#include "base/TextOrder.h"
 
 namespace
 {

@@ -5,8 +5,8 @@
 
 #include "calls/ServiceLevel.h"
 #include "data/Call.h"
-#include "data/LocalTime.h"
-#include "data/StringTable.h"
+#include "base/LocalTime.h"
+#include "base/StringTable.h"
 
 std::string callTimeText(const Poco::LocalDateTime &time)
 {
@@ -51,7 +51,7 @@ std::string callCellText(const CCall &call, int column, const SetupRecord &setup
     case 6:
         return spanText(call.SevTotalSeconds);
     case 7:
-        return StringTable::builtIn().text(stateTextId(serviceLevel(call, setup)), lcid);
+        return builtInText(stateText(serviceLevel(call, setup)), lcid);
     case 8:
         return call.EmpName;
     case 9:

@@ -1,15 +1,27 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include <Poco/LocalDateTime.h>
 #include <Poco/Timespan.h>
 
+#include "base/TextId.h"
+
 class CCall;
 struct SetupRecord;
 
 // How calls read on screen and in exports.
+
+// The header texts of the call columns 1 to 9, in the call lists, the
+// history list and exported workbooks; column 0, the row number, reads "NO.".
+constexpr std::size_t CallColumnCount = 9;
+constexpr std::array<TextId, CallColumnCount> CallColumnHeaders = {
+    TextId::PagerName,   TextId::ServiceType, TextId::CallTime,       TextId::CallZone, TextId::ProcessTime,
+    TextId::Timing,      TextId::ServiceState, TextId::InchargePerson, TextId::Remark,
+};
 
 // "2020-06-15 08:30:00".
 std::string callTimeText(const Poco::LocalDateTime &time);

@@ -2,7 +2,7 @@
 
 #include "calls/CallText.h"
 #include "data/SetupRecord.h"
-#include "data/StringTable.h"
+#include "base/StringTable.h"
 
 PopupEntries::PopupEntries()
 {
@@ -52,5 +52,5 @@ void PopupEntries::update(int index, const SetupRecord &setup, std::uint32_t lci
     entry.view.colours = levelColours(level, setup);
     entry.view.bottom = spanText(call.SevTotalSeconds);
     if (level != ServiceLevel::Normal)
-        entry.view.bottom += " " + StringTable::builtIn().text(stateTextId(level), lcid);
+        entry.view.bottom += " " + builtInText(stateText(level), lcid);
 }

@@ -1,7 +1,7 @@
 #include "calls/ServiceLevel.h"
 
 #include "data/Call.h"
-#include "data/LocalTime.h"
+#include "base/LocalTime.h"
 #include "data/SetupRecord.h"
 
 ServiceLevel serviceLevel(bool answered, std::int64_t s, std::int64_t w1, std::int64_t w2, std::int64_t timeout)
@@ -24,21 +24,21 @@ ServiceLevel serviceLevel(const CCall &call, const SetupRecord &setup)
                         wholeSeconds(setup.Warn2Time), wholeSeconds(setup.SevTimeout));
 }
 
-int stateTextId(ServiceLevel level)
+TextId stateText(ServiceLevel level)
 {
     switch (level) {
     case ServiceLevel::Normal:
-        return 151;
+        return TextId::Unhandled;
     case ServiceLevel::Warning1:
-        return 259;
+        return TextId::FirstWarning;
     case ServiceLevel::Warning2:
-        return 261;
+        return TextId::SecondWarning;
     case ServiceLevel::Timeout:
-        return 262;
+        return TextId::FinalWarning;
     case ServiceLevel::Answered:
-        return 152;
+        return TextId::Processed;
     }
-    return 151;
+    return TextId::Unhandled;
 }
 
 ColourPair levelColours(ServiceLevel level, const SetupRecord &setup)

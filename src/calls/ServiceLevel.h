@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "base/TextId.h"
+
 class CCall;
 struct SetupRecord;
 
@@ -28,7 +30,7 @@ struct ColourPair
 ServiceLevel serviceLevel(bool answered, std::int64_t s, std::int64_t w1, std::int64_t w2, std::int64_t timeout);
 ServiceLevel serviceLevel(const CCall &call, const SetupRecord &setup);
 
-// String-table id of the level's state text.
-int stateTextId(ServiceLevel level);
+// The level's state text.
+TextId stateText(ServiceLevel level);
 
 ColourPair levelColours(ServiceLevel level, const SetupRecord &setup);

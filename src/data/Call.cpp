@@ -1,6 +1,6 @@
 #include "data/Call.h"
 
-#include "data/LocalTime.h"
+#include "base/LocalTime.h"
 
 CCall::CCall(const Poco::LocalDateTime &now)
     : CallTime {now}

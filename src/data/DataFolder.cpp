@@ -6,7 +6,7 @@
 
 #include <unistd.h>
 
-#include "data/DataLog.h"
+#include "base/EventLog.h"
 
 namespace fs = std::filesystem;
 
@@ -23,7 +23,7 @@ bool ensureFolder(const std::string &folder)
     fs::create_directories(folder, error);
     if (fs::is_directory(folder, error))
         return true;
-    logDataFailure("create folder " + folder, error.message());
+    logFailure("create folder " + folder, error.message());
     return false;
 }
 

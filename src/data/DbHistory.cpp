@@ -5,7 +5,7 @@
 
 #include <Poco/Data/Statement.h>
 
-#include "data/LocalTime.h"
+#include "base/LocalTime.h"
 #include "data/RowReaders.h"
 #include "data/StatementRunner.h"
 

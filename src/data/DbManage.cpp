@@ -10,7 +10,7 @@
 #include <sqlite3.h>
 
 #include "data/DataFolder.h"
-#include "data/DataLog.h"
+#include "base/EventLog.h"
 #include "data/SqliteFile.h"
 #include "data/StatementRunner.h"
 
@@ -74,7 +74,7 @@ void runSchema(Session &session, const char *const (&statements)[N], const char 
     } catch (const CorruptImageException &) {
         throw;
     } catch (const std::exception &error) {
-        logDataFailure(what, error);
+        logFailure(what, error);
     }
 }
 
@@ -83,17 +83,18 @@ bool execRaw(Session &session, const char *sql)
     char *message = nullptr;
     const int rc = sqlite3_exec(Utility::dbHandle(session), sql, nullptr, nullptr, &message);
     if (rc != SQLITE_OK) {
-        logDataFailure(sql, message ? message : sqlite3_errstr(rc));
+        logFailure(sql, message ? message : sqlite3_errstr(rc));
         sqlite3_free(message);
     }
     return rc == SQLITE_OK;
 }
 }
 
-DbManage::DbManage(const std::string &folder)
+DbManage::DbManage(const std::string &folder, SystemFile systemFile)
     : Folder {withTrailingSeparator(folder)}
     , SystemSession {Connector::KEY, ":memory:", LoginTimeoutSeconds}
     , HistorySession {Connector::KEY, Folder + HistoryFileName, LoginTimeoutSeconds}
+    , m_systemFile {systemFile}
 {
     openSystemDatabase();
     openHistoryDatabase();
@@ -106,7 +107,7 @@ DbManage::~DbManage()
         HistorySession.close();
         SystemSession.close();
     } catch (const std::exception &error) {
-        logDataFailure("close databases", error);
+        logFailure("close databases", error);
     }
 }
 
@@ -192,7 +193,7 @@ void DbManage::ReleaseInstance()
 
 bool DbManage::SaveSystemDatabase()
 {
-    if (!Modified)
+    if (!Modified || m_systemFile == SystemFile::ReadOnly)
         return false;
     if (!CopySessionToFile(Folder + SystemFileName, SystemKey, SystemSession))
         return false;
@@ -215,7 +216,7 @@ bool DbManage::CopyFileToSession(Session &session, const std::string &path, cons
     try {
         return SqliteFile::copyFileInto(Utility::dbHandle(session), path, key) == SQLITE_OK;
     } catch (const std::exception &error) {
-        logDataFailure("copy " + path + " into a session", error);
+        logFailure("copy " + path + " into a session", error);
         return false;
     }
 }
@@ -225,7 +226,7 @@ bool DbManage::CopySessionToFile(const std::string &path, const std::string &key
     try {
         return SqliteFile::writeInto(Utility::dbHandle(session), path, key) == SQLITE_OK;
     } catch (const std::exception &error) {
-        logDataFailure("copy a session to " + path, error);
+        logFailure("copy a session to " + path, error);
         return false;
     }
 }
@@ -236,7 +237,7 @@ bool DbManage::CopySessionToFileStepwise(const std::string &path, Session &sessi
     try {
         return SqliteFile::backupInto(Utility::dbHandle(session), path, key, remaining, total) == SQLITE_OK;
     } catch (const std::exception &error) {
-        logDataFailure("back up a session to " + path, error);
+        logFailure("back up a session to " + path, error);
         return false;
     }
 }

@@ -12,6 +12,7 @@
 #include <Poco/LocalDateTime.h>
 
 #include "data/Call.h"
+#include "data/CallStore.h"
 #include "data/Duty.h"
 #include "data/Employee.h"
 #include "data/Pager.h"
@@ -33,9 +34,20 @@ using OperatorFound = std::function<void(const std::string &password, const std:
 // Statement operations never throw: they report failure through their
 // results. They run on the main thread, except the history readers that
 // report workers open for themselves (OpenHistoryReader).
-class DbManage : public std::enable_shared_from_this<DbManage>
+class DbManage : public std::enable_shared_from_this<DbManage>, public ICallStore
 {
 public:
+    // How the system database's file is used.
+    enum class SystemFile
+    {
+        // Written back when the in-memory copy changed (the desk, and tools
+        // that change the settings).
+        ReadWrite,
+        // Only read: changes stay in memory and go with the object (tools that
+        // only read, such as the export).
+        ReadOnly,
+    };
+
     static constexpr const char *SystemFileName = "ovk.db";
     static constexpr const char *HistoryFileName = "history.db";
     static constexpr const char *BadPrefix = "bad_";
@@ -45,8 +57,8 @@ public:
     // Opens (creating when missing) both databases in folder. Unreadable
     // files are set aside as "bad_..." and replaced by empty databases. Throws
     // POCO's exceptions when the history database cannot be made usable.
-    explicit DbManage(const std::string &folder);
-    ~DbManage();
+    explicit DbManage(const std::string &folder, SystemFile systemFile = SystemFile::ReadWrite);
+    ~DbManage() override;
 
     DbManage(const DbManage &) = delete;
     DbManage &operator=(const DbManage &) = delete;
@@ -58,9 +70,14 @@ public:
     static std::shared_ptr<DbManage> GetInstance();
     static void ReleaseInstance();
 
+    // The data folder, ending in a separator.
+    const std::string &folder() const { return Folder; }
+    // The in-memory system database has changes that "ovk.db" lacks.
+    bool modified() const { return Modified; }
+
     // Writes the in-memory system database to "ovk.db" when it changed.
-    // False when nothing was to be written or writing failed (the old file
-    // then stays as it was).
+    // False when nothing was to be written, writing failed (the old file then
+    // stays as it was), or the file is only read.
     bool SaveSystemDatabase();
 
     void CreateSystemSchema();
@@ -121,28 +138,22 @@ public:
     bool DeleteOperator(std::uint64_t id);
     std::string GetAdminPassword();
 
-    // Resolves a key press: the key's service, the pager's name and zone, and
-    // the attendant on duty for that zone at the call's time of day. True
-    // when exactly one row was found.
-    bool LookupCall(CCall &call, const Poco::LocalDateTime &callTime, int key, const std::string &pagerNum);
-
-    // Call history.
-    void SaveCall(CCall &call);
-    void UpdateCallRemark(const CCall &call);
+    // The call lookup and the call history (ICallStore).
+    bool LookupCall(CCall &call, const Poco::LocalDateTime &callTime, int key, const std::string &pagerNum) override;
+    void SaveCall(CCall &call) override;
+    void UpdateCallRemark(const CCall &call) override;
+    std::vector<CallPtr> LoadUntreatedToday(const Poco::LocalDateTime &currentTime) override;
     // Open calls made after the start of the current local day, in table order.
     std::vector<CallPtr> LoadUntreatedToday();
-    std::vector<CallPtr> LoadUntreatedToday(const Poco::LocalDateTime &currentTime);
     bool DeleteHistoryBefore(const Poco::LocalDateTime &cutoff);
     // Calls whose local call time lies in [from, to) (either bound optional), in ID order.
     std::vector<CallPtr> LoadCallsByCallTime(const std::optional<Poco::LocalDateTime> &from,
                                              const std::optional<Poco::LocalDateTime> &to);
 
-    std::string Folder;
-    Poco::Data::Session SystemSession;
-    Poco::Data::Session HistorySession;
-    bool Modified = false;
-
 private:
+    // Raw SQL on the sessions, for tests and benchmarks (tests/support).
+    friend class RawDatabase;
+
     // Runs a change of the system database; Modified follows its success.
     bool changeSystem(const char *what, const std::function<void()> &work);
     // Runs an insert into a system table; on success the new row's id goes
@@ -153,4 +164,10 @@ private:
     void openHistoryDatabase();
     void configureHistorySession();
     void setAside(const std::string &fileName) const;
+
+    std::string Folder;
+    Poco::Data::Session SystemSession;
+    Poco::Data::Session HistorySession;
+    bool Modified = false;
+    SystemFile m_systemFile;
 };

@@ -4,9 +4,9 @@
 #include <Poco/Data/DataException.h>
 #include <Poco/Data/Statement.h>
 
-#include "data/DataLog.h"
+#include "base/EventLog.h"
 #include "data/NotifiedTransaction.h"
-#include "data/LocalTime.h"
+#include "base/LocalTime.h"
 #include "data/SetupRecord.h"
 
 using namespace Poco::Data::Keywords;
@@ -112,10 +112,10 @@ void DbManage::LoadSetup(SetupRecord &record)
             insertFirstSetup(SystemSession, record);
             Modified = true;
         } catch (const std::exception &error) {
-            logDataFailure("insert the default settings", error);
+            logFailure("insert the default settings", error);
         }
     } catch (const std::exception &error) {
-        logDataFailure("load the settings", error);
+        logFailure("load the settings", error);
     }
 }
 
@@ -143,7 +143,7 @@ void DbManage::SaveSetup(const SetupRecord &record)
         transaction.commit();
         Modified = true;
     } catch (const std::exception &error) {
-        logDataFailure("save the settings", error);
+        logFailure("save the settings", error);
     }
 }
 
@@ -153,7 +153,7 @@ std::uint32_t DbManage::GetLCID()
     try {
         SystemSession << "SELECT LCID FROM TBSetup;", into(lcid), limit(1), now;
     } catch (const std::exception &error) {
-        logDataFailure("read the language", error);
+        logFailure("read the language", error);
         return 0;
     }
     return lcid;

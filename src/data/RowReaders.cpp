@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "data/DataLog.h"
-#include "data/LocalTime.h"
+#include "base/EventLog.h"
+#include "base/LocalTime.h"
 
 namespace
 {
@@ -45,7 +45,7 @@ void readCallTime(std::size_t pos, AbstractExtractor::Ptr &pExt, Poco::LocalDate
     if (const auto local = localFromUtcText(stored))
         time = *local;
     else
-        logDataFailure("read a call", std::string(column) + " is not a date-time: " + stored);
+        logFailure("read a call", std::string(column) + " is not a date-time: " + stored);
 }
 }
 

@@ -2,9 +2,10 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include <Poco/Timespan.h>
+
+#include "base/Language.h"
 
 // The settings of the desk: the one row of TBSetup, held in memory by the
 // main window and read by every part that needs a setting.
@@ -22,9 +23,6 @@ struct SetupRecord
     static constexpr std::int32_t SoundSilent = 0;
     static constexpr std::int32_t SoundOnce = 1;
     static constexpr std::int32_t SoundLoop = 2;
-
-    static constexpr std::uint32_t LcidChinese = 2052;
-    static constexpr std::uint32_t LcidEnglish = 1033;
 
     std::string Title;
     std::int32_t LeastRecords = 100;
@@ -47,7 +45,7 @@ struct SetupRecord
     Poco::Timespan Warn1Time {60, 0};
     Poco::Timespan Warn2Time {120, 0};
     Poco::Timespan SevTimeout {600, 0};
-    std::uint32_t LCID = LcidEnglish;
+    std::uint32_t LCID = Lcid::English;
 
     bool has(std::uint8_t option) const { return (Option & option) != 0; }
 
@@ -55,11 +53,3 @@ struct SetupRecord
     // title is string 103 in that language.
     static SetupRecord defaults(std::uint32_t lcid, std::string title);
 };
-
-// 2052 for a Chinese locale name ("Chinese_China.936", "zh_CN.UTF-8"),
-// 1033 for every other.
-std::uint32_t lcidForLocaleName(std::string_view localeName);
-
-// The name of the user's default locale, from the usual environment
-// variables (LC_ALL, LC_MESSAGES, LANG, in that order).
-std::string userLocaleName();

@@ -12,7 +12,7 @@
 
 #include <sqlite3.h>
 
-#include "data/DataLog.h"
+#include "base/EventLog.h"
 
 namespace
 {
@@ -129,12 +129,12 @@ void syncFolderOf(const std::string &path)
 int publish(const std::string &temporary, const std::string &path, const std::string &key)
 {
     if (!key.empty() && SqliteFile::hasPlainHeader(temporary)) {
-        logDataFailure("write " + path, "the written file is not encrypted; keeping the old file");
+        logFailure("write " + path, "the written file is not encrypted; keeping the old file");
         std::remove(temporary.c_str());
         return SQLITE_ERROR;
     }
     if (!syncFile(temporary) || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        logDataFailure("write " + path, std::strerror(errno));
+        logFailure("write " + path, std::strerror(errno));
         std::remove(temporary.c_str());
         return SQLITE_IOERR;
     }
@@ -212,7 +212,7 @@ int writeInto(sqlite3 *source, const std::string &path, const std::string &key)
     char *message = nullptr;
     const int rc = sqlite3_exec(source, sql.c_str(), nullptr, nullptr, &message);
     if (rc != SQLITE_OK) {
-        logDataFailure("write " + path, message ? message : sqlite3_errstr(rc));
+        logFailure("write " + path, message ? message : sqlite3_errstr(rc));
         sqlite3_free(message);
         std::remove(temporary.c_str());
         return rc;
@@ -237,7 +237,7 @@ int backupInto(sqlite3 *source, const std::string &path, const std::string &key,
         sqlite3_backup *backup = sqlite3_backup_init(file.get(), "main", source, "main");
         if (!backup) {
             rc = sqlite3_errcode(file.get());
-            logDataFailure("back up into " + path, sqlite3_errmsg(file.get()));
+            logFailure("back up into " + path, sqlite3_errmsg(file.get()));
         } else {
             do {
                 rc = sqlite3_backup_step(backup, BackupPagesPerStep);

@@ -11,7 +11,7 @@
 #include <Poco/Nullable.h>
 #include <Poco/Types.h>
 
-#include "data/DataLog.h"
+#include "base/EventLog.h"
 #include "data/NotifiedTransaction.h"
 
 // True when work ran without throwing.
@@ -22,7 +22,7 @@ bool runLogged(std::string_view what, Work &&work)
         work();
         return true;
     } catch (const std::exception &error) {
-        logDataFailure(what, error);
+        logFailure(what, error);
         return false;
     }
 }
@@ -39,7 +39,7 @@ std::uint64_t insertForNewId(Poco::Data::Session &session, std::string_view what
         transaction.commit();
         return static_cast<std::uint64_t>(id);
     } catch (const std::exception &error) {
-        logDataFailure(what, error);
+        logFailure(what, error);
         return 0;
     }
 }

@@ -16,7 +16,7 @@
 #include <Poco/Exception.h>
 
 #include "receiver/ReceiveBuffer.h"
-#include "receiver/ReceiverLog.h"
+#include "base/EventLog.h"
 
 namespace
 {
@@ -80,7 +80,7 @@ CCommPort::~CCommPort()
     if (!Close() && m_thread) {
         // Freeing the channel under a running thread would be worse than a
         // late exit.
-        logReceiverFailure("closing " + portName(), "the reading thread did not end in time; waiting for it");
+        logFailure("closing " + portName(), "the reading thread did not end in time; waiting for it");
         m_thread->join();
     }
     if (m_wakeFd >= 0)
@@ -232,7 +232,7 @@ bool CCommPort::Write(const std::uint8_t *bytes, std::size_t count)
             return false;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
         if (left.count() <= 0) {
-            logReceiverFailure("writing to " + m_portName,
+            logFailure("writing to " + m_portName,
                                "gave up after " + std::to_string(written) + " of " + std::to_string(count) + " bytes");
             return false;
         }
@@ -272,14 +272,14 @@ void CCommPort::Run()
             if (pollError == EINTR)
                 continue;
             if (pollError) {
-                logReceiverFailure("waiting on " + portName(), osError(pollError));
+                logFailure("waiting on " + portName(), osError(pollError));
                 break;
             }
             if (events[0].revents && readOnce(fd, events[0].revents, buffer) == ReadOutcome::DeviceGone)
                 break;
         }
     } catch (const std::exception &error) {
-        logReceiverFailure("reading " + portName(), error.what());
+        logFailure("reading " + portName(), error.what());
     }
     const std::string name = portName();
     // Closed before the stop is reported: whoever handles the report must
@@ -288,7 +288,7 @@ void CCommPort::Run()
     try {
         m_receiver.OnStop();
     } catch (const std::exception &error) {
-        logReceiverFailure("stopping " + name, error.what());
+        logFailure("stopping " + name, error.what());
     }
 }
 
@@ -311,16 +311,16 @@ CCommPort::ReadOutcome CCommPort::readOnce(int fd, short events, ReceiveBuffer &
         return ReadOutcome::Read;
     }
     if (n == 0) {
-        logReceiverFailure("reading " + portName(), "the line was hung up");
+        logFailure("reading " + portName(), "the line was hung up");
         return ReadOutcome::DeviceGone;
     }
     const int error = errno;
     if (isDeviceGoneError(error)) {
-        logReceiverFailure("reading " + portName(), osError(error));
+        logFailure("reading " + portName(), osError(error));
         return ReadOutcome::DeviceGone;
     }
     if (lineDown) {
-        logReceiverFailure("reading " + portName(), "the device reported a hang-up or an error");
+        logFailure("reading " + portName(), "the device reported a hang-up or an error");
         return ReadOutcome::DeviceGone;
     }
     return ReadOutcome::Read;

@@ -2,17 +2,17 @@
 
 LinkMonitor::Step LinkMonitor::portOpenFailed()
 {
-    m_status = {LinkText::ConnectSerialPort, {}};
+    m_status = {LinkState::NoPort, {}};
     return {};
 }
 
 LinkMonitor::Step LinkMonitor::portStarted(bool portOpen, const std::string &portName)
 {
     if (!portOpen) {
-        m_status = {LinkText::ConnectSerialPort, {}};
+        m_status = {LinkState::NoPort, {}};
         return {};
     }
-    m_status = {LinkText::ConnectedTo, portName};
+    m_status = {LinkState::Connected, portName};
     m_checkRunning = true;
     m_failureShown = false;
     Step step;
@@ -23,7 +23,7 @@ LinkMonitor::Step LinkMonitor::portStarted(bool portOpen, const std::string &por
 
 LinkMonitor::Step LinkMonitor::portStopped()
 {
-    m_status = {LinkText::ConnectSerialPort, {}};
+    m_status = {LinkState::NoPort, {}};
     return stopCheck();
 }
 
@@ -36,7 +36,7 @@ LinkMonitor::Step LinkMonitor::tick(bool portOpen)
         return stopCheck();
     if (!m_failureShown) {
         m_failureShown = true;
-        m_status = {LinkText::ConnectionFailed, {}};
+        m_status = {LinkState::Failed, {}};
     }
     Step step;
     step.sendHeartbeat = true;
@@ -47,7 +47,7 @@ LinkMonitor::Step LinkMonitor::frameProcessed()
 {
     if (m_failureShown) {
         m_failureShown = false;
-        m_status = {LinkText::ConnectionSucceeded, {}};
+        m_status = {LinkState::Regained, {}};
     }
     return stopCheck();
 }

@@ -2,22 +2,25 @@
 
 #include <string>
 
-// String-table ids of the texts the status label shows for the link.
-enum class LinkText : int
+// The state of the link to the receiver, as the desk's status label shows it
+// (the window chooses the words).
+enum class LinkState
 {
-    ConnectedTo = 139,
-    ConnectSerialPort = 140,
-    ConnectionFailed = 283,
-    ConnectionSucceeded = 284,
+    // No port is open: none is configured, opening it failed, or it went away.
+    NoPort,
+    // A port was opened; the receiver has not been found silent.
+    Connected,
+    // The receiver has not answered the link check.
+    Failed,
+    // The receiver answered after the failure was shown.
+    Regained,
 };
 
-// What the status label shows: the text, followed directly by the port name
-// for ConnectedTo ("Connected to /dev/ttyUSB0").
 struct LinkStatus
 {
-    LinkText text = LinkText::ConnectSerialPort;
+    LinkState state = LinkState::NoPort;
+    // The open port, with Connected.
     std::string portName;
 
-    int textId() const { return static_cast<int>(text); }
     bool operator==(const LinkStatus &) const = default;
 };

@@ -3,10 +3,10 @@
 #include <exception>
 #include <utility>
 
-#include "data/Clock.h"
+#include "base/Clock.h"
 #include "receiver/CallFrameConsumer.h"
 #include "receiver/LinkOwner.h"
-#include "receiver/ReceiverLog.h"
+#include "base/EventLog.h"
 
 ReceiverLink::ReceiverLink(IReceiverMessageSink &sink, ILinkOwner &owner, ICallFrameConsumer &consumer,
                            const IClock &clock, SerialPortScanner scanner)
@@ -99,7 +99,7 @@ void ReceiverLink::passToConsumer(stCommand &command)
     try {
         m_consumer.OnCallFrame(command);
     } catch (const std::exception &error) {
-        logReceiverFailure("handling the frame of pager " + command.pagerNumber(), error.what());
+        logFailure("handling the frame of pager " + command.pagerNumber(), error.what());
     }
 }
 

@@ -5,7 +5,7 @@
 
 #include <sys/stat.h>
 
-#include "data/Clock.h"
+#include "base/Clock.h"
 #include "data/DataFolder.h"
 
 namespace

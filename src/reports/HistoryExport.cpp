@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "data/Clock.h"
-#include "data/DataLog.h"
+#include "base/Clock.h"
+#include "base/EventLog.h"
 #include "data/SetupRecord.h"
 #include "reports/ExportPath.h"
 #include "reports/xls/Utf16.h"
@@ -57,7 +57,7 @@ ExportResult HistoryExport::run(const std::vector<CallPtr> &rows, const HistoryR
         book.New();
         sheet = &book.sheet(0);
         if (exists) {
-            logDataFailure("export: " + path + " is not a workbook to append to, writing beside it",
+            logFailure("export: " + path + " is not a workbook to append to, writing beside it",
                            book.errorString());
             result.redirected = true;
             result.path = alternativeExportPath(path, pathExists);
@@ -85,7 +85,7 @@ ExportResult HistoryExport::run(const std::vector<CallPtr> &rows, const HistoryR
     result.ok = result.appended ? book.Save() : book.SaveAs(result.path);
     if (!result.ok) {
         result.error = book.errorString();
-        logDataFailure("export to " + result.path, result.error);
+        logFailure("export to " + result.path, result.error);
     }
     book.Close();
     return result;

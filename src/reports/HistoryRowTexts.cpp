@@ -2,20 +2,15 @@
 
 #include "calls/CallText.h"
 #include "data/Call.h"
-#include "data/StringTable.h"
+#include "base/StringTable.h"
 
 namespace HistoryRowTexts
 {
-namespace
-{
-constexpr std::array<int, ColumnCount> HeaderIds = {228, 249, 248, 186, 250, 251, 252, 253, 217};
-}
-
 Row headers(std::uint32_t lcid)
 {
     Row row;
     for (std::size_t i = 0; i < ColumnCount; ++i)
-        row[i] = StringTable::builtIn().text(HeaderIds[i], lcid);
+        row[i] = builtInText(CallColumnHeaders[i], lcid);
     return row;
 }
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "calls/CallText.h"
+
 class CCall;
 struct SetupRecord;
 
@@ -11,7 +13,7 @@ struct SetupRecord;
 // history list and the workbook export so both read the same.
 namespace HistoryRowTexts
 {
-constexpr std::size_t ColumnCount = 9;
+constexpr std::size_t ColumnCount = CallColumnCount;
 using Row = std::array<std::string, ColumnCount>;
 
 // The header texts of columns 1 to 9 in the language.

@@ -1,9 +1,8 @@
 #include "shell/AddUserDlg.h"
 
-#include "shell/OperatorTexts.h"
 
 CAddUserDlg::CAddUserDlg(QWidget *owner, NameTaken nameTaken)
-    : OperatorFormDlg {OperatorTexts::AddTitle, std::move(nameTaken), owner}
+    : OperatorFormDlg {TextId::NewOperator, std::move(nameTaken), owner}
 {
 }
 

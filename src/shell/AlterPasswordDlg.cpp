@@ -4,7 +4,6 @@
 
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
-#include "shell/OperatorTexts.h"
 #include "ui_AlterPassword.h"
 
 CAlterPasswordDlg::CAlterPasswordDlg(stUser &user, QWidget *owner)
@@ -13,14 +12,14 @@ CAlterPasswordDlg::CAlterPasswordDlg(stUser &user, QWidget *owner)
     , m_user {user}
 {
     m_ui->setupUi(this);
-    setUpFrame(OperatorTexts::PasswordTitle);
+    setUpFrame(TextId::OperatorPassword);
     setControlTexts(*this, {
-                               {"title", OperatorTexts::PasswordTitle},
-                               {"LaboldPass", OperatorTexts::OldPassword},
-                               {"LabNewPass", OperatorTexts::NewPassword},
-                               {"LabCfmPass", OperatorTexts::ConfirmPassword},
-                               {"btnok", OperatorTexts::Ok},
-                               {"closebtn", OperatorTexts::Cancel},
+                               {"title", TextId::OperatorPassword},
+                               {"LaboldPass", TextId::OldPassword},
+                               {"LabNewPass", TextId::NewPassword},
+                               {"LabCfmPass", TextId::ConfirmPassword},
+                               {"btnok", TextId::Ok},
+                               {"closebtn", TextId::Cancel},
                            });
     // Enter and leaving the field both finish the editing.
     connect(m_ui->oldPasswordEdit, &QLineEdit::editingFinished, this, &CAlterPasswordDlg::markOldPassword);
@@ -45,11 +44,11 @@ void CAlterPasswordDlg::markConfirmation()
 void CAlterPasswordDlg::save()
 {
     if (m_ui->oldPasswordEdit->text().toStdString() != m_user.Password) {
-        informById(this, OperatorTexts::OldPasswordError, OperatorTexts::NoCaption, PromptIcon::Warning);
+        inform(this, TextId::OldPasswordError, NoCaption, PromptIcon::Warning);
         return;
     }
     if (m_ui->newPasswordEdit->text() != m_ui->confirmPasswordEdit->text()) {
-        informById(this, OperatorTexts::NewPasswordMismatch, OperatorTexts::NoCaption, PromptIcon::Warning);
+        inform(this, TextId::NewPasswordMismatch, NoCaption, PromptIcon::Warning);
         return;
     }
     m_user.Password = m_ui->newPasswordEdit->text().toStdString();

@@ -3,11 +3,10 @@
 #include <QLineEdit>
 
 #include "data/OperatorRules.h"
-#include "shell/OperatorTexts.h"
 #include "ui_adduser.h"
 
 CAlterUserDlg::CAlterUserDlg(stUser &user, QWidget *owner, NameTaken nameTaken)
-    : OperatorFormDlg {OperatorTexts::ModifyTitle, std::move(nameTaken), owner}
+    : OperatorFormDlg {TextId::ModifyOperator, std::move(nameTaken), owner}
     , m_user {user}
 {
     showFields(user);

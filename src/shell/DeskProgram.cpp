@@ -1,7 +1,6 @@
 #include "shell/DeskProgram.h"
 
 #include <csignal>
-#include <iostream>
 
 #include <Poco/Data/DataException.h>
 #include <Poco/Data/SQLite/SQLiteException.h>
@@ -16,7 +15,7 @@
 #include "data/DataFolder.h"
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
-#include "shell/DeskLog.h"
+#include "base/EventLog.h"
 #include "shell/MainFrameDlg.h"
 #include "shell/TerminationSignals.h"
 #include "ui/DeskResources.h"
@@ -26,7 +25,6 @@
 
 namespace
 {
-constexpr int ProgramNameText = 103;
 // What the start-up tells of each failure of the databases (the same in
 // both languages).
 constexpr const char *CorruptDatabaseText = "The database disk image is malformed";
@@ -36,7 +34,7 @@ constexpr const char *DatabaseFailedText = "Init database failed!";
 
 void tellStartupError(const QString &text)
 {
-    messagePrompt().show(nullptr, {text, uiText(ProgramNameText), PromptIcon::Error, PromptButtons::Ok});
+    messagePrompt().show(nullptr, {text, uiText(TextId::ProgramName), PromptIcon::Error, PromptButtons::Ok});
 }
 
 bool relaunchDetached(const QStringList &arguments)
@@ -65,7 +63,7 @@ std::optional<int> DeskProgram::start()
 {
     if (!m_instance.acquire()) {
         if (!m_instance.activateRunning())
-            std::cerr << "calldesk: another desk runs but does not answer" << std::endl;
+            logEvent("another desk runs but does not answer");
         return 0;
     }
     applyLanguage(lcidForLocaleName(m_options.localeName));
@@ -76,7 +74,7 @@ std::optional<int> DeskProgram::start()
     if (const std::uint32_t stored = db.GetLCID(); stored != 0)
         applyLanguage(stored);
 
-    SetupRecord setup = SetupRecord::defaults(uiLanguage(), uiText(ProgramNameText).toStdString());
+    SetupRecord setup = SetupRecord::defaults(uiLanguage(), uiText(TextId::ProgramName).toStdString());
     const WarningSoundPaths sounds = installWarningSounds(m_dataFolder);
     setup.SoundPath1 = sounds.first;
     setup.SoundPath2 = sounds.second;
@@ -89,12 +87,12 @@ std::optional<int> DeskProgram::start()
     connect(&m_instance, &SingleInstance::activationRequested, m_window.get(), &CMainFrameDlg::showFromTray);
     m_signals = std::make_unique<TerminationSignals>();
     connect(m_signals.get(), &TerminationSignals::received, this, [this](int signalNumber) {
-        logDeskEvent(signalNumber == SIGINT ? "interrupted: closing" : "terminated: closing");
+        logEvent(signalNumber == SIGINT ? "interrupted: closing" : "terminated: closing");
         if (m_window)
             m_window->closeWithoutAsking();
     });
     m_window->open();
-    logDeskEvent("started with the data folder " + m_dataFolder);
+    logEvent("started with the data folder " + m_dataFolder);
     return std::nullopt;
 }
 
@@ -120,19 +118,19 @@ bool DeskProgram::openDatabases()
         m_databaseOpen = true;
         return true;
     } catch (const Poco::Data::SQLite::CorruptImageException &error) {
-        logDeskEvent("cannot open the databases: " + error.displayText());
+        logEvent("cannot open the databases: " + error.displayText());
         tellStartupError(QString::fromLatin1(CorruptDatabaseText));
     } catch (const Poco::InvalidAccessException &error) {
-        logDeskEvent("cannot open the databases: " + error.displayText());
+        logEvent("cannot open the databases: " + error.displayText());
         tellStartupError(QString::fromLatin1(InvalidAccessText));
     } catch (const Poco::Data::ConnectionFailedException &error) {
-        logDeskEvent("cannot open the databases: " + error.displayText());
+        logEvent("cannot open the databases: " + error.displayText());
         tellStartupError(QString::fromLatin1(ConnectionFailedText));
     } catch (const Poco::Exception &error) {
-        logDeskEvent("cannot open the databases: " + error.displayText());
+        logEvent("cannot open the databases: " + error.displayText());
         tellStartupError(QString::fromLatin1(DatabaseFailedText));
     } catch (const std::exception &error) {
-        logDeskEvent(std::string("cannot open the databases: ") + error.what());
+        logEvent(std::string("cannot open the databases: ") + error.what());
         tellStartupError(QString::fromLatin1(DatabaseFailedText));
     }
     return false;
@@ -143,7 +141,7 @@ void DeskProgram::applyLanguage(std::uint32_t lcid)
     setUiLanguage(lcid);
     // Qt's own texts (Yes, No, Cancel) in the same language.
     QCoreApplication::removeTranslator(&m_qtTexts);
-    if (uiLanguage() == SetupRecord::LcidChinese
+    if (uiLanguage() == Lcid::Chinese
         && m_qtTexts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&m_qtTexts);
 }
@@ -153,9 +151,9 @@ void DeskProgram::saveScreenshot()
     if (m_options.screenshotPath.isEmpty() || !m_window)
         return;
     if (!m_window->grab().save(m_options.screenshotPath))
-        logDeskEvent("cannot save the picture " + m_options.screenshotPath.toStdString());
+        logEvent("cannot save the picture " + m_options.screenshotPath.toStdString());
     else
-        logDeskEvent("picture of the main window saved to " + m_options.screenshotPath.toStdString());
+        logEvent("picture of the main window saved to " + m_options.screenshotPath.toStdString());
 }
 
 // The new desk starts only once this one has let go of the port, written its
@@ -172,8 +170,8 @@ void DeskProgram::finish()
     }
     m_instance.release();
     if (relaunch) {
-        logDeskEvent("starting again in the new language");
+        logEvent("starting again in the new language");
         if (!m_options.relaunch(m_options.arguments))
-            logDeskEvent("cannot start the desk again");
+            logEvent("cannot start the desk again");
     }
 }

@@ -9,7 +9,7 @@
 #include <QStringList>
 #include <QTranslator>
 
-#include "data/Clock.h"
+#include "base/Clock.h"
 #include "shell/MainFrameDlg.h"
 #include "shell/SingleInstance.h"
 

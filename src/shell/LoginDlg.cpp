@@ -7,7 +7,6 @@
 #include "data/OperatorRules.h"
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
-#include "shell/OperatorTexts.h"
 #include "ui_login.h"
 
 CLoginDlg::CLoginDlg(DbManage &db, QWidget *owner)
@@ -16,15 +15,15 @@ CLoginDlg::CLoginDlg(DbManage &db, QWidget *owner)
     , m_db {db}
 {
     m_ui->setupUi(this);
-    setUpFrame(OperatorTexts::Login);
+    setUpFrame(TextId::Login);
     // The login window's own name is fixed whatever the language.
     setWindowTitle(QStringLiteral("操作员登陆"));
     setControlTexts(*this, {
-                               {"title", OperatorTexts::Login},
-                               {"LabUser", OperatorTexts::OperatorLabel},
-                               {"LabPassword", OperatorTexts::PasswordLabel},
-                               {"btnok", OperatorTexts::Login},
-                               {"closebtn", OperatorTexts::Cancel},
+                               {"title", TextId::Login},
+                               {"LabUser", TextId::Operator},
+                               {"LabPassword", TextId::Password},
+                               {"btnok", TextId::Login},
+                               {"closebtn", TextId::Cancel},
                            });
     connect(m_ui->btnok, &QPushButton::clicked, this, &CLoginDlg::logIn);
     loadNames();
@@ -50,7 +49,7 @@ void CLoginDlg::logIn()
 {
     const std::string name = m_ui->cboUsername->text().toStdString();
     if (name.empty()) {
-        informById(this, OperatorTexts::SelectUser, PromptCaption::Prompt, PromptIcon::Warning);
+        inform(this, TextId::SelectUser, TextId::Prompt, PromptIcon::Warning);
         return;
     }
     const LoginResult result = ::logIn(m_db, name, m_ui->editPassword->text().toStdString());
@@ -61,11 +60,11 @@ void CLoginDlg::logIn()
         done(ResultOk);
         break;
     case LoginResult::Outcome::WrongPassword:
-        informById(this, OperatorTexts::PasswordError, OperatorTexts::NoCaption, PromptIcon::Warning);
+        inform(this, TextId::PasswordError, NoCaption, PromptIcon::Warning);
         done(ResultCancelled);
         break;
     case LoginResult::Outcome::NoSuchOperator:
-        informById(this, OperatorTexts::NoSuchUser, OperatorTexts::NoCaption, PromptIcon::Warning);
+        inform(this, TextId::NoSuchUser, NoCaption, PromptIcon::Warning);
         done(ResultCancelled);
         break;
     case LoginResult::Outcome::Failed:

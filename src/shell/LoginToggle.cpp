@@ -1,13 +1,12 @@
 #include "shell/LoginToggle.h"
 
-#include <iostream>
 
 #include <QAbstractButton>
 #include <QWidget>
 
+#include "base/EventLog.h"
 #include "ui/UiText.h"
 #include "shell/LoginDlg.h"
-#include "shell/OperatorTexts.h"
 
 namespace
 {
@@ -16,7 +15,7 @@ QAbstractButton *findButton(QWidget &window, std::string_view name)
     const QString objectName = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
     auto *button = window.findChild<QAbstractButton *>(objectName);
     if (!button)
-        std::cerr << "calldesk: the main window has no button " << name << std::endl;
+        logEvent("the main window has no button " + std::string(name));
     return button;
 }
 }
@@ -31,7 +30,7 @@ LoginToggle::LoginToggle(QWidget &window, DbManage &db, std::uint8_t offered)
     for (std::size_t i = 0; i < m_rightsButtons.size(); ++i)
         m_rightsButtons[i] = findButton(window, OperatorRules::RightsButtons[i].name);
     if (m_login) {
-        m_login->setText(uiText(OperatorTexts::Login));
+        m_login->setText(uiText(TextId::Login));
         connect(m_login, &QAbstractButton::clicked, this, &LoginToggle::toggle);
     }
     enableRights(0);
@@ -54,7 +53,7 @@ void LoginToggle::logIn()
     m_loggedIn = true;
     enableRights(m_current.Authority);
     if (m_login)
-        m_login->setText(uiText(OperatorTexts::Logout));
+        m_login->setText(uiText(TextId::Logout));
 }
 
 void LoginToggle::logOut()
@@ -64,7 +63,7 @@ void LoginToggle::logOut()
     m_loggedIn = false;
     enableRights(0);
     if (m_login)
-        m_login->setText(uiText(OperatorTexts::Login));
+        m_login->setText(uiText(TextId::Login));
 }
 
 void LoginToggle::enableRights(std::uint8_t authority)

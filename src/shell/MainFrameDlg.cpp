@@ -12,8 +12,10 @@
 #include "calls/CallText.h"
 #include "data/DbManage.h"
 #include "receiver/ReceiverLink.h"
+#include "ui/LinkStateText.h"
 #include "shell/CallListUI.h"
-#include "shell/DeskLog.h"
+#include "base/EventLog.h"
+#include "shell/DeskEventLog.h"
 #include "shell/LoginToggle.h"
 #include "shell/PopupCallDlg.h"
 #include "shell/UserDlg.h"
@@ -28,24 +30,13 @@
 
 namespace
 {
-constexpr int ProgramNameText = 103;
-constexpr int ExitQuestionText = 264;
-constexpr int ShowWindowText = 277;
-constexpr int ExitText = 278;
 constexpr int TrayToolTipLength = 127;
-
-CMainFrameDlg *g_mainWindow = nullptr;
 
 WindowFrame::Colours mainWindowColours()
 {
     WindowFrame::Colours colours = WindowFrame::dialogColours();
     colours.activeTitle = qColour(0xFF1E1E1E);
     return colours;
-}
-
-std::string describe(const std::string &text)
-{
-    return text.empty() ? "-" : text;
 }
 }
 
@@ -55,9 +46,8 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     , m_db {db}
     , m_setup {setup}
 {
-    g_mainWindow = this;
     m_ui->setupUi(this);
-    setWindowTitle(uiText(ProgramNameText));
+    setWindowTitle(uiText(TextId::ProgramName));
     setWindowIcon(deskIcon());
     setWindowFlag(Qt::WindowStaysOnTopHint, m_setup.has(SetupRecord::OptHoverMost));
     m_frame = new WindowFrame(*this, mainWindowColours());
@@ -67,11 +57,12 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     m_desk = std::make_unique<CallDesk>(m_db, m_setup, clock, player, *this, uiLanguage());
     m_intake = std::make_unique<CallFrameIntake>(*m_desk);
     m_link = std::make_unique<ReceiverLink>(*m_poster, *this, *m_intake, clock, std::move(options.scanner));
+    m_events = std::make_unique<DeskEventLog>(*m_desk);
     m_poster->setHandler([this](ReceiverMessage message) { m_link->handleMessage(message); });
     m_link->enumeratePorts();
 
     // The title always reads the program's name in the current language.
-    m_setup.Title = uiText(ProgramNameText).toStdString();
+    m_setup.Title = uiText(TextId::ProgramName).toStdString();
     setUpTrayMenu();
     const bool trayAvailable = options.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable());
     if (m_setup.has(SetupRecord::OptShowTask) && trayAvailable) {
@@ -120,13 +111,6 @@ CMainFrameDlg::~CMainFrameDlg()
     // closing the window causes: the widgets go while the core still exists.
     for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
         delete child;
-    if (g_mainWindow == this)
-        g_mainWindow = nullptr;
-}
-
-CMainFrameDlg *CMainFrameDlg::instance()
-{
-    return g_mainWindow;
 }
 
 void CMainFrameDlg::operatorsClicked()
@@ -147,19 +131,19 @@ void CMainFrameDlg::setUpTexts()
     if (!m_setup.Title.empty())
         m_ui->title->setText(QString::fromStdString(m_setup.Title));
     setControlTexts(*this, {
-                               {"btnLogin", 142},
-                               {"btnSetup", 234},
-                               {"btnUser", 233},
-                               {"btnEmployee", 235},
-                               {"btnHistory", 236},
-                               {"btnStatistic", 237},
-                               {"btnMaintenance", 238},
-                               {"btnInfoEntry", 239},
-                               {"btnabout", 104},
-                               {"Optuntreatedlist", 207},
-                               {"Optcalllist", 206},
+                               {"btnLogin", TextId::Login},
+                               {"btnSetup", TextId::SystemSettings},
+                               {"btnUser", TextId::OperatorManagement},
+                               {"btnEmployee", TextId::Attendants},
+                               {"btnHistory", TextId::History},
+                               {"btnStatistic", TextId::Statistic},
+                               {"btnMaintenance", TextId::DataMaintenance},
+                               {"btnInfoEntry", TextId::Pager},
+                               {"btnabout", TextId::About},
+                               {"Optuntreatedlist", TextId::UnhandledList},
+                               {"Optcalllist", TextId::CallList},
                            });
-    m_ui->LabSerialPort->setText(uiText(static_cast<int>(LinkText::ConnectSerialPort)));
+    m_ui->LabSerialPort->setText(uiText(linkStateText(LinkState::NoPort)));
 }
 
 void CMainFrameDlg::setUpLists()
@@ -181,10 +165,10 @@ void CMainFrameDlg::setUpTrayMenu()
 {
     m_trayMenu = new QMenu(this);
     m_trayMenu->setObjectName(QStringLiteral("trayMenu"));
-    connect(m_trayMenu->addAction(uiText(ShowWindowText)), &QAction::triggered, this,
+    connect(m_trayMenu->addAction(uiText(TextId::ShowWindow)), &QAction::triggered, this,
             [this] { menuCommand(CommandShowWindow); });
     m_trayMenu->addSeparator();
-    connect(m_trayMenu->addAction(uiText(ExitText)), &QAction::triggered, this,
+    connect(m_trayMenu->addAction(uiText(TextId::Exit)), &QAction::triggered, this,
             [this] { menuCommand(CommandExit); });
     // Where no tray exists, the caption offers the same menu.
     m_ui->caption->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -195,11 +179,11 @@ void CMainFrameDlg::setUpTrayMenu()
 void CMainFrameDlg::openConfiguredPort()
 {
     if (m_setup.SerialPort.empty()) {
-        logDeskEvent("no serial port configured");
+        logEvent("no serial port configured");
         return;
     }
     if (!m_link->open(m_setup.SerialPort))
-        logDeskEvent("cannot open port " + m_setup.SerialPort + ": " + m_link->errorString());
+        logEvent("cannot open port " + m_setup.SerialPort + ": " + m_link->errorString());
 }
 
 void CMainFrameDlg::menuCommand(int command, int)
@@ -232,7 +216,7 @@ void CMainFrameDlg::showFromTray()
 
 void CMainFrameDlg::closeClicked()
 {
-    if (confirmById(this, ExitQuestionText, PromptCaption::Confirm))
+    if (confirm(this, TextId::ExitQuestion, TextId::Confirm))
         close();
 }
 
@@ -264,9 +248,9 @@ void CMainFrameDlg::teardown()
     m_linkCheckTimer.stop();
     if (m_link->isOpen()) {
         const std::string port = m_link->portName();
-        m_portClosing = true;
+        m_events->portClosing();
         m_link->close();
-        logDeskEvent("port " + port + " closed");
+        m_events->portClosed(port);
     }
     m_popup.reset();
     if (m_tray)
@@ -286,11 +270,11 @@ void CMainFrameDlg::serviceTick()
 // until a save succeeds again; the change stays marked and is tried again.
 void CMainFrameDlg::saveSystemDatabaseIfChanged()
 {
-    if (!m_db.Modified)
+    if (!m_db.modified())
         return;
     const bool saved = m_db.SaveSystemDatabase();
     if (!saved && !m_saveFailed)
-        logDeskEvent("cannot save the system database " + m_db.Folder + DbManage::SystemFileName);
+        logEvent("cannot save the system database " + m_db.folder() + DbManage::SystemFileName);
     m_saveFailed = !saved;
 }
 
@@ -367,50 +351,11 @@ void CMainFrameDlg::stopLinkCheckTimer()
 
 void CMainFrameDlg::linkStatusChanged(const LinkStatus &status)
 {
-    m_ui->LabSerialPort->setText(uiText(status.textId()) + QString::fromStdString(status.portName));
-    const LinkStatus previous = m_linkStatus;
-    m_linkStatus = status;
-    switch (status.text) {
-    case LinkText::ConnectedTo:
-        logDeskEvent("port " + status.portName + " opened");
-        break;
-    case LinkText::ConnectionFailed:
-        logDeskEvent("link failed: the receiver does not answer");
-        break;
-    case LinkText::ConnectionSucceeded:
-        logDeskEvent("link regained: the receiver answers again");
-        break;
-    case LinkText::ConnectSerialPort:
-        if (previous.text != LinkText::ConnectSerialPort && !m_portClosing)
-            logDeskEvent("port lost");
-        break;
-    }
+    m_ui->LabSerialPort->setText(uiText(linkStateText(status.state)) + QString::fromStdString(status.portName));
+    m_events->linkStatusChanged(status);
 }
 
 void CMainFrameDlg::frameHandled(const FrameRecord &record, bool repeat)
 {
-    const auto *command = std::get_if<stCommand>(&record);
-    if (!command)
-        return;
-    const std::string pager = command->pagerNumber();
-    if (repeat)
-        logDeskEvent("repeat from pager " + pager + " (sequence " + std::to_string(command->sequence())
-                     + "), acknowledged again");
-    else if (command->type() == frame::TypeCall)
-        logCall(pager, command->key());
-    else if (command->type() == frame::TypeCancel)
-        logDeskEvent("cancel from pager " + pager + ": answered");
-}
-
-void CMainFrameDlg::logCall(const std::string &pagerNum, int key)
-{
-    for (const CallPtr &call : m_desk->list(CallListId::Unanswered).rows()) {
-        if (call->PagerNum != pagerNum)
-            continue;
-        logDeskEvent("call from pager " + pagerNum + " key " + std::to_string(key) + ": "
-                     + describe(call->PagerName) + ", " + describe(call->Zone) + ", " + describe(call->SevType)
-                     + ", attendant " + describe(call->EmpName));
-        return;
-    }
-    logDeskEvent("call from pager " + pagerNum + " key " + std::to_string(key));
+    m_events->frameHandled(record, repeat);
 }

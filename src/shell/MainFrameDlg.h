@@ -9,7 +9,6 @@
 #include "calls/ICallDeskView.h"
 #include "data/SetupRecord.h"
 #include "receiver/LinkOwner.h"
-#include "receiver/LinkStatus.h"
 #include "receiver/SerialPortScanner.h"
 
 class CallDesk;
@@ -17,6 +16,7 @@ class CallFrameIntake;
 class CallListModel;
 class CPopupCallDlg;
 class DbManage;
+class DeskEventLog;
 class IClock;
 class LoginToggle;
 class ISoundPlayer;
@@ -63,9 +63,6 @@ public:
                   MainFrameOptions options = {});
     ~CMainFrameDlg() override;
 
-    // The one main window of the process, for windows that need the settings.
-    static CMainFrameDlg *instance();
-
     // Shows the window centred on the screen.
     void open();
     void menuCommand(int command, int subChoice = 0);
@@ -80,13 +77,9 @@ public:
 
     CallDesk &callDesk() { return *m_desk; }
     SetupRecord &setup() { return m_setup; }
-    DbManage &database() { return m_db; }
-    ReceiverLink &receiverLink() { return *m_link; }
     CPopupCallDlg *popup() const { return m_popup.get(); }
     QSystemTrayIcon *trayIcon() const { return m_tray; }
     QMenu *trayMenu() const { return m_trayMenu; }
-    WindowFrame *frame() const { return m_frame; }
-    LoginToggle *login() const { return m_login; }
 
     // ICallDeskView
     void rowInserted(CallListId list, int row) override;
@@ -128,7 +121,6 @@ private:
     void popupClosed();
     void teardown();
     void saveSystemDatabaseIfChanged();
-    void logCall(const std::string &pagerNum, int key);
     CallListModel &modelOf(CallListId list) const;
 
     std::unique_ptr<Ui::CMainFrameDlg> m_ui;
@@ -139,6 +131,7 @@ private:
     std::unique_ptr<CallDesk> m_desk;
     std::unique_ptr<CallFrameIntake> m_intake;
     std::unique_ptr<ReceiverLink> m_link;
+    std::unique_ptr<DeskEventLog> m_events;
     CallListModel *m_unansweredModel = nullptr;
     CallListModel *m_callsModel = nullptr;
     std::unique_ptr<CPopupCallDlg> m_popup;
@@ -147,8 +140,6 @@ private:
     QTimer m_serviceTimer;
     LoginToggle *m_login = nullptr;
     QTimer m_linkCheckTimer;
-    LinkStatus m_linkStatus;
-    bool m_portClosing = false;
     bool m_saveFailed = false;
     bool m_restart = false;
     bool m_tornDown = false;

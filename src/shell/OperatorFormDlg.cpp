@@ -4,25 +4,24 @@
 
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
-#include "shell/OperatorTexts.h"
 #include "ui_adduser.h"
 
-OperatorFormDlg::OperatorFormDlg(int titleId, NameTaken nameTaken, QWidget *owner)
+OperatorFormDlg::OperatorFormDlg(TextId title, NameTaken nameTaken, QWidget *owner)
     : ChildDialog {owner}
     , m_ui {std::make_unique<Ui::CAddUserDlg>()}
     , m_nameTaken {std::move(nameTaken)}
 {
     m_ui->setupUi(this);
-    setUpFrame(titleId);
+    setUpFrame(title);
     setControlTexts(*this, {
-                               {"title", titleId},
-                               {"LabOperator", OperatorTexts::OperatorLabel},
-                               {"LabGender", OperatorTexts::GenderLabel},
-                               {"OptMale", OperatorTexts::Male},
-                               {"OptFemale", OperatorTexts::Female},
-                               {"LabPost", OperatorTexts::DutyLabel},
-                               {"btnok", OperatorTexts::Ok},
-                               {"closebtn", OperatorTexts::Cancel},
+                               {"title", title},
+                               {"LabOperator", TextId::Operator},
+                               {"LabGender", TextId::Gender},
+                               {"OptMale", TextId::Male},
+                               {"OptFemale", TextId::Female},
+                               {"LabPost", TextId::Post},
+                               {"btnok", TextId::Ok},
+                               {"closebtn", TextId::Cancel},
                            });
     connect(m_ui->btnok, &QPushButton::clicked, this, [this] { save(); });
     m_ui->EditUserName->setFocus(Qt::OtherFocusReason);
@@ -41,12 +40,12 @@ bool OperatorFormDlg::takeFields(stUser &user)
 {
     const QString name = m_ui->EditUserName->text();
     if (name.isEmpty()) {
-        informById(this, OperatorTexts::NameEmpty, PromptCaption::Program, PromptIcon::Warning);
+        inform(this, TextId::OperatorNameEmpty, TextId::ProgramName, PromptIcon::Warning);
         return false;
     }
     // Two names equal but for case would leave the login to pick one of them.
     if (m_nameTaken && m_nameTaken(name)) {
-        informById(this, OperatorTexts::NameInUse, OperatorTexts::NoCaption, PromptIcon::Warning);
+        inform(this, TextId::OperatorNameInUse, NoCaption, PromptIcon::Warning);
         return false;
     }
     user.Operator = name.toStdString();

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include "base/TextId.h"
 #include "data/User.h"
 #include "ui/ChildDialog.h"
 
@@ -28,7 +29,7 @@ public:
     ~OperatorFormDlg() override;
 
 protected:
-    OperatorFormDlg(int titleId, NameTaken nameTaken, QWidget *owner);
+    OperatorFormDlg(TextId title, NameTaken nameTaken, QWidget *owner);
 
     void showFields(const stUser &user);
     // Writes name, gender and post into user once the name is acceptable;

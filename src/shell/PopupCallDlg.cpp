@@ -11,11 +11,6 @@
 #include "ui/WindowFrame.h"
 #include "ui_popupCall.h"
 
-namespace
-{
-constexpr int PopupNameText = 263;
-}
-
 CPopupCallDlg::CPopupCallDlg(QWidget *owner)
     : m_ui {std::make_unique<Ui::CPopupCallDlg>()}
     , m_owner {owner}
@@ -24,9 +19,9 @@ CPopupCallDlg::CPopupCallDlg(QWidget *owner)
     m_entries = {m_ui->call1, m_ui->call2, m_ui->call3, m_ui->call4, m_ui->call5};
     for (int i = 0; i < EntryCount; ++i)
         m_entries[std::size_t(i)]->setNumber(i + 1);
-    setWindowTitle(uiText(PopupNameText));
+    setWindowTitle(uiText(TextId::PopupCall));
     setWindowIcon(deskIcon());
-    m_ui->title->setText(uiText(PopupNameText));
+    m_ui->title->setText(uiText(TextId::PopupCall));
     m_frame = new WindowFrame(*this);
     connect(m_ui->closebtn, &QAbstractButton::clicked, this, &QWidget::close);
 }

@@ -1,6 +1,5 @@
 #include "shell/SingleInstance.h"
 
-#include <iostream>
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -9,6 +8,8 @@
 #include <QLockFile>
 #include <QStandardPaths>
 #include <QThread>
+
+#include "base/EventLog.h"
 
 namespace
 {
@@ -48,9 +49,8 @@ bool SingleInstance::acquire()
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     QLocalServer::removeServer(m_socketPath);
     if (!m_server->listen(m_socketPath))
-        std::cerr << "calldesk: cannot listen on " << m_socketPath.toStdString() << ": "
-                  << m_server->errorString().toStdString() << " (a second start will not find this desk)"
-                  << std::endl;
+        logEvent("cannot listen on " + m_socketPath.toStdString() + ": " + m_server->errorString().toStdString()
+                 + " (a second start will not find this desk)");
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *socket = m_server->nextPendingConnection()) {
             socket->disconnectFromServer();

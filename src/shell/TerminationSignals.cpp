@@ -1,13 +1,14 @@
 #include "shell/TerminationSignals.h"
 
 #include <csignal>
-#include <iostream>
 
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <QSocketNotifier>
+
+#include "base/EventLog.h"
 
 namespace
 {
@@ -35,7 +36,7 @@ TerminationSignals::TerminationSignals(QObject *parent)
     : QObject(parent)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_pipe) != 0) {
-        std::cerr << "calldesk: cannot watch for termination signals" << std::endl;
+        logEvent("cannot watch for termination signals");
         return;
     }
     ::fcntl(g_pipe[0], F_SETFL, O_NONBLOCK);

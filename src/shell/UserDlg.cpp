@@ -10,7 +10,6 @@
 #include "shell/AddUserDlg.h"
 #include "shell/AlterPasswordDlg.h"
 #include "shell/AlterUserDlg.h"
-#include "shell/OperatorTexts.h"
 #include "shell/UserRightDlg.h"
 #include "ui_user.h"
 
@@ -19,10 +18,10 @@ namespace
 std::vector<CUserDlg::UserListModel::Column> userColumns()
 {
     return {
-        {uiText(OperatorTexts::OperatorLabel), [](const stUser &u) { return QString::fromStdString(u.Operator); }, 110},
-        {uiText(OperatorTexts::GenderLabel),
-         [](const stUser &u) { return uiText(u.Gender ? OperatorTexts::Male : OperatorTexts::Female); }, 75},
-        {uiText(OperatorTexts::DutyLabel), [](const stUser &u) { return QString::fromStdString(u.Post); }, 140},
+        {uiText(TextId::Operator), [](const stUser &u) { return QString::fromStdString(u.Operator); }, 110},
+        {uiText(TextId::Gender),
+         [](const stUser &u) { return uiText(u.Gender ? TextId::Male : TextId::Female); }, 75},
+        {uiText(TextId::Post), [](const stUser &u) { return QString::fromStdString(u.Post); }, 140},
     };
 }
 }
@@ -34,7 +33,7 @@ CUserDlg::CUserDlg(DbManage &db, QWidget *owner)
     , m_users {new UserListModel(userColumns(), this)}
 {
     m_ui->setupUi(this);
-    setUpFrame(OperatorTexts::OperatorWindow);
+    setUpFrame(TextId::OperatorManagement);
     setTexts();
     m_ui->UserList->setModel(m_users);
     for (int column = 0; column < m_users->columnCount(); ++column)
@@ -54,12 +53,12 @@ CUserDlg::~CUserDlg() = default;
 void CUserDlg::setTexts()
 {
     setControlTexts(*this, {
-                               {"title", OperatorTexts::OperatorWindow},
-                               {"btnNew", OperatorTexts::Add},
-                               {"btnAlter", OperatorTexts::Modify},
-                               {"btnDelete", OperatorTexts::Delete},
-                               {"btnUserRight", OperatorTexts::AuthorityButton},
-                               {"btnAlterPassword", OperatorTexts::PasswordButton},
+                               {"title", TextId::OperatorManagement},
+                               {"btnNew", TextId::Add},
+                               {"btnAlter", TextId::Modify},
+                               {"btnDelete", TextId::Delete},
+                               {"btnUserRight", TextId::Authority},
+                               {"btnAlterPassword", TextId::ChangePassword},
                            });
 }
 
@@ -81,7 +80,7 @@ CUserDlg::UserPtr CUserDlg::selectedUser()
 {
     UserPtr user = m_users->record(selectedRow());
     if (!user)
-        informById(this, OperatorTexts::SelectOperator, OperatorTexts::NoCaption, PromptIcon::Information);
+        inform(this, TextId::SelectOperator, NoCaption, PromptIcon::Information);
     return user;
 }
 
@@ -132,8 +131,8 @@ void CUserDlg::deleteUser()
     const UserPtr user = selectedUser();
     if (!user || OperatorRules::isAdminName(user->Operator))
         return;
-    const PromptMessage question {uiText(OperatorTexts::DeleteQuestion) + QString::fromStdString(user->Operator) + u'?',
-                                  uiText(PromptCaption::Program), PromptIcon::Question, PromptButtons::YesNo};
+    const PromptMessage question {uiText(TextId::DeleteQuestion) + QString::fromStdString(user->Operator) + u'?',
+                                  uiText(TextId::ProgramName), PromptIcon::Question, PromptButtons::YesNo};
     if (messagePrompt().show(this, question) != PromptAnswer::Yes)
         return;
     // A row whose delete failed stays, as the operator does.

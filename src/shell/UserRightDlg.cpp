@@ -7,7 +7,6 @@
 
 #include "data/OperatorRules.h"
 #include "ui/UiText.h"
-#include "shell/OperatorTexts.h"
 #include "ui_authority.h"
 
 CUserRightDlg::CUserRightDlg(stUser &user, QWidget *owner)
@@ -17,18 +16,18 @@ CUserRightDlg::CUserRightDlg(stUser &user, QWidget *owner)
     , m_rights {static_cast<std::uint8_t>(user.Authority & OperatorRules::RightsMask)}
 {
     m_ui->setupUi(this);
-    setUpFrame(OperatorTexts::RightsTitle);
+    setUpFrame(TextId::OperatorRights);
     setControlTexts(*this, {
-                               {"title", OperatorTexts::RightsTitle},
-                               {"OptUserManage", OperatorTexts::OperatorWindow},
-                               {"OptBaseSetup", OperatorTexts::SettingsRight},
-                               {"OptEmployeeManage", OperatorTexts::AttendantsRight},
-                               {"OptHistoryQuery", OperatorTexts::HistoryRight},
-                               {"OptDataStatistic", OperatorTexts::StatisticRight},
-                               {"OptDataMaintenance", OperatorTexts::MaintenanceRight},
-                               {"OptInfoEntry", OperatorTexts::PagerRight},
-                               {"btnok", OperatorTexts::Ok},
-                               {"closebtn", OperatorTexts::Cancel},
+                               {"title", TextId::OperatorRights},
+                               {"OptUserManage", TextId::OperatorManagement},
+                               {"OptBaseSetup", TextId::SystemSettings},
+                               {"OptEmployeeManage", TextId::Attendants},
+                               {"OptHistoryQuery", TextId::History},
+                               {"OptDataStatistic", TextId::Statistic},
+                               {"OptDataMaintenance", TextId::DataMaintenance},
+                               {"OptInfoEntry", TextId::Pager},
+                               {"btnok", TextId::Ok},
+                               {"closebtn", TextId::Cancel},
                            });
     // In bit order.
     const std::array<QCheckBox *, 7> options {m_ui->OptUserManage,   m_ui->OptBaseSetup,       m_ui->OptEmployeeManage,

@@ -11,12 +11,6 @@
 #include "ui/Colours.h"
 #include "ui/UiText.h"
 
-namespace
-{
-// Header text ids of columns 1 to 9; column 0 keeps the layout's "NO.".
-constexpr int HeaderTextIds[CallListModel::ColumnCount] = {0, 228, 249, 248, 186, 250, 251, 252, 253, 217};
-}
-
 CallListModel::CallListModel(const CallRows &rows, const SetupRecord &setup, RemarkEditor editRemark,
                              QObject *parent)
     : QAbstractTableModel(parent)
@@ -103,7 +97,7 @@ QVariant CallListModel::headerData(int section, Qt::Orientation orientation, int
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
-    return section == 0 ? QStringLiteral("NO.") : uiText(HeaderTextIds[section]);
+    return section == 0 ? QStringLiteral("NO.") : uiText(CallColumnHeaders[std::size_t(section - 1)]);
 }
 
 Qt::ItemFlags CallListModel::flags(const QModelIndex &index) const

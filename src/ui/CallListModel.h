@@ -7,6 +7,7 @@
 #include <QAbstractTableModel>
 
 #include "data/Call.h"
+#include "calls/CallText.h"
 
 class CallRows;
 struct SetupRecord;
@@ -21,7 +22,7 @@ class CallListModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    static constexpr int ColumnCount = 10;
+    static constexpr int ColumnCount = int(CallColumnCount) + 1;
     static constexpr int RemarkColumn = 9;
 
     // Stores an edited remark (the core's rule: only when it differs).

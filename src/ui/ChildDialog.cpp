@@ -12,9 +12,9 @@ ChildDialog::ChildDialog(QWidget *owner)
 
 ChildDialog::~ChildDialog() = default;
 
-void ChildDialog::setUpFrame(int nameTextId)
+void ChildDialog::setUpFrame(TextId name)
 {
-    setWindowTitle(uiText(nameTextId));
+    setWindowTitle(uiText(name));
     m_frame = new WindowFrame(*this);
     if (auto *close = findChild<QAbstractButton *>(QStringLiteral("closebtn")))
         connect(close, &QAbstractButton::clicked, this, [this] { done(ResultClosed); });

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include "base/TextId.h"
+
 class WindowFrame;
 
 // The base of the desk's modal child windows: owned by the window that opens
@@ -31,9 +33,9 @@ public slots:
     void reject() override;
 
 protected:
-    // Call once the form is set up: the frame, the window's name (string
-    // table id) and `closebtn`.
-    void setUpFrame(int nameTextId);
+    // Call once the form is set up: the frame, the window's name and
+    // `closebtn`.
+    void setUpFrame(TextId name);
 
 private:
     WindowFrame *m_frame = nullptr;

@@ -1,12 +1,12 @@
 #include "ui/DeskResources.h"
 
-#include <iostream>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "base/EventLog.h"
 #include "data/DataFolder.h"
 
 // The resources live in a static library: nothing would pull their object
@@ -38,8 +38,7 @@ std::string installSound(const std::string &dataFolder, int warning)
     if (!content.isEmpty() && !sameContent(target, content)) {
         QSaveFile file(target);
         if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
-            std::cerr << "calldesk: cannot write the warning sound " << path << ": "
-                      << file.errorString().toStdString() << std::endl;
+            logFailure("write the warning sound " + path, file.errorString().toStdString());
     }
     return path;
 }
@@ -56,6 +55,6 @@ WarningSoundPaths installWarningSounds(const std::string &dataFolder)
     loadResources();
     const QString folder = QFileInfo(QString::fromStdString(warningSoundPath(dataFolder, 1))).path();
     if (!QDir().mkpath(folder))
-        std::cerr << "calldesk: cannot create the folder " << folder.toStdString() << std::endl;
+        logEvent("cannot create the folder " + folder.toStdString());
     return {installSound(dataFolder, 1), installSound(dataFolder, 2)};
 }

@@ -21,13 +21,13 @@ IMessagePrompt *setMessagePrompt(IMessagePrompt *prompt)
     return previous;
 }
 
-void informById(QWidget *parent, int textId, int captionId, PromptIcon icon)
+void inform(QWidget *parent, TextId text, std::optional<TextId> caption, PromptIcon icon)
 {
-    messagePrompt().show(parent, {uiText(textId), uiText(captionId), icon, PromptButtons::Ok});
+    messagePrompt().show(parent, {uiText(text), caption ? uiText(*caption) : QString(), icon, PromptButtons::Ok});
 }
 
-bool confirmById(QWidget *parent, int textId, int captionId)
+bool confirm(QWidget *parent, TextId text, TextId caption)
 {
-    const PromptMessage question {uiText(textId), uiText(captionId), PromptIcon::Question, PromptButtons::YesNo};
+    const PromptMessage question {uiText(text), uiText(caption), PromptIcon::Question, PromptButtons::YesNo};
     return messagePrompt().show(parent, question) == PromptAnswer::Yes;
 }

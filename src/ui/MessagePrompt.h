@@ -1,6 +1,10 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
+
+#include "base/TextId.h"
 
 class QWidget;
 
@@ -42,13 +46,8 @@ public:
     virtual PromptAnswer show(QWidget *parent, const PromptMessage &message) = 0;
 };
 
-// String-table ids of the captions.
-namespace PromptCaption
-{
-constexpr int Prompt = 212;
-constexpr int Confirm = 265;
-constexpr int Program = 103;
-}
+// A message without a caption gets the platform's default one.
+inline constexpr std::optional<TextId> NoCaption = std::nullopt;
 
 // The prompt of the process: message boxes unless another one is set.
 IMessagePrompt &messagePrompt();
@@ -56,9 +55,8 @@ IMessagePrompt &messagePrompt();
 // it replaced, so a test double can put it back.
 IMessagePrompt *setMessagePrompt(IMessagePrompt *prompt);
 
-// Shows text id textId with caption id captionId and an OK button.
-void informById(QWidget *parent, int textId, int captionId = PromptCaption::Prompt,
-                PromptIcon icon = PromptIcon::Information);
-// Asks text id textId with caption id captionId, a question icon, Yes and
-// No; true on Yes.
-bool confirmById(QWidget *parent, int textId, int captionId);
+// Shows the text with the caption and an OK button.
+void inform(QWidget *parent, TextId text, std::optional<TextId> caption = TextId::Prompt,
+            PromptIcon icon = PromptIcon::Information);
+// Asks the text with the caption, a question icon, Yes and No; true on Yes.
+bool confirm(QWidget *parent, TextId text, TextId caption);

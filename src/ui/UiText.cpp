@@ -1,6 +1,5 @@
 #include "ui/UiText.h"
 
-#include <iostream>
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -8,12 +7,13 @@
 #include <QLineEdit>
 #include <QWidget>
 
-#include "data/SetupRecord.h"
-#include "data/StringTable.h"
+#include "base/EventLog.h"
+#include "base/Language.h"
+#include "base/StringTable.h"
 
 namespace
 {
-std::uint32_t g_language = SetupRecord::LcidEnglish;
+std::uint32_t g_language = Lcid::English;
 
 bool setText(QWidget &control, const QString &text)
 {
@@ -33,7 +33,7 @@ bool setText(QWidget &control, const QString &text)
 
 void setUiLanguage(std::uint32_t lcid)
 {
-    g_language = lcid == SetupRecord::LcidChinese ? SetupRecord::LcidChinese : SetupRecord::LcidEnglish;
+    g_language = lcid == Lcid::Chinese ? Lcid::Chinese : Lcid::English;
 }
 
 std::uint32_t uiLanguage()
@@ -41,17 +41,16 @@ std::uint32_t uiLanguage()
     return g_language;
 }
 
-QString uiText(int id)
+QString uiText(TextId id)
 {
-    return QString::fromStdString(StringTable::builtIn().text(id, g_language));
+    return QString::fromStdString(builtInText(id, g_language));
 }
 
 void setControlTexts(QWidget &window, std::initializer_list<ControlText> texts)
 {
     for (const ControlText &entry : texts) {
         auto *control = window.findChild<QWidget *>(QString::fromLatin1(entry.control));
-        if (!control || !setText(*control, uiText(entry.textId)))
-            std::cerr << "calldesk: window " << window.objectName().toStdString() << " has no text control "
-                      << entry.control << std::endl;
+        if (!control || !setText(*control, uiText(entry.text)))
+            logEvent("window " + window.objectName().toStdString() + " has no text control " + entry.control);
     }
 }

@@ -5,20 +5,22 @@
 
 #include <QString>
 
+#include "base/TextId.h"
+
 class QWidget;
 
-// The texts windows show, by string-table id, in the language chosen at
-// start-up (2052 Chinese, 1033 English). Every window sets its texts from
+// The texts windows show, by name, in the language chosen at start-up
+// (Lcid::Chinese or Lcid::English). Every window sets its texts from
 // here when it opens, so one layout serves both languages. Main thread only.
 void setUiLanguage(std::uint32_t lcid);
 std::uint32_t uiLanguage();
-QString uiText(int id);
+QString uiText(TextId id);
 
 // One control of a layout, found by its name, and the text it shows.
 struct ControlText
 {
     const char *control;
-    int textId;
+    TextId text;
 };
 
 // Sets each named control's text (buttons, labels, group boxes, line edits'

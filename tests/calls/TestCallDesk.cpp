@@ -5,11 +5,12 @@
 
 #include "calls/CallDesk.h"
 #include "calls/CallText.h"
-#include "data/LocalTime.h"
+#include "base/LocalTime.h"
 #include "data/SetupRecord.h"
 #include "support/CallFakes.h"
 #include "support/DataFixture.h"
 #include "support/FakeClock.h"
+#include "support/RawDatabase.h"
 #include "support/SmallSite.h"
 
 using namespace Poco::Data::Keywords;
@@ -59,7 +60,7 @@ protected:
     int historyRows()
     {
         int count = 0;
-        m_db->HistorySession << "SELECT count(*) FROM TBHistory", into(count), now;
+        RawDatabase(*m_db).history() << "SELECT count(*) FROM TBHistory", into(count), now;
         return count;
     }
 
@@ -106,7 +107,7 @@ TEST_F(CallDeskTest, FirstPressRepeatedPressAndCancel)
     EXPECT_EQ(0u, m_desk->openCallCount());
     std::string processTime;
     int status = 0;
-    m_db->HistorySession << "SELECT ProcessTime, SevStatus FROM TBHistory", into(processTime), into(status), now;
+    RawDatabase(*m_db).history() << "SELECT ProcessTime, SevStatus FROM TBHistory", into(processTime), into(status), now;
     EXPECT_EQ(utcText(at(10, 0, 45)), processTime);
     EXPECT_EQ(1, status);
 
@@ -241,7 +242,7 @@ TEST_F(CallDeskTest, RemarkIsStoredOnlyWhenChanged)
     EXPECT_TRUE(m_view.events.empty()) << "no change, nothing stored";
     m_desk->setRemark(call, "window seat");
     std::string stored;
-    m_db->HistorySession << "SELECT Remark FROM TBHistory", into(stored), now;
+    RawDatabase(*m_db).history() << "SELECT Remark FROM TBHistory", into(stored), now;
     EXPECT_EQ("window seat", stored);
     EXPECT_EQ((std::vector<std::string> {"calls change 0", "unanswered change 0"}), m_view.events)
         << "both lists show the call";

@@ -8,7 +8,7 @@
 
 #include "calls/CallDesk.h"
 #include "calls/CallFrameIntake.h"
-#include "data/LocalTime.h"
+#include "base/LocalTime.h"
 #include "data/SetupRecord.h"
 #include "receiver/LinkOwner.h"
 #include "receiver/MainLoop.h"
@@ -17,6 +17,7 @@
 #include "support/CallFakes.h"
 #include "support/DataFixture.h"
 #include "support/FakeClock.h"
+#include "support/RawDatabase.h"
 #include "support/SmallSite.h"
 #include "support/FrameBytes.h"
 
@@ -67,7 +68,7 @@ protected:
     {
         ASSERT_TRUE(m_receiver.isOpen()) << m_receiver.errorString();
         ASSERT_TRUE(m_link->open(m_receiver.portPath())) << m_link->errorString();
-        ASSERT_TRUE(m_loop.runUntil([&] { return m_link->status().text == LinkText::ConnectedTo; }, Patience));
+        ASSERT_TRUE(m_loop.runUntil([&] { return m_link->status().state == LinkState::Connected; }, Patience));
         Bytes request;
         ASSERT_TRUE(m_receiver.readUntilSize(request, heartbeat::Length, Patience));
     }
@@ -95,7 +96,7 @@ protected:
         std::vector<StoredCall> calls;
         std::vector<std::string> name, type, zone, emp, time;
         std::vector<int> status;
-        m_db->HistorySession << "SELECT coalesce(PagerName,''), coalesce(SevType,''), coalesce(Zone,''), "
+        RawDatabase(*m_db).history() << "SELECT coalesce(PagerName,''), coalesce(SevType,''), coalesce(Zone,''), "
                                 "coalesce(EmpName,''), SevStatus, CallTime FROM TBHistory ORDER BY ID",
             into(name), into(type), into(zone), into(emp), into(status), into(time), now;
         for (std::size_t i = 0; i < name.size(); ++i)

@@ -2,7 +2,7 @@
 
 #include "calls/CallOrder.h"
 #include "data/Call.h"
-#include "data/LocalTime.h"
+#include "base/LocalTime.h"
 
 namespace
 {

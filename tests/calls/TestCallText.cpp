@@ -2,7 +2,7 @@
 
 #include "calls/CallText.h"
 #include "data/Call.h"
-#include "data/LocalTime.h"
+#include "base/LocalTime.h"
 #include "data/SetupRecord.h"
 
 namespace
@@ -32,14 +32,14 @@ TEST(CallText, CellsOfOpenAndAnsweredCalls)
     CCall call(*localDateTime(2021, 5, 6, 7, 8, 9));
     call.PagerName = "T12";
     call.SevTotalSeconds = Poco::Timespan(25 * 3600, 0);
-    EXPECT_EQ("T12", callCellText(call, 1, setup, SetupRecord::LcidEnglish));
-    EXPECT_EQ("2021-05-06 07:08:09", callCellText(call, 3, setup, SetupRecord::LcidEnglish));
-    EXPECT_EQ("", callCellText(call, 5, setup, SetupRecord::LcidEnglish)) << "an open call has no process time";
-    EXPECT_EQ("01:00:00", callCellText(call, 6, setup, SetupRecord::LcidEnglish));
-    EXPECT_EQ("服务超时", callCellText(call, 7, setup, SetupRecord::LcidChinese));
+    EXPECT_EQ("T12", callCellText(call, 1, setup, Lcid::English));
+    EXPECT_EQ("2021-05-06 07:08:09", callCellText(call, 3, setup, Lcid::English));
+    EXPECT_EQ("", callCellText(call, 5, setup, Lcid::English)) << "an open call has no process time";
+    EXPECT_EQ("01:00:00", callCellText(call, 6, setup, Lcid::English));
+    EXPECT_EQ("服务超时", callCellText(call, 7, setup, Lcid::Chinese));
     call.SevStatus = CCall::Answered;
     call.ProcessTime = *localDateTime(2021, 5, 6, 7, 9, 0);
-    EXPECT_EQ("2021-05-06 07:09:00", callCellText(call, 5, setup, SetupRecord::LcidEnglish));
-    EXPECT_EQ("Processed", callCellText(call, 7, setup, SetupRecord::LcidEnglish));
+    EXPECT_EQ("2021-05-06 07:09:00", callCellText(call, 5, setup, Lcid::English));
+    EXPECT_EQ("Processed", callCellText(call, 7, setup, Lcid::English));
 }
 }

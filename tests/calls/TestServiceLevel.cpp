@@ -46,16 +46,16 @@ TEST(ServiceLevel, TextsAndColoursFollowTheSettings)
     CCall call;
     call.SevTotalSeconds = Poco::Timespan(125, 900000);
     EXPECT_EQ(ServiceLevel::Warning2, serviceLevel(call, setup));
-    EXPECT_EQ(261, stateTextId(ServiceLevel::Warning2));
+    EXPECT_EQ(TextId::SecondWarning, stateText(ServiceLevel::Warning2));
     EXPECT_EQ(setup.Warn2Bkcolor, levelColours(ServiceLevel::Warning2, setup).background);
     call.SevStatus = CCall::Answered;
     EXPECT_EQ(ServiceLevel::Answered, serviceLevel(call, setup));
-    EXPECT_EQ(152, stateTextId(ServiceLevel::Answered));
+    EXPECT_EQ(TextId::Processed, stateText(ServiceLevel::Answered));
     EXPECT_EQ(setup.HasReplytxtcolor, levelColours(ServiceLevel::Answered, setup).text);
-    const int ids[] = {151, 259, 261, 262};
+    const TextId texts[] = {TextId::Unhandled, TextId::FirstWarning, TextId::SecondWarning, TextId::FinalWarning};
     const ServiceLevel levels[] = {ServiceLevel::Normal, ServiceLevel::Warning1, ServiceLevel::Warning2,
                                    ServiceLevel::Timeout};
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(ids[i], stateTextId(levels[i]));
+        EXPECT_EQ(texts[i], stateText(levels[i]));
 }
 }

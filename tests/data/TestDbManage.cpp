@@ -15,6 +15,7 @@
 #include "data/SetupRecord.h"
 #include "data/SqliteFile.h"
 #include "support/DataFixture.h"
+#include "support/RawDatabase.h"
 
 using namespace Poco::Data::Keywords;
 
@@ -61,10 +62,10 @@ TEST_F(DbManageTest, FirstStartCreatesBothSchemas)
     EXPECT_FALSE(fileExists(file("bad_ovk.db")));
     EXPECT_EQ((std::vector<std::string> {"TBDuty", "TBEmployee", "TBOperator", "TBPager", "TBServices", "TBSetup",
                                          "TBZone", "Tri_del_tbemp", "Tri_del_tbzone", "VWDuty", "VWPager"}),
-              objectNames(db->SystemSession));
+              objectNames(RawDatabase(*db).system()));
     EXPECT_EQ((std::vector<std::string> {"TBHistory", "idxHist", "idxHistCallTime", "idxHistOpen"}),
-              objectNames(db->HistorySession));
-    EXPECT_FALSE(db->Modified);
+              objectNames(RawDatabase(*db).history()));
+    EXPECT_FALSE(db->modified());
     EXPECT_FALSE(SqliteFile::hasPlainHeader(file("history.db")));
 }
 
@@ -74,20 +75,18 @@ TEST_F(DbManageTest, SaveWritesOnlyWhenModifiedAndReopens)
         auto db = open();
         EXPECT_FALSE(db->SaveSystemDatabase());
         EXPECT_FALSE(fileExists(file("ovk.db")));
-        db->SystemSession << "INSERT INTO TBZone(Zone) VALUES('Hall')", now;
-        db->Modified = true;
+        RawDatabase(*db).changeSystem("INSERT INTO TBZone(Zone) VALUES('Hall')");
         EXPECT_TRUE(db->SaveSystemDatabase());
-        EXPECT_FALSE(db->Modified);
+        EXPECT_FALSE(db->modified());
         EXPECT_FALSE(db->SaveSystemDatabase());
-        db->SystemSession << "INSERT INTO TBZone(Zone) VALUES('Bar')", now;
-        db->Modified = true;
+        RawDatabase(*db).changeSystem("INSERT INTO TBZone(Zone) VALUES('Bar')");
     } // the destructor saves the change
     EXPECT_FALSE(SqliteFile::hasPlainHeader(file("ovk.db")));
     auto db = open();
     std::vector<std::string> zones;
-    db->SystemSession << "SELECT Zone FROM TBZone ORDER BY ID", into(zones), now;
+    RawDatabase(*db).system() << "SELECT Zone FROM TBZone ORDER BY ID", into(zones), now;
     EXPECT_EQ((std::vector<std::string> {"Hall", "Bar"}), zones);
-    EXPECT_FALSE(db->Modified);
+    EXPECT_FALSE(db->modified());
 }
 
 TEST_F(DbManageTest, UnreadableSystemFileIsSetAside)
@@ -115,7 +114,7 @@ TEST_F(DbManageTest, UnreadableSystemFileIsSetAside)
             writeFile(folder.file("bad_ovk.db"), "older bad file");
 
         DbManage db(folder.path());
-        EXPECT_EQ(0, countRows(db.SystemSession, "TBZone"));
+        EXPECT_EQ(0, countRows(RawDatabase(db).system(), "TBZone"));
         if (c.badAlreadyThere) {
             EXPECT_EQ("older bad file", readFile(folder.file("bad_ovk.db")));
             EXPECT_EQ(unreadable, readFile(folder.file("ovk.db")));
@@ -125,7 +124,7 @@ TEST_F(DbManageTest, UnreadableSystemFileIsSetAside)
         }
         SetupRecord setup;
         db.LoadSetup(setup);
-        EXPECT_TRUE(db.Modified) << "the default settings row was inserted";
+        EXPECT_TRUE(db.modified()) << "the default settings row was inserted";
     }
 }
 
@@ -134,8 +133,8 @@ TEST_F(DbManageTest, UnreadableHistoryFileIsSetAside)
     writeFile(file("history.db"), NotADatabase + std::string(4096, 'x'));
     auto db = open();
     EXPECT_EQ(NotADatabase + std::string(4096, 'x'), readFile(file("bad_history.db")));
-    EXPECT_EQ(0, countRows(db->HistorySession, "TBHistory"));
-    db->HistorySession << "INSERT INTO TBHistory(PagerNum) VALUES('12')", now;
+    EXPECT_EQ(0, countRows(RawDatabase(*db).history(), "TBHistory"));
+    RawDatabase(*db).history() << "INSERT INTO TBHistory(PagerNum) VALUES('12')", now;
     EXPECT_FALSE(SqliteFile::hasPlainHeader(file("history.db")));
 }
 
@@ -148,7 +147,7 @@ TEST_F(DbManageTest, HistoryUnderAnotherKeyIsSetAside)
     }
     auto db = open();
     EXPECT_TRUE(fileExists(file("bad_history.db")));
-    EXPECT_EQ(0, countRows(db->HistorySession, "TBHistory"));
+    EXPECT_EQ(0, countRows(RawDatabase(*db).history(), "TBHistory"));
 }
 
 TEST_F(DbManageTest, FileOfAnotherProgramWithTheSameKeyOpens)
@@ -156,7 +155,7 @@ TEST_F(DbManageTest, FileOfAnotherProgramWithTheSameKeyOpens)
     writeForeignSystemFile(file("ovk.db"), DbManage::SystemKey);
     auto db = open();
     std::string zone;
-    db->SystemSession << "SELECT Zone FROM TBZone", into(zone), now;
+    RawDatabase(*db).system() << "SELECT Zone FROM TBZone", into(zone), now;
     EXPECT_EQ("Terrace", zone);
     EXPECT_FALSE(fileExists(file("bad_ovk.db")));
 }
@@ -164,7 +163,7 @@ TEST_F(DbManageTest, FileOfAnotherProgramWithTheSameKeyOpens)
 TEST_F(DbManageTest, DeletingAZoneOrAttendantCascades)
 {
     auto db = open();
-    auto &s = db->SystemSession;
+    auto &s = RawDatabase(*db).system();
     s << "INSERT INTO TBZone(ID,Zone) VALUES(1,'Hall'),(2,'Bar')", now;
     s << "INSERT INTO TBEmployee(ID,EmpID,EmpName) VALUES(1,'007','Ann'),(2,'A08','Bo')", now;
     s << "INSERT INTO TBPager(PagerNum,Name,ZoneId) VALUES('1','T1',1),('2','T2',2)", now;
@@ -181,26 +180,24 @@ TEST_F(DbManageTest, DeletingAZoneOrAttendantCascades)
 TEST_F(DbManageTest, FailedSaveKeepsTheOldFile)
 {
     auto db = open();
-    db->SystemSession << "INSERT INTO TBZone(Zone) VALUES('Hall')", now;
-    db->Modified = true;
+    RawDatabase(*db).changeSystem("INSERT INTO TBZone(Zone) VALUES('Hall')");
     ASSERT_TRUE(db->SaveSystemDatabase());
     const std::string saved = readFile(file("ovk.db"));
 
-    db->SystemSession << "INSERT INTO TBZone(Zone) VALUES('Bar')", now;
-    db->Modified = true;
+    RawDatabase(*db).changeSystem("INSERT INTO TBZone(Zone) VALUES('Bar')");
     // The temporary file cannot be written: its name is taken by a folder.
     const std::string blocker = file("ovk.db.saving-" + std::to_string(::getpid()));
     std::filesystem::create_directories(blocker + "/inside");
     const bool result = db->SaveSystemDatabase();
     EXPECT_FALSE(result);
-    EXPECT_TRUE(db->Modified);
+    EXPECT_TRUE(db->modified());
     EXPECT_EQ(saved, readFile(file("ovk.db")));
 }
 
 TEST_F(DbManageTest, SaveLeavesNoTemporaryFile)
 {
     auto db = open();
-    db->Modified = true;
+    RawDatabase(*db).setSystemModified(true);
     ASSERT_TRUE(db->SaveSystemDatabase());
     std::vector<std::string> leftovers;
     for (const auto &entry : std::filesystem::directory_iterator(folder())) {
@@ -214,16 +211,16 @@ TEST_F(DbManageTest, SaveLeavesNoTemporaryFile)
 TEST_F(DbManageTest, CopyOperationsReportTheirResult)
 {
     auto db = open();
-    EXPECT_FALSE(db->CopyFileToSession(db->SystemSession, file("missing.db"), DbManage::SystemKey));
-    db->SystemSession << "INSERT INTO TBZone(Zone) VALUES('Hall')", now;
-    ASSERT_TRUE(db->CopySessionToFile(file("copy.db"), DbManage::SystemKey, db->SystemSession));
-    EXPECT_FALSE(db->CopyFileToSession(db->SystemSession, file("copy.db"), DbManage::HistoryKey));
-    EXPECT_EQ(1, countRows(db->SystemSession, "TBZone")) << "a failed copy leaves the session as it was";
+    EXPECT_FALSE(db->CopyFileToSession(RawDatabase(*db).system(), file("missing.db"), DbManage::SystemKey));
+    RawDatabase(*db).system() << "INSERT INTO TBZone(Zone) VALUES('Hall')", now;
+    ASSERT_TRUE(db->CopySessionToFile(file("copy.db"), DbManage::SystemKey, RawDatabase(*db).system()));
+    EXPECT_FALSE(db->CopyFileToSession(RawDatabase(*db).system(), file("copy.db"), DbManage::HistoryKey));
+    EXPECT_EQ(1, countRows(RawDatabase(*db).system(), "TBZone")) << "a failed copy leaves the session as it was";
 
-    db->HistorySession << "INSERT INTO TBHistory(PagerNum) VALUES('12')", now;
+    RawDatabase(*db).history() << "INSERT INTO TBHistory(PagerNum) VALUES('12')", now;
     int remaining = -1;
     int total = -1;
-    ASSERT_TRUE(db->CopySessionToFileStepwise(file("History.ovkbk"), db->HistorySession, DbManage::HistoryKey,
+    ASSERT_TRUE(db->CopySessionToFileStepwise(file("History.ovkbk"), RawDatabase(*db).history(), DbManage::HistoryKey,
                                               &remaining, &total));
     EXPECT_EQ(0, remaining);
     EXPECT_GT(total, 0);
@@ -247,8 +244,7 @@ TEST_F(DbManageTest, InstanceIsSharedAndReleased)
     auto first = DbManage::GetInstance();
     auto second = DbManage::GetInstance();
     EXPECT_EQ(first.get(), second.get());
-    first->SystemSession << "INSERT INTO TBZone(Zone) VALUES('Hall')", now;
-    first->Modified = true;
+    RawDatabase(*first).changeSystem("INSERT INTO TBZone(Zone) VALUES('Hall')");
     first.reset();
     second.reset();
     DbManage::ReleaseInstance();
@@ -259,7 +255,7 @@ TEST_F(DbManageTest, InstanceIsSharedAndReleased)
 TEST_F(DbManageTest, HistoryReaderSeesCommittedRows)
 {
     auto db = open();
-    db->HistorySession << "INSERT INTO TBHistory(PagerNum) VALUES('12')", now;
+    RawDatabase(*db).history() << "INSERT INTO TBHistory(PagerNum) VALUES('12')", now;
     Poco::Data::Session reader = db->OpenHistoryReader();
     EXPECT_EQ(1, countRows(reader, "TBHistory"));
     EXPECT_THROW((reader << "INSERT INTO TBHistory(PagerNum) VALUES('13')", now), Poco::Exception);

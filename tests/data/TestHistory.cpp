@@ -3,8 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "data/LocalTime.h"
+#include "base/LocalTime.h"
 #include "support/DataFixture.h"
+#include "support/RawDatabase.h"
 #include "support/TimeZone.h"
 
 using namespace Poco::Data::Keywords;
@@ -43,7 +44,7 @@ protected:
     {
         T value {};
         Poco::UInt64 row = id;
-        m_db->HistorySession << "SELECT " + expression + " FROM TBHistory WHERE ID=?", use(row), into(value), now;
+        RawDatabase(*m_db).history() << "SELECT " + expression + " FROM TBHistory WHERE ID=?", use(row), into(value), now;
         return value;
     }
 
@@ -95,7 +96,7 @@ TEST_F(History, SaveStoresTheCallAndItsAnswer)
         EXPECT_TRUE(back.isAnswered());
         EXPECT_EQ("Table 12", back.PagerName);
         EXPECT_EQ("", back.Remark);
-        m_db->HistorySession << "DELETE FROM TBHistory", now;
+        RawDatabase(*m_db).history() << "DELETE FROM TBHistory", now;
     }
 }
 
@@ -133,12 +134,12 @@ TEST_F(History, RemarksStoreNullWhenEmpty)
 
 TEST_F(History, FailedInsertIsRetriedAsAnInsert)
 {
-    m_db->HistorySession << "ALTER TABLE TBHistory RENAME TO Parked", now;
+    RawDatabase(*m_db).history() << "ALTER TABLE TBHistory RENAME TO Parked", now;
     CCall call(at(2020, 6, 15, 7, 30, 0));
     call.PagerNum = "12";
     m_db->SaveCall(call);
     EXPECT_EQ(0u, call.ID);
-    m_db->HistorySession << "ALTER TABLE Parked RENAME TO TBHistory", now;
+    RawDatabase(*m_db).history() << "ALTER TABLE Parked RENAME TO TBHistory", now;
     m_db->SaveCall(call);
     EXPECT_NE(0u, call.ID);
     EXPECT_EQ(1u, m_db->LoadCallsByCallTime(std::nullopt, std::nullopt).size());
@@ -156,7 +157,7 @@ TEST_F(History, TodaysOpenCallsStartStrictlyAfterMidnight)
         storeCall(at(2024, 3, 31, 14, 50, 0), "afternoon");
         const auto today = m_db->LoadUntreatedToday(at(2024, 3, 31, 15, 0, 0));
         EXPECT_EQ((std::vector<std::string> {"just after", "afternoon"}), pagersOf(today));
-        m_db->HistorySession << "DELETE FROM TBHistory", now;
+        RawDatabase(*m_db).history() << "DELETE FROM TBHistory", now;
     }
 }
 
@@ -172,7 +173,7 @@ TEST_F(History, RangeFormMatchesTheLocalTimeForm)
     const Day days[] = {{2024, 3, 31}, {2024, 10, 27}, {2024, 6, 15}};
     for (const char *zone : Zones) {
         ScopedTimeZone tz(zone);
-        m_db->HistorySession << "DELETE FROM TBHistory", now;
+        RawDatabase(*m_db).history() << "DELETE FROM TBHistory", now;
         // Calls every 7 minutes across the three days around each change.
         for (const Day &day : days) {
             auto time = at(day.y, day.mo, day.d, 0, 0, 0) - Poco::Timespan(1, 0, 0, 0, 0);
@@ -185,7 +186,7 @@ TEST_F(History, RangeFormMatchesTheLocalTimeForm)
                                                   << hour << ":30");
                 const Poco::LocalDateTime moment = at(day.y, day.mo, day.d, hour, 30, 0);
                 std::vector<Poco::UInt64> expected;
-                m_db->HistorySession << "SELECT ID from TBHistory where SevStatus=? and datetime(CallTime,'localtime') > "
+                RawDatabase(*m_db).history() << "SELECT ID from TBHistory where SevStatus=? and datetime(CallTime,'localtime') > "
                                         "datetime(?,'localtime','start of day') ORDER BY ID",
                     bind(0), bind(utcText(moment)), into(expected), now;
                 std::vector<Poco::UInt64> actual;
@@ -210,9 +211,9 @@ TEST_F(History, DeleteBeforeALocalInstant)
         EXPECT_TRUE(m_db->DeleteHistoryBefore(at(2020, 6, 1, 10, 15, 0)));
         EXPECT_EQ((std::vector<std::string> {"at", "after"}),
                   pagersOf(m_db->LoadCallsByCallTime(std::nullopt, std::nullopt)));
-        m_db->HistorySession << "DELETE FROM TBHistory", now;
+        RawDatabase(*m_db).history() << "DELETE FROM TBHistory", now;
     }
-    m_db->HistorySession << "DROP TABLE TBHistory", now;
+    RawDatabase(*m_db).history() << "DROP TABLE TBHistory", now;
     EXPECT_FALSE(m_db->DeleteHistoryBefore(at(2020, 6, 1, 10, 15, 0)));
 }
 

@@ -5,6 +5,7 @@
 
 #include "data/SetupRecord.h"
 #include "support/DataFixture.h"
+#include "support/RawDatabase.h"
 
 using namespace Poco::Data::Keywords;
 
@@ -13,7 +14,7 @@ namespace
 class SetupTest : public DataFixture
 {
 protected:
-    SetupRecord defaults() const { return SetupRecord::defaults(SetupRecord::LcidEnglish, "Wireless call system"); }
+    SetupRecord defaults() const { return SetupRecord::defaults(Lcid::English, "Wireless call system"); }
 };
 
 TEST_F(SetupTest, FirstLoadInsertsTheDefaults)
@@ -21,25 +22,25 @@ TEST_F(SetupTest, FirstLoadInsertsTheDefaults)
     auto db = open();
     SetupRecord record = defaults();
     db->LoadSetup(record);
-    EXPECT_TRUE(db->Modified);
+    EXPECT_TRUE(db->modified());
 
     bool portIsNull = false;
     Poco::Int64 id = 0;
     Poco::Int64 option = 0;
     Poco::Int64 warn1 = 0;
-    db->SystemSession << "SELECT ID, SerialPort IS NULL, Option, Warn1Bkcolor FROM TBSetup", into(id), into(portIsNull),
+    RawDatabase(*db).system() << "SELECT ID, SerialPort IS NULL, Option, Warn1Bkcolor FROM TBSetup", into(id), into(portIsNull),
         into(option), into(warn1), now;
     EXPECT_EQ(1, id);
     EXPECT_TRUE(portIsNull);
     EXPECT_EQ(0x2D, option);
     EXPECT_EQ(-128, warn1);
 
-    SetupRecord again = SetupRecord::defaults(SetupRecord::LcidChinese, "other");
+    SetupRecord again = SetupRecord::defaults(Lcid::Chinese, "other");
     again.SerialPort = "changed";
     db->LoadSetup(again);
     EXPECT_EQ("Wireless call system", again.Title);
     EXPECT_EQ("", again.SerialPort) << "NULL reads back as empty";
-    EXPECT_EQ(SetupRecord::LcidEnglish, again.LCID);
+    EXPECT_EQ(Lcid::English, again.LCID);
     EXPECT_EQ(0xFFFFFF80u, again.Warn1Bkcolor);
     EXPECT_EQ(Poco::Timespan(600, 0), again.SevTimeout);
 }
@@ -49,7 +50,7 @@ TEST_F(SetupTest, SaveRoundTripsEveryField)
     auto db = open();
     SetupRecord record = defaults();
     db->LoadSetup(record);
-    db->Modified = false;
+    RawDatabase(*db).setSystemModified(false);
 
     record.Title = "Front desk";
     record.LeastRecords = 250;
@@ -62,9 +63,9 @@ TEST_F(SetupTest, SaveRoundTripsEveryField)
     record.HasReplytxtcolor = 0xFF123456;
     record.Warn1Time = Poco::Timespan(90, 700000);
     record.Warn2Time = Poco::Timespan(0, 999999);
-    record.LCID = SetupRecord::LcidChinese;
+    record.LCID = Lcid::Chinese;
     db->SaveSetup(record);
-    EXPECT_TRUE(db->Modified);
+    EXPECT_TRUE(db->modified());
 
     SetupRecord loaded = defaults();
     db->LoadSetup(loaded);
@@ -81,11 +82,11 @@ TEST_F(SetupTest, SaveRoundTripsEveryField)
     EXPECT_EQ(0xFF123456u, loaded.HasReplytxtcolor);
     EXPECT_EQ(Poco::Timespan(90, 0), loaded.Warn1Time) << "the fraction is dropped";
     EXPECT_EQ(Poco::Timespan(0, 0), loaded.Warn2Time);
-    EXPECT_EQ(SetupRecord::LcidChinese, loaded.LCID);
-    EXPECT_EQ(SetupRecord::LcidChinese, db->GetLCID());
+    EXPECT_EQ(Lcid::Chinese, loaded.LCID);
+    EXPECT_EQ(Lcid::Chinese, db->GetLCID());
 
     int rows = 0;
-    db->SystemSession << "SELECT count(*) FROM TBSetup", into(rows), now;
+    RawDatabase(*db).system() << "SELECT count(*) FROM TBSetup", into(rows), now;
     EXPECT_EQ(1, rows);
 }
 
@@ -95,7 +96,7 @@ TEST_F(SetupTest, SaveIntoAnEmptyTableInserts)
     SetupRecord record = defaults();
     record.SerialPort = "/dev/ttyACM0";
     db->SaveSetup(record);
-    EXPECT_TRUE(db->Modified);
+    EXPECT_TRUE(db->modified());
     SetupRecord loaded = defaults();
     db->LoadSetup(loaded);
     EXPECT_EQ("/dev/ttyACM0", loaded.SerialPort);
@@ -107,24 +108,24 @@ TEST_F(SetupTest, LanguageZeroOrMissingKeepsTheStartupLanguage)
     EXPECT_EQ(0u, db->GetLCID()) << "no row yet";
     SetupRecord record = defaults();
     db->LoadSetup(record);
-    db->SystemSession << "UPDATE TBSetup SET LCID=0, Warn2Time=90", now;
+    RawDatabase(*db).system() << "UPDATE TBSetup SET LCID=0, Warn2Time=90", now;
     EXPECT_EQ(0u, db->GetLCID());
-    SetupRecord chinese = SetupRecord::defaults(SetupRecord::LcidChinese, "x");
+    SetupRecord chinese = SetupRecord::defaults(Lcid::Chinese, "x");
     db->LoadSetup(chinese);
-    EXPECT_EQ(SetupRecord::LcidChinese, chinese.LCID);
+    EXPECT_EQ(Lcid::Chinese, chinese.LCID);
     EXPECT_EQ(Poco::Timespan(90, 0), chinese.Warn2Time);
 }
 
 TEST_F(SetupTest, FailedLoadKeepsTheDefaults)
 {
     auto db = open();
-    db->SystemSession << "DROP TABLE TBSetup", now;
+    RawDatabase(*db).system() << "DROP TABLE TBSetup", now;
     SetupRecord record = defaults();
     db->LoadSetup(record);
     EXPECT_EQ("Wireless call system", record.Title);
-    EXPECT_FALSE(db->Modified);
+    EXPECT_FALSE(db->modified());
     db->SaveSetup(record);
-    EXPECT_FALSE(db->Modified) << "a failed save changes nothing";
+    EXPECT_FALSE(db->modified()) << "a failed save changes nothing";
 }
 
 TEST(SetupLanguage, LocaleNames)

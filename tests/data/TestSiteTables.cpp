@@ -3,8 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "data/LocalTime.h"
+#include "base/LocalTime.h"
 #include "support/DataFixture.h"
+#include "support/RawDatabase.h"
 
 using namespace Poco::Data::Keywords;
 
@@ -21,7 +22,7 @@ protected:
     bool isNull(const std::string &sql)
     {
         bool null = false;
-        m_db->SystemSession << "SELECT (" + sql + ") IS NULL", into(null), now;
+        RawDatabase(*m_db).system() << "SELECT (" + sql + ") IS NULL", into(null), now;
         return null;
     }
 
@@ -32,20 +33,20 @@ TEST_F(SiteTables, ServiceTypesAndZones)
 {
     DbManage &db = *m_db;
     db.SetServiceType("Waiter", 3);
-    EXPECT_TRUE(db.Modified);
+    EXPECT_TRUE(db.modified());
     db.SetServiceType("Bill", 1);
     db.SetServiceType("Water", 3);
     EXPECT_EQ((std::vector<IdText> {{1, "Bill"}, {3, "Water"}}), db.GetServiceTypes());
 
-    db.Modified = false;
+    RawDatabase(db).setSystemModified(false);
     const std::uint64_t hall = db.InsertZone("Hall");
     const std::uint64_t bar = db.InsertZone("Bar");
     EXPECT_NE(0u, hall);
     EXPECT_EQ(hall + 1, bar);
-    EXPECT_TRUE(db.Modified);
-    db.Modified = false;
+    EXPECT_TRUE(db.modified());
+    RawDatabase(db).setSystemModified(false);
     EXPECT_EQ(0u, db.InsertZone("Hall")) << "zone names are unique";
-    EXPECT_FALSE(db.Modified);
+    EXPECT_FALSE(db.modified());
     EXPECT_TRUE(db.ZoneExists("Hall"));
     EXPECT_FALSE(db.ZoneExists("hall"));
     EXPECT_TRUE(db.UpdateZone("Terrace", bar));
@@ -57,9 +58,9 @@ TEST_F(SiteTables, ServiceTypesAndZones)
     pager.PagerNum = "12";
     pager.ZoneId = hall;
     ASSERT_TRUE(db.InsertPager(pager));
-    db.Modified = false;
+    RawDatabase(db).setSystemModified(false);
     EXPECT_TRUE(db.DeleteZone("Hall"));
-    EXPECT_TRUE(db.Modified);
+    EXPECT_TRUE(db.modified());
     EXPECT_TRUE(db.GetPagers().empty()) << "the zone's pagers go with it";
 }
 
@@ -100,7 +101,7 @@ TEST_F(SiteTables, Pagers)
     EXPECT_TRUE(db.DeletePager("13"));
     EXPECT_EQ(2u, db.GetPagers().size()) << "every pager with that number goes";
 
-    m_db->SystemSession << "DELETE FROM TBZone", now; // outside the triggers' reach: none here
+    RawDatabase(*m_db).system() << "DELETE FROM TBZone", now; // outside the triggers' reach: none here
     EXPECT_EQ("", db.GetPagers()[0]->Zone);
 }
 
@@ -202,13 +203,13 @@ TEST_F(SiteTables, Operators)
     EXPECT_EQ((std::vector<std::string> {"secret", "other"}), passwords) << "one call per row, table order";
     EXPECT_EQ("secret", db.GetAdminPassword()) << "the first in table order";
 
-    db.Modified = false;
+    RawDatabase(db).setSystemModified(false);
     EXPECT_TRUE(db.UpdateOperatorRights(0x03, clerk.ID));
     EXPECT_TRUE(db.UpdateOperatorPassword("", clerk.ID));
     clerk.Post = "Desk";
     clerk.Authority = 0x03;
     EXPECT_TRUE(db.UpdateOperator(clerk));
-    EXPECT_TRUE(db.Modified);
+    EXPECT_TRUE(db.modified());
     EXPECT_EQ(0x03, db.GetOperators()[1].Authority);
     EXPECT_EQ("Desk", db.GetOperators()[1].Post);
     EXPECT_TRUE(db.DeleteOperator(second.ID));

@@ -23,7 +23,7 @@ struct Step
 {
     int atMs;
     Event event;
-    LinkText text;
+    LinkState state;
     int heartbeatsSoFar;
     bool checking;
 };
@@ -101,55 +101,55 @@ private:
 const std::vector<Scenario> Scenarios = {
     {"a receiver that never answers, then answers",
      {
-         {0, Event::PortStarted, LinkText::ConnectedTo, 1, true},
-         {1999, Event::Nothing, LinkText::ConnectedTo, 1, true},
-         {2000, Event::Nothing, LinkText::ConnectionFailed, 2, true},
-         {6000, Event::Nothing, LinkText::ConnectionFailed, 4, true},
-         {6500, Event::FrameProcessed, LinkText::ConnectionSucceeded, 4, false},
-         {20000, Event::FrameProcessed, LinkText::ConnectionSucceeded, 4, false},
+         {0, Event::PortStarted, LinkState::Connected, 1, true},
+         {1999, Event::Nothing, LinkState::Connected, 1, true},
+         {2000, Event::Nothing, LinkState::Failed, 2, true},
+         {6000, Event::Nothing, LinkState::Failed, 4, true},
+         {6500, Event::FrameProcessed, LinkState::Regained, 4, false},
+         {20000, Event::FrameProcessed, LinkState::Regained, 4, false},
      }},
     {"a receiver that answers within two seconds",
      {
-         {0, Event::PortStarted, LinkText::ConnectedTo, 1, true},
-         {500, Event::FrameProcessed, LinkText::ConnectedTo, 1, false},
-         {10000, Event::Nothing, LinkText::ConnectedTo, 1, false},
+         {0, Event::PortStarted, LinkState::Connected, 1, true},
+         {500, Event::FrameProcessed, LinkState::Connected, 1, false},
+         {10000, Event::Nothing, LinkState::Connected, 1, false},
      }},
     {"the port stops while the check runs",
      {
-         {0, Event::PortStarted, LinkText::ConnectedTo, 1, true},
-         {2000, Event::Nothing, LinkText::ConnectionFailed, 2, true},
-         {3000, Event::PortStopped, LinkText::ConnectSerialPort, 2, false},
-         {9000, Event::Nothing, LinkText::ConnectSerialPort, 2, false},
+         {0, Event::PortStarted, LinkState::Connected, 1, true},
+         {2000, Event::Nothing, LinkState::Failed, 2, true},
+         {3000, Event::PortStopped, LinkState::NoPort, 2, false},
+         {9000, Event::Nothing, LinkState::NoPort, 2, false},
      }},
     {"a tick that finds the port closed stops the check",
      {
-         {0, Event::PortStarted, LinkText::ConnectedTo, 1, true},
-         {1000, Event::PortClosedQuietly, LinkText::ConnectedTo, 1, true},
-         {2000, Event::Nothing, LinkText::ConnectedTo, 1, false},
+         {0, Event::PortStarted, LinkState::Connected, 1, true},
+         {1000, Event::PortClosedQuietly, LinkState::Connected, 1, true},
+         {2000, Event::Nothing, LinkState::Connected, 1, false},
      }},
     {"a start message after the port closed again",
      {
-         {0, Event::PortStartedClosed, LinkText::ConnectSerialPort, 0, false},
-         {5000, Event::Nothing, LinkText::ConnectSerialPort, 0, false},
+         {0, Event::PortStartedClosed, LinkState::NoPort, 0, false},
+         {5000, Event::Nothing, LinkState::NoPort, 0, false},
      }},
     {"a restart clears a failure shown before",
      {
-         {0, Event::PortStarted, LinkText::ConnectedTo, 1, true},
-         {2000, Event::Nothing, LinkText::ConnectionFailed, 2, true},
-         {2500, Event::PortStopped, LinkText::ConnectSerialPort, 2, false},
-         {2600, Event::PortStarted, LinkText::ConnectedTo, 3, true},
-         {3000, Event::FrameProcessed, LinkText::ConnectedTo, 3, false},
+         {0, Event::PortStarted, LinkState::Connected, 1, true},
+         {2000, Event::Nothing, LinkState::Failed, 2, true},
+         {2500, Event::PortStopped, LinkState::NoPort, 2, false},
+         {2600, Event::PortStarted, LinkState::Connected, 3, true},
+         {3000, Event::FrameProcessed, LinkState::Connected, 3, false},
      }},
     {"the timer restarts its period on every start",
      {
-         {0, Event::PortStarted, LinkText::ConnectedTo, 1, true},
-         {1500, Event::PortStarted, LinkText::ConnectedTo, 2, true},
-         {2000, Event::Nothing, LinkText::ConnectedTo, 2, true},
-         {3500, Event::Nothing, LinkText::ConnectionFailed, 3, true},
+         {0, Event::PortStarted, LinkState::Connected, 1, true},
+         {1500, Event::PortStarted, LinkState::Connected, 2, true},
+         {2000, Event::Nothing, LinkState::Connected, 2, true},
+         {3500, Event::Nothing, LinkState::Failed, 3, true},
      }},
     {"no port could be opened",
      {
-         {0, Event::OpenFailed, LinkText::ConnectSerialPort, 0, false},
+         {0, Event::OpenFailed, LinkState::NoPort, 0, false},
      }},
 };
 
@@ -162,7 +162,7 @@ TEST(LinkMonitor, StatusAndHeartbeatRequestsOverTime)
             SCOPED_TRACE(step.atMs);
             window.advanceTo(step.atMs);
             window.handle(step.event);
-            EXPECT_EQ(step.text, window.monitor.status().text);
+            EXPECT_EQ(step.state, window.monitor.status().state);
             EXPECT_EQ(step.heartbeatsSoFar, window.heartbeats);
             EXPECT_EQ(step.checking, window.monitor.checkRunning());
             EXPECT_EQ(step.checking, window.timerRunning());
@@ -170,16 +170,15 @@ TEST(LinkMonitor, StatusAndHeartbeatRequestsOverTime)
     }
 }
 
-TEST(LinkMonitor, TheConnectedTextCarriesThePortName)
+TEST(LinkMonitor, TheConnectedStateCarriesThePortName)
 {
     LinkMonitor monitor;
-    EXPECT_EQ(140, monitor.status().textId());
+    EXPECT_EQ(LinkStatus {}, monitor.status());
     monitor.portStarted(true, "/dev/ttyACM0");
-    EXPECT_EQ(139, monitor.status().textId());
-    EXPECT_EQ("/dev/ttyACM0", monitor.status().portName);
+    EXPECT_EQ((LinkStatus {LinkState::Connected, "/dev/ttyACM0"}), monitor.status());
     monitor.tick(true);
-    EXPECT_EQ(283, monitor.status().textId());
+    EXPECT_EQ((LinkStatus {LinkState::Failed, {}}), monitor.status());
     monitor.frameProcessed();
-    EXPECT_EQ(284, monitor.status().textId());
+    EXPECT_EQ((LinkStatus {LinkState::Regained, {}}), monitor.status());
 }
 }

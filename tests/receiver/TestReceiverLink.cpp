@@ -31,7 +31,7 @@ class RecordingOwner : public ILinkOwner
 public:
     void startLinkCheckTimer() override { timerRunning = true; }
     void stopLinkCheckTimer() override { timerRunning = false; }
-    void linkStatusChanged(const LinkStatus &status) override { statuses.push_back(status.text); }
+    void linkStatusChanged(const LinkStatus &status) override { statuses.push_back(status.state); }
     void frameHandled(const FrameRecord &record, bool repeat) override
     {
         const auto bytes = frameBytes(record);
@@ -39,7 +39,7 @@ public:
     }
 
     bool timerRunning = false;
-    std::vector<LinkText> statuses;
+    std::vector<LinkState> statuses;
     std::vector<HandledFrame> frames;
 };
 
@@ -68,7 +68,7 @@ protected:
     void start()
     {
         ASSERT_TRUE(link.open(receiver.portPath())) << link.errorString();
-        ASSERT_TRUE(loop.runUntil([&] { return link.status().text == LinkText::ConnectedTo; }, Patience));
+        ASSERT_TRUE(loop.runUntil([&] { return link.status().state == LinkState::Connected; }, Patience));
         const Bytes request = readFromHost(heartbeat::Length);
         ASSERT_EQ(heartbeat::Length, request.size());
         EXPECT_EQ(0, request[frame::AckFlagOffset]);
@@ -101,7 +101,7 @@ TEST_F(ReceiverLinkTest, StartShowsThePortAndAsksForAHeartbeat)
 {
     ASSERT_TRUE(link.open(receiver.portPath()));
     ASSERT_TRUE(loop.runUntil([&] { return !owner.statuses.empty(); }, Patience));
-    EXPECT_EQ(LinkText::ConnectedTo, link.status().text);
+    EXPECT_EQ(LinkState::Connected, link.status().state);
     EXPECT_EQ(receiver.portPath(), link.status().portName);
     EXPECT_TRUE(owner.timerRunning);
 
@@ -121,7 +121,7 @@ TEST_F(ReceiverLinkTest, ACallIsHandedOnThenAcknowledged)
     EXPECT_EQ(acknowledged(call), readFromHost(command::Length));
     // The receiver spoke: the check stops and no failure was ever shown.
     EXPECT_FALSE(owner.timerRunning);
-    EXPECT_EQ(LinkText::ConnectedTo, link.status().text);
+    EXPECT_EQ(LinkState::Connected, link.status().state);
 }
 
 TEST_F(ReceiverLinkTest, RepeatsAreAcknowledgedButHandedOnOnce)
@@ -153,7 +153,7 @@ TEST_F(ReceiverLinkTest, APortStartForgetsTheLastSequenceNumber)
     EXPECT_EQ(2 * command::Length, readFromHost(2 * command::Length).size());
 
     ASSERT_TRUE(link.close());
-    ASSERT_TRUE(loop.runUntil([&] { return link.status().text == LinkText::ConnectSerialPort; }, Patience));
+    ASSERT_TRUE(loop.runUntil([&] { return link.status().state == LinkState::NoPort; }, Patience));
     start();
     send(callFrame(5), 3);
     EXPECT_EQ(3u, consumer.frames.size());
@@ -196,15 +196,15 @@ TEST_F(ReceiverLinkTest, ASilentReceiverIsAskedAgainUntilItAnswers)
     start();
     clock.advance(Poco::Timespan(2, 0));
     link.onLinkCheckTick();
-    EXPECT_EQ(LinkText::ConnectionFailed, link.status().text);
+    EXPECT_EQ(LinkState::Failed, link.status().state);
     heat_beat_t request = heat_beat_t::request();
     request.setTime(clock.now());
     EXPECT_EQ(Bytes(request.bytes.begin(), request.bytes.end()), readFromHost(heartbeat::Length));
 
     send(acknowledged(heartbeatFrame(clock.now())), 1);
-    EXPECT_EQ(LinkText::ConnectionSucceeded, link.status().text);
+    EXPECT_EQ(LinkState::Regained, link.status().state);
     EXPECT_FALSE(owner.timerRunning);
-    EXPECT_EQ((std::vector<LinkText> {LinkText::ConnectedTo, LinkText::ConnectionFailed, LinkText::ConnectionSucceeded}),
+    EXPECT_EQ((std::vector<LinkState> {LinkState::Connected, LinkState::Failed, LinkState::Regained}),
               owner.statuses);
 
     // A late tick sends nothing: the next bytes are the answer to a request.
@@ -219,7 +219,7 @@ TEST_F(ReceiverLinkTest, AReceiverThatGoesAwayAsksForAPort)
 {
     start();
     receiver.closeMaster();
-    ASSERT_TRUE(loop.runUntil([&] { return link.status().text == LinkText::ConnectSerialPort; }, Patience));
+    ASSERT_TRUE(loop.runUntil([&] { return link.status().state == LinkState::NoPort; }, Patience));
     EXPECT_FALSE(owner.timerRunning);
     EXPECT_FALSE(link.isOpen());
 }
@@ -229,7 +229,7 @@ TEST_F(ReceiverLinkTest, APortThatCannotBeOpenedAsksForAPort)
     start();
     EXPECT_FALSE(link.open("/dev/calldesk-no-such-port"));
     EXPECT_FALSE(link.errorString().empty());
-    ASSERT_TRUE(loop.runUntil([&] { return link.status().text == LinkText::ConnectSerialPort; }, Patience));
+    ASSERT_TRUE(loop.runUntil([&] { return link.status().state == LinkState::NoPort; }, Patience));
 }
 
 TEST(ReceiverLinkPorts, ArrivalsOpenWhenNoPortIsOpenAndRemovalsLeaveTheList)
@@ -260,7 +260,7 @@ TEST(ReceiverLinkPorts, ArrivalsOpenWhenNoPortIsOpenAndRemovalsLeaveTheList)
     link.refreshPorts();
     EXPECT_TRUE(link.isOpen());
     EXPECT_EQ(usb0, link.portName());
-    ASSERT_TRUE(loop.runUntil([&] { return link.status().text == LinkText::ConnectedTo; }, Patience));
+    ASSERT_TRUE(loop.runUntil([&] { return link.status().state == LinkState::Connected; }, Patience));
     EXPECT_EQ(usb0, link.status().portName);
 
     // Another arrival joins the list; the open port stays.

@@ -42,7 +42,7 @@ class HistoryExportTest : public ::testing::Test
 {
 protected:
     ExportResult exportTo(const std::string &name, const std::vector<CallPtr> &calls,
-                          std::uint32_t lcid = SetupRecord::LcidEnglish)
+                          std::uint32_t lcid = Lcid::English)
     {
         const HistoryExport exporter(m_setup, lcid, m_clock);
         return exporter.run(calls, HistoryRowTexts::headers(lcid), m_folder.file(name));
@@ -125,7 +125,7 @@ TEST_F(HistoryExportTest, ChineseHeadersAndNamesSurvive)
     calls[0]->PagerName = "八号桌";
     calls[0]->EmpName = "王小明";
     calls[0]->SevStatus = CCall::Answered;
-    const ExportResult result = exportTo("chinese.xls", calls, SetupRecord::LcidChinese);
+    const ExportResult result = exportTo("chinese.xls", calls, Lcid::Chinese);
     ASSERT_TRUE(result.ok) << result.error;
 
     SKIP_WITHOUT_XLRD();
@@ -197,9 +197,9 @@ TEST_F(HistoryExportTest, FileThatIsNotAWorkbookStaysAndTheRowsGoBesideIt)
         TempFolder folder;
         for (const char *name : c.occupied)
             writeFile(folder.file(name), std::string("not a workbook: ") + name);
-        const HistoryExport exporter(m_setup, SetupRecord::LcidEnglish, m_clock);
+        const HistoryExport exporter(m_setup, Lcid::English, m_clock);
         const ExportResult result =
-            exporter.run(makeCalls(3), HistoryRowTexts::headers(SetupRecord::LcidEnglish), folder.file(c.chosen));
+            exporter.run(makeCalls(3), HistoryRowTexts::headers(Lcid::English), folder.file(c.chosen));
         ASSERT_TRUE(result.ok) << result.error;
         EXPECT_TRUE(result.redirected);
         EXPECT_EQ(folder.file(c.written), result.path);

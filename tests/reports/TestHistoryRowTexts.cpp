@@ -19,23 +19,23 @@ TEST(HistoryRowTexts, CellsInColumnOrderWithStateFromTheThresholds)
     call.SevTotalSeconds = Poco::Timespan(130, 0);
     HistoryRowTexts::Row expected = {"T12",      "Bill",        "2021-05-06 07:08:09", "Hall", "2021-05-06 07:08:09",
                                      "00:02:10", "2nd Warning", "Ann",                 "window"};
-    EXPECT_EQ(expected, HistoryRowTexts::cells(call, setup, SetupRecord::LcidEnglish));
+    EXPECT_EQ(expected, HistoryRowTexts::cells(call, setup, Lcid::English));
 
     constexpr std::size_t State = 6;
-    EXPECT_EQ("服务预警2", HistoryRowTexts::cells(call, setup, SetupRecord::LcidChinese)[State]);
+    EXPECT_EQ("服务预警2", HistoryRowTexts::cells(call, setup, Lcid::Chinese)[State]);
     call.SevStatus = CCall::Answered;
-    EXPECT_EQ("Processed", HistoryRowTexts::cells(call, setup, SetupRecord::LcidEnglish)[State]);
+    EXPECT_EQ("Processed", HistoryRowTexts::cells(call, setup, Lcid::English)[State]);
     setup.Warn2Time = Poco::Timespan(200, 0);
     call.SevStatus = CCall::Open;
-    const auto open = HistoryRowTexts::cells(call, setup, SetupRecord::LcidEnglish);
+    const auto open = HistoryRowTexts::cells(call, setup, Lcid::English);
     EXPECT_EQ("1st Warning", open[State]);
     EXPECT_EQ("2021-05-06 07:08:09", open[4]) << "the process time whatever the state";
 }
 
 TEST(HistoryRowTexts, HeadersFollowTheLanguage)
 {
-    const HistoryRowTexts::Row english = HistoryRowTexts::headers(SetupRecord::LcidEnglish);
-    const HistoryRowTexts::Row chinese = HistoryRowTexts::headers(SetupRecord::LcidChinese);
+    const HistoryRowTexts::Row english = HistoryRowTexts::headers(Lcid::English);
+    const HistoryRowTexts::Row chinese = HistoryRowTexts::headers(Lcid::Chinese);
     EXPECT_EQ("Pager Name", english[0]);
     EXPECT_EQ("Remark", english[8]);
     EXPECT_EQ("呼叫名称", chinese[0]);

@@ -162,7 +162,7 @@ TEST(DeskProcess, AnswersEveryFrameKeepsTheCallsAndClosesInOrderOnSigterm)
         Poco::Data::SQLite::Connector::registerConnector();
         DbManage db(data.path());
         std::string error;
-        ASSERT_TRUE(seedDemoSite(db, {receiver.port(), SetupRecord::LcidEnglish, false}, error)) << error;
+        ASSERT_TRUE(seedDemoSite(db, {receiver.port(), Lcid::English, false}, error)) << error;
     }
     const std::string log = data.file("desk.log");
     DeskProcess desk(data.path(), runtime.path(), log);

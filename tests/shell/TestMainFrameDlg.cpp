@@ -12,7 +12,7 @@
 #include <QTest>
 
 #include "calls/CallDesk.h"
-#include "data/LocalTime.h"
+#include "base/LocalTime.h"
 #include "data/SetupRecord.h"
 #include "shell/CallListUI.h"
 #include "shell/LoginDlg.h"
@@ -40,10 +40,10 @@ QColor background(CCallListUI &list, int row)
     return list.model()->index(row, 3).data(Qt::BackgroundRole).value<QBrush>().color();
 }
 
-QAction *trayAction(CMainFrameDlg &window, int textId)
+QAction *trayAction(CMainFrameDlg &window, TextId text)
 {
     for (QAction *action : window.trayMenu()->actions()) {
-        if (action->text() == uiText(textId))
+        if (action->text() == uiText(text))
             return action;
     }
     return nullptr;
@@ -147,14 +147,14 @@ private slots:
         struct Row
         {
             const char *pager;
-            int state;
+            TextId state;
             std::uint32_t colour;
             const char *timing;
         };
         const Row expected[] = {
-            {"4", 152, setup.HasReplyBkcolor, "00:00:30"}, {"5", 151, setup.NoReplyBkcolor, "00:00:31"},
-            {"3", 259, setup.Warn1Bkcolor, "00:01:01"},    {"2", 261, setup.Warn2Bkcolor, "00:02:01"},
-            {"1", 262, setup.TimeoutBkcolor, "00:10:01"},
+            {"4", TextId::Processed, setup.HasReplyBkcolor, "00:00:30"}, {"5", TextId::Unhandled, setup.NoReplyBkcolor, "00:00:31"},
+            {"3", TextId::FirstWarning, setup.Warn1Bkcolor, "00:01:01"},    {"2", TextId::SecondWarning, setup.Warn2Bkcolor, "00:02:01"},
+            {"1", TextId::FinalWarning, setup.TimeoutBkcolor, "00:10:01"},
         };
         int openRow = 0;
         for (int row = 0; row < 5; ++row) {
@@ -167,8 +167,8 @@ private slots:
             QCOMPARE(cell(*calls, row, 7), uiText(e.state));
             QCOMPARE(cell(*calls, row, 6), QString::fromLatin1(e.timing));
             QCOMPARE(background(*calls, row), qColour(e.colour));
-            QCOMPARE(cell(*calls, row, 5).isEmpty(), e.state != 152);
-            if (e.state == 152)
+            QCOMPARE(cell(*calls, row, 5).isEmpty(), e.state != TextId::Processed);
+            if (e.state == TextId::Processed)
                 continue;
             QCOMPARE(cell(*open, openRow, 1), name);
             QCOMPARE(cell(*open, openRow, 7), uiText(e.state));
@@ -210,7 +210,7 @@ private slots:
         QCOMPARE(calls->model()->rowCount(), 1);
         desk.wait(1);
         QCOMPARE(cell(*open, 0, 6), QStringLiteral("00:30:01"));
-        QCOMPARE(cell(*open, 0, 7), uiText(262));
+        QCOMPARE(cell(*open, 0, 7), uiText(TextId::FinalWarning));
     }
 
     void minimisesOrHidesToTheTray_data()
@@ -254,7 +254,7 @@ private slots:
         QTRY_VERIFY(window.isVisible());
         desk.find<QAbstractButton>("minbtn")->click();
         QVERIFY(!window.isVisible());
-        trayAction(window, 277)->trigger();
+        trayAction(window, TextId::ShowWindow)->trigger();
         QTRY_VERIFY(window.isVisible());
     }
 
@@ -270,8 +270,8 @@ private slots:
         prompt.answerNext(PromptAnswer::No);
         desk.find<QAbstractButton>("closebtn")->click();
         QCOMPARE(prompt.shown.size(), std::size_t(1));
-        QCOMPARE(prompt.shown[0].text, uiText(264));
-        QCOMPARE(prompt.shown[0].caption, uiText(265));
+        QCOMPARE(prompt.shown[0].text, uiText(TextId::ExitQuestion));
+        QCOMPARE(prompt.shown[0].caption, uiText(TextId::Confirm));
         QVERIFY(prompt.shown[0].icon == PromptIcon::Question);
         QVERIFY(window.isVisible());
         QCOMPARE(closed.count(), 0);
@@ -285,7 +285,7 @@ private slots:
         QSignalSpy otherClosed(&other.window(), &CMainFrameDlg::closed);
         other.window().open();
         other.window().setRestartOnClose(true);
-        trayAction(other.window(), 278)->trigger();
+        trayAction(other.window(), TextId::Exit)->trigger();
         QCOMPARE(otherClosed.count(), 1);
         QVERIFY(!other.window().restartOnClose());
         QCOMPARE(prompt.shown.size(), std::size_t(2));
@@ -294,15 +294,15 @@ private slots:
     void savesTheSystemDatabaseOnTheNextTick()
     {
         DeskTestWindow desk;
-        const std::string file = desk.db().Folder + DbManage::SystemFileName;
+        const std::string file = desk.db().folder() + DbManage::SystemFileName;
         desk.wait(1);
         const std::string before = readFile(file);
         QVERIFY(desk.db().InsertZone("Roof") != 0);
-        QVERIFY(desk.db().Modified);
+        QVERIFY(desk.db().modified());
         desk.wait(1);
-        QVERIFY(!desk.db().Modified);
+        QVERIFY(!desk.db().modified());
         QVERIFY(readFile(file) != before);
-        DbManage reopened(desk.db().Folder);
+        DbManage reopened(desk.db().folder());
         QVERIFY(reopened.ZoneExists("Roof"));
     }
 

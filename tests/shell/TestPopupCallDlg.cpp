@@ -47,7 +47,7 @@ private slots:
         QVERIFY(popup);
         QVERIFY(popup->isVisible());
         QCOMPARE(popup->size(), QSize(800, 600));
-        QCOMPARE(popup->windowTitle(), uiText(263));
+        QCOMPARE(popup->windowTitle(), uiText(TextId::PopupCall));
         QVERIFY(centredOnScreen(*popup));
         for (int entry = 0; entry < 5; ++entry)
             QVERIFY2(middle(*popup, entry).contains(QStringLiteral("Table %1 ").arg(6 - entry)),
@@ -58,7 +58,7 @@ private slots:
         QCOMPARE(popup->entry(0).bottomText(), QStringLiteral("-"));
 
         desk.wait(61);
-        QCOMPARE(popup->entry(0).bottomText(), QStringLiteral("00:01:01 ") + uiText(259));
+        QCOMPARE(popup->entry(0).bottomText(), QStringLiteral("00:01:01 ") + uiText(TextId::FirstWarning));
         QCOMPARE(entryBackground(*popup, 0), qColour(desk.window().setup().Warn1Bkcolor));
     }
 
@@ -79,7 +79,7 @@ private slots:
         QVERIFY(middle(*popup, 1).contains(QStringLiteral("Table 2")));
 
         desk.cancel("2");
-        QCOMPARE(popup->entry(1).bottomText(), QStringLiteral("00:00:05 ") + uiText(152));
+        QCOMPARE(popup->entry(1).bottomText(), QStringLiteral("00:00:05 ") + uiText(TextId::Processed));
         QCOMPARE(entryBackground(*popup, 1), qColour(desk.window().setup().HasReplyBkcolor));
         QCOMPARE(popup->entry(3).middleText(), QStringLiteral("-"));
     }

@@ -5,7 +5,7 @@
 #include <Poco/Data/SQLite/Connector.h>
 
 #include "calls/CallDesk.h"
-#include "data/LocalTime.h"
+#include "base/LocalTime.h"
 #include "demo/DemoSite.h"
 #include "shell/MainFrameDlg.h"
 #include "ui/UiText.h"
@@ -38,7 +38,7 @@ DeskTestWindow::DeskTestWindow(const Options &options)
     std::string error;
     if (!seedDemoSite(*m_db, {"", uiLanguage(), false}, error))
         throw std::runtime_error(error);
-    SetupRecord setup = SetupRecord::defaults(uiLanguage(), uiText(103).toStdString());
+    SetupRecord setup = SetupRecord::defaults(uiLanguage(), uiText(TextId::ProgramName).toStdString());
     m_db->LoadSetup(setup);
     if (options.adjust)
         options.adjust(setup);

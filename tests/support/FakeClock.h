@@ -3,7 +3,7 @@
 #include <Poco/LocalDateTime.h>
 #include <Poco/Timespan.h>
 
-#include "data/Clock.h"
+#include "base/Clock.h"
 
 // A clock that stands still until the test moves it.
 class FakeClock : public IClock

@@ -4,6 +4,8 @@
 
 #include <Poco/Data/SQLite/Connector.h>
 
+#include "support/RawDatabase.h"
+
 OperatorDatabase::OperatorDatabase()
 {
     Poco::Data::SQLite::Connector::registerConnector();
@@ -37,5 +39,5 @@ std::optional<stUser> OperatorDatabase::stored(const std::string &name)
 
 void OperatorDatabase::breakOperatorTable()
 {
-    m_db->SystemSession << "ALTER TABLE TBOperator RENAME TO TBOperatorGone", Poco::Data::Keywords::now;
+    RawDatabase(*m_db).system() << "ALTER TABLE TBOperator RENAME TO TBOperatorGone", Poco::Data::Keywords::now;
 }

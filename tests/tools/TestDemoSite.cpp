@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "data/LocalTime.h"
+#include "base/LocalTime.h"
 #include "data/SetupRecord.h"
 #include "demo/DemoSite.h"
 #include "support/DataFixture.h"
@@ -19,7 +19,7 @@ TEST_F(DemoSite, EveryCallResolvesAtEveryTimeOfDay)
 {
     auto db = open();
     std::string error;
-    ASSERT_TRUE(seedDemoSite(*db, {"/tmp/receiver", SetupRecord::LcidEnglish, true}, error)) << error;
+    ASSERT_TRUE(seedDemoSite(*db, {"/tmp/receiver", Lcid::English, true}, error)) << error;
     EXPECT_EQ(20u, db->GetPagers().size());
     EXPECT_EQ(15u, db->GetServiceTypes().size());
 
@@ -46,7 +46,7 @@ TEST_F(DemoSite, EveryCallResolvesAtEveryTimeOfDay)
     EXPECT_EQ(folder() + "sounds/warning2.wav", setup.SoundPath2);
     EXPECT_EQ(20, wholeSeconds(setup.Warn1Time));
     EXPECT_EQ(50, wholeSeconds(setup.SevTimeout));
-    EXPECT_FALSE(db->Modified) << "written to ovk.db";
+    EXPECT_FALSE(db->modified()) << "written to ovk.db";
 }
 
 TEST_F(DemoSite, LeavesASiteWithPagersAlone)
@@ -54,16 +54,16 @@ TEST_F(DemoSite, LeavesASiteWithPagersAlone)
     std::string error;
     {
         auto db = open();
-        ASSERT_TRUE(seedDemoSite(*db, {"/dev/ttyUSB0", SetupRecord::LcidChinese, false}, error)) << error;
+        ASSERT_TRUE(seedDemoSite(*db, {"/dev/ttyUSB0", Lcid::Chinese, false}, error)) << error;
     }
     auto db = open();
-    EXPECT_FALSE(seedDemoSite(*db, {"/tmp/other", SetupRecord::LcidEnglish, true}, error));
+    EXPECT_FALSE(seedDemoSite(*db, {"/tmp/other", Lcid::English, true}, error));
     EXPECT_NE(std::string::npos, error.find("already has pagers"));
     EXPECT_EQ(20u, db->GetPagers().size());
     SetupRecord setup;
     db->LoadSetup(setup);
     EXPECT_EQ("/dev/ttyUSB0", setup.SerialPort);
-    EXPECT_EQ(SetupRecord::LcidChinese, setup.LCID);
+    EXPECT_EQ(Lcid::Chinese, setup.LCID);
     EXPECT_EQ(60, wholeSeconds(setup.Warn1Time));
 }
 }

@@ -5,10 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "calldesk-tool/ExportCommand.h"
-#include "data/LocalTime.h"
+#include "base/LocalTime.h"
 #include "data/SetupRecord.h"
 #include "reports/XlrdReader.h"
 #include "support/DataFixture.h"
+#include "support/RawDatabase.h"
 #include "support/TimeZone.h"
 
 using namespace Poco::Data::Keywords;
@@ -21,7 +22,7 @@ protected:
     ExportCommandTest()
     {
         auto db = open();
-        SetupRecord setup = SetupRecord::defaults(SetupRecord::LcidEnglish, "desk");
+        SetupRecord setup = SetupRecord::defaults(Lcid::English, "desk");
         db->SaveSetup(setup);
         // Local days in UTC+8: each call's local time is given, its
         // stored form is UTC.
@@ -35,7 +36,7 @@ protected:
     {
         const std::string time = utcText(*localDateTime(y, m, d, h, min, s));
         std::string name = pager;
-        db.HistorySession << "INSERT INTO TBHistory(CallTime,ProcessTime,TimeOut,EmpID,EmpName,SevStatus,"
+        RawDatabase(db).history() << "INSERT INTO TBHistory(CallTime,ProcessTime,TimeOut,EmpID,EmpName,SevStatus,"
                              "SevTotalSeconds,SevType,PagerNum,PagerName,Zone,Remark) "
                              "VALUES(?,?,0,'7','Ann',1,30,'Bill','12',?,'Hall','')",
             useRef(time), useRef(time), useRef(name), now;
@@ -89,7 +90,7 @@ TEST_F(ExportCommandTest, LanguageDefaultsToTheStoredOne)
 {
     {
         auto db = open();
-        db->SaveSetup(SetupRecord::defaults(SetupRecord::LcidChinese, "desk"));
+        db->SaveSetup(SetupRecord::defaults(Lcid::Chinese, "desk"));
     }
     const std::string path = file("zh.xls");
     ASSERT_EQ(0, run({"--data-dir", folder(), path})) << m_err.str();

@@ -2,7 +2,7 @@
 #include <QTest>
 
 #include "calls/CallRows.h"
-#include "data/LocalTime.h"
+#include "base/LocalTime.h"
 #include "data/SetupRecord.h"
 #include "ui/CallListModel.h"
 #include "ui/Colours.h"

@@ -38,7 +38,7 @@ public:
         ok->setObjectName(QStringLiteral("btnok"));
         layout->addWidget(ok);
         connect(ok, &QPushButton::clicked, this, [this] { done(ResultOk); });
-        setUpFrame(104);
+        setUpFrame(TextId::About);
     }
 };
 

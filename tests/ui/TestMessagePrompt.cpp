@@ -18,9 +18,9 @@ private slots:
         RecordingMessagePrompt prompt;
         prompt.answerNext(PromptAnswer::Yes);
         setUiLanguage(2052);
-        QVERIFY(confirmById(nullptr, 264, PromptCaption::Confirm));
-        QVERIFY(!confirmById(nullptr, 264, PromptCaption::Confirm));
-        informById(nullptr, 140, PromptCaption::Prompt, PromptIcon::Warning);
+        QVERIFY(confirm(nullptr, TextId::ExitQuestion, TextId::Confirm));
+        QVERIFY(!confirm(nullptr, TextId::ExitQuestion, TextId::Confirm));
+        inform(nullptr, TextId::ConnectSerialPort, TextId::Prompt, PromptIcon::Warning);
 
         QCOMPARE(prompt.shown.size(), std::size_t(3));
         QCOMPARE(prompt.shown[0].text, QStringLiteral("确定要退出吗？"));

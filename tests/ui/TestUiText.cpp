@@ -17,10 +17,10 @@ private slots:
     void textsFollowTheLanguage()
     {
         setUiLanguage(2052);
-        QCOMPARE(uiText(103), QStringLiteral("无线呼叫系统"));
+        QCOMPARE(uiText(TextId::ProgramName), QStringLiteral("无线呼叫系统"));
         QCOMPARE(uiLanguage(), 2052u);
         setUiLanguage(1033);
-        QCOMPARE(uiText(103), QStringLiteral("Wireless call system"));
+        QCOMPARE(uiText(TextId::ProgramName), QStringLiteral("Wireless call system"));
         setUiLanguage(1031);
         QCOMPARE(uiLanguage(), 1033u);
     }
@@ -42,8 +42,11 @@ private slots:
             layout->addWidget(control);
 
         setUiLanguage(2052);
-        setControlTexts(window, {{"btnLogin", 142}, {"missing", 104}, {"title", 103}, {"grpZone", 186},
-                                 {"editName", 228}});
+        setControlTexts(window, {{"btnLogin", TextId::Login},
+                                 {"missing", TextId::About},
+                                 {"title", TextId::ProgramName},
+                                 {"grpZone", TextId::CallZone},
+                                 {"editName", TextId::PagerName}});
         QCOMPARE(button->text(), QStringLiteral("登陆"));
         QCOMPARE(label->text(), QStringLiteral("无线呼叫系统"));
         QCOMPARE(group->title(), QStringLiteral("呼叫区域"));

@@ -37,7 +37,7 @@ int runDemoSite(const std::vector<std::string> &arguments)
 
     DemoSiteOptions options;
     options.port = line.text("port");
-    options.lcid = language == "zh" ? SetupRecord::LcidChinese : SetupRecord::LcidEnglish;
+    options.lcid = language == "zh" ? Lcid::Chinese : Lcid::English;
     options.quickEscalation = !line.has("normal-times");
 
     std::optional<std::string> folder;
@@ -48,7 +48,7 @@ int runDemoSite(const std::vector<std::string> &arguments)
     bool seeded = false;
     try {
         seeded = seedDemoSite(*DbManage::GetInstance(), options, error);
-        std::cout << (seeded ? "demo site written to " : "nothing written to ") << DbManage::GetInstance()->Folder
+        std::cout << (seeded ? "demo site written to " : "nothing written to ") << DbManage::GetInstance()->folder()
                   << std::endl;
     } catch (const Poco::Exception &failure) {
         error = failure.displayText();

@@ -8,10 +8,10 @@
 #include <Poco/DateTime.h>
 #include <Poco/Exception.h>
 
-#include "data/Clock.h"
+#include "base/Clock.h"
 #include "data/DataFolder.h"
 #include "data/DbManage.h"
-#include "data/LocalTime.h"
+#include "base/LocalTime.h"
 #include "data/SetupRecord.h"
 #include "reports/ExportPath.h"
 #include "reports/HistoryExport.h"
@@ -110,9 +110,9 @@ std::optional<Options> parse(const std::vector<std::string> &args, std::string &
             if (!text)
                 return std::nullopt;
             if (*text == "en")
-                options.lcid = SetupRecord::LcidEnglish;
+                options.lcid = Lcid::English;
             else if (*text == "zh")
-                options.lcid = SetupRecord::LcidChinese;
+                options.lcid = Lcid::Chinese;
             else {
                 error = "--lang is en or zh, not \"" + *text + "\"";
                 return std::nullopt;
@@ -178,12 +178,11 @@ int exportCalls(const Options &options, std::ostream &out, std::ostream &err)
     }
     Poco::Data::SQLite::Connector::registerConnector();
     try {
-        DbManage db(folder);
+        // Exporting never changes the stored settings, even when there were
+        // none and LoadSetup makes the defaults.
+        DbManage db(folder, DbManage::SystemFile::ReadOnly);
         SetupRecord setup;
         db.LoadSetup(setup);
-        // Exporting never changes the stored settings, even when there were
-        // none and LoadSetup made the defaults.
-        db.Modified = false;
         const std::uint32_t lcid = options.lcid.value_or(setup.LCID);
         const std::vector<CallPtr> calls = db.LoadCallsByCallTime(options.from, options.to);
         const SystemClock clock;

@@ -10,18 +10,16 @@
 #include "data/DataFolder.h"
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
-#include "data/StringTable.h"
+#include "base/StringTable.h"
 
 namespace
 {
-constexpr int ProgramNameText = 103;
-
 // Reads the settings (inserting the first start's defaults), sets the port
 // when one is given, and saves; what the desk would do, without its window.
 bool showOrSetPort(DbManage &db, const std::optional<std::string> &port, std::string &stored)
 {
     const std::uint32_t lcid = lcidForLocaleName(userLocaleName());
-    SetupRecord setup = SetupRecord::defaults(lcid, StringTable::builtIn().text(ProgramNameText, lcid));
+    SetupRecord setup = SetupRecord::defaults(lcid, builtInText(TextId::ProgramName, lcid));
     db.LoadSetup(setup);
     if (port) {
         setup.SerialPort = *port;
@@ -30,7 +28,7 @@ bool showOrSetPort(DbManage &db, const std::optional<std::string> &port, std::st
         db.LoadSetup(check);
         if (check.SerialPort != *port || !db.SaveSystemDatabase())
             return false;
-    } else if (db.Modified && !db.SaveSystemDatabase()) {
+    } else if (db.modified() && !db.SaveSystemDatabase()) {
         return false;
     }
     stored = setup.SerialPort;

@@ -12,11 +12,12 @@
 
 #include "CommandLine.h"
 #include "Interrupt.h"
-#include "data/Clock.h"
-#include "data/StringTable.h"
+#include "base/Clock.h"
+#include "base/StringTable.h"
 #include "receiver/CallFrameConsumer.h"
 #include "receiver/LinkOwner.h"
 #include "receiver/LinkStatus.h"
+#include "ui/LinkStateText.h"
 #include "receiver/MainLoop.h"
 #include "receiver/ReceiverLink.h"
 
@@ -99,8 +100,8 @@ public:
 
     void linkStatusChanged(const LinkStatus &status) override
     {
-        std::cout << now() << " status " << StringTable::builtIn().text(status.textId(), m_language)
-                  << status.portName << std::endl;
+        std::cout << now() << " status " << builtInText(linkStateText(status.state), m_language) << status.portName
+                  << std::endl;
     }
 
     void frameHandled(const FrameRecord &record, bool repeat) override

@@ -6,7 +6,7 @@
 #include "data/DataFolder.h"
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
-#include "data/StringTable.h"
+#include "base/StringTable.h"
 
 namespace
 {
@@ -45,10 +45,10 @@ const Names Chinese {
 bool seedDemoSite(DbManage &db, const DemoSiteOptions &options, std::string &error)
 {
     if (!db.GetPagers().empty()) {
-        error = "the database in " + db.Folder + " already has pagers; the demo site goes only into an empty one";
+        error = "the database in " + db.folder() + " already has pagers; the demo site goes only into an empty one";
         return false;
     }
-    const bool chinese = options.lcid == SetupRecord::LcidChinese;
+    const bool chinese = options.lcid == Lcid::Chinese;
     const Names &names = chinese ? Chinese : English;
 
     for (int key = 1; key <= KeyCount; ++key)
@@ -96,11 +96,11 @@ bool seedDemoSite(DbManage &db, const DemoSiteOptions &options, std::string &err
         }
     }
 
-    SetupRecord setup = SetupRecord::defaults(options.lcid, StringTable::builtIn().text(103, options.lcid));
+    SetupRecord setup = SetupRecord::defaults(options.lcid, builtInText(TextId::ProgramName, options.lcid));
     db.LoadSetup(setup);
     setup.SerialPort = options.port;
-    setup.SoundPath1 = warningSoundPath(db.Folder, 1);
-    setup.SoundPath2 = warningSoundPath(db.Folder, 2);
+    setup.SoundPath1 = warningSoundPath(db.folder(), 1);
+    setup.SoundPath2 = warningSoundPath(db.folder(), 2);
     setup.LCID = options.lcid;
     if (options.quickEscalation) {
         setup.Warn1Time = Poco::Timespan(20, 0);
@@ -108,8 +108,8 @@ bool seedDemoSite(DbManage &db, const DemoSiteOptions &options, std::string &err
         setup.SevTimeout = Poco::Timespan(50, 0);
     }
     db.SaveSetup(setup);
-    if (db.Modified && !db.SaveSystemDatabase()) {
-        error = "cannot write " + db.Folder + DbManage::SystemFileName;
+    if (db.modified() && !db.SaveSystemDatabase()) {
+        error = "cannot write " + db.folder() + DbManage::SystemFileName;
         return false;
     }
     return true;

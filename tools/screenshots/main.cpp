@@ -19,7 +19,7 @@
 
 #include "calls/CallDesk.h"
 #include "calls/ISoundPlayer.h"
-#include "data/Clock.h"
+#include "base/Clock.h"
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
 #include "demo/DemoSite.h"
@@ -120,7 +120,7 @@ int main(int argc, char *argv[])
     parser.addOption(language);
     parser.process(app);
     const bool chinese = parser.value(language) == QLatin1String("zh");
-    const std::uint32_t lcid = chinese ? SetupRecord::LcidChinese : SetupRecord::LcidEnglish;
+    const std::uint32_t lcid = chinese ? Lcid::Chinese : Lcid::English;
     const QString suffix = chinese ? QStringLiteral("zh") : QStringLiteral("en");
     QDir().mkpath(parser.value(out));
 
@@ -136,7 +136,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     setUiLanguage(lcid);
-    SetupRecord setup = SetupRecord::defaults(lcid, uiText(103).toStdString());
+    SetupRecord setup = SetupRecord::defaults(lcid, uiText(TextId::ProgramName).toStdString());
     db.LoadSetup(setup);
     // The main window's caption stays in front of the pop-up's owner.
     setup.Option &= ~SetupRecord::OptHoverMost;

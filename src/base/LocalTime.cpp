@@ -1,4 +1,4 @@
-#include "data/LocalTime.h"
+#include "base/LocalTime.h"
 
 #include <cstdio>
 #include <ctime>

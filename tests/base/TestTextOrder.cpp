@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "data/TextOrder.h"
+#include "base/TextOrder.h"
 
 namespace
 {

@@ -1,8 +1,8 @@
-#include "data/StringTable.h"
+#include "base/StringTable.h"
 
 #include <charconv>
 
-#include "data/SetupRecord.h"
+#include "base/Language.h"
 
 extern const char CalldeskStringsTsv[];
 
@@ -56,6 +56,7 @@ StringTable StringTable::parse(std::string_view tsv)
         int id = 0;
         if (std::from_chars(idField.data(), idField.data() + idField.size(), id).ec != std::errc())
             continue;
+        nextField(line); // the name, which only the build reads
         const std::string_view english = nextField(line);
         const std::string_view chinese = nextField(line);
         table.m_texts[id] = {unescaped(english), unescaped(chinese)};
@@ -63,10 +64,15 @@ StringTable StringTable::parse(std::string_view tsv)
     return table;
 }
 
-std::string StringTable::text(int id, std::uint32_t lcid) const
+std::string StringTable::text(TextId id, std::uint32_t lcid) const
 {
-    const auto found = m_texts.find(id);
+    const auto found = m_texts.find(static_cast<int>(id));
     if (found == m_texts.end())
         return {};
-    return lcid == SetupRecord::LcidChinese ? found->second.chinese : found->second.english;
+    return lcid == Lcid::Chinese ? found->second.chinese : found->second.english;
+}
+
+std::string builtInText(TextId id, std::uint32_t lcid)
+{
+    return StringTable::builtIn().text(id, lcid);
 }

@@ -1,4 +1,4 @@
-#include "data/TextOrder.h"
+#include "base/TextOrder.h"
 
 #include <algorithm>
 #include <cstdint>

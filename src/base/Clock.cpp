@@ -1,6 +1,6 @@
-#include "data/Clock.h"
+#include "base/Clock.h"
 
-#include "data/LocalTime.h"
+#include "base/LocalTime.h"
 
 Poco::LocalDateTime SystemClock::now() const
 {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "data/LocalTime.h"
+#include "base/LocalTime.h"
 #include "support/TimeZone.h"
 
 namespace

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <Poco/LocalDateTime.h>
+
+#include "data/Call.h"
+
+// What the call handling asks of the databases: the lookup of a key press,
+// and the calls it stores, remarks and reloads. DbManage is the store of the
+// desk; tests put doubles in its place.
+class ICallStore
+{
+public:
+    virtual ~ICallStore() = default;
+
+    // Resolves a key press: the key's service, the pager's name and zone, and
+    // the attendant on duty for that zone at the call's time of day. True
+    // when exactly one row was found.
+    virtual bool LookupCall(CCall &call, const Poco::LocalDateTime &callTime, int key,
+                            const std::string &pagerNum) = 0;
+    // Inserts a call not stored yet (its ID is set) or updates a stored one.
+    virtual void SaveCall(CCall &call) = 0;
+    virtual void UpdateCallRemark(const CCall &call) = 0;
+    // Open calls made after the start of the local day of currentTime, in
+    // table order.
+    virtual std::vector<CallPtr> LoadUntreatedToday(const Poco::LocalDateTime &currentTime) = 0;
+};

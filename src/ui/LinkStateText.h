@@ -1,0 +1,21 @@
+#pragma once
+
+#include "base/TextId.h"
+#include "receiver/LinkStatus.h"
+
+// The words of the status label for each state of the link; the label
+// follows Connected's text directly with the port's name.
+constexpr TextId linkStateText(LinkState state)
+{
+    switch (state) {
+    case LinkState::NoPort:
+        break;
+    case LinkState::Connected:
+        return TextId::ConnectedTo;
+    case LinkState::Failed:
+        return TextId::ConnectionFailed;
+    case LinkState::Regained:
+        return TextId::ConnectionSucceeded;
+    }
+    return TextId::ConnectSerialPort;
+}

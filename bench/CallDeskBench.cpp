@@ -12,13 +12,13 @@
 
 #include <Poco/Data/SQLite/Connector.h>
 
+#include "base/Clock.h"
+#include "base/LocalTime.h"
+#include "data/DbManage.h"
+#include "data/SetupRecord.h"
 #include "calls/CallDesk.h"
 #include "calls/ICallDeskView.h"
 #include "calls/ISoundPlayer.h"
-#include "base/Clock.h"
-#include "data/DbManage.h"
-#include "base/LocalTime.h"
-#include "data/SetupRecord.h"
 
 namespace
 {

@@ -28,14 +28,13 @@
 
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
-#include "demo/DemoSite.h"
-#include "demo/DeskLauncher.h"
 #include "receiver/CmdPump.h"
 #include "receiver/Command.h"
 #include "receiver/PseudoTerminal.h"
 #include "receiver/ReceiveBuffer.h"
 #include "receiver/ReceiverMessage.h"
-
+#include "demo/DemoSite.h"
+#include "demo/DeskLauncher.h"
 
 namespace
 {

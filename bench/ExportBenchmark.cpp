@@ -17,8 +17,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "data/Call.h"
 #include "base/Clock.h"
+#include "data/Call.h"
 #include "data/SetupRecord.h"
 #include "reports/HistoryExport.h"
 

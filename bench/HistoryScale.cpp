@@ -16,8 +16,8 @@
 #include <Poco/Data/SQLite/Utility.h>
 #include <sqlite3.h>
 
-#include "data/DbManage.h"
 #include "base/LocalTime.h"
+#include "data/DbManage.h"
 #include "support/RawDatabase.h"
 
 using namespace Poco::Data::Keywords;

@@ -18,15 +18,20 @@ function(calldesk_library name)
 endfunction()
 
 # One test executable per test file, registered with CTest. Names follow the
-# folder: tests/data/TestDbManage.cpp becomes data.TestDbManage. A QT test is
-# a QTest class with its own QTEST_MAIN (windows are tested that way); the
-# others are GoogleTest files.
+# folder: tests/data/TestDbManage.cpp becomes data.TestDbManage, and
+# tests/TestLayerMap.cpp stays TestLayerMap. A QT test is a QTest class with
+# its own QTEST_MAIN (windows are tested that way); the others are GoogleTest
+# files.
 function(calldesk_test file)
     cmake_parse_arguments(ARG "QT" "TIMEOUT" "LIBS;ENV;LABELS" ${ARGN})
     get_filename_component(base "${file}" NAME_WE)
     file(RELATIVE_PATH rel "${PROJECT_SOURCE_DIR}/tests" "${CMAKE_CURRENT_SOURCE_DIR}")
     string(REPLACE "/" "." prefix "${rel}")
-    set(target "${prefix}.${base}")
+    if(prefix STREQUAL "")
+        set(target "${base}")
+    else()
+        set(target "${prefix}.${base}")
+    endif()
     add_executable(${target} "${file}")
     calldesk_strict(${target})
     target_include_directories(${target} PRIVATE "${PROJECT_SOURCE_DIR}/tests")

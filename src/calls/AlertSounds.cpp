@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "calls/ISoundPlayer.h"
 #include "data/SetupRecord.h"
+#include "calls/ISoundPlayer.h"
 
 AlertSounds::AlertSounds(ISoundPlayer &player)
     : m_player {player}

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <numeric>
 
+#include "base/Clock.h"
 #include "base/EventLog.h"
+#include "base/LocalTime.h"
+#include "data/CallStore.h"
+#include "data/SetupRecord.h"
 #include "calls/CallOrder.h"
 #include "calls/CallText.h"
 #include "calls/ICallDeskView.h"
-#include "base/Clock.h"
-#include "data/CallStore.h"
-#include "base/LocalTime.h"
-#include "data/SetupRecord.h"
 
 namespace
 {

@@ -8,10 +8,10 @@
 
 #include <Poco/LocalDateTime.h>
 
+#include "data/Call.h"
 #include "calls/AlertSounds.h"
 #include "calls/CallRows.h"
 #include "calls/PopupEntries.h"
-#include "data/Call.h"
 
 class IClock;
 class ICallStore;

@@ -1,8 +1,8 @@
 #include "calls/CallFrameIntake.h"
 
-#include "calls/CallDesk.h"
 #include "base/LocalTime.h"
 #include "receiver/Command.h"
+#include "calls/CallDesk.h"
 
 CallFrameIntake::CallFrameIntake(CallDesk &desk)
     : m_desk {desk}

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "data/Call.h"
 #include "base/LocalTime.h"
 #include "base/TextOrder.h"
+#include "data/Call.h"
 
 namespace
 {

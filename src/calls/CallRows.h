@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <vector>
 
-#include "calls/ICallDeskView.h"
 #include "data/Call.h"
+#include "calls/ICallDeskView.h"
 
 // The rows of one call list, in display order, each holding its call. Every
 // change is reported to the view. Main thread only.

@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "calls/ServiceLevel.h"
-#include "data/Call.h"
 #include "base/LocalTime.h"
 #include "base/StringTable.h"
+#include "data/Call.h"
+#include "calls/ServiceLevel.h"
 
 std::string callTimeText(const Poco::LocalDateTime &time)
 {

@@ -1,8 +1,8 @@
 #include "calls/PopupEntries.h"
 
-#include "calls/CallText.h"
-#include "data/SetupRecord.h"
 #include "base/StringTable.h"
+#include "data/SetupRecord.h"
+#include "calls/CallText.h"
 
 PopupEntries::PopupEntries()
 {

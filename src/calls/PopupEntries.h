@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "calls/ServiceLevel.h"
 #include "data/Call.h"
+#include "calls/ServiceLevel.h"
 
 struct SetupRecord;
 

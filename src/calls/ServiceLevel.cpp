@@ -1,7 +1,7 @@
 #include "calls/ServiceLevel.h"
 
-#include "data/Call.h"
 #include "base/LocalTime.h"
+#include "data/Call.h"
 #include "data/SetupRecord.h"
 
 ServiceLevel serviceLevel(bool answered, std::int64_t s, std::int64_t w1, std::int64_t w2, std::int64_t timeout)

@@ -9,8 +9,8 @@
 #include <Poco/Data/SQLite/Utility.h>
 #include <sqlite3.h>
 
-#include "data/DataFolder.h"
 #include "base/EventLog.h"
+#include "data/DataFolder.h"
 #include "data/SqliteFile.h"
 #include "data/StatementRunner.h"
 

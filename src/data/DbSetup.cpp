@@ -5,8 +5,8 @@
 #include <Poco/Data/Statement.h>
 
 #include "base/EventLog.h"
-#include "data/NotifiedTransaction.h"
 #include "base/LocalTime.h"
+#include "data/NotifiedTransaction.h"
 #include "data/SetupRecord.h"
 
 using namespace Poco::Data::Keywords;

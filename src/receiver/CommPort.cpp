@@ -15,8 +15,8 @@
 
 #include <Poco/Exception.h>
 
-#include "receiver/ReceiveBuffer.h"
 #include "base/EventLog.h"
+#include "receiver/ReceiveBuffer.h"
 
 namespace
 {

@@ -2,15 +2,14 @@
 
 #include <algorithm>
 
-#include <Poco/UnicodeConverter.h>
+#include "base/TextOrder.h"
 
+namespace
+{
 bool lessByUtf16Units(const std::string &left, const std::string &right)
 {
-    Poco::UTF16String left16;
-    Poco::UTF16String right16;
-    Poco::UnicodeConverter::convert(left, left16);
-    Poco::UnicodeConverter::convert(right, right16);
-    return left16 < right16;
+    return compareUtf16(left, right) < 0;
+}
 }
 
 bool PortList::insert(const std::string &name)

@@ -29,6 +29,3 @@ public:
 private:
     std::vector<std::string> m_names;
 };
-
-// Orders UTF-8 texts as their UTF-16 forms compare unit by unit.
-bool lessByUtf16Units(const std::string &left, const std::string &right);

@@ -4,9 +4,9 @@
 #include <utility>
 
 #include "base/Clock.h"
+#include "base/EventLog.h"
 #include "receiver/CallFrameConsumer.h"
 #include "receiver/LinkOwner.h"
-#include "base/EventLog.h"
 
 ReceiverLink::ReceiverLink(IReceiverMessageSink &sink, ILinkOwner &owner, ICallFrameConsumer &consumer,
                            const IClock &clock, SerialPortScanner scanner)

@@ -1,8 +1,8 @@
 #include "reports/HistoryRowTexts.h"
 
-#include "calls/CallText.h"
-#include "data/Call.h"
 #include "base/StringTable.h"
+#include "data/Call.h"
+#include "calls/CallText.h"
 
 namespace HistoryRowTexts
 {

@@ -1,6 +1,5 @@
 #include "shell/AddUserDlg.h"
 
-
 CAddUserDlg::CAddUserDlg(QWidget *owner, NameTaken nameTaken)
     : OperatorFormDlg {TextId::NewOperator, std::move(nameTaken), owner}
 {

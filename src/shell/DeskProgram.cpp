@@ -12,16 +12,16 @@
 #include <QPixmap>
 #include <QProcess>
 
+#include "base/EventLog.h"
 #include "data/DataFolder.h"
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
-#include "base/EventLog.h"
-#include "shell/MainFrameDlg.h"
-#include "shell/TerminationSignals.h"
 #include "ui/DeskResources.h"
 #include "ui/MessagePrompt.h"
 #include "ui/QtSoundPlayer.h"
 #include "ui/UiText.h"
+#include "shell/MainFrameDlg.h"
+#include "shell/TerminationSignals.h"
 
 namespace
 {

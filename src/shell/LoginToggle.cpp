@@ -1,6 +1,5 @@
 #include "shell/LoginToggle.h"
 
-
 #include <QAbstractButton>
 #include <QWidget>
 

@@ -6,10 +6,10 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "calls/ICallDeskView.h"
 #include "data/SetupRecord.h"
 #include "receiver/LinkOwner.h"
 #include "receiver/SerialPortScanner.h"
+#include "calls/ICallDeskView.h"
 
 class CallDesk;
 class CallFrameIntake;

@@ -5,10 +5,10 @@
 #include <QWindow>
 
 #include "calls/PopupEntries.h"
-#include "shell/PopupItem.h"
 #include "ui/DeskResources.h"
 #include "ui/UiText.h"
 #include "ui/WindowFrame.h"
+#include "shell/PopupItem.h"
 #include "ui_popupCall.h"
 
 CPopupCallDlg::CPopupCallDlg(QWidget *owner)

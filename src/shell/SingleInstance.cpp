@@ -1,6 +1,5 @@
 #include "shell/SingleInstance.h"
 
-
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalServer>

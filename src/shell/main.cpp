@@ -9,8 +9,8 @@
 #include <QCommandLineParser>
 
 #include "data/SetupRecord.h"
-#include "shell/DeskProgram.h"
 #include "ui/DeskLook.h"
+#include "shell/DeskProgram.h"
 
 namespace
 {

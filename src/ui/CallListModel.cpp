@@ -4,10 +4,10 @@
 
 #include <QBrush>
 
+#include "data/SetupRecord.h"
 #include "calls/CallRows.h"
 #include "calls/CallText.h"
 #include "calls/ServiceLevel.h"
-#include "data/SetupRecord.h"
 #include "ui/Colours.h"
 #include "ui/UiText.h"
 

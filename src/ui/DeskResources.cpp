@@ -1,6 +1,5 @@
 #include "ui/DeskResources.h"
 
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,5 @@
 #include "ui/UiText.h"
 
-
 #include <QAbstractButton>
 #include <QGroupBox>
 #include <QLabel>

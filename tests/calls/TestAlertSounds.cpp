@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "calls/AlertSounds.h"
 #include "data/SetupRecord.h"
+#include "calls/AlertSounds.h"
 #include "support/CallFakes.h"
 
 namespace

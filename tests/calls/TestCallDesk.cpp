@@ -3,15 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include "calls/CallDesk.h"
-#include "calls/CallText.h"
 #include "base/LocalTime.h"
 #include "data/SetupRecord.h"
-#include "support/CallFakes.h"
-#include "support/DataFixture.h"
-#include "support/FakeClock.h"
+#include "calls/CallDesk.h"
+#include "calls/CallText.h"
+#include "support/CallDeskFixture.h"
 #include "support/RawDatabase.h"
-#include "support/SmallSite.h"
 
 using namespace Poco::Data::Keywords;
 
@@ -22,21 +19,15 @@ Poco::LocalDateTime at(int hour, int minute, int second, int day = 6)
     return *localDateTime(2024, 5, day, hour, minute, second);
 }
 
-class CallDeskTest : public DataFixture
+class CallDeskTest : public CallDeskFixture
 {
 protected:
     CallDeskTest()
-        : m_db {open()}
-        , m_clock {at(10, 0, 0)}
+        : CallDeskFixture {at(10, 0, 0)}
     {
-        m_setup.Option &= ~SetupRecord::OptUseSystemTime;
         m_setup.SoundPath1 = "w1.wav";
         m_setup.SoundPath2 = "w2.wav";
-        seedSmallSite(*m_db);
-        makeDesk();
     }
-
-    void makeDesk() { m_desk = std::make_unique<CallDesk>(*m_db, m_setup, m_clock, m_sound, m_view, 1033); }
 
     void press(const std::string &pager, int key = 3) { m_desk->onCallFrame(pager, key, m_clock.now()); }
     void cancel(const std::string &pager) { m_desk->onCancelFrame(pager, m_clock.now()); }
@@ -65,13 +56,6 @@ protected:
     }
 
     const CallPtr &row(CallListId id, std::size_t index) const { return m_desk->list(id).at(index); }
-
-    std::unique_ptr<DbManage> m_db;
-    SetupRecord m_setup;
-    FakeClock m_clock;
-    FakeSoundPlayer m_sound;
-    RecordingView m_view;
-    std::unique_ptr<CallDesk> m_desk;
 };
 
 TEST_F(CallDeskTest, FirstPressRepeatedPressAndCancel)

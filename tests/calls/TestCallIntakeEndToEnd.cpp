@@ -6,20 +6,16 @@
 
 #include <gtest/gtest.h>
 
-#include "calls/CallDesk.h"
-#include "calls/CallFrameIntake.h"
 #include "base/LocalTime.h"
 #include "data/SetupRecord.h"
 #include "receiver/LinkOwner.h"
 #include "receiver/MainLoop.h"
 #include "receiver/PseudoTerminal.h"
 #include "receiver/ReceiverLink.h"
-#include "support/CallFakes.h"
-#include "support/DataFixture.h"
-#include "support/FakeClock.h"
-#include "support/RawDatabase.h"
-#include "support/SmallSite.h"
+#include "calls/CallFrameIntake.h"
+#include "support/CallDeskFixture.h"
 #include "support/FrameBytes.h"
+#include "support/RawDatabase.h"
 
 using namespace Poco::Data::Keywords;
 
@@ -49,16 +45,12 @@ struct StoredCall
     std::string callTime;
 };
 
-class IntakeEndToEnd : public DataFixture
+class IntakeEndToEnd : public CallDeskFixture
 {
 protected:
     IntakeEndToEnd()
-        : m_db {open()}
-        , m_clock {*localDateTime(2024, 6, 15, 9, 0, 0)}
+        : CallDeskFixture {*localDateTime(2024, 6, 15, 9, 0, 0)}
     {
-        m_setup.Option &= ~SetupRecord::OptUseSystemTime;
-        seedSmallSite(*m_db);
-        m_desk = std::make_unique<CallDesk>(*m_db, m_setup, m_clock, m_sound, m_view, 1033);
         m_intake = std::make_unique<CallFrameIntake>(*m_desk);
         m_link = std::make_unique<ReceiverLink>(m_loop, m_owner, *m_intake, m_clock);
         m_loop.setMessageHandler([this](ReceiverMessage message) { m_link->handleMessage(message); });
@@ -104,12 +96,6 @@ protected:
         return calls;
     }
 
-    std::unique_ptr<DbManage> m_db;
-    SetupRecord m_setup;
-    FakeClock m_clock;
-    FakeSoundPlayer m_sound;
-    RecordingView m_view;
-    std::unique_ptr<CallDesk> m_desk;
     std::unique_ptr<CallFrameIntake> m_intake;
     PseudoTerminal m_receiver;
     MainLoop m_loop;

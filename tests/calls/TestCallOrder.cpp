@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "calls/CallOrder.h"
-#include "data/Call.h"
 #include "base/LocalTime.h"
+#include "data/Call.h"
+#include "calls/CallOrder.h"
 
 namespace
 {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "calls/CallText.h"
-#include "data/Call.h"
 #include "base/LocalTime.h"
+#include "data/Call.h"
 #include "data/SetupRecord.h"
+#include "calls/CallText.h"
 
 namespace
 {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "calls/ServiceLevel.h"
 #include "data/Call.h"
 #include "data/SetupRecord.h"
+#include "calls/ServiceLevel.h"
 
 namespace
 {

@@ -1,3 +1,5 @@
+// The statements on the site and staff tables of DbManage: service types, zones, pagers, attendants,
+// duties, operators, and the call lookup that joins them.
 #include <string>
 #include <vector>
 

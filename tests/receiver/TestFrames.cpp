@@ -1,3 +1,4 @@
+// The frame layouts and their check sum: Crc16, stCommand (call and cancel frames) and heat_beat_t.
 #include <string>
 
 #include <gtest/gtest.h>

@@ -5,8 +5,8 @@
 #include <QTest>
 
 #include "shell/AlterPasswordDlg.h"
-#include "support/ShellTestSupport.h"
 #include "support/RecordingMessagePrompt.h"
+#include "support/ShellTestSupport.h"
 
 class TestAlterPasswordDlg : public QObject
 {

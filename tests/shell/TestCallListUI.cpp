@@ -3,8 +3,8 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "calls/CallDesk.h"
 #include "data/DbManage.h"
+#include "calls/CallDesk.h"
 #include "shell/CallListUI.h"
 #include "support/DeskTestWindow.h"
 

@@ -2,30 +2,26 @@
 // settings name, answers every frame of a receiver there, keeps the calls,
 // logs what happened and closes in order on SIGTERM.
 #include <chrono>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <Poco/Data/SQLite/Connector.h>
 #include <gtest/gtest.h>
 
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
-#include "demo/DemoSite.h"
-#include "demo/DeskLauncher.h"
 #include "receiver/CmdPump.h"
 #include "receiver/PseudoTerminal.h"
 #include "receiver/ReceiveBuffer.h"
 #include "receiver/ReceiverMessage.h"
+#include "demo/DemoSite.h"
+#include "demo/DeskLauncher.h"
+#include "support/ChildProcess.h"
 #include "support/FrameBytes.h"
 #include "support/TempFolder.h"
-
 
 namespace
 {
@@ -33,12 +29,6 @@ using namespace std::chrono_literals;
 using SteadyClock = std::chrono::steady_clock;
 
 constexpr auto Patience = 30s;
-
-std::string deskPath()
-{
-    const char *binaryDir = std::getenv("CALLDESK_BINARY_DIR");
-    return std::string(binaryDir ? binaryDir : ".") + "/bin/calldesk";
-}
 
 class IgnoredMessages : public IReceiverMessageSink
 {
@@ -111,47 +101,6 @@ private:
     ReceiveBuffer m_buffer {4096};
 };
 
-class DeskProcess
-{
-public:
-    DeskProcess(const std::string &dataFolder, const std::string &runtimeFolder, const std::string &logFile)
-    {
-        m_pid = startDeskProcess(deskPath(), dataFolder, runtimeFolder, logFile);
-    }
-
-    ~DeskProcess()
-    {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-
-    bool started() const { return m_pid > 0; }
-
-    // Sends the signal and waits for the exit code; nullopt when the desk
-    // did not end normally in time.
-    std::optional<int> stop(int signalNumber)
-    {
-        ::kill(m_pid, signalNumber);
-        const auto deadline = SteadyClock::now() + Patience;
-        while (SteadyClock::now() < deadline) {
-            int status = 0;
-            if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
-                m_pid = -1;
-                if (WIFEXITED(status))
-                    return WEXITSTATUS(status);
-                return std::nullopt;
-            }
-            ::usleep(20000);
-        }
-        return std::nullopt;
-    }
-
-private:
-    pid_t m_pid = -1;
-};
-
 TEST(DeskProcess, AnswersEveryFrameKeepsTheCallsAndClosesInOrderOnSigterm)
 {
     TempFolder data;
@@ -165,7 +114,7 @@ TEST(DeskProcess, AnswersEveryFrameKeepsTheCallsAndClosesInOrderOnSigterm)
         ASSERT_TRUE(seedDemoSite(db, {receiver.port(), Lcid::English, false}, error)) << error;
     }
     const std::string log = data.file("desk.log");
-    DeskProcess desk(data.path(), runtime.path(), log);
+    ChildProcess desk(startDeskProcess(builtProgram("calldesk"), data.path(), runtime.path(), log));
     ASSERT_TRUE(desk.started());
     ASSERT_TRUE(receiver.waitForDesk()) << readFile(log);
 

@@ -12,11 +12,11 @@
 
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
+#include "ui/UiText.h"
 #include "shell/DeskProgram.h"
 #include "shell/MainFrameDlg.h"
 #include "support/RecordingMessagePrompt.h"
 #include "support/TempFolder.h"
-#include "ui/UiText.h"
 
 namespace
 {

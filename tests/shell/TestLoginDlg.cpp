@@ -6,11 +6,11 @@
 #include <QScopeGuard>
 #include <QTest>
 
-#include "shell/LoginDlg.h"
-#include "support/ShellTestSupport.h"
-#include "support/RecordingMessagePrompt.h"
 #include "ui/UiText.h"
 #include "ui/controls/ComboEditUI.h"
+#include "shell/LoginDlg.h"
+#include "support/RecordingMessagePrompt.h"
+#include "support/ShellTestSupport.h"
 
 namespace
 {

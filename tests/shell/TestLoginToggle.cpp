@@ -4,11 +4,11 @@
 #include <QTest>
 
 #include "data/OperatorRules.h"
+#include "ui/controls/ComboEditUI.h"
 #include "shell/LoginDlg.h"
 #include "shell/LoginToggle.h"
-#include "support/ShellTestSupport.h"
 #include "support/RecordingMessagePrompt.h"
-#include "ui/controls/ComboEditUI.h"
+#include "support/ShellTestSupport.h"
 
 namespace
 {

@@ -11,9 +11,12 @@
 #include <QSystemTrayIcon>
 #include <QTest>
 
-#include "calls/CallDesk.h"
 #include "base/LocalTime.h"
 #include "data/SetupRecord.h"
+#include "calls/CallDesk.h"
+#include "ui/Colours.h"
+#include "ui/UiText.h"
+#include "ui/controls/ComboEditUI.h"
 #include "shell/CallListUI.h"
 #include "shell/LoginDlg.h"
 #include "shell/MainFrameDlg.h"
@@ -21,9 +24,6 @@
 #include "support/DeskTestWindow.h"
 #include "support/RecordingMessagePrompt.h"
 #include "support/ShellTestSupport.h"
-#include "ui/Colours.h"
-#include "ui/UiText.h"
-#include "ui/controls/ComboEditUI.h"
 
 namespace
 {

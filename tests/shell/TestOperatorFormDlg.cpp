@@ -5,11 +5,11 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "ui/UiText.h"
 #include "shell/AddUserDlg.h"
 #include "shell/AlterUserDlg.h"
-#include "support/ShellTestSupport.h"
 #include "support/RecordingMessagePrompt.h"
-#include "ui/UiText.h"
+#include "support/ShellTestSupport.h"
 
 namespace
 {

@@ -6,11 +6,11 @@
 #include <QWindow>
 
 #include "data/SetupRecord.h"
+#include "ui/Colours.h"
+#include "ui/UiText.h"
 #include "shell/PopupCallDlg.h"
 #include "shell/PopupItem.h"
 #include "support/DeskTestWindow.h"
-#include "ui/Colours.h"
-#include "ui/UiText.h"
 
 namespace
 {

@@ -5,14 +5,14 @@
 #include <QTest>
 #include <QTreeView>
 
+#include "ui/UiText.h"
 #include "shell/AddUserDlg.h"
 #include "shell/AlterPasswordDlg.h"
 #include "shell/AlterUserDlg.h"
-#include "support/ShellTestSupport.h"
 #include "shell/UserDlg.h"
 #include "shell/UserRightDlg.h"
 #include "support/RecordingMessagePrompt.h"
-#include "ui/UiText.h"
+#include "support/ShellTestSupport.h"
 
 namespace
 {

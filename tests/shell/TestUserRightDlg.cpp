@@ -3,9 +3,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "support/ShellTestSupport.h"
-#include "shell/UserRightDlg.h"
 #include "ui/UiText.h"
+#include "shell/UserRightDlg.h"
+#include "support/ShellTestSupport.h"
 
 namespace
 {

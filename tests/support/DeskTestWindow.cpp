@@ -4,11 +4,11 @@
 
 #include <Poco/Data/SQLite/Connector.h>
 
-#include "calls/CallDesk.h"
 #include "base/LocalTime.h"
-#include "demo/DemoSite.h"
-#include "shell/MainFrameDlg.h"
+#include "calls/CallDesk.h"
 #include "ui/UiText.h"
+#include "shell/MainFrameDlg.h"
+#include "demo/DemoSite.h"
 
 DeskTestWindow::DeskTestWindow()
     : DeskTestWindow(Options {})

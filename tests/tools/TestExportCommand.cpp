@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "calldesk-tool/ExportCommand.h"
 #include "base/LocalTime.h"
 #include "data/SetupRecord.h"
 #include "reports/XlrdReader.h"
+#include "calldesk-tool/ExportCommand.h"
 #include "support/DataFixture.h"
 #include "support/RawDatabase.h"
 #include "support/TimeZone.h"

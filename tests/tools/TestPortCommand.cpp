@@ -1,36 +1,28 @@
 // The port command run as a user runs it, on a data folder of its own.
-#include <array>
-#include <cstdio>
-#include <cstdlib>
+#include <optional>
 #include <string>
-
-#include <sys/wait.h>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "data/SetupRecord.h"
+#include "support/ChildProcess.h"
 #include "support/DataFixture.h"
 
 namespace
 {
 struct ToolRun
 {
-    int exitCode = -1;
+    std::optional<int> exitCode;
     std::string output;
 };
 
-ToolRun tool(const std::string &arguments)
+ToolRun tool(std::vector<std::string> arguments)
 {
-    const std::string command =
-        std::string(std::getenv("CALLDESK_BINARY_DIR")) + "/bin/calldesk-tool " + arguments + " 2>&1";
-    ToolRun run;
-    FILE *pipe = ::popen(command.c_str(), "r");
-    std::array<char, 256> chunk {};
-    while (pipe && std::fgets(chunk.data(), chunk.size(), pipe))
-        run.output += chunk.data();
-    if (pipe)
-        run.exitCode = WEXITSTATUS(::pclose(pipe));
-    return run;
+    arguments.insert(arguments.begin(), builtProgram("calldesk-tool"));
+    ChildProcess run(arguments, ChildProcess::Errors::WithOutput);
+    const std::optional<int> exitCode = run.finish();
+    return {exitCode, run.output()};
 }
 
 class PortCommand : public DataFixture
@@ -39,12 +31,12 @@ class PortCommand : public DataFixture
 
 TEST_F(PortCommand, SetsAndShowsTheStoredPort)
 {
-    const std::string folder = "--data-dir " + this->folder();
-    ToolRun shown = tool("port " + folder);
+    const std::string folder = this->folder();
+    ToolRun shown = tool({"port", "--data-dir", folder});
     EXPECT_EQ(0, shown.exitCode) << shown.output;
     EXPECT_EQ("no serial port set\n", shown.output);
 
-    ToolRun set = tool("port " + folder + " /dev/ttyUSB3");
+    ToolRun set = tool({"port", "--data-dir", folder, "/dev/ttyUSB3"});
     EXPECT_EQ(0, set.exitCode) << set.output;
     auto db = open();
     SetupRecord setup;
@@ -52,8 +44,8 @@ TEST_F(PortCommand, SetsAndShowsTheStoredPort)
     EXPECT_EQ("/dev/ttyUSB3", setup.SerialPort);
     db.reset();
 
-    shown = tool("port " + folder);
+    shown = tool({"port", "--data-dir", folder});
     EXPECT_EQ("/dev/ttyUSB3\n", shown.output);
-    EXPECT_EQ(2, tool("port " + folder + " a b").exitCode);
+    EXPECT_EQ(2, tool({"port", "--data-dir", folder, "a", "b"}).exitCode);
 }
 }

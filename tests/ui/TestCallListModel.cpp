@@ -1,9 +1,9 @@
 #include <QBrush>
 #include <QTest>
 
-#include "calls/CallRows.h"
 #include "base/LocalTime.h"
 #include "data/SetupRecord.h"
+#include "calls/CallRows.h"
 #include "ui/CallListModel.h"
 #include "ui/Colours.h"
 #include "ui/UiText.h"

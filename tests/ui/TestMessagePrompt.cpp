@@ -1,10 +1,10 @@
 #include <QTest>
 
-#include "support/RecordingFileChooser.h"
-#include "support/RecordingMessagePrompt.h"
 #include "ui/FileChooser.h"
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
+#include "support/RecordingFileChooser.h"
+#include "support/RecordingMessagePrompt.h"
 
 class TestMessagePrompt : public QObject
 {

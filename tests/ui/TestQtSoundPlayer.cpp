@@ -2,9 +2,9 @@
 #include <QSoundEffect>
 #include <QTest>
 
-#include "support/TempFolder.h"
 #include "ui/DeskResources.h"
 #include "ui/QtSoundPlayer.h"
+#include "support/TempFolder.h"
 
 // Playback is never waited for: without an audio device Qt reports a sound
 // as playing for ever.

@@ -6,11 +6,11 @@
 
 #include <Poco/Exception.h>
 
-#include "CommandLine.h"
 #include "data/DataFolder.h"
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
 #include "demo/DemoSite.h"
+#include "CommandLine.h"
 
 int runDemoSite(const std::vector<std::string> &arguments)
 {

@@ -9,9 +9,9 @@
 #include <Poco/Exception.h>
 
 #include "base/Clock.h"
+#include "base/LocalTime.h"
 #include "data/DataFolder.h"
 #include "data/DbManage.h"
-#include "base/LocalTime.h"
 #include "data/SetupRecord.h"
 #include "reports/ExportPath.h"
 #include "reports/HistoryExport.h"

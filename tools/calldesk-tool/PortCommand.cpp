@@ -6,11 +6,11 @@
 
 #include <Poco/Exception.h>
 
-#include "CommandLine.h"
+#include "base/StringTable.h"
 #include "data/DataFolder.h"
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
-#include "base/StringTable.h"
+#include "CommandLine.h"
 
 namespace
 {

@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "CommandLine.h"
-#include "Interrupt.h"
 #include "receiver/MainLoop.h"
 #include "receiver/PortList.h"
 #include "receiver/SerialPortScanner.h"
+#include "CommandLine.h"
+#include "Interrupt.h"
 
 namespace
 {

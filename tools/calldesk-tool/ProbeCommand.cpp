@@ -10,16 +10,16 @@
 #include <Poco/DateTimeFormatter.h>
 #include <Poco/LocalDateTime.h>
 
-#include "CommandLine.h"
-#include "Interrupt.h"
 #include "base/Clock.h"
 #include "base/StringTable.h"
 #include "receiver/CallFrameConsumer.h"
 #include "receiver/LinkOwner.h"
 #include "receiver/LinkStatus.h"
-#include "ui/LinkStateText.h"
 #include "receiver/MainLoop.h"
 #include "receiver/ReceiverLink.h"
+#include "ui/LinkStateText.h"
+#include "CommandLine.h"
+#include "Interrupt.h"
 
 namespace
 {

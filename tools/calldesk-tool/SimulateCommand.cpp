@@ -5,10 +5,10 @@
 #include <system_error>
 #include <vector>
 
+#include "receiver/PseudoTerminal.h"
 #include "CommandLine.h"
 #include "Interrupt.h"
 #include "ReceiverSimulator.h"
-#include "receiver/PseudoTerminal.h"
 
 namespace fs = std::filesystem;
 

@@ -3,10 +3,10 @@
 #include <array>
 #include <vector>
 
+#include "base/StringTable.h"
 #include "data/DataFolder.h"
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
-#include "base/StringTable.h"
 
 namespace
 {

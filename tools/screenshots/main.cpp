@@ -17,16 +17,16 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "calls/CallDesk.h"
-#include "calls/ISoundPlayer.h"
 #include "base/Clock.h"
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
-#include "demo/DemoSite.h"
-#include "shell/MainFrameDlg.h"
-#include "shell/PopupCallDlg.h"
+#include "calls/CallDesk.h"
+#include "calls/ISoundPlayer.h"
 #include "ui/DeskLook.h"
 #include "ui/UiText.h"
+#include "shell/MainFrameDlg.h"
+#include "shell/PopupCallDlg.h"
+#include "demo/DemoSite.h"
 
 namespace
 {

@@ -1,7 +1,5 @@
 // The companion tool end to end: a simulated receiver on a pseudo-terminal
 // and the probe on its port, as two processes.
-#include <chrono>
-#include <cstdlib>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -9,138 +7,17 @@
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
+#include "support/ChildProcess.h"
 #include "support/TempFolder.h"
-
-extern char **environ;
 
 namespace
 {
-using namespace std::chrono_literals;
-using SteadyClock = std::chrono::steady_clock;
-
-constexpr auto Patience = 30s;
-
 std::string toolPath()
 {
-    const char *binaryDir = std::getenv("CALLDESK_BINARY_DIR");
-    return std::string(binaryDir ? binaryDir : ".") + "/bin/calldesk-tool";
+    return builtProgram("calldesk-tool");
 }
-
-// A program whose standard output the test reads line by line.
-class ChildProcess
-{
-public:
-    explicit ChildProcess(const std::vector<std::string> &arguments)
-    {
-        int pipeFds[2];
-        if (::pipe2(pipeFds, O_CLOEXEC) != 0)
-            return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-        std::vector<char *> argv;
-        for (const std::string &argument : arguments)
-            argv.push_back(const_cast<char *>(argument.c_str()));
-        argv.push_back(nullptr);
-        if (::posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-            m_pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(pipeFds[1]);
-        m_output = pipeFds[0];
-    }
-
-    ~ChildProcess()
-    {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-        if (m_output >= 0)
-            ::close(m_output);
-    }
-
-    bool started() const { return m_pid > 0; }
-
-    // Reads lines until one contains the text; nullopt at end of output or
-    // when the patience runs out.
-    std::optional<std::string> lineContaining(const std::string &text)
-    {
-        const auto deadline = SteadyClock::now() + Patience;
-        for (;;) {
-            while (m_next < m_lines.size()) {
-                const std::string &line = m_lines[m_next++];
-                if (line.find(text) != std::string::npos)
-                    return line;
-            }
-            if (!readMore(deadline))
-                return std::nullopt;
-        }
-    }
-
-    // Reads to the end of the output and waits for the exit; the exit code,
-    // or nullopt when the program did not end in time.
-    std::optional<int> finish()
-    {
-        const auto deadline = SteadyClock::now() + Patience;
-        while (readMore(deadline)) {
-        }
-        int status = 0;
-        while (SteadyClock::now() < deadline) {
-            const pid_t done = ::waitpid(m_pid, &status, WNOHANG);
-            if (done == m_pid) {
-                m_pid = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            pollfd none {-1, 0, 0};
-            ::poll(&none, 0, 10);
-        }
-        return std::nullopt;
-    }
-
-    void interrupt() { ::kill(m_pid, SIGINT); }
-    const std::vector<std::string> &lines() const { return m_lines; }
-
-private:
-    bool readMore(SteadyClock::time_point deadline)
-    {
-        for (;;) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
-            if (left.count() <= 0)
-                return false;
-            pollfd readable {m_output, POLLIN, 0};
-            if (::poll(&readable, 1, static_cast<int>(left.count())) <= 0)
-                continue;
-            char chunk[4096];
-            const ssize_t n = ::read(m_output, chunk, sizeof chunk);
-            if (n <= 0)
-                return false;
-            m_partial.append(chunk, static_cast<std::size_t>(n));
-            bool gotLine = false;
-            for (std::size_t end; (end = m_partial.find('\n')) != std::string::npos;) {
-                m_lines.push_back(m_partial.substr(0, end));
-                m_partial.erase(0, end + 1);
-                gotLine = true;
-            }
-            if (gotLine)
-                return true;
-        }
-    }
-
-    pid_t m_pid = -1;
-    int m_output = -1;
-    std::string m_partial;
-    std::vector<std::string> m_lines;
-    std::size_t m_next = 0;
-};
 
 std::vector<std::string> wordsOf(const std::string &line)
 {

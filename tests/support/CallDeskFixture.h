@@ -1,0 +1,32 @@
+#pragma once
+
+#include <memory>
+
+#include <Poco/LocalDateTime.h>
+
+#include "calls/CallDesk.h"
+#include "data/DbManage.h"
+#include "data/SetupRecord.h"
+#include "support/CallFakes.h"
+#include "support/DataFixture.h"
+#include "support/FakeClock.h"
+
+// A call desk on the small site (seedSmallSite) in a data folder of its own,
+// timed by the receiver's clock, with a clock that stands still until moved,
+// recorded sounds and a recording view.
+class CallDeskFixture : public DataFixture
+{
+protected:
+    explicit CallDeskFixture(const Poco::LocalDateTime &start);
+    ~CallDeskFixture() override;
+
+    // A new desk on the same database, settings and fakes, as after a restart.
+    void makeDesk();
+
+    std::unique_ptr<DbManage> m_db;
+    SetupRecord m_setup;
+    FakeClock m_clock;
+    FakeSoundPlayer m_sound;
+    RecordingView m_view;
+    std::unique_ptr<CallDesk> m_desk;
+};

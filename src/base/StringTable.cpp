@@ -56,7 +56,7 @@ StringTable StringTable::parse(std::string_view tsv)
         int id = 0;
         if (std::from_chars(idField.data(), idField.data() + idField.size(), id).ec != std::errc())
             continue;
-        nextField(line); // the name, which only the build reads
+        nextField(line);  // the name, which only the build reads
         const std::string_view english = nextField(line);
         const std::string_view chinese = nextField(line);
         table.m_texts[id] = {unescaped(english), unescaped(chinese)};

@@ -19,8 +19,8 @@ struct SetupRecord;
 // history list and exported workbooks; column 0, the row number, reads "NO.".
 constexpr std::size_t CallColumnCount = 9;
 constexpr std::array<TextId, CallColumnCount> CallColumnHeaders = {
-    TextId::PagerName,   TextId::ServiceType, TextId::CallTime,       TextId::CallZone, TextId::ProcessTime,
-    TextId::Timing,      TextId::ServiceState, TextId::InchargePerson, TextId::Remark,
+    TextId::PagerName, TextId::ServiceType,  TextId::CallTime,       TextId::CallZone, TextId::ProcessTime,
+    TextId::Timing,    TextId::ServiceState, TextId::InchargePerson, TextId::Remark,
 };
 
 // "2020-06-15 08:30:00".

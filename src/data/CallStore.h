@@ -18,8 +18,7 @@ public:
     // Resolves a key press: the key's service, the pager's name and zone, and
     // the attendant on duty for that zone at the call's time of day. True
     // when exactly one row was found.
-    virtual bool LookupCall(CCall &call, const Poco::LocalDateTime &callTime, int key,
-                            const std::string &pagerNum) = 0;
+    virtual bool LookupCall(CCall &call, const Poco::LocalDateTime &callTime, int key, const std::string &pagerNum) = 0;
     // Inserts a call not stored yet (its ID is set) or updates a stored one.
     virtual void SaveCall(CCall &call) = 0;
     virtual void UpdateCallRemark(const CCall &call) = 0;

@@ -69,9 +69,8 @@ void DeskEventLog::call(const std::string &pagerNum, int key)
     for (const CallPtr &call : m_desk.list(CallListId::Unanswered).rows()) {
         if (call->PagerNum != pagerNum)
             continue;
-        logEvent("call from pager " + pagerNum + " key " + std::to_string(key) + ": " + describe(call->PagerName)
-                 + ", " + describe(call->Zone) + ", " + describe(call->SevType) + ", attendant "
-                 + describe(call->EmpName));
+        logEvent("call from pager " + pagerNum + " key " + std::to_string(key) + ": " + describe(call->PagerName) + ", "
+                 + describe(call->Zone) + ", " + describe(call->SevType) + ", attendant " + describe(call->EmpName));
         return;
     }
     logEvent("call from pager " + pagerNum + " key " + std::to_string(key));

@@ -21,8 +21,8 @@ protected:
     {
     }
 
-    void add(const std::string &name, const std::string &password, std::uint8_t authority,
-             const std::string &post = {}, bool gender = false)
+    void add(const std::string &name, const std::string &password, std::uint8_t authority, const std::string &post = {},
+             bool gender = false)
     {
         stUser user {gender, authority, 0, password, name, post};
         ASSERT_TRUE(m_db->InsertOperator(user));

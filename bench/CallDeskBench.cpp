@@ -35,6 +35,7 @@ public:
     void popupEntryChanged(int) override {}
     void popupRaise() override {}
     void flashWindow() override {}
+    void unsavedCallsChanged() override {}
 };
 
 class QuietPlayer : public ISoundPlayer

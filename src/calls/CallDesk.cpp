@@ -20,6 +20,7 @@ constexpr std::size_t OpenCallBuckets = 1024;
 CallDesk::CallDesk(ICallStore &store, SetupRecord &setup, const IClock &clock, ISoundPlayer &player, ICallDeskView &view,
                    std::uint32_t lcid)
     : m_store {store}
+    , m_saver {store}
     , m_setup {setup}
     , m_clock {clock}
     , m_view {view}
@@ -30,6 +31,7 @@ CallDesk::CallDesk(ICallStore &store, SetupRecord &setup, const IClock &clock, I
     , m_clockText {asctimeText(clock.now())}
 {
     m_openCalls.reserve(OpenCallBuckets);
+    m_saver.setOnChange([this] { m_view.unsavedCallsChanged(); });
 }
 
 const CallRows &CallDesk::list(CallListId list) const
@@ -88,7 +90,7 @@ void CallDesk::onCallFrame(const std::string &pagerNum, int key, const std::opti
             showInPopup(call);
         }
     }
-    m_store.SaveCall(*call);
+    m_saver.save(call);
     if (!popupWanted)
         m_view.flashWindow();
 }
@@ -105,7 +107,7 @@ void CallDesk::onCancelFrame(const std::string &pagerNum, const std::optional<Po
         call->ProcessTime = timeOfFrame(frameTime, "cancel");
         call->SevTotalSeconds = call->ProcessTime - call->CallTime;
         m_calls.changedEverywhere(*call);
-        m_store.SaveCall(*call);
+        m_saver.save(call);
         m_unanswered.removeAt(row);
         m_openCalls.erase(call->PagerNum);
         if (m_setup.has(SetupRecord::OptShowCallingWnd) && m_popup) {
@@ -188,6 +190,8 @@ void CallDesk::trimOnce()
 
 void CallDesk::tick()
 {
+    if (m_saver.waiting() > 0)
+        m_saver.retry();
     const Poco::LocalDateTime now = m_clock.now();
     const std::int64_t w1 = wholeSeconds(m_setup.Warn1Time);
     const std::int64_t w2 = wholeSeconds(m_setup.Warn2Time);
@@ -259,7 +263,7 @@ void CallDesk::setRemark(const CallPtr &call, const std::string &remark)
     if (remark == call->Remark)
         return;
     call->Remark = remark;
-    m_store.UpdateCallRemark(*call);
+    m_saver.saveRemark(call);
     m_calls.changedEverywhere(*call);
     m_unanswered.changedEverywhere(*call);
 }

@@ -54,9 +54,11 @@ public:
     static constexpr const char *SystemKey = "marble_kqvtzn";
     static constexpr const char *HistoryKey = "lantern_kqvtzn";
 
-    // Opens (creating when missing) both databases in folder. Unreadable
-    // files are set aside as "bad_..." and replaced by empty databases. Throws
-    // POCO's exceptions when the history database cannot be made usable.
+    // Opens (creating when missing) both databases in folder. Damaged files
+    // (or files under another key) are set aside as "bad_..." (numbered when
+    // that name is taken) and replaced by empty databases. Throws
+    // DatabaseFileError, changing no file, when a file exists but cannot be
+    // used for another reason, or when the history cannot be written.
     explicit DbManage(const std::string &folder, SystemFile systemFile = SystemFile::ReadWrite);
     ~DbManage() override;
 
@@ -140,8 +142,9 @@ public:
 
     // The call lookup and the call history (ICallStore).
     bool LookupCall(CCall &call, const Poco::LocalDateTime &callTime, int key, const std::string &pagerNum) override;
-    void SaveCall(CCall &call) override;
-    void UpdateCallRemark(const CCall &call) override;
+    bool SaveCall(CCall &call) override;
+    bool UpdateCallRemark(const CCall &call) override;
+    std::string historyError() const override { return m_historyError; }
     std::vector<CallPtr> LoadUntreatedToday(const Poco::LocalDateTime &currentTime) override;
     // Open calls made after the start of the current local day, in table order.
     std::vector<CallPtr> LoadUntreatedToday();
@@ -163,6 +166,7 @@ private:
     void openSystemDatabase();
     void openHistoryDatabase();
     void configureHistorySession();
+    void checkHistoryWritable();
     void setAside(const std::string &fileName) const;
 
     std::string Folder;
@@ -170,4 +174,5 @@ private:
     Poco::Data::Session HistorySession;
     bool Modified = false;
     SystemFile m_systemFile;
+    std::string m_historyError;
 };

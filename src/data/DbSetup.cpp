@@ -8,6 +8,7 @@
 #include "base/LocalTime.h"
 #include "data/NotifiedTransaction.h"
 #include "data/SetupRecord.h"
+#include "data/WarningSounds.h"
 
 using namespace Poco::Data::Keywords;
 using Poco::Data::Statement;
@@ -111,6 +112,9 @@ void DbManage::LoadSetup(SetupRecord &record)
         try {
             insertFirstSetup(SystemSession, record);
             Modified = true;
+            std::string error;
+            if (!installWarningSounds(Folder, error))
+                logFailure("write the warning sounds", error);
         } catch (const std::exception &error) {
             logFailure("insert the default settings", error);
         }

@@ -1,5 +1,14 @@
 #include "data/StatementRunner.h"
 
+#include <Poco/Exception.h>
+
+std::string failureText(const std::exception &error)
+{
+    if (const auto *poco = dynamic_cast<const Poco::Exception *>(&error))
+        return poco->displayText();
+    return error.what();
+}
+
 Poco::Nullable<std::string> nullIfEmpty(const std::string &text)
 {
     return text.empty() ? Poco::Nullable<std::string>() : Poco::Nullable<std::string>(text);

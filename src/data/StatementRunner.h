@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include <Poco/Data/Session.h>
 #include <Poco/Nullable.h>
@@ -27,10 +28,28 @@ bool runLogged(std::string_view what, Work &&work)
     }
 }
 
+// The text of a failure, POCO's display text for its own exceptions.
+std::string failureText(const std::exception &error);
+
+// True when work ran without throwing; otherwise the failure's text goes
+// into error and nothing is logged (for callers that retry and log once).
+template <typename Work>
+bool runRecorded(std::string &error, Work &&work)
+{
+    try {
+        work();
+        return true;
+    } catch (const std::exception &failure) {
+        error = failureText(failure);
+        return false;
+    }
+}
+
 // Runs an insert in a transaction with the update hook attached and returns
-// the new row's id; 0 when the insert failed (the transaction rolls back).
+// the new row's id; 0 when the insert failed (the transaction rolls back)
+// and error holds why.
 template <typename Insert>
-std::uint64_t insertForNewId(Poco::Data::Session &session, std::string_view what, Insert &&insert)
+std::uint64_t insertForNewId(Poco::Data::Session &session, std::string &error, Insert &&insert)
 {
     try {
         NotifiedTransaction transaction(session);
@@ -38,10 +57,21 @@ std::uint64_t insertForNewId(Poco::Data::Session &session, std::string_view what
         const Poco::Int64 id = transaction.lastRow();
         transaction.commit();
         return static_cast<std::uint64_t>(id);
-    } catch (const std::exception &error) {
-        logFailure(what, error);
+    } catch (const std::exception &failure) {
+        error = failureText(failure);
         return 0;
     }
+}
+
+// As above, logging a failure with what.
+template <typename Insert>
+std::uint64_t insertForNewId(Poco::Data::Session &session, std::string_view what, Insert &&insert)
+{
+    std::string error;
+    const std::uint64_t id = insertForNewId(session, error, std::forward<Insert>(insert));
+    if (id == 0)
+        logFailure(what, error);
+    return id;
 }
 
 // The binding rules of the record binders: empty text and row id 0 go in as NULL.

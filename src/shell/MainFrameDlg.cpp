@@ -111,6 +111,11 @@ CMainFrameDlg::~CMainFrameDlg()
     // closing the window causes: the widgets go while the core still exists.
     for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
         delete child;
+    // Whatever the history still refuses leaves a trace, so that no call
+    // disappears without one.
+    m_desk->saver().retry();
+    for (const CallPtr &call : m_desk->saver().waitingCalls())
+        m_events->unsavedCall(*call);
 }
 
 void CMainFrameDlg::operatorsClicked()
@@ -214,9 +219,20 @@ void CMainFrameDlg::showFromTray()
     activateWindow();
 }
 
+// Calls the history has not taken would be lost with the desk: the
+// question says how many, after one more try.
 void CMainFrameDlg::closeClicked()
 {
-    if (confirm(this, TextId::ExitQuestion, TextId::Confirm))
+    m_desk->saver().retry();
+    const std::size_t unsaved = m_desk->saver().waiting();
+    if (unsaved == 0) {
+        if (confirm(this, TextId::ExitQuestion, TextId::Confirm))
+            close();
+        return;
+    }
+    const QString text = uiText(TextId::ExitLosesCalls, {QString::number(unsaved)});
+    const PromptMessage question {text, uiText(TextId::Confirm), PromptIcon::Warning, PromptButtons::YesNo};
+    if (messagePrompt().show(this, question) == PromptAnswer::Yes)
         close();
 }
 
@@ -249,8 +265,7 @@ void CMainFrameDlg::teardown()
     if (m_link->isOpen()) {
         const std::string port = m_link->portName();
         m_events->portClosing();
-        m_link->close();
-        m_events->portClosed(port);
+        m_events->portClosed(port, m_link->close());
     }
     m_popup.reset();
     if (m_tray)
@@ -353,6 +368,14 @@ void CMainFrameDlg::linkStatusChanged(const LinkStatus &status)
 {
     m_ui->LabSerialPort->setText(uiText(linkStateText(status.state)) + QString::fromStdString(status.portName));
     m_events->linkStatusChanged(status);
+}
+
+void CMainFrameDlg::unsavedCallsChanged()
+{
+    const CallSaver &saver = m_desk->saver();
+    m_ui->LabSaveWarning->setVisible(saver.waiting() > 0);
+    m_ui->LabSaveWarning->setText(
+        saver.waiting() > 0 ? uiText(TextId::HistoryNotSaved, {QString::fromStdString(saver.error())}) : QString());
 }
 
 void CMainFrameDlg::frameHandled(const FrameRecord &record, bool repeat)

@@ -90,6 +90,7 @@ public:
     void popupEntryChanged(int entry) override;
     void popupRaise() override;
     void flashWindow() override;
+    void unsavedCallsChanged() override;
 
     // ILinkOwner
     void startLinkCheckTimer() override;

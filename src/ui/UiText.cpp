@@ -45,6 +45,23 @@ QString uiText(TextId id)
     return QString::fromStdString(builtInText(id, g_language));
 }
 
+QString uiText(TextId id, std::initializer_list<QString> values)
+{
+    QString text = uiText(id);
+    qsizetype from = 0;
+    for (const QString &value : values) {
+        qsizetype at = from;
+        while ((at = text.indexOf(u'%', at)) >= 0 && at + 1 < text.size() && text[at + 1] != u's'
+               && text[at + 1] != u'd')
+            ++at;
+        if (at < 0 || at + 1 >= text.size())
+            break;
+        text.replace(at, 2, value);
+        from = at + value.size();
+    }
+    return text;
+}
+
 void setControlTexts(QWidget &window, std::initializer_list<ControlText> texts)
 {
     for (const ControlText &entry : texts) {

@@ -365,4 +365,62 @@ TEST_F(CallDeskTest, ReloadBringsBackTodaysOpenCalls)
     EXPECT_EQ(callTimeText(at(14, 50, 0)), callTimeText(row(CallListId::Calls, 0)->CallTime))
         << "the first open call of a pager in table order is the one shown";
 }
+
+// The history stops taking writes during the run (a full disk, a file made
+// read-only), then takes them again.
+TEST_F(CallDeskTest, CallsTheHistoryRefusesWaitAndAreStoredOnceInOrder)
+{
+    press("12");
+    m_store.failWrites("disk I/O error");
+    ticks(2);
+    EXPECT_EQ(0u, m_desk->saver().waiting()) << "nothing waits, nothing is tried";
+    const int writesBefore = m_store.writes;
+    ticks(3);
+    EXPECT_EQ(writesBefore, m_store.writes) << "the retry costs nothing while nothing waits";
+
+    cancel("12");  // stored, but its answer is refused
+    press("7");    // never stored
+    m_desk->setRemark(row(CallListId::Calls, 0), "by the window");
+    EXPECT_EQ(2u, m_desk->saver().waiting());
+    EXPECT_EQ("disk I/O error", m_desk->saver().error());
+    EXPECT_GT(m_view.unsavedChanges, 0);
+    EXPECT_EQ(1, historyRows());
+    EXPECT_EQ(2u, m_desk->list(CallListId::Calls).size()) << "the desk shows them all the same";
+    ticks(5);
+    EXPECT_EQ(2u, m_desk->saver().waiting());
+
+    m_store.acceptWrites();
+    const int changes = m_view.unsavedChanges;
+    ticks(1);
+    EXPECT_EQ(0u, m_desk->saver().waiting());
+    EXPECT_EQ("", m_desk->saver().error());
+    EXPECT_GT(m_view.unsavedChanges, changes);
+    EXPECT_EQ(2, historyRows()) << "one row per call";
+
+    std::vector<std::string> pagers;
+    std::vector<int> states;
+    std::vector<std::string> remarks;
+    RawDatabase(*m_db).history() << "SELECT PagerNum, SevStatus, coalesce(Remark,'') FROM TBHistory ORDER BY ID",
+        into(pagers), into(states), into(remarks), now;
+    EXPECT_EQ((std::vector<std::string> {"12", "7"}), pagers) << "in the order they came";
+    EXPECT_EQ((std::vector<int> {CCall::Answered, CCall::Open}), states);
+    EXPECT_EQ("by the window", remarks[1]);
+
+    // After a restart no answered call comes back as open.
+    makeDesk();
+    m_desk->reloadOpenCalls();
+    EXPECT_EQ(std::vector<std::string> {"7"}, this->pagers(CallListId::Unanswered));
+}
+
+TEST_F(CallDeskTest, ACallThatComesWhileOthersWaitQueuesBehindThem)
+{
+    m_store.failWrites("database or disk is full");
+    press("12");
+    m_store.acceptWrites();
+    press("7");
+    EXPECT_EQ(0u, m_desk->saver().waiting()) << "the new call's save took the waiting one first";
+    std::vector<std::string> pagers;
+    RawDatabase(*m_db).history() << "SELECT PagerNum FROM TBHistory ORDER BY ID", into(pagers), now;
+    EXPECT_EQ((std::vector<std::string> {"12", "7"}), pagers);
+}
 }

@@ -14,7 +14,7 @@ namespace
 class SetupTest : public DataFixture
 {
 protected:
-    SetupRecord defaults() const { return SetupRecord::defaults(Lcid::English, "Wireless call system"); }
+    SetupRecord defaults() const { return SetupRecord::defaults(Lcid::English, "Wireless call system", folder()); }
 };
 
 TEST_F(SetupTest, FirstLoadInsertsTheDefaults)
@@ -35,7 +35,7 @@ TEST_F(SetupTest, FirstLoadInsertsTheDefaults)
     EXPECT_EQ(0x2D, option);
     EXPECT_EQ(-128, warn1);
 
-    SetupRecord again = SetupRecord::defaults(Lcid::Chinese, "other");
+    SetupRecord again = SetupRecord::defaults(Lcid::Chinese, "other", folder());
     again.SerialPort = "changed";
     db->LoadSetup(again);
     EXPECT_EQ("Wireless call system", again.Title);
@@ -110,7 +110,7 @@ TEST_F(SetupTest, LanguageZeroOrMissingKeepsTheStartupLanguage)
     db->LoadSetup(record);
     RawDatabase(*db).system() << "UPDATE TBSetup SET LCID=0, Warn2Time=90", now;
     EXPECT_EQ(0u, db->GetLCID());
-    SetupRecord chinese = SetupRecord::defaults(Lcid::Chinese, "x");
+    SetupRecord chinese = SetupRecord::defaults(Lcid::Chinese, "x", folder());
     db->LoadSetup(chinese);
     EXPECT_EQ(Lcid::Chinese, chinese.LCID);
     EXPECT_EQ(Poco::Timespan(90, 0), chinese.Warn2Time);

@@ -92,7 +92,7 @@ private slots:
         {
             Poco::Data::SQLite::Connector::registerConnector();
             DbManage db(desk.data.path());
-            SetupRecord setup = SetupRecord::defaults(1033, "Wireless call system");
+            SetupRecord setup = SetupRecord::defaults(1033, "Wireless call system", desk.data.path());
             db.LoadSetup(setup);
             setup.Title = "Our restaurant";
             db.SaveSetup(setup);

@@ -34,12 +34,14 @@ public:
     void popupEntryChanged(int) override {}
     void popupRaise() override { ++popupRaises; }
     void flashWindow() override { ++flashes; }
+    void unsavedCallsChanged() override { ++unsavedChanges; }
 
     std::vector<std::string> events;
     int popupsCreated = 0;
     bool lastPopupOwned = false;
     int popupRaises = 0;
     int flashes = 0;
+    int unsavedChanges = 0;
 
 private:
     void note(CallListId list, const char *what, int row)

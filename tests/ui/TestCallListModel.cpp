@@ -22,6 +22,7 @@ public:
     void popupEntryChanged(int) override {}
     void popupRaise() override {}
     void flashWindow() override {}
+    void unsavedCallsChanged() override {}
 
     CallListModel *model = nullptr;
 };

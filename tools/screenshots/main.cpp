@@ -136,7 +136,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     setUiLanguage(lcid);
-    SetupRecord setup = SetupRecord::defaults(lcid, uiText(TextId::ProgramName).toStdString());
+    SetupRecord setup = SetupRecord::defaults(lcid, uiText(TextId::ProgramName).toStdString(), db.folder());
     db.LoadSetup(setup);
     // The main window's caption stays in front of the pop-up's owner.
     setup.Option &= ~SetupRecord::OptHoverMost;

@@ -183,12 +183,10 @@ void CMainFrameDlg::setUpTrayMenu()
 
 void CMainFrameDlg::openConfiguredPort()
 {
-    if (m_setup.SerialPort.empty()) {
+    m_link->setConfiguredPort(m_setup.SerialPort);
+    if (m_setup.SerialPort.empty())
         logEvent("no serial port configured");
-        return;
-    }
-    if (!m_link->open(m_setup.SerialPort))
-        logEvent("cannot open port " + m_setup.SerialPort + ": " + m_link->errorString());
+    m_link->openConfigured();
 }
 
 void CMainFrameDlg::menuCommand(int command, int)
@@ -277,7 +275,7 @@ void CMainFrameDlg::serviceTick()
 {
     m_desk->tick();
     m_ui->LabTime->setText(QString::fromStdString(m_desk->clockText()).trimmed());
-    m_link->refreshPorts();
+    m_link->onSecondTick();
     saveSystemDatabaseIfChanged();
 }
 

@@ -160,6 +160,7 @@ TEST_F(DbManageTest, AFileThatCannotBeUsedEndsTheStartAndStaysAsItWas)
         {"system file that may not be read", "ovk.db", 0000},
         {"history that may not be read", "history.db", 0000},
         {"history that may only be read", "history.db", 0444},
+        {"a folder that may not be written", "", 0555},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -170,13 +171,13 @@ TEST_F(DbManageTest, AFileThatCannotBeUsedEndsTheStartAndStaysAsItWas)
                 return 1;
             } catch (const DatabaseFileError &error) {
                 std::fprintf(stderr, "refused: %s\n", error.what());
-                return error.path() == file(c.file) && !error.reason().empty() ? 0 : 2;
+                return error.path() == file(*c.file ? c.file : "history.db") && !error.reason().empty() ? 0 : 2;
             } catch (...) {
                 return 3;
             }
         });
         EXPECT_EQ(0, outcome) << "1: opened anyway, 2: the error names another file, 3: another exception";
-        ASSERT_EQ(0, ::chmod(file(c.file).c_str(), 0666));
+        ASSERT_EQ(0, ::chmod(file(c.file).c_str(), *c.file ? 0666 : 0777));
         EXPECT_EQ(system, readFile(file("ovk.db")));
         EXPECT_EQ(history, readFile(file("history.db")));
         EXPECT_FALSE(fileExists(file("bad_ovk.db")));

@@ -103,8 +103,15 @@ TEST_F(SiteTables, Pagers)
     EXPECT_TRUE(db.DeletePager("13"));
     EXPECT_EQ(2u, db.GetPagers().size()) << "every pager with that number goes";
 
-    RawDatabase(*m_db).system() << "DELETE FROM TBZone", now; // outside the triggers' reach: none here
-    EXPECT_EQ("", db.GetPagers()[0]->Zone);
+    // A pager whose zone is gone (stored by an older program) reads with no
+    // zone name and keeps its zone id.
+    stPager orphan {0, hall + 100, "15", "Orphan", ""};
+    ASSERT_TRUE(db.InsertPager(orphan));
+    const auto withOrphan = db.GetPagers();
+    ASSERT_EQ(3u, withOrphan.size());
+    EXPECT_EQ("Orphan", withOrphan[2]->Name);
+    EXPECT_EQ(hall + 100, withOrphan[2]->ZoneId);
+    EXPECT_EQ("", withOrphan[2]->Zone);
 }
 
 TEST_F(SiteTables, AttendantsAndDuties)

@@ -1,7 +1,8 @@
-#include <QAbstractButton>
 #include <algorithm>
+#include <chrono>
 #include <tuple>
 
+#include <QAbstractButton>
 #include <QBrush>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 
 #include "base/LocalTime.h"
 #include "data/SetupRecord.h"
+#include "receiver/PseudoTerminal.h"
 #include "calls/CallDesk.h"
 #include "ui/Colours.h"
 #include "ui/UiText.h"
@@ -22,6 +24,8 @@
 #include "shell/MainFrameDlg.h"
 #include "shell/UserDlg.h"
 #include "support/DeskTestWindow.h"
+#include "support/FrameBytes.h"
+#include "support/RawDatabase.h"
 #include "support/RecordingMessagePrompt.h"
 #include "support/ShellTestSupport.h"
 
@@ -289,6 +293,55 @@ private slots:
         QCOMPARE(otherClosed.count(), 1);
         QVERIFY(!other.window().restartOnClose());
         QCOMPARE(prompt.shown.size(), std::size_t(2));
+    }
+
+    void theStatusLabelFollowsTheLink()
+    {
+        PseudoTerminal receiver;
+        QVERIFY(receiver.isOpen());
+        const std::string port = receiver.portPath();
+        DeskTestWindow desk(DeskTestWindow::adjusting([&](SetupRecord &setup) { setup.SerialPort = port; }));
+        auto *label = desk.find<QLabel>("LabSerialPort");
+        QTRY_COMPARE(label->text(), QStringLiteral("Connected to ") + QString::fromStdString(port));
+        // The receiver keeps silent through the first link check.
+        QTRY_COMPARE_WITH_TIMEOUT(label->text(), QStringLiteral("Connection failed"), 10000);
+        QVERIFY(receiver.write(heartbeatFrame(Poco::LocalDateTime(2024, 6, 15, 9, 0, 0)), std::chrono::seconds(5)));
+        QTRY_COMPARE(label->text(), QStringLiteral("Connection succeeded"));
+        receiver.closeMaster();
+        QTRY_COMPARE(label->text(), QStringLiteral("Please connect the serial port"));
+    }
+
+    void callsTheHistoryRefusesAreShownUntilStored()
+    {
+        RecordingMessagePrompt prompt;
+        DeskTestWindow desk;
+        auto *warning = desk.find<QLabel>("LabSaveWarning");
+        QVERIFY(warning->isHidden());
+        // The history stops taking calls during the run.
+        RawDatabase(desk.db()).history() << "ALTER TABLE TBHistory RENAME TO Parked", Poco::Data::Keywords::now;
+        desk.call("1");
+        desk.call("2");
+        QVERIFY(!warning->isHidden());
+        QVERIFY2(warning->text().startsWith(QStringLiteral("Calls cannot be saved to the history: ")),
+                 qPrintable(warning->text()));
+        QVERIFY2(warning->text().contains(QStringLiteral("TBHistory")), qPrintable(warning->text()));
+        // The link label stays the link's.
+        QCOMPARE(desk.find<QLabel>("LabSerialPort")->text(), QStringLiteral("Please connect the serial port"));
+        desk.wait(1);
+        QVERIFY(!warning->isHidden());
+
+        prompt.answerNext(PromptAnswer::No);
+        desk.find<QAbstractButton>("closebtn")->click();
+        QCOMPARE(prompt.shown.size(), std::size_t(1));
+        QCOMPARE(prompt.shown[0].text, uiText(TextId::ExitLosesCalls, {QStringLiteral("2")}));
+
+        RawDatabase(desk.db()).history() << "ALTER TABLE Parked RENAME TO TBHistory", Poco::Data::Keywords::now;
+        desk.wait(1);
+        QVERIFY(warning->isHidden());
+        QCOMPARE(RawDatabase(desk.db()).historyNumber("SELECT count(*) FROM TBHistory"), Poco::Int64(2));
+        prompt.answerNext(PromptAnswer::No);
+        desk.find<QAbstractButton>("closebtn")->click();
+        QCOMPARE(prompt.shown.back().text, uiText(TextId::ExitQuestion));
     }
 
     void savesTheSystemDatabaseOnTheNextTick()

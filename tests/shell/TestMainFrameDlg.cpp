@@ -1,6 +1,10 @@
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <tuple>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QBrush>
@@ -28,6 +32,7 @@
 #include "support/RawDatabase.h"
 #include "support/RecordingMessagePrompt.h"
 #include "support/ShellTestSupport.h"
+#include "support/TempFolder.h"
 
 namespace
 {
@@ -342,6 +347,32 @@ private slots:
         prompt.answerNext(PromptAnswer::No);
         desk.find<QAbstractButton>("closebtn")->click();
         QCOMPARE(prompt.shown.back().text, uiText(TextId::ExitQuestion));
+    }
+
+    void callsStillUnsavedAtTheEndAreLogged()
+    {
+        TempFolder logFolder;
+        const std::string log = logFolder.file("stderr");
+        {
+            auto desk = std::make_unique<DeskTestWindow>();
+            RawDatabase(desk->db()).history() << "DROP TABLE TBHistory", Poco::Data::Keywords::now;
+            desk->call("3");
+            desk->wait(2);
+            desk->cancel("3");
+            std::fflush(stderr);
+            const int saved = ::dup(STDERR_FILENO);
+            const int file = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(file, STDERR_FILENO);
+            desk->window().closeWithoutAsking();
+            desk.reset();
+            std::fflush(stderr);
+            ::dup2(saved, STDERR_FILENO);
+            ::close(file);
+            ::close(saved);
+        }
+        const std::string lines = readFile(log);
+        QVERIFY2(lines.find("calldesk: unsaved call: pager 3 (") != std::string::npos, lines.c_str());
+        QVERIFY2(lines.find("answered 2024-06-15 09:00:02 after 2 s") != std::string::npos, lines.c_str());
     }
 
     void savesTheSystemDatabaseOnTheNextTick()

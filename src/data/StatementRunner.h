@@ -4,6 +4,7 @@
 // what POCO throws, logs it with context and reports failure as a value.
 
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,13 @@
 #include "base/EventLog.h"
 #include "data/NotifiedTransaction.h"
 
+// Logs a failed statement operation and keeps its detail as the calling
+// thread's last failure.
+void statementFailed(std::string_view what, const std::exception &error);
+void statementFailed(std::string_view what, std::string_view detail);
+// The detail of the last failure logged on the calling thread; empty when none.
+const std::string &lastStatementFailure();
+
 // True when work ran without throwing.
 template <typename Work>
 bool runLogged(std::string_view what, Work &&work)
@@ -22,7 +30,7 @@ bool runLogged(std::string_view what, Work &&work)
         work();
         return true;
     } catch (const std::exception &error) {
-        logFailure(what, error);
+        statementFailed(what, error);
         return false;
     }
 }
@@ -37,9 +45,11 @@ std::uint64_t insertForNewId(Poco::Data::Session &session, std::string_view what
         insert();
         const Poco::Int64 id = transaction.lastRow();
         transaction.commit();
+        if (id == 0)
+            statementFailed(what, "the database reported no new row");
         return static_cast<std::uint64_t>(id);
     } catch (const std::exception &error) {
-        logFailure(what, error);
+        statementFailed(what, error);
         return 0;
     }
 }

@@ -45,6 +45,27 @@ QString uiText(TextId id)
     return QString::fromStdString(builtInText(id, g_language));
 }
 
+QString uiText(TextId id, std::initializer_list<QString> arguments)
+{
+    const QString format = uiText(id);
+    QString text;
+    auto next = arguments.begin();
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        const QChar kind = i + 1 < format.size() ? format[i + 1] : QChar();
+        if (c == u'%' && (kind == u's' || kind == u'd') && next != arguments.end()) {
+            text += *next++;
+            ++i;
+        } else if (c == u'%' && kind == u'%') {
+            text += u'%';
+            ++i;
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
 void setControlTexts(QWidget &window, std::initializer_list<ControlText> texts)
 {
     for (const ControlText &entry : texts) {

@@ -15,6 +15,9 @@ class QWidget;
 void setUiLanguage(std::uint32_t lcid);
 std::uint32_t uiLanguage();
 QString uiText(TextId id);
+// A text of the table that takes values: each "%s" or "%d" gives way to the
+// next argument, in order ("%%" stays a "%").
+QString uiText(TextId id, std::initializer_list<QString> arguments);
 
 // One control of a layout, found by its name, and the text it shows.
 struct ControlText

@@ -130,6 +130,22 @@ void CEmployeeDlg::load()
     m_duties->setRecords(std::move(duties));
 }
 
+EmployeePtr CEmployeeDlg::selectedEmployee()
+{
+    EmployeePtr employee = m_employees->record(selectedRow(*m_ui->EmpInfoList));
+    if (!employee)
+        inform(this, TextId::SelectAttendant, NoCaption, PromptIcon::Information);
+    return employee;
+}
+
+DutyPtr CEmployeeDlg::selectedDuty()
+{
+    DutyPtr duty = m_duties->record(selectedRow(*m_ui->DutyList));
+    if (!duty)
+        inform(this, TextId::SelectAttendant, NoCaption, PromptIcon::Information);
+    return duty;
+}
+
 void CEmployeeDlg::link(stDuty &duty) const
 {
     for (const EmployeePtr &employee : m_employees->records()) {
@@ -155,11 +171,9 @@ void CEmployeeDlg::addEmployee()
 
 void CEmployeeDlg::alterEmployee()
 {
-    const EmployeePtr employee = m_employees->record(selectedRow(*m_ui->EmpInfoList));
-    if (!employee) {
-        inform(this, TextId::SelectAttendant, NoCaption, PromptIcon::Information);
+    const EmployeePtr employee = selectedEmployee();
+    if (!employee)
         return;
-    }
     CAlterEmployeeDlg alter(m_db, *employee, this);
     if (alter.run() != ResultOk)
         return;
@@ -175,11 +189,9 @@ void CEmployeeDlg::alterEmployee()
 
 void CEmployeeDlg::deleteEmployee()
 {
-    const EmployeePtr employee = m_employees->record(selectedRow(*m_ui->EmpInfoList));
-    if (!employee) {
-        inform(this, TextId::SelectAttendant, NoCaption, PromptIcon::Information);
+    const EmployeePtr employee = selectedEmployee();
+    if (!employee)
         return;
-    }
     const PromptMessage question {uiText(TextId::DeleteQuestion) + text(employee->EmpName) + u'?',
                                   uiText(TextId::ProgramName), PromptIcon::Question, PromptButtons::YesNo};
     if (messagePrompt().show(this, question) != PromptAnswer::Yes)
@@ -223,11 +235,9 @@ void CEmployeeDlg::addDuty()
 
 void CEmployeeDlg::alterDuty()
 {
-    const DutyPtr duty = m_duties->record(selectedRow(*m_ui->DutyList));
-    if (!duty) {
-        inform(this, TextId::SelectAttendant, NoCaption, PromptIcon::Information);
+    const DutyPtr duty = selectedDuty();
+    if (!duty)
         return;
-    }
     CAlterDutyDlg alter(m_db, m_employees->records(), *duty, this);
     if (alter.run() != ResultOk)
         return;
@@ -244,11 +254,9 @@ void CEmployeeDlg::alterDuty()
 
 void CEmployeeDlg::deleteDuty()
 {
-    const DutyPtr duty = m_duties->record(selectedRow(*m_ui->DutyList));
-    if (!duty) {
-        inform(this, TextId::SelectAttendant, NoCaption, PromptIcon::Information);
+    const DutyPtr duty = selectedDuty();
+    if (!duty)
         return;
-    }
     if (!confirm(this, TextId::DeleteDutyQuestion, TextId::ProgramName))
         return;
     if (!m_db.DeleteDuty(duty->ID)) {

@@ -43,6 +43,9 @@ private:
     void setTexts();
     void showPage(int page);
     void load();
+    // The selected row's record, or none after asking the user to select one.
+    EmployeePtr selectedEmployee();
+    DutyPtr selectedDuty();
     // Links a duty to the page's record of its attendant; none when the
     // attendant is not on the page.
     void link(stDuty &duty) const;

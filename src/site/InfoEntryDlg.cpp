@@ -208,6 +208,14 @@ void CInfoEntryDlg::deleteZone()
     loadPagers();
 }
 
+CInfoEntryDlg::PagerListModel::RecordPtr CInfoEntryDlg::selectedPager()
+{
+    PagerListModel::RecordPtr pager = m_pagers->record(selectedRow(*m_ui->pagerList));
+    if (!pager)
+        inform(this, TextId::SelectPager, NoCaption, PromptIcon::Warning);
+    return pager;
+}
+
 void CInfoEntryDlg::addPager()
 {
     CAddPagerDlg add(m_db, this);
@@ -222,12 +230,9 @@ void CInfoEntryDlg::addPager()
 
 void CInfoEntryDlg::alterPager()
 {
-    const int row = selectedRow(*m_ui->pagerList);
-    const PagerListModel::RecordPtr pager = m_pagers->record(row);
-    if (!pager) {
-        inform(this, TextId::SelectPager, NoCaption, PromptIcon::Warning);
+    const PagerListModel::RecordPtr pager = selectedPager();
+    if (!pager)
         return;
-    }
     CAlterPagerDlg alter(m_db, *pager, this);
     if (alter.run() != ResultOk)
         return;
@@ -235,16 +240,14 @@ void CInfoEntryDlg::alterPager()
         tellChangeNotSaved(this, m_db.lastFailure());
         return;
     }
-    m_pagers->replace(row, alter.pager());
+    m_pagers->replace(m_pagers->rowOf(pager.get()), alter.pager());
 }
 
 void CInfoEntryDlg::deletePager()
 {
-    const PagerListModel::RecordPtr pager = m_pagers->record(selectedRow(*m_ui->pagerList));
-    if (!pager) {
-        inform(this, TextId::SelectPager, NoCaption, PromptIcon::Warning);
+    const PagerListModel::RecordPtr pager = selectedPager();
+    if (!pager)
         return;
-    }
     if (!confirm(this, TextId::DeletePagerQuestion, TextId::ProgramName))
         return;
     if (!m_db.DeletePager(pager->PagerNum)) {

@@ -54,6 +54,8 @@ private:
     void loadZones();
     void saveKeys();
     QLineEdit *keyEdit(int key) const;
+    // The selected pager, or none after asking the user to select one.
+    PagerListModel::RecordPtr selectedPager();
 
     void addZone();
     void alterZone();

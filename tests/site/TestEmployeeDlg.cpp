@@ -16,26 +16,15 @@
 #include "site/AlterEmployeeDlg.h"
 #include "site/EmployeeDlg.h"
 #include "support/RawDatabase.h"
-#include "support/RecordingMessagePrompt.h"
-#include "support/SiteDatabase.h"
 #include "support/WindowDriving.h"
+#include "OpenSiteWindow.h"
 
 namespace
 {
-// The staff window on the test site, shown, with the message boxes recorded.
-struct OpenWindow
+// The staff window, with its lists and tabs at hand.
+struct OpenWindow : OpenSiteWindow<CEmployeeDlg>
 {
-    SiteDatabase site;
-    RecordingMessagePrompt prompt;
-    std::unique_ptr<CEmployeeDlg> window;
-
-    explicit OpenWindow(const std::function<void(SiteDatabase &)> &prepare = {})
-    {
-        if (prepare)
-            prepare(site);
-        window = std::make_unique<CEmployeeDlg>(site.db(), nullptr);
-        window->show();
-    }
+    using OpenSiteWindow::OpenSiteWindow;
 
     QStringList staffNumbers() const
     {
@@ -51,25 +40,16 @@ struct OpenWindow
         }
         return rows;
     }
-    QString lastMessage() const
-    {
-        return prompt.shown.empty() ? QString() : prompt.shown.back().text;
-    }
     void showDuties()
     {
         clickButton(*window, "OptDuty");
     }
 };
 
-void setText(const QWidget &window, const char *edit, const QString &text)
-{
-    control<QLineEdit>(window, edit)->setText(text);
-}
-
 void fillAttendant(QWidget &form, const QString &code, const QString &name)
 {
-    setText(form, "editEmpID", code);
-    setText(form, "editName", name);
+    setEditText(form, "editEmpID", code);
+    setEditText(form, "editName", name);
     clickButton(form, "btnok");
 }
 
@@ -81,14 +61,6 @@ void fillDuty(QWidget &form, int attendant, const QString &begin, const QString 
     control<CTimeUI>(form, "TimeEnd")->setText(end);
     control<CComboExUI>(form, "CboArea")->selectItem(zone);
     clickButton(form, "btnok");
-}
-
-void checkMessage(const RecordingMessagePrompt &prompt, const QString &text, PromptIcon icon)
-{
-    QVERIFY(!prompt.shown.empty());
-    QCOMPARE(prompt.shown.back().text, text);
-    QCOMPARE(prompt.shown.back().caption, QString());
-    QVERIFY(prompt.shown.back().icon == icon);
 }
 
 void clickHeader(const QWidget &window, const char *list, int column)
@@ -224,7 +196,7 @@ void TestEmployeeDlg::attendantWindowRefusesIncompleteAndTakenNumbers()
     QVERIFY(throughChild<CAddEmployeeDlg>(*open.window, "btnEmpAdd", [&](CAddEmployeeDlg &add) {
         fillAttendant(add, code, name);
         QVERIFY(add.isVisible());
-        checkMessage(open.prompt, warning, PromptIcon::Warning);
+        checkLastMessage(open.prompt, warning, PromptIcon::Warning);
         add.reject();
     }));
     QCOMPARE(open.staffNumbers(), (QStringList {"A07", "B02"}));
@@ -242,7 +214,7 @@ void TestEmployeeDlg::staffNumbersTakeFifteenCharacters()
         QTest::keyClicks(code, "ABCDEFGHIJKLMNOP");
         QCOMPARE(code->text(), QString("ABCDEFGHIJKLMNO"));
         control<QRadioButton>(add, "OptFemale")->setChecked(true);
-        setText(add, "editTelephone", "555-0199");
+        setEditText(add, "editTelephone", "555-0199");
         fillAttendant(add, code->text(), "Cy");
     }));
     QCOMPARE(rowTexts(open.window->employees(), 2), (QStringList {"ABCDEFGHIJKLMNO", "Cy", "Female", "555-0199", ""}));
@@ -264,10 +236,10 @@ void TestEmployeeDlg::modifiedAttendantShowsInItsDuties()
         QCOMPARE(control<QLineEdit>(alter, "editRemark")->text(), QString("Head"));
         QVERIFY(control<QRadioButton>(alter, "OptFemale")->isChecked());
         // Another attendant's number is refused, its own is not counted.
-        setText(alter, "editEmpID", "B02");
+        setEditText(alter, "editEmpID", "B02");
         clickButton(alter, "btnok");
         QVERIFY(alter.isVisible());
-        checkMessage(open.prompt, "Attendant ID already exists, please re-enter", PromptIcon::Warning);
+        checkLastMessage(open.prompt, "Attendant ID already exists, please re-enter", PromptIcon::Warning);
         QCOMPARE(open.window->employees().record(0)->EmpID, std::string("A07"));
         fillAttendant(alter, "A07", "Anna");
     }));
@@ -296,7 +268,7 @@ void TestEmployeeDlg::actionsWithoutSelectionAskForAnAttendant()
     clickButton(*open.window, button.toLatin1().constData());
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
     QCOMPARE(open.prompt.shown.size(), std::size_t(1));
-    checkMessage(open.prompt, "Please select an Attendant", PromptIcon::Information);
+    checkLastMessage(open.prompt, "Please select an Attendant", PromptIcon::Information);
 }
 
 void TestEmployeeDlg::deletingAnAttendantTakesItsDuties()
@@ -355,11 +327,11 @@ void TestEmployeeDlg::newDutyCoversTheWholeDayUntilChanged()
         QCOMPARE(control<CTimeUI>(add, "TimeBebin")->text(), QString("00:00:00"));
         QCOMPARE(control<CTimeUI>(add, "TimeEnd")->text(), QString("23:59:59"));
         clickButton(add, "btnok");
-        checkMessage(open.prompt, "Please select an Attendant", PromptIcon::Warning);
+        checkLastMessage(open.prompt, "Please select an Attendant", PromptIcon::Warning);
         names->selectItem(1);
         clickButton(add, "btnok");
         QVERIFY(add.isVisible());
-        checkMessage(open.prompt, "Please select a position", PromptIcon::Warning);
+        checkLastMessage(open.prompt, "Please select a position", PromptIcon::Warning);
         control<CComboExUI>(add, "CboArea")->selectItem(0);
         clickButton(add, "btnok");
     }));
@@ -460,10 +432,10 @@ void TestEmployeeDlg::modifyDutyShowsItsValuesAndRefusesGaps()
         QCOMPARE(control<CComboExUI>(alter, "CboName")->currentIndex(), -1);
         clickButton(alter, "btnok");
         QVERIFY(alter.isVisible());
-        checkMessage(open.prompt, "Please select an Attendant", PromptIcon::Warning);
+        checkLastMessage(open.prompt, "Please select an Attendant", PromptIcon::Warning);
         fillDuty(alter, 1, "00:00:00", "00:01:00", -1);
         QVERIFY(alter.isVisible());
-        checkMessage(open.prompt, "Please select a Zone", PromptIcon::Warning);
+        checkLastMessage(open.prompt, "Please select a Zone", PromptIcon::Warning);
         alter.reject();
     }));
     QCOMPARE(rowTexts(open.window->duties(), 3)[0], QString("Not set"));
@@ -505,8 +477,7 @@ void TestEmployeeDlg::refusedChangesAreToldAndLeaveTheLists()
     QFETCH(QString, table);
     QFETCH(QString, action);
     OpenWindow open;
-    open.site.refuseChanges(table.toStdString(), "the disk is full");
-    open.prompt.defaultAnswer = PromptAnswer::Yes;
+    open.refuseChangesOf(table);
     const QByteArray button = action.toLatin1();
     const QStringList attendantsBefore = rowTexts(open.window->employees(), 0);
     const QStringList dutiesBefore = open.duties();
@@ -529,9 +500,7 @@ void TestEmployeeDlg::refusedChangesAreToldAndLeaveTheLists()
         clickButton(*open.window, button.constData());
     }
 
-    QVERIFY2(open.lastMessage().startsWith("The change could not be saved: "), qPrintable(open.lastMessage()));
-    QVERIFY2(open.lastMessage().endsWith("the disk is full"), qPrintable(open.lastMessage()));
-    QCOMPARE(open.prompt.shown.back().icon, PromptIcon::Warning);
+    checkChangeNotSaved(open.prompt, "the disk is full");
     QCOMPARE(open.window->employees().rowCount(), 2);
     QCOMPARE(rowTexts(open.window->employees(), 0), attendantsBefore);
     QCOMPARE(open.duties(), dutiesBefore);

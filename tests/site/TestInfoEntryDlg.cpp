@@ -15,24 +15,14 @@
 #include "site/AlterPagerDlg.h"
 #include "site/InfoEntryDlg.h"
 #include "support/RawDatabase.h"
-#include "support/RecordingMessagePrompt.h"
-#include "support/SiteDatabase.h"
 #include "support/WindowDriving.h"
+#include "OpenSiteWindow.h"
 
 namespace
 {
-// The site window on the test site, shown, with the message boxes recorded.
-struct OpenWindow
+// The site window, with its lists and tabs at hand.
+struct OpenWindow : OpenSiteWindow<CInfoEntryDlg>
 {
-    SiteDatabase site;
-    RecordingMessagePrompt prompt;
-    std::unique_ptr<CInfoEntryDlg> window = std::make_unique<CInfoEntryDlg>(site.db(), nullptr);
-
-    OpenWindow()
-    {
-        window->show();
-    }
-
     QStringList zoneNames() const
     {
         return columnTexts(window->zones(), 0);
@@ -40,10 +30,6 @@ struct OpenWindow
     QStringList pagerNumbers() const
     {
         return columnTexts(window->pagers(), 1);
-    }
-    QString lastMessage() const
-    {
-        return prompt.shown.empty() ? QString() : prompt.shown.back().text;
     }
     // Clicks a page's tab.
     void showPage(const char *tab)
@@ -57,26 +43,18 @@ QString keyText(const QWidget &window, int key)
     return control<QLineEdit>(window, QStringLiteral("editKey%1").arg(key).toLatin1().constData())->text();
 }
 
-void setText(const QWidget &window, const char *edit, const QString &text)
-{
-    control<QLineEdit>(window, edit)->setText(text);
-}
-
 // Fills the pager window and presses OK.
 void fillPager(QWidget &form, const QString &name, const QString &number, int zone)
 {
-    setText(form, "PagerEdit", name);
-    setText(form, "PagerCodeEdit", number);
+    setEditText(form, "PagerEdit", name);
+    setEditText(form, "PagerCodeEdit", number);
     control<CComboExUI>(form, "CboArea")->selectItem(zone);
     clickButton(form, "btnok");
 }
 
 void checkWarning(const RecordingMessagePrompt &prompt, const QString &text)
 {
-    QVERIFY(!prompt.shown.empty());
-    QCOMPARE(prompt.shown.back().text, text);
-    QCOMPARE(prompt.shown.back().caption, QString());
-    QVERIFY(prompt.shown.back().icon == PromptIcon::Warning);
+    checkLastMessage(prompt, text, PromptIcon::Warning);
 }
 }
 
@@ -202,11 +180,11 @@ void TestInfoEntryDlg::closingWritesOnlyTheChangedKeys()
     RawDatabase(db).changeSystem("CREATE TRIGGER KeyInserted AFTER INSERT ON TBServices BEGIN INSERT INTO Written "
                                  "VALUES('insert', NEW.ID); END;");
 
-    setText(*open.window, "editKey3", "Water");
-    setText(*open.window, "editKey9", "Napkins");
+    setEditText(*open.window, "editKey3", "Water");
+    setEditText(*open.window, "editKey9", "Napkins");
     // Typed back to what it was: unchanged.
-    setText(*open.window, "editKey1", "Waiter!");
-    setText(*open.window, "editKey1", "Waiter");
+    setEditText(*open.window, "editKey1", "Waiter!");
+    setEditText(*open.window, "editKey1", "Waiter");
     if (how == "closebtn")
         clickButton(*open.window, "closebtn");
     else if (how == "Escape")
@@ -236,11 +214,11 @@ void TestInfoEntryDlg::zoneWindowRefusesEmptyAndTakenNames()
         QVERIFY(add.isVisible());
         checkWarning(open.prompt, "Position can not be empty");
         // Names compare exactly: another case is another zone.
-        setText(add, "EditArea", "Hall");
+        setEditText(add, "EditArea", "Hall");
         clickButton(add, "btnok");
         QVERIFY(add.isVisible());
         checkWarning(open.prompt, "This zone already exists!");
-        setText(add, "EditArea", "hall");
+        setEditText(add, "EditArea", "hall");
         clickButton(add, "btnok");
     });
     QVERIFY(opened);
@@ -262,7 +240,7 @@ void TestInfoEntryDlg::renamingAZoneRenamesItsPagers()
         clickButton(alter, "btnok");
         QVERIFY(alter.isVisible());
         checkWarning(open.prompt, "This zone already exists!");
-        setText(alter, "EditArea", "Main hall");
+        setEditText(alter, "EditArea", "Main hall");
         clickButton(alter, "btnok");
     });
     QVERIFY(opened);
@@ -476,8 +454,7 @@ void TestInfoEntryDlg::refusedChangesAreToldAndLeaveTheLists()
     QFETCH(QString, table);
     QFETCH(QString, action);
     OpenWindow open;
-    open.site.refuseChanges(table.toStdString(), "the disk is full");
-    open.prompt.defaultAnswer = PromptAnswer::Yes;
+    open.refuseChangesOf(table);
     const QStringList zonesBefore = open.zoneNames();
     const QStringList pagersBefore = columnTexts(open.window->pagers(), 0);
     const QByteArray button = action.toLatin1();
@@ -491,7 +468,7 @@ void TestInfoEntryDlg::refusedChangesAreToldAndLeaveTheLists()
     }
     if (action == "btnAddPos" || action == "btnAlterPos") {
         QVERIFY(throughChild<AreaFormDlg>(*open.window, button.constData(), [](AreaFormDlg &zone) {
-            setText(zone, "EditArea", "Terrace");
+            setEditText(zone, "EditArea", "Terrace");
             clickButton(zone, "btnok");
         }));
     } else if (action == "btnAddPager" || action == "btnAlterPager") {
@@ -499,7 +476,7 @@ void TestInfoEntryDlg::refusedChangesAreToldAndLeaveTheLists()
             fillPager(pager, "Terrace 1", "T1", 1);
         }));
     } else if (action == "closebtn") {
-        setText(*open.window, "editKey3", "Water");
+        setEditText(*open.window, "editKey3", "Water");
         clickButton(*open.window, button.constData());
         QVERIFY(!open.window->isVisible());
         QCOMPARE(keyText(CInfoEntryDlg(open.site.db(), nullptr), 3), QString("Bill"));
@@ -507,8 +484,7 @@ void TestInfoEntryDlg::refusedChangesAreToldAndLeaveTheLists()
         clickButton(*open.window, button.constData());
     }
 
-    QVERIFY2(open.lastMessage().startsWith("The change could not be saved: "), qPrintable(open.lastMessage()));
-    QVERIFY2(open.lastMessage().endsWith("the disk is full"), qPrintable(open.lastMessage()));
+    checkChangeNotSaved(open.prompt, "the disk is full");
     QCOMPARE(open.zoneNames(), zonesBefore);
     QCOMPARE(columnTexts(open.window->pagers(), 0), pagersBefore);
     QCOMPARE(columnTexts(open.window->pagers(), 2), (QStringList {"Hall", "Bar", "Hall"}));

@@ -5,9 +5,12 @@
 #include <QAbstractButton>
 #include <QAbstractItemModel>
 #include <QAbstractItemView>
+#include <QLineEdit>
 #include <QStringList>
 #include <QTest>
 
+#include "ui/MessagePrompt.h"
+#include "support/RecordingMessagePrompt.h"
 #include "support/ShellTestSupport.h"
 
 // Driving a window as its user does: its buttons, the rows of its lists and
@@ -18,6 +21,31 @@ inline void clickButton(const QWidget &window, const char *name)
     QAbstractButton *button = control<QAbstractButton>(window, name);
     QVERIFY2(button, name);
     QTest::mouseClick(button, Qt::LeftButton);
+}
+
+inline void setEditText(const QWidget &window, const char *edit, const QString &text)
+{
+    QLineEdit *field = control<QLineEdit>(window, edit);
+    QVERIFY2(field, edit);
+    field->setText(text);
+}
+
+// The last message shown: its text, no caption, its icon.
+inline void checkLastMessage(const RecordingMessagePrompt &prompt, const QString &text, PromptIcon icon)
+{
+    QVERIFY(!prompt.shown.empty());
+    QCOMPARE(prompt.shown.back().text, text);
+    QCOMPARE(prompt.shown.back().caption, QString());
+    QVERIFY(prompt.shown.back().icon == icon);
+}
+
+// The last message told that a change was refused, for the reason.
+inline void checkChangeNotSaved(const RecordingMessagePrompt &prompt, const QString &reason)
+{
+    QVERIFY(!prompt.shown.empty());
+    const QString &text = prompt.shown.back().text;
+    QVERIFY2(text.startsWith("The change could not be saved: ") && text.endsWith(reason), qPrintable(text));
+    QVERIFY(prompt.shown.back().icon == PromptIcon::Warning);
 }
 
 // Clicks the row of the list, which selects it.

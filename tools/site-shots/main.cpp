@@ -5,7 +5,6 @@
 // platform).
 //
 //   calldesk-site-shots <output folder>
-#include <functional>
 #include <iostream>
 #include <string>
 
@@ -17,7 +16,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
-#include <QTimer>
 #include <QTreeView>
 
 #include "data/DbManage.h"
@@ -36,29 +34,10 @@
 #include "site/EmployeeDlg.h"
 #include "site/InfoEntryDlg.h"
 #include "demo/DemoSite.h"
+#include "shots/WindowShot.h"
 
 namespace
 {
-// Shows the window, lets it draw and saves what it shows.
-bool shoot(QWidget &window, const QString &path)
-{
-    window.show();
-    window.activateWindow();
-    window.raise();
-    for (int i = 0; i < 20; ++i) {
-        QApplication::processEvents();
-        QTimer wait;
-        wait.setSingleShot(true);
-        wait.start(25);
-        while (wait.isActive())
-            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 25);
-    }
-    const bool saved = window.grab().save(path);
-    std::cout << (saved ? "wrote " : "cannot write ") << path.toStdString() << std::endl;
-    window.hide();
-    return saved;
-}
-
 template <typename Control>
 Control *child(QWidget &window, const char *name)
 {
@@ -72,8 +51,7 @@ void selectRow(QWidget &window, const char *list, int row)
                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-// The demo site, with telephones and remarks, and a duty across midnight
-// split into its two rows.
+// The demo site, with telephones and remarks.
 bool sampleSite(DbManage &db, std::uint32_t lcid)
 {
     std::string error;
@@ -93,59 +71,69 @@ bool sampleSite(DbManage &db, std::uint32_t lcid)
     return true;
 }
 
+// A page of a tabbed window, opened afresh so that it draws as the active window.
+template <typename Window>
+bool shootPage(DbManage &db, const char *tab, const char *list, int row, const QString &path)
+{
+    Window window(db, nullptr);
+    if (tab)
+        child<QAbstractButton>(window, tab)->click();
+    if (list)
+        selectRow(window, list, row);
+    return shootWindow(window, path);
+}
+
 bool shootAll(DbManage &db, const QString &folder, const QString &suffix)
 {
-    bool ok = true;
     const auto name = [&](const char *what) { return folder + QStringLiteral("/%1-%2.png").arg(what, suffix); };
-    {
-        CInfoEntryDlg info(db, nullptr);
-        ok &= shoot(info, name("site-keys"));
-        child<QAbstractButton>(info, "OptPlace")->click();
-        selectRow(info, "AreaList", 1);
-        ok &= shoot(info, name("site-zones"));
-        child<QAbstractButton>(info, "OptPager")->click();
-        selectRow(info, "pagerList", 2);
-        ok &= shoot(info, name("site-pagers"));
-    }
+    bool ok = shootPage<CInfoEntryDlg>(db, nullptr, nullptr, 0, name("site-keys"));
+    ok &= shootPage<CInfoEntryDlg>(db, "OptPlace", "AreaList", 1, name("site-zones"));
+    ok &= shootPage<CInfoEntryDlg>(db, "OptPager", "pagerList", 2, name("site-pagers"));
+    ok &= shootPage<CEmployeeDlg>(db, nullptr, "EmpInfoList", 1, name("attendants"));
+    ok &= shootPage<CEmployeeDlg>(db, "OptDuty", "DutyList", 3, name("timetable"));
+
+    const bool chinese = suffix == QStringLiteral("zh");
     {
         CAddAreaDlg add(db, nullptr);
-        child<QLineEdit>(add, "EditArea")->setText(suffix == QStringLiteral("zh") ? QStringLiteral("二楼")
-                                                                                   : QStringLiteral("Upstairs"));
-        ok &= shoot(add, name("add-zone"));
-        const std::vector<IdText> zones = db.GetZones();
-        CAlterAreaDlg alter(db, QString::fromStdString(zones.at(1).second), nullptr);
-        ok &= shoot(alter, name("modify-zone"));
+        child<QLineEdit>(add, "EditArea")->setText(chinese ? QStringLiteral("二楼") : QStringLiteral("Upstairs"));
+        ok &= shootWindow(add, name("add-zone"));
+    }
+    {
+        CAlterAreaDlg alter(db, QString::fromStdString(db.GetZones().at(1).second), nullptr);
+        ok &= shootWindow(alter, name("modify-zone"));
     }
     {
         CAddPagerDlg add(db, nullptr);
-        child<QLineEdit>(add, "PagerEdit")->setText(QStringLiteral("21"));
+        child<QLineEdit>(add, "PagerEdit")->setText(chinese ? QStringLiteral("21桌") : QStringLiteral("Table 21"));
         child<QLineEdit>(add, "PagerCodeEdit")->setText(QStringLiteral("0A21"));
         child<CComboExUI>(add, "CboArea")->selectItem(2);
-        ok &= shoot(add, name("add-pager"));
-        CAlterPagerDlg alter(db, *db.GetPagers().at(2), nullptr);
-        ok &= shoot(alter, name("modify-pager"));
+        ok &= shootWindow(add, name("add-pager"));
     }
     {
-        CEmployeeDlg staff(db, nullptr);
-        selectRow(staff, "EmpInfoList", 1);
-        ok &= shoot(staff, name("attendants"));
-        child<QAbstractButton>(staff, "OptDuty")->click();
-        selectRow(staff, "DutyList", 3);
-        ok &= shoot(staff, name("timetable"));
-
+        CAlterPagerDlg alter(db, *db.GetPagers().at(2), nullptr);
+        ok &= shootWindow(alter, name("modify-pager"));
+    }
+    CEmployeeDlg staff(db, nullptr);
+    {
         CAddEmployeeDlg add(db, nullptr);
         child<QLineEdit>(add, "editEmpID")->setText(QStringLiteral("E111"));
-        ok &= shoot(add, name("add-attendant"));
+        ok &= shootWindow(add, name("add-attendant"));
+    }
+    {
         CAlterEmployeeDlg alter(db, *staff.employees().record(1), nullptr);
-        ok &= shoot(alter, name("modify-attendant"));
-
-        CAddDutyDlg addDuty(db, nullptr);
-        child<CComboExUI>(addDuty, "CboName")->selectItem(4);
-        child<CTimeUI>(addDuty, "TimeBebin")->setTime(22, 0, 0);
-        child<CTimeUI>(addDuty, "TimeEnd")->setTime(6, 0, 0);
-        ok &= shoot(addDuty, name("add-duty"));
-        CAlterDutyDlg alterDuty(db, staff.employees().records(), *staff.duties().record(3), nullptr);
-        ok &= shoot(alterDuty, name("modify-duty"));
+        ok &= shootWindow(alter, name("modify-attendant"));
+    }
+    {
+        // A duty across midnight, as a manager types one in.
+        CAddDutyDlg add(db, nullptr);
+        child<CComboExUI>(add, "CboName")->selectItem(4);
+        child<CTimeUI>(add, "TimeBebin")->setTime(22, 0, 0);
+        child<CTimeUI>(add, "TimeEnd")->setTime(6, 0, 0);
+        ok &= shootWindow(add, name("add-duty"));
+    }
+    {
+        CAlterDutyDlg alter(db, staff.employees().records(), *staff.duties().record(3), nullptr);
+        ok &= shootWindow(alter, name("modify-duty"));
     }
     return ok;
 }

@@ -330,6 +330,11 @@ Session DbManage::OpenHistoryReader() const
     return reader;
 }
 
+std::string DbManage::lastFailure() const
+{
+    return lastStatementFailure();
+}
+
 bool DbManage::changeSystem(const char *what, const std::function<void()> &work)
 {
     if (!runLogged(what, work))

@@ -76,6 +76,10 @@ public:
     const std::string &folder() const { return Folder; }
     // The in-memory system database has changes that "ovk.db" lacks.
     bool modified() const { return Modified; }
+    // Why the last statement operation that failed on the calling thread
+    // failed, in the database's words: what a window shows beside its own
+    // text when a change was refused.
+    std::string lastFailure() const;
 
     // Writes the in-memory system database to "ovk.db" when it changed.
     // False when nothing was to be written, writing failed (the old file then
@@ -102,7 +106,7 @@ public:
 
     // Service types and zones.
     std::vector<IdText> GetServiceTypes();
-    void SetServiceType(const std::string &serviceType, std::uint64_t key);
+    bool SetServiceType(const std::string &serviceType, std::uint64_t key);
     std::vector<IdText> GetZones();
     std::vector<std::string> GetZoneNames();
     bool ZoneExists(const std::string &zone);

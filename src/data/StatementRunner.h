@@ -4,6 +4,7 @@
 // what POCO throws, logs it with context and reports failure as a value.
 
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -15,6 +16,16 @@
 #include "base/EventLog.h"
 #include "data/NotifiedTransaction.h"
 
+// The text of a failure, POCO's display text for its own exceptions.
+std::string failureText(const std::exception &error);
+
+// Logs a failed statement operation and keeps its detail as the calling
+// thread's last failure.
+void statementFailed(std::string_view what, const std::exception &error);
+void statementFailed(std::string_view what, std::string_view detail);
+// The detail of the last failure logged on the calling thread; empty when none.
+const std::string &lastStatementFailure();
+
 // True when work ran without throwing.
 template <typename Work>
 bool runLogged(std::string_view what, Work &&work)
@@ -23,13 +34,10 @@ bool runLogged(std::string_view what, Work &&work)
         work();
         return true;
     } catch (const std::exception &error) {
-        logFailure(what, error);
+        statementFailed(what, error);
         return false;
     }
 }
-
-// The text of a failure, POCO's display text for its own exceptions.
-std::string failureText(const std::exception &error);
 
 // True when work ran without throwing; otherwise the failure's text goes
 // into error and nothing is logged (for callers that retry and log once).
@@ -56,6 +64,8 @@ std::uint64_t insertForNewId(Poco::Data::Session &session, std::string &error, I
         insert();
         const Poco::Int64 id = transaction.lastRow();
         transaction.commit();
+        if (id == 0)
+            error = "the database reported no new row";
         return static_cast<std::uint64_t>(id);
     } catch (const std::exception &failure) {
         error = failureText(failure);
@@ -63,14 +73,14 @@ std::uint64_t insertForNewId(Poco::Data::Session &session, std::string &error, I
     }
 }
 
-// As above, logging a failure with what.
+// As above, logging a failure with what (and keeping it as the thread's last).
 template <typename Insert>
 std::uint64_t insertForNewId(Poco::Data::Session &session, std::string_view what, Insert &&insert)
 {
     std::string error;
     const std::uint64_t id = insertForNewId(session, error, std::forward<Insert>(insert));
     if (id == 0)
-        logFailure(what, error);
+        statementFailed(what, error);
     return id;
 }
 

@@ -21,6 +21,8 @@
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
 #include "ui/WindowFrame.h"
+#include "site/EmployeeDlg.h"
+#include "site/InfoEntryDlg.h"
 #include "shell/CallListUI.h"
 #include "shell/DeskEventLog.h"
 #include "shell/LoginToggle.h"
@@ -90,6 +92,8 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     connect(m_ui->minbtn, &QAbstractButton::clicked, this, &CMainFrameDlg::minimiseClicked);
     m_login = new LoginToggle(*this, m_db);
     connect(m_ui->btnUser, &QAbstractButton::clicked, this, &CMainFrameDlg::operatorsClicked);
+    connect(m_ui->btnEmployee, &QAbstractButton::clicked, this, [this] { CEmployeeDlg(m_db, this).run(); });
+    connect(m_ui->btnInfoEntry, &QAbstractButton::clicked, this, [this] { CInfoEntryDlg(m_db, this).run(); });
     connect(m_ui->Optuntreatedlist, &QAbstractButton::toggled, this, [this](bool on) {
         if (on)
             m_ui->maintablayout->setCurrentIndex(0);

@@ -31,3 +31,9 @@ bool confirm(QWidget *parent, TextId text, TextId caption)
     const PromptMessage question {uiText(text), uiText(caption), PromptIcon::Question, PromptButtons::YesNo};
     return messagePrompt().show(parent, question) == PromptAnswer::Yes;
 }
+
+void tellChangeNotSaved(QWidget *parent, const std::string &reason)
+{
+    const QString text = uiText(TextId::ChangeNotSaved, {QString::fromStdString(reason)});
+    messagePrompt().show(parent, {text, uiText(TextId::Prompt), PromptIcon::Warning, PromptButtons::Ok});
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include <QString>
 
@@ -60,3 +61,6 @@ void inform(QWidget *parent, TextId text, std::optional<TextId> caption = TextId
             PromptIcon icon = PromptIcon::Information);
 // Asks the text with the caption, a question icon, Yes and No; true on Yes.
 bool confirm(QWidget *parent, TextId text, TextId caption);
+// Tells the user that the database refused a change, with the reason it gave
+// (DbManage::lastFailure()).
+void tellChangeNotSaved(QWidget *parent, const std::string &reason);

@@ -26,6 +26,8 @@
 #include "shell/CallListUI.h"
 #include "shell/LoginDlg.h"
 #include "shell/MainFrameDlg.h"
+#include "site/EmployeeDlg.h"
+#include "site/InfoEntryDlg.h"
 #include "shell/UserDlg.h"
 #include "support/DeskTestWindow.h"
 #include "support/FrameBytes.h"
@@ -413,6 +415,55 @@ private slots:
 
         desk.find<QAbstractButton>("btnLogin")->click();
         QVERIFY(!desk.find<QAbstractButton>("btnUser")->isEnabled());
+    }
+
+    void siteRightsEnableAndOpenTheSiteWindows_data()
+    {
+        QTest::addColumn<int>("authority");
+        QTest::addColumn<bool>("attendants");
+        QTest::addColumn<bool>("pagers");
+        QTest::newRow("attendants only") << 0x04 << true << false;
+        QTest::newRow("pagers only") << 0x40 << false << true;
+        QTest::newRow("both") << 0x44 << true << true;
+        QTest::newRow("neither") << 0x3B << false << false;
+    }
+
+    void siteRightsEnableAndOpenTheSiteWindows()
+    {
+        QFETCH(int, authority);
+        QFETCH(bool, attendants);
+        QFETCH(bool, pagers);
+        DeskTestWindow desk(DeskTestWindow::preparing([authority](DbManage &db) {
+            stUser clerk {true, std::uint8_t(authority), 0, "pw", "Clerk", "Desk"};
+            db.InsertOperator(clerk);
+        }));
+        desk.window().open();
+        const auto loggedIn = whenModal<CLoginDlg>([](CLoginDlg &login) {
+            control<CComboEditUI>(login, "cboUsername")->setText("Clerk");
+            control<QLineEdit>(login, "editPassword")->setText("pw");
+            QTest::mouseClick(control<QAbstractButton>(login, "btnok"), Qt::LeftButton);
+        });
+        desk.find<QAbstractButton>("btnLogin")->click();
+        QVERIFY(*loggedIn);
+        QCOMPARE(desk.find<QAbstractButton>("btnEmployee")->isEnabled(), attendants);
+        QCOMPARE(desk.find<QAbstractButton>("btnInfoEntry")->isEnabled(), pagers);
+
+        if (attendants) {
+            const auto opened = whenModal<CEmployeeDlg>([](CEmployeeDlg &staff) {
+                QCOMPARE(staff.employees().rowCount(), 10);
+                QTest::mouseClick(control<QAbstractButton>(staff, "closebtn"), Qt::LeftButton);
+            });
+            QTest::mouseClick(desk.find<QAbstractButton>("btnEmployee"), Qt::LeftButton);
+            QVERIFY(*opened);
+        }
+        if (pagers) {
+            const auto opened = whenModal<CInfoEntryDlg>([](CInfoEntryDlg &site) {
+                QCOMPARE(site.pagers().rowCount(), 20);
+                QTest::mouseClick(control<QAbstractButton>(site, "closebtn"), Qt::LeftButton);
+            });
+            QTest::mouseClick(desk.find<QAbstractButton>("btnInfoEntry"), Qt::LeftButton);
+            QVERIFY(*opened);
+        }
     }
 };
 

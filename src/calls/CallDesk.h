@@ -12,6 +12,7 @@
 #include "calls/AlertSounds.h"
 #include "calls/CallRows.h"
 #include "calls/PopupEntries.h"
+#include "calls/WarningCrossings.h"
 
 class IClock;
 class ICallStore;
@@ -81,5 +82,6 @@ private:
     CallRows m_calls;
     std::unique_ptr<PopupEntries> m_popup;
     AlertSounds m_sounds;
+    WarningCrossings m_crossings;
     std::string m_clockText;
 };

@@ -71,7 +71,7 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
         m_tray->setContextMenu(m_trayMenu);
         connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
             if (reason == QSystemTrayIcon::Trigger && isMinimized())
-                showNormal();
+                showUnminimised();
             else if (reason == QSystemTrayIcon::DoubleClick)
                 showFromTray();
         });
@@ -209,9 +209,17 @@ void CMainFrameDlg::closeWithoutAsking()
 
 void CMainFrameDlg::showFromTray()
 {
-    showNormal();
+    showUnminimised();
     raise();
     activateWindow();
+}
+
+// Back as it was left: a window hidden or minimised while maximised keeps
+// that state under the minimised one, and comes back maximised.
+void CMainFrameDlg::showUnminimised()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
 }
 
 void CMainFrameDlg::closeClicked()

@@ -118,6 +118,7 @@ private:
     void closeClicked();
     void operatorsClicked();
     void minimiseClicked();
+    void showUnminimised();
     void popupClosed();
     void teardown();
     void saveSystemDatabaseIfChanged();

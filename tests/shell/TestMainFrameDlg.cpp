@@ -258,6 +258,40 @@ private slots:
         QTRY_VERIFY(window.isVisible());
     }
 
+    void comesBackMaximisedFromTheTray_data()
+    {
+        QTest::addColumn<bool>("trayAvailable");
+        QTest::newRow("hidden to the tray") << true;
+        QTest::newRow("minimised, no tray") << false;
+    }
+
+    void comesBackMaximisedFromTheTray()
+    {
+        QFETCH(bool, trayAvailable);
+        DeskTestWindow desk(DeskTestWindow::adjusting(
+            [](SetupRecord &setup) { setup.Option |= SetupRecord::OptShowTask; }, trayAvailable));
+        CMainFrameDlg &window = desk.window();
+        window.open();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        desk.find<QAbstractButton>("maxbtn")->click();
+        QTRY_VERIFY(window.isMaximized());
+        desk.find<QAbstractButton>("minbtn")->click();
+        QTRY_VERIFY(trayAvailable ? !window.isVisible() : window.isMinimized());
+        window.menuCommand(CMainFrameDlg::CommandShowWindow);
+        QTRY_VERIFY(window.isVisible() && !window.isMinimized());
+        QVERIFY(window.isMaximized());
+        QTRY_VERIFY(desk.find<QAbstractButton>("restorebtn")->isVisible());
+
+        // And one left normal comes back normal.
+        desk.find<QAbstractButton>("restorebtn")->click();
+        QTRY_VERIFY(!window.isMaximized());
+        desk.find<QAbstractButton>("minbtn")->click();
+        QTRY_VERIFY(trayAvailable ? !window.isVisible() : window.isMinimized());
+        window.menuCommand(CMainFrameDlg::CommandShowWindow);
+        QTRY_VERIFY(window.isVisible() && !window.isMinimized());
+        QVERIFY(!window.isMaximized());
+    }
+
     void closingAsksUnlessTheTrayExits()
     {
         RecordingMessagePrompt prompt;

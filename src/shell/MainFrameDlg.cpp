@@ -21,6 +21,7 @@
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
 #include "ui/WindowFrame.h"
+#include "shell/AboutDlg.h"
 #include "shell/CallListUI.h"
 #include "shell/DeskEventLog.h"
 #include "shell/LoginToggle.h"
@@ -90,6 +91,7 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     connect(m_ui->minbtn, &QAbstractButton::clicked, this, &CMainFrameDlg::minimiseClicked);
     m_login = new LoginToggle(*this, m_db);
     connect(m_ui->btnUser, &QAbstractButton::clicked, this, &CMainFrameDlg::operatorsClicked);
+    connect(m_ui->btnabout, &QAbstractButton::clicked, this, &CMainFrameDlg::aboutClicked);
     connect(m_ui->Optuntreatedlist, &QAbstractButton::toggled, this, [this](bool on) {
         if (on)
             m_ui->maintablayout->setCurrentIndex(0);
@@ -116,6 +118,15 @@ CMainFrameDlg::~CMainFrameDlg()
 void CMainFrameDlg::operatorsClicked()
 {
     CUserDlg(m_db, this).run();
+}
+
+void CMainFrameDlg::aboutClicked()
+{
+    AboutFacts facts;
+    facts.dataFolder = m_db.folder();
+    facts.serialPort = m_link->isOpen() ? m_link->portName() : m_setup.SerialPort;
+    facts.linkState = m_link->status().state;
+    CAboutDlg(facts, this).run();
 }
 
 void CMainFrameDlg::open()

@@ -117,6 +117,7 @@ private:
     void openConfiguredPort();
     void closeClicked();
     void operatorsClicked();
+    void aboutClicked();
     void minimiseClicked();
     void showUnminimised();
     void popupClosed();

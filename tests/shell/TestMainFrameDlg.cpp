@@ -17,6 +17,7 @@
 #include "ui/Colours.h"
 #include "ui/UiText.h"
 #include "ui/controls/ComboEditUI.h"
+#include "shell/AboutDlg.h"
 #include "shell/CallListUI.h"
 #include "shell/LoginDlg.h"
 #include "shell/MainFrameDlg.h"
@@ -27,8 +28,8 @@
 
 namespace
 {
-const char *const RightsButtons[] = {"btnUser",    "btnEmployee", "btnInfoEntry",   "btnStatistic",
-                                     "btnHistory", "btnSetup",    "btnMaintenance", "btnabout"};
+const char *const RightsButtons[] = {"btnUser",    "btnEmployee", "btnInfoEntry",  "btnStatistic",
+                                     "btnHistory", "btnSetup",    "btnMaintenance"};
 
 QString cell(CCallListUI &list, int row, int column)
 {
@@ -90,6 +91,8 @@ private slots:
             QVERIFY2(!desk.find<QAbstractButton>(name)->isEnabled(), name);
             QVERIFY2(!desk.find<QAbstractButton>(name)->text().isEmpty(), name);
         }
+        QVERIFY2(desk.find<QAbstractButton>("btnabout")->isEnabled(), "About needs no right");
+        QCOMPARE(desk.find<QAbstractButton>("btnabout")->text(), uiText(TextId::About));
         QCOMPARE(desk.find<QLabel>("LabSerialPort")->text(), port);
         QCOMPARE(desk.find<QLabel>("LabTime")->text(), QStringLiteral("Sat Jun 15 09:00:00 2024"));
         auto *tabs = desk.find<QStackedWidget>("maintablayout");
@@ -338,6 +341,23 @@ private slots:
         QVERIFY(readFile(file) != before);
         DbManage reopened(desk.db().folder());
         QVERIFY(reopened.ZoneExists("Roof"));
+    }
+
+    void aboutOpensWithoutLoggingIn()
+    {
+        DeskTestWindow desk;
+        desk.window().open();
+        QString folder;
+        QString port;
+        const auto opened = whenModal<CAboutDlg>([&](CAboutDlg &about) {
+            folder = control<QLabel>(about, "LabDataFolderValue")->text().remove(QChar(0x200B));
+            port = control<QLabel>(about, "LabPortValue")->text();
+            QTest::mouseClick(control<QAbstractButton>(about, "closebtn"), Qt::LeftButton);
+        });
+        desk.find<QAbstractButton>("btnabout")->click();
+        QVERIFY(*opened);
+        QCOMPARE(folder, QString::fromStdString(desk.db().folder()));
+        QCOMPARE(port, uiText(TextId::NoPortSet));
     }
 
     void loginUnlocksTheOperatorWindow()

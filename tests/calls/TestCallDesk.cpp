@@ -31,6 +31,15 @@ protected:
         m_setup.SoundPath2 = "w2.wav";
     }
 
+    // The PC's clock for the times of calls, or the receiver's.
+    void useSystemTime(bool on)
+    {
+        if (on)
+            m_setup.Option |= SetupRecord::OptUseSystemTime;
+        else
+            m_setup.Option &= ~SetupRecord::OptUseSystemTime;
+    }
+
     void press(const std::string &pager, int key = 3) { m_desk->onCallFrame(pager, key, m_clock.now()); }
     void cancel(const std::string &pager) { m_desk->onCancelFrame(pager, m_clock.now()); }
 
@@ -146,10 +155,7 @@ TEST_F(CallDeskTest, DutyLookupTakesTheTimeOfTheClockInUse)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        if (c.systemTime)
-            m_setup.Option |= SetupRecord::OptUseSystemTime;
-        else
-            m_setup.Option &= ~SetupRecord::OptUseSystemTime;
+        useSystemTime(c.systemTime);
         m_clock.set(c.pc);
         m_desk->onCallFrame("12", 3, c.frame);
         const CallPtr call = row(CallListId::Unanswered, 0);
@@ -461,10 +467,7 @@ TEST_F(IrregularTicks, EachWarningSoundsExactlyOnceHoweverTheTicksFall)
     };
     for (const TickPlan &plan : plans) {
         SCOPED_TRACE(plan.name);
-        if (plan.systemTime)
-            m_setup.Option |= SetupRecord::OptUseSystemTime;
-        else
-            m_setup.Option &= ~SetupRecord::OptUseSystemTime;
+        useSystemTime(plan.systemTime);
         makeDesk();
         m_sound.events.clear();
         press("12");

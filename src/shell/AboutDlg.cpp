@@ -82,11 +82,19 @@ QString CAboutDlg::portText(const AboutFacts &facts) const
 {
     if (facts.serialPort.empty())
         return uiText(TextId::NoPortSet);
+    // Every state named, so a new one cannot pass for an open port unseen.
     TextId state = TextId::PortOpen;
-    if (facts.linkState == LinkState::NoPort)
+    switch (facts.linkState) {
+    case LinkState::NoPort:
         state = TextId::PortNotOpen;
-    else if (facts.linkState == LinkState::Failed)
+        break;
+    case LinkState::Failed:
         state = linkStateText(LinkState::Failed);
+        break;
+    case LinkState::Connected:
+    case LinkState::Regained:
+        break;
+    }
     return QStringLiteral("%1 (%2)").arg(QString::fromStdString(facts.serialPort), uiText(state));
 }
 

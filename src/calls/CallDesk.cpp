@@ -208,8 +208,9 @@ void CallDesk::tick()
             continue;
         const Poco::Timespan elapsed = systemTime ? Poco::Timespan(now - call.CallTime) : call.SevTotalSeconds;
         const std::int64_t s = wholeSeconds(elapsed);
-        reachedW1 = reachedW1 || s == w1;
-        reachedW2 = reachedW2 || s == w2;
+        const WarningCrossings::Crossed crossed = m_crossings.observe(m_calls.at(row), s, w1, w2);
+        reachedW1 = reachedW1 || crossed.warn1;
+        reachedW2 = reachedW2 || crossed.warn2;
         if (s >= w1 || s >= w2) {
             call.TimeOut = true;
             alarm = true;
@@ -219,6 +220,7 @@ void CallDesk::tick()
             m_calls.changed(row, row);
         }
     }
+    m_crossings.endTick();
     m_sounds.step(reachedW1, reachedW2, alarm, m_setup);
     if (m_popup)
         updatePopupEntries();

@@ -13,6 +13,7 @@
 #include "calls/CallRows.h"
 #include "calls/CallSaver.h"
 #include "calls/PopupEntries.h"
+#include "calls/WarningCrossings.h"
 
 class IClock;
 class ICallStore;
@@ -87,5 +88,6 @@ private:
     CallRows m_calls;
     std::unique_ptr<PopupEntries> m_popup;
     AlertSounds m_sounds;
+    WarningCrossings m_crossings;
     std::string m_clockText;
 };

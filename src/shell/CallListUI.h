@@ -1,7 +1,10 @@
 #pragma once
 
 #include <array>
+#include <optional>
 
+#include <QLineEdit>
+#include <QPointer>
 #include <QTableView>
 
 class CallListModel;
@@ -11,7 +14,9 @@ class CallListModel;
 // for sorting, and the remark edited in place. A click on a header sorts by
 // that column's tag, then negates the tag, so the next click sorts the other
 // way; column 0 does not sort. A left press in the remark cell opens the
-// editor there; Enter or leaving it stores the text, Escape drops it.
+// editor there; Enter or leaving it stores the text, Escape drops it. The
+// editor belongs to its call: when the core reuses, removes or re-sorts the
+// row under it, the model takes its text for that call and the editor closes.
 // Main thread only.
 class CCallListUI : public QTableView
 {
@@ -31,11 +36,16 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     void headerClicked(int column);
     void cellPressed(const QModelIndex &index);
 
+    std::optional<QString> takeOpenEditor();
+
     std::array<int, ColumnCount> m_tags {};
     Qt::MouseButton m_pressedButton = Qt::NoButton;
+    CallListModel *m_model = nullptr;
+    QPointer<QLineEdit> m_editor;
 };

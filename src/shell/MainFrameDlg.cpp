@@ -23,6 +23,7 @@
 #include "ui/WindowFrame.h"
 #include "site/EmployeeDlg.h"
 #include "site/InfoEntryDlg.h"
+#include "shell/AboutDlg.h"
 #include "shell/CallListUI.h"
 #include "shell/DeskEventLog.h"
 #include "shell/LoginToggle.h"
@@ -73,7 +74,7 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
         m_tray->setContextMenu(m_trayMenu);
         connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
             if (reason == QSystemTrayIcon::Trigger && isMinimized())
-                showNormal();
+                showUnminimised();
             else if (reason == QSystemTrayIcon::DoubleClick)
                 showFromTray();
         });
@@ -94,6 +95,7 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     connect(m_ui->btnUser, &QAbstractButton::clicked, this, &CMainFrameDlg::operatorsClicked);
     connect(m_ui->btnEmployee, &QAbstractButton::clicked, this, [this] { CEmployeeDlg(m_db, this).run(); });
     connect(m_ui->btnInfoEntry, &QAbstractButton::clicked, this, [this] { CInfoEntryDlg(m_db, this).run(); });
+    connect(m_ui->btnabout, &QAbstractButton::clicked, this, &CMainFrameDlg::aboutClicked);
     connect(m_ui->Optuntreatedlist, &QAbstractButton::toggled, this, [this](bool on) {
         if (on)
             m_ui->maintablayout->setCurrentIndex(0);
@@ -125,6 +127,15 @@ CMainFrameDlg::~CMainFrameDlg()
 void CMainFrameDlg::operatorsClicked()
 {
     CUserDlg(m_db, this).run();
+}
+
+void CMainFrameDlg::aboutClicked()
+{
+    AboutFacts facts;
+    facts.dataFolder = m_db.folder();
+    facts.serialPort = m_link->isOpen() ? m_link->portName() : m_setup.SerialPort;
+    facts.linkState = m_link->status().state;
+    CAboutDlg(facts, this).run();
 }
 
 void CMainFrameDlg::open()
@@ -216,9 +227,17 @@ void CMainFrameDlg::closeWithoutAsking()
 
 void CMainFrameDlg::showFromTray()
 {
-    showNormal();
+    showUnminimised();
     raise();
     activateWindow();
+}
+
+// Back as it was left: a window hidden or minimised while maximised keeps
+// that state under the minimised one, and comes back maximised.
+void CMainFrameDlg::showUnminimised()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
 }
 
 // Calls the history has not taken would be lost with the desk: the
@@ -233,7 +252,8 @@ void CMainFrameDlg::closeClicked()
         return;
     }
     const QString text = uiText(TextId::ExitLosesCalls, {QString::number(unsaved)});
-    const PromptMessage question {text, uiText(TextId::Confirm), PromptIcon::Warning, PromptButtons::YesNo};
+    const PromptMessage question {text, uiText(TextId::Confirm), PromptIcon::Warning, PromptButtons::YesNo,
+                                  PromptAnswer::No};
     if (messagePrompt().show(this, question) == PromptAnswer::Yes)
         close();
 }

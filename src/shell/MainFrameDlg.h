@@ -118,7 +118,9 @@ private:
     void openConfiguredPort();
     void closeClicked();
     void operatorsClicked();
+    void aboutClicked();
     void minimiseClicked();
+    void showUnminimised();
     void popupClosed();
     void teardown();
     void saveSystemDatabaseIfChanged();

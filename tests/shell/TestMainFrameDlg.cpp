@@ -23,6 +23,7 @@
 #include "ui/Colours.h"
 #include "ui/UiText.h"
 #include "ui/controls/ComboEditUI.h"
+#include "shell/AboutDlg.h"
 #include "shell/CallListUI.h"
 #include "shell/LoginDlg.h"
 #include "shell/MainFrameDlg.h"
@@ -38,8 +39,8 @@
 
 namespace
 {
-const char *const RightsButtons[] = {"btnUser",    "btnEmployee", "btnInfoEntry",   "btnStatistic",
-                                     "btnHistory", "btnSetup",    "btnMaintenance", "btnabout"};
+const char *const RightsButtons[] = {"btnUser",    "btnEmployee", "btnInfoEntry",  "btnStatistic",
+                                     "btnHistory", "btnSetup",    "btnMaintenance"};
 
 QString cell(CCallListUI &list, int row, int column)
 {
@@ -101,6 +102,8 @@ private slots:
             QVERIFY2(!desk.find<QAbstractButton>(name)->isEnabled(), name);
             QVERIFY2(!desk.find<QAbstractButton>(name)->text().isEmpty(), name);
         }
+        QVERIFY2(desk.find<QAbstractButton>("btnabout")->isEnabled(), "About needs no right");
+        QCOMPARE(desk.find<QAbstractButton>("btnabout")->text(), uiText(TextId::About));
         QCOMPARE(desk.find<QLabel>("LabSerialPort")->text(), port);
         QCOMPARE(desk.find<QLabel>("LabTime")->text(), QStringLiteral("Sat Jun 15 09:00:00 2024"));
         auto *tabs = desk.find<QStackedWidget>("maintablayout");
@@ -269,6 +272,40 @@ private slots:
         QTRY_VERIFY(window.isVisible());
     }
 
+    void comesBackMaximisedFromTheTray_data()
+    {
+        QTest::addColumn<bool>("trayAvailable");
+        QTest::newRow("hidden to the tray") << true;
+        QTest::newRow("minimised, no tray") << false;
+    }
+
+    void comesBackMaximisedFromTheTray()
+    {
+        QFETCH(bool, trayAvailable);
+        DeskTestWindow desk(DeskTestWindow::adjusting(
+            [](SetupRecord &setup) { setup.Option |= SetupRecord::OptShowTask; }, trayAvailable));
+        CMainFrameDlg &window = desk.window();
+        window.open();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        desk.find<QAbstractButton>("maxbtn")->click();
+        QTRY_VERIFY(window.isMaximized());
+        desk.find<QAbstractButton>("minbtn")->click();
+        QTRY_VERIFY(trayAvailable ? !window.isVisible() : window.isMinimized());
+        window.menuCommand(CMainFrameDlg::CommandShowWindow);
+        QTRY_VERIFY(window.isVisible() && !window.isMinimized());
+        QVERIFY(window.isMaximized());
+        QTRY_VERIFY(desk.find<QAbstractButton>("restorebtn")->isVisible());
+
+        // And one left normal comes back normal.
+        desk.find<QAbstractButton>("restorebtn")->click();
+        QTRY_VERIFY(!window.isMaximized());
+        desk.find<QAbstractButton>("minbtn")->click();
+        QTRY_VERIFY(trayAvailable ? !window.isVisible() : window.isMinimized());
+        window.menuCommand(CMainFrameDlg::CommandShowWindow);
+        QTRY_VERIFY(window.isVisible() && !window.isMinimized());
+        QVERIFY(!window.isMaximized());
+    }
+
     void closingAsksUnlessTheTrayExits()
     {
         RecordingMessagePrompt prompt;
@@ -390,6 +427,23 @@ private slots:
         QVERIFY(readFile(file) != before);
         DbManage reopened(desk.db().folder());
         QVERIFY(reopened.ZoneExists("Roof"));
+    }
+
+    void aboutOpensWithoutLoggingIn()
+    {
+        DeskTestWindow desk;
+        desk.window().open();
+        QString folder;
+        QString port;
+        const auto opened = whenModal<CAboutDlg>([&](CAboutDlg &about) {
+            folder = control<QLabel>(about, "LabDataFolderValue")->text().remove(QChar(0x200B));
+            port = control<QLabel>(about, "LabPortValue")->text();
+            QTest::mouseClick(control<QAbstractButton>(about, "closebtn"), Qt::LeftButton);
+        });
+        desk.find<QAbstractButton>("btnabout")->click();
+        QVERIFY(*opened);
+        QCOMPARE(folder, QString::fromStdString(desk.db().folder()));
+        QCOMPARE(port, uiText(TextId::NoPortSet));
     }
 
     void loginUnlocksTheOperatorWindow()

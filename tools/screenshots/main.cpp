@@ -1,5 +1,6 @@
 // calldesk-screenshots: pictures of the desk's main window and pop-up call
-// window with calls at every level, for the documentation. Runs the real
+// window with calls at every level, and of its About window, for the
+// documentation. Runs the real
 // windows on a demo site in a temporary folder, with a clock of its own so
 // that the calls have waited as long as each level needs. Meant to run
 // under a real display server (xvfb-run), one language per run.
@@ -24,6 +25,8 @@
 #include "calls/ISoundPlayer.h"
 #include "ui/DeskLook.h"
 #include "ui/UiText.h"
+#include "ui/WindowFrame.h"
+#include "shell/AboutDlg.h"
 #include "shell/MainFrameDlg.h"
 #include "shell/PopupCallDlg.h"
 #include "demo/DemoSite.h"
@@ -159,6 +162,17 @@ int main(int argc, char *argv[])
         }
         window.findChild<QAbstractButton *>(QStringLiteral("Optcalllist"))->click();
         saved = savePicture(window, parser.value(out) + QStringLiteral("/main-%1.png").arg(suffix)) && saved;
+
+        // The About window of a desk on a receiver, in the usual data folder.
+        AboutFacts facts;
+        facts.dataFolder = "/home/desk/.local/share/calldesk/";
+        facts.serialPort = "/dev/ttyUSB0";
+        facts.linkState = LinkState::Connected;
+        CAboutDlg about(facts, &window);
+        about.show();
+        WindowFrame::centre(about, &window);
+        saved = savePicture(about, parser.value(out) + QStringLiteral("/about-%1.png").arg(suffix)) && saved;
+        about.close();
         window.closeWithoutAsking();
     }
     DbManage::ReleaseInstance();

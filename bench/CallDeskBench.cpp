@@ -44,6 +44,7 @@ public:
     void playOnce(const std::string &) override {}
     void playLooped(const std::string &) override {}
     void stop() override {}
+    void playAlarm(const std::string &) override {}
 };
 
 class SteppedClock : public IClock

@@ -64,6 +64,10 @@ const char *const HistorySchema[] = {
     // through these instead of a scan of the whole table.
     "CREATE INDEX IF NOT EXISTS idxHistOpen ON TBHistory(CallTime) WHERE SevStatus=0;",
     "CREATE INDEX IF NOT EXISTS idxHistCallTime ON TBHistory(CallTime);",
+    // Failures of the link to the receiver; files of older programs gain it
+    // and nothing else changes.
+    "CREATE TABLE IF NOT EXISTS TBOutage(ID INTEGER PRIMARY KEY,BeginTime TIMESTAMP,EndTime TIMESTAMP,Port TEXT,"
+    "Cause TEXT);",
 };
 
 // Runs a schema's statements; a damaged file must reach the caller (it sets

@@ -15,6 +15,7 @@
 #include "data/CallStore.h"
 #include "data/Duty.h"
 #include "data/Employee.h"
+#include "data/Outage.h"
 #include "data/Pager.h"
 #include "data/User.h"
 
@@ -154,6 +155,24 @@ public:
     std::vector<CallPtr> LoadUntreatedToday();
     bool DeleteHistoryBefore(const Poco::LocalDateTime &cutoff);
     // Calls whose local call time lies in [from, to) (either bound optional), in ID order.
+    // Failures of the link to the receiver (TBOutage). BeginOutage returns
+    // the new row's id, 0 on failure. CloseOpenOutages ends every row a crash
+    // left open and returns how many, -1 on failure.
+    std::uint64_t BeginOutage(const stOutage &outage);
+    bool EndOutage(std::uint64_t id, const Poco::LocalDateTime &end);
+    int CloseOpenOutages(const Poco::LocalDateTime &end);
+    // The failures overlapping [from, to) (either bound optional), by their
+    // beginning.
+    std::vector<stOutage> LoadOutages(const std::optional<Poco::LocalDateTime> &from,
+                                      const std::optional<Poco::LocalDateTime> &to);
+    // The same from the history file in folder, opened only to read (for
+    // tools; nothing is created, repaired or set aside); nullopt, with the
+    // reason in error, when the file is missing or cannot be read.
+    static std::optional<std::vector<stOutage>> ReadOutages(const std::string &folder,
+                                                            const std::optional<Poco::LocalDateTime> &from,
+                                                            const std::optional<Poco::LocalDateTime> &to,
+                                                            std::string &error);
+
     std::vector<CallPtr> LoadCallsByCallTime(const std::optional<Poco::LocalDateTime> &from,
                                              const std::optional<Poco::LocalDateTime> &to);
 

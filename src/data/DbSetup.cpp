@@ -6,9 +6,9 @@
 
 #include "base/EventLog.h"
 #include "base/LocalTime.h"
+#include "data/DeskSounds.h"
 #include "data/NotifiedTransaction.h"
 #include "data/SetupRecord.h"
-#include "data/WarningSounds.h"
 
 using namespace Poco::Data::Keywords;
 using Poco::Data::Statement;
@@ -113,7 +113,7 @@ void DbManage::LoadSetup(SetupRecord &record)
             insertFirstSetup(SystemSession, record);
             Modified = true;
             std::string error;
-            if (!installWarningSounds(Folder, error))
+            if (!installDeskSounds(Folder, error))
                 logFailure("write the warning sounds", error);
         } catch (const std::exception &error) {
             logFailure("insert the default settings", error);

@@ -5,6 +5,7 @@
 
 #include "base/Clock.h"
 #include "base/EventLog.h"
+#include "base/LocalTime.h"
 #include "receiver/CallFrameConsumer.h"
 #include "receiver/LinkOwner.h"
 
@@ -56,16 +57,23 @@ bool ReceiverLink::tryOpen(const std::string &name)
             m_lastOpenError.clear();
         return true;
     }
-    if (name == m_configured && errorString() != m_lastOpenError) {
-        m_lastOpenError = errorString();
-        logEvent("cannot open port " + name + ": " + m_lastOpenError + "; trying again every second");
+    if (name == m_configured) {
+        if (errorString() != m_lastOpenError) {
+            m_lastOpenError = errorString();
+            logEvent("cannot open port " + name + ": " + m_lastOpenError + "; trying again every second");
+        }
+        if (!m_port.isOpen())
+            apply(m_supervision.openFailed(now(), name));
     }
     return false;
 }
 
 bool ReceiverLink::close()
 {
-    return m_port.Close();
+    m_closing = m_port.isOpen();
+    const bool closed = m_port.Close();
+    m_closing = m_closing && closed;
+    return closed;
 }
 
 bool ReceiverLink::write(const std::uint8_t *bytes, std::size_t count)
@@ -84,6 +92,8 @@ void ReceiverLink::handleMessage(ReceiverMessage message)
         break;
     case ReceiverMessage::UM_PORT_STOPPED:
         apply(m_monitor.portStopped());
+        apply(m_supervision.portStopped(now(), m_startedPort, m_closing));
+        m_closing = false;
         break;
     }
 }
@@ -123,6 +133,7 @@ void ReceiverLink::handleFrame(FrameRecord &record)
     }
     m_frameSinceStart = true;
     apply(m_monitor.frameProcessed());
+    apply(m_supervision.frame(now()));
     m_owner.frameHandled(record, repeat);
 }
 
@@ -170,6 +181,8 @@ void ReceiverLink::onPortStarted()
     if (open) {
         m_lastSequence.reset();
         m_frameSinceStart = false;
+        m_startedPort = m_port.portName();
+        apply(m_supervision.portStarted(now(), m_startedPort));
     }
     apply(m_monitor.portStarted(open, m_port.portName()));
 }
@@ -206,6 +219,24 @@ void ReceiverLink::onSecondTick()
 {
     refreshPorts();
     keepAPortOpen();
+    apply(m_supervision.tick(now()));
+}
+
+Poco::Timestamp ReceiverLink::now() const
+{
+    return instantOf(m_clock.now());
+}
+
+void ReceiverLink::apply(const LinkSupervision::Step &step)
+{
+    if (step.sendHeartbeat)
+        sendHeartbeatRequest();
+    if (step.ended) {
+        apply(m_monitor.outageEnded());
+        m_owner.linkOutageEnded(*step.ended, step.endedAt);
+    }
+    if (step.began)
+        m_owner.linkOutageBegan(*step.began);
 }
 
 void ReceiverLink::refreshPorts()
@@ -243,8 +274,11 @@ void ReceiverLink::keepAPortOpen()
             return;
         logEvent("port " + m_port.portName() + " has delivered no frame; the configured port " + m_configured
                  + " is back and takes over");
-        if (!m_port.Close())
+        m_closing = true;
+        if (!m_port.Close()) {
+            m_closing = false;
             return;
+        }
     }
     if (!m_configured.empty() && tryOpen(m_configured))
         return;

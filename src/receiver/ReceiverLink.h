@@ -10,6 +10,7 @@
 #include "receiver/CommPort.h"
 #include "receiver/HeartBeat.h"
 #include "receiver/LinkMonitor.h"
+#include "receiver/LinkSupervision.h"
 #include "receiver/PortList.h"
 #include "receiver/ReceiverMessage.h"
 #include "receiver/SerialPortScanner.h"
@@ -67,6 +68,8 @@ public:
 
     const LinkStatus &status() const { return m_monitor.status(); }
     bool linkCheckRunning() const { return m_monitor.checkRunning(); }
+    // The failure of the link that lasts now, if any.
+    const std::optional<LinkOutage> &outage() const { return m_supervision.outage(); }
 
 private:
     void drainQueue();
@@ -78,6 +81,8 @@ private:
     void onPortStarted();
     void sendHeartbeatRequest();
     void apply(const LinkMonitor::Step &step);
+    void apply(const LinkSupervision::Step &step);
+    Poco::Timestamp now() const;
     void refreshPorts();
     void keepAPortOpen();
     bool tryOpen(const std::string &name);
@@ -99,6 +104,11 @@ private:
     std::string m_lastOpenError;
     bool m_frameSinceStart = false;
     LinkMonitor m_monitor;
+    LinkSupervision m_supervision;
+    // The desk closes the port itself: its stop is no failure.
+    bool m_closing = false;
+    // The port whose reading thread started last.
+    std::string m_startedPort;
     LinkStatus m_shownStatus;
     // The sequence number of the last call or cancel frame handed on; none
     // after a port start, so the first frame is never taken for a repeat.

@@ -16,8 +16,8 @@
 #include "data/DataFolder.h"
 #include "data/DatabaseFileError.h"
 #include "data/DbManage.h"
+#include "data/DeskSounds.h"
 #include "data/SetupRecord.h"
-#include "data/WarningSounds.h"
 #include "ui/DeskResources.h"
 #include "ui/MessagePrompt.h"
 #include "ui/QtSoundPlayer.h"
@@ -79,7 +79,7 @@ std::optional<int> DeskProgram::start()
     // The desk's own sounds are rewritten whenever missing or damaged, for
     // settings that still name them.
     std::string soundError;
-    if (!installWarningSounds(m_dataFolder, soundError))
+    if (!installDeskSounds(m_dataFolder, soundError))
         logFailure("write the warning sounds", soundError);
     SetupRecord setup = SetupRecord::defaults(uiLanguage(), uiText(TextId::ProgramName).toStdString(), m_dataFolder);
     db.LoadSetup(setup);

@@ -7,12 +7,16 @@
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
 
+#include "base/Clock.h"
 #include "base/EventLog.h"
+#include "base/LocalTime.h"
+#include "data/DataFolder.h"
 #include "data/DbManage.h"
 #include "receiver/ReceiverLink.h"
 #include "calls/CallDesk.h"
 #include "calls/CallFrameIntake.h"
 #include "calls/CallText.h"
+#include "calls/LinkAlarm.h"
 #include "ui/CallListModel.h"
 #include "ui/Colours.h"
 #include "ui/DeskResources.h"
@@ -48,6 +52,7 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     : m_ui {std::make_unique<Ui::CMainFrameDlg>()}
     , m_db {db}
     , m_setup {setup}
+    , m_clock {clock}
 {
     m_ui->setupUi(this);
     setWindowTitle(uiText(TextId::ProgramName));
@@ -61,6 +66,7 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     m_intake = std::make_unique<CallFrameIntake>(*m_desk);
     m_link = std::make_unique<ReceiverLink>(*m_poster, *this, *m_intake, clock, std::move(options.scanner));
     m_events = std::make_unique<DeskEventLog>(*m_desk);
+    m_alarm = std::make_unique<LinkAlarm>(m_db, player, alarmSoundPath(m_db.folder()));
     m_poster->setHandler([this](ReceiverMessage message) { m_link->handleMessage(message); });
     m_link->enumeratePorts();
 
@@ -106,6 +112,11 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     });
     m_ui->LabTime->setText(QString::fromStdString(m_desk->clockText()).trimmed());
 
+    connect(m_ui->btnSilence, &QAbstractButton::clicked, this, [this] {
+        m_alarm->silence();
+        showLinkStatus();
+    });
+    m_alarm->closeLeftOpen(m_clock.now());
     openConfiguredPort();
     m_desk->reloadOpenCalls();
 }
@@ -162,6 +173,7 @@ void CMainFrameDlg::setUpTexts()
                                {"btnabout", TextId::About},
                                {"Optuntreatedlist", TextId::UnhandledList},
                                {"Optcalllist", TextId::CallList},
+                               {"btnSilence", TextId::Silence},
                            });
     m_ui->LabSerialPort->setText(uiText(linkStateText(LinkState::NoPort)));
 }
@@ -300,6 +312,7 @@ void CMainFrameDlg::serviceTick()
     m_desk->tick();
     m_ui->LabTime->setText(QString::fromStdString(m_desk->clockText()).trimmed());
     m_link->onSecondTick();
+    m_alarm->tick(instantOf(m_clock.now()));
     saveSystemDatabaseIfChanged();
 }
 
@@ -388,8 +401,45 @@ void CMainFrameDlg::stopLinkCheckTimer()
 
 void CMainFrameDlg::linkStatusChanged(const LinkStatus &status)
 {
-    m_ui->LabSerialPort->setText(uiText(linkStateText(status.state)) + QString::fromStdString(status.portName));
+    showLinkStatus();
     m_events->linkStatusChanged(status);
+}
+
+void CMainFrameDlg::linkOutageBegan(const LinkOutage &outage)
+{
+    m_alarm->began(outage, instantOf(m_clock.now()));
+    showLinkStatus();
+}
+
+void CMainFrameDlg::linkOutageEnded(const LinkOutage &outage, const Poco::Timestamp &end)
+{
+    m_alarm->ended(outage, end);
+    showLinkStatus();
+}
+
+// While the link has failed, its failure and since when replace the link's
+// words, in red, in the label, the tray's icon and its tool tip.
+void CMainFrameDlg::showLinkStatus()
+{
+    const std::optional<LinkOutage> &outage = m_alarm->outage();
+    QString text;
+    if (outage) {
+        const QString since = QString::fromStdString(localText(localFromTimestamp(outage->begin)));
+        text = uiText(outageText(outage->cause), {since});
+    } else {
+        const LinkStatus &status = m_link->status();
+        text = uiText(linkStateText(status.state)) + QString::fromStdString(status.portName);
+    }
+    m_ui->LabSerialPort->setText(text);
+    m_ui->LabSerialPort->setStyleSheet(outage ? QStringLiteral("color: #C00000; font-weight: bold;") : QString());
+    m_ui->btnSilence->setVisible(outage && !m_alarm->silenced());
+    if (m_tray) {
+        m_tray->setIcon(outage ? deskAlarmIcon() : deskIcon());
+        QString tip = QString::fromStdString(m_setup.Title);
+        if (outage)
+            tip += u'\n' + text;
+        m_tray->setToolTip(tip.left(TrayToolTipLength));
+    }
 }
 
 void CMainFrameDlg::unsavedCallsChanged()

@@ -65,7 +65,7 @@ TEST_F(DbManageTest, FirstStartCreatesBothSchemas)
     EXPECT_EQ((std::vector<std::string> {"TBDuty", "TBEmployee", "TBOperator", "TBPager", "TBServices", "TBSetup",
                                          "TBZone", "Tri_del_tbemp", "Tri_del_tbzone", "VWDuty", "VWPager"}),
               objectNames(RawDatabase(*db).system()));
-    EXPECT_EQ((std::vector<std::string> {"TBHistory", "idxHist", "idxHistCallTime", "idxHistOpen"}),
+    EXPECT_EQ((std::vector<std::string> {"TBHistory", "TBOutage", "idxHist", "idxHistCallTime", "idxHistOpen"}),
               objectNames(RawDatabase(*db).history()));
     EXPECT_FALSE(db->modified());
     EXPECT_FALSE(SqliteFile::hasPlainHeader(file("history.db")));

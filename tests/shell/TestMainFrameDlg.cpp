@@ -23,12 +23,12 @@
 #include "ui/Colours.h"
 #include "ui/UiText.h"
 #include "ui/controls/ComboEditUI.h"
+#include "site/EmployeeDlg.h"
+#include "site/InfoEntryDlg.h"
 #include "shell/AboutDlg.h"
 #include "shell/CallListUI.h"
 #include "shell/LoginDlg.h"
 #include "shell/MainFrameDlg.h"
-#include "site/EmployeeDlg.h"
-#include "site/InfoEntryDlg.h"
 #include "shell/UserDlg.h"
 #include "support/DeskTestWindow.h"
 #include "support/FrameBytes.h"
@@ -351,8 +351,81 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(label->text(), QStringLiteral("Connection failed"), 10000);
         QVERIFY(receiver.write(heartbeatFrame(Poco::LocalDateTime(2024, 6, 15, 9, 0, 0)), std::chrono::seconds(5)));
         QTRY_COMPARE(label->text(), QStringLiteral("Connection succeeded"));
+        // The port goes away: the failure and since when, in red.
         receiver.closeMaster();
-        QTRY_COMPARE(label->text(), QStringLiteral("Please connect the serial port"));
+        QTRY_COMPARE(label->text(), QStringLiteral("The receiver's port has been gone since 2024-06-15 09:00:00"));
+        QVERIFY(label->styleSheet().contains(QStringLiteral("#C00000")));
+        QVERIFY(!desk.find<QAbstractButton>("btnSilence")->isHidden());
+    }
+
+    void aSilentReceiverIsFoundAlarmedAndLogged()
+    {
+        PseudoTerminal receiver;
+        const std::string port = receiver.portPath();
+        DeskTestWindow desk(DeskTestWindow::adjusting([&](SetupRecord &setup) { setup.SerialPort = port; }));
+        auto *label = desk.find<QLabel>("LabSerialPort");
+        auto *silence = desk.find<QAbstractButton>("btnSilence");
+        const std::string alarm = "alarm:" + desk.db().folder() + "sounds/alarm.wav";
+        const auto alarms = [&] { return std::count(desk.sounds.events.begin(), desk.sounds.events.end(), alarm); };
+        // Reads what the host sent; true once a heartbeat with this flag came.
+        Bytes sent;
+        const auto hostSent = [&](std::uint8_t flag) {
+            receiver.readSome(sent, std::chrono::milliseconds(5));
+            for (std::size_t at = 0; at + heartbeat::Length <= sent.size(); ++at) {
+                if (sent[at] == frame::StartByte && sent[at + frame::TypeOffset] == frame::TypeHeartbeat
+                    && sent[at + frame::AckFlagOffset] == flag) {
+                    sent.erase(sent.begin(), sent.begin() + static_cast<long>(at + heartbeat::Length));
+                    return true;
+                }
+            }
+            return false;
+        };
+        QTRY_COMPARE(label->text(), QStringLiteral("Connected to ") + QString::fromStdString(port));
+        QVERIFY(QTest::qWaitFor([&] { return hostSent(0); }));
+        QVERIFY(receiver.write(heartbeatFrame(desk.clock.now()), std::chrono::seconds(5)));
+        // The time reply: the receiver was heard at 09:00:00.
+        QVERIFY(QTest::qWaitFor([&] { return hostSent(1); }));
+
+        // Silent for a minute: the desk starts asking.
+        desk.wait(59);
+        QVERIFY(!hostSent(0));
+        desk.wait(1);
+        QVERIFY(hostSent(0));
+        for (int second = 0; second < 9; ++second)
+            desk.wait(1);
+        QCOMPARE(label->text(), QStringLiteral("Connected to ") + QString::fromStdString(port));
+        desk.wait(1);
+        QCOMPARE(label->text(), QStringLiteral("The receiver has not answered since 2024-06-15 09:00:00"));
+        QVERIFY(!silence->isHidden());
+        QVERIFY(desk.window().trayIcon() == nullptr || !desk.window().trayIcon()->toolTip().isEmpty());
+
+        // The alarm after 30 s, then every 10 s, until silenced.
+        for (int second = 0; second < 29; ++second)
+            desk.wait(1);
+        QCOMPARE(alarms(), 0);
+        desk.wait(1);
+        QCOMPARE(alarms(), 1);
+        for (int second = 0; second < 10; ++second)
+            desk.wait(1);
+        QCOMPARE(alarms(), 2);
+        silence->click();
+        QVERIFY(silence->isHidden());
+        for (int second = 0; second < 30; ++second)
+            desk.wait(1);
+        QCOMPARE(alarms(), 2);
+        QCOMPARE(label->text(), QStringLiteral("The receiver has not answered since 2024-06-15 09:00:00"));
+
+        // Any frame ends it.
+        QVERIFY(receiver.write(heartbeatFrame(desk.clock.now()), std::chrono::seconds(5)));
+        QTRY_COMPARE(label->text(), QStringLiteral("Connection succeeded"));
+        QVERIFY(!label->styleSheet().contains(QStringLiteral("#C00000")));
+        const auto rows = desk.db().LoadOutages(std::nullopt, std::nullopt);
+        QCOMPARE(rows.size(), std::size_t(1));
+        QCOMPARE(localText(rows[0].Begin), std::string("2024-06-15 09:00:00"));
+        QVERIFY(rows[0].End);
+        QCOMPARE(localText(*rows[0].End), localText(desk.clock.now()));
+        QCOMPARE(rows[0].Cause, std::string("no-answer"));
+        QCOMPARE(rows[0].Port, port);
     }
 
     void callsTheHistoryRefusesAreShownUntilStored()

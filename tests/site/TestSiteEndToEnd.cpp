@@ -9,10 +9,10 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "receiver/PseudoTerminal.h"
 #include "ui/controls/ComboEditUI.h"
 #include "ui/controls/ComboExUI.h"
 #include "ui/controls/TimeUI.h"
-#include "receiver/PseudoTerminal.h"
 #include "site/AddAreaDlg.h"
 #include "site/AddDutyDlg.h"
 #include "site/AddEmployeeDlg.h"

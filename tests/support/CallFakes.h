@@ -14,6 +14,7 @@ public:
     void playOnce(const std::string &path) override { events.push_back("once:" + path); }
     void playLooped(const std::string &path) override { events.push_back("loop:" + path); }
     void stop() override { events.push_back("stop"); }
+    void playAlarm(const std::string &path) override { events.push_back("alarm:" + path); }
 
     std::vector<std::string> events;
 };

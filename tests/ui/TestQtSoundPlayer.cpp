@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "data/DataFolder.h"
-#include "data/WarningSounds.h"
+#include "data/DeskSounds.h"
 #include "ui/DeskResources.h"
 #include "ui/QtSoundPlayer.h"
 #include "support/TempFolder.h"
@@ -20,9 +20,10 @@ class TestQtSoundPlayer : public QObject
     std::vector<std::string> installedSounds()
     {
         std::string error;
-        if (!installWarningSounds(m_folder.path(), error))
+        if (!installDeskSounds(m_folder.path(), error))
             qWarning("%s", error.c_str());
-        return {warningSoundPath(m_folder.path(), 1), warningSoundPath(m_folder.path(), 2)};
+        return {warningSoundPath(m_folder.path(), 1), warningSoundPath(m_folder.path(), 2),
+                alarmSoundPath(m_folder.path())};
     }
 
     TempFolder m_folder;
@@ -40,7 +41,7 @@ private slots:
         }
     }
 
-    void oneSoundAtATimeOnceOrLooped()
+    void oneWarningAtATimeOnceOrLoopedAndTheAlarmBeside()
     {
         const std::vector<std::string> paths = installedSounds();
         QtSoundPlayer player;
@@ -51,6 +52,11 @@ private slots:
         player.playOnce(paths[1]);
         QCOMPARE(player.source(), QString::fromStdString(paths[1]));
         QVERIFY(!player.isLooped());
+        // The alarm plays beside a warning: neither replaces the other.
+        player.playAlarm(paths[2]);
+        QCOMPARE(player.source(), QString::fromStdString(paths[1]));
+        QCOMPARE(player.alarmSource(), QString::fromStdString(paths[2]));
+        QVERIFY(player.isStarted());
         player.stop();
         QVERIFY(!player.isStarted());
         // A path of another platform plays nothing and says nothing.

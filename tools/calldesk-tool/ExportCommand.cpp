@@ -46,27 +46,6 @@ struct Options
     bool help = false;
 };
 
-// "YYYY-MM-DD", a real calendar day.
-std::optional<Poco::DateTime> parseDay(const std::string &text)
-{
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
-        return std::nullopt;
-    int fields[3] = {};
-    const std::size_t starts[3] = {0, 5, 8};
-    const std::size_t lengths[3] = {4, 2, 2};
-    for (int f = 0; f < 3; ++f) {
-        for (std::size_t i = 0; i < lengths[f]; ++i) {
-            const char c = text[starts[f] + i];
-            if (c < '0' || c > '9')
-                return std::nullopt;
-            fields[f] = fields[f] * 10 + (c - '0');
-        }
-    }
-    if (!Poco::DateTime::isValid(fields[0], fields[1], fields[2]))
-        return std::nullopt;
-    return Poco::DateTime(fields[0], fields[1], fields[2]);
-}
-
 std::optional<Poco::LocalDateTime> startOfDay(const Poco::DateTime &day)
 {
     return localDateTime(day.year(), day.month(), day.day(), 0, 0, 0);
@@ -99,7 +78,7 @@ std::optional<Options> parse(const std::vector<std::string> &args, std::string &
             const auto text = value();
             if (!text)
                 return std::nullopt;
-            const auto day = parseDay(*text);
+            const auto day = parseCalendarDay(*text);
             if (!day) {
                 error = arg + " wants a date as YYYY-MM-DD, not \"" + *text + "\"";
                 return std::nullopt;

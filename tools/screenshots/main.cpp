@@ -49,6 +49,7 @@ public:
     void playOnce(const std::string &) override {}
     void playLooped(const std::string &) override {}
     void stop() override {}
+    void playAlarm(const std::string &) override {}
 };
 
 // Lets the window system draw what was shown.

@@ -1,4 +1,4 @@
-#include "data/WarningSounds.h"
+#include "data/DeskSounds.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -13,6 +13,8 @@ extern const char CalldeskWarning1Wav[];
 extern const std::size_t CalldeskWarning1WavSize;
 extern const char CalldeskWarning2Wav[];
 extern const std::size_t CalldeskWarning2WavSize;
+extern const char CalldeskAlarmWav[];
+extern const std::size_t CalldeskAlarmWavSize;
 
 namespace
 {
@@ -46,22 +48,25 @@ bool writeWhole(const std::string &path, std::string_view content, std::string &
 }
 }
 
-bool installWarningSounds(const std::string &dataFolder, std::string &error)
+bool installDeskSounds(const std::string &dataFolder, std::string &error)
 {
-    const std::string_view sounds[] = {
-        {CalldeskWarning1Wav, CalldeskWarning1WavSize},
-        {CalldeskWarning2Wav, CalldeskWarning2WavSize},
+    const struct
+    {
+        std::string path;
+        std::string_view content;
+    } sounds[] = {
+        {warningSoundPath(dataFolder, 1), {CalldeskWarning1Wav, CalldeskWarning1WavSize}},
+        {warningSoundPath(dataFolder, 2), {CalldeskWarning2Wav, CalldeskWarning2WavSize}},
+        {alarmSoundPath(dataFolder), {CalldeskAlarmWav, CalldeskAlarmWavSize}},
     };
-    const std::string first = warningSoundPath(dataFolder, 1);
+    const std::string &first = sounds[0].path;
     if (!ensureFolder(first.substr(0, first.rfind('/') + 1))) {
         error = "cannot create the folder of " + first;
         return false;
     }
     bool written = true;
-    for (int warning = 1; warning <= 2; ++warning) {
-        const std::string path = warningSoundPath(dataFolder, warning);
-        const std::string_view content = sounds[warning - 1];
-        if (!sameContent(path, content) && !writeWhole(path, content, error))
+    for (const auto &sound : sounds) {
+        if (!sameContent(sound.path, sound.content) && !writeWhole(sound.path, sound.content, error))
             written = false;
     }
     return written;

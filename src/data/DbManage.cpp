@@ -263,9 +263,21 @@ bool DbManage::SaveSystemDatabase()
 {
     if (!Modified || m_systemFile == SystemFile::ReadOnly)
         return false;
-    if (!CopySessionToFile(Folder + SystemFileName, SystemKey, SystemSession))
+    const std::string path = Folder + SystemFileName;
+    int rc = SQLITE_ERROR;
+    try {
+        rc = SqliteFile::writeInto(Utility::dbHandle(SystemSession), path, SystemKey);
+    } catch (const std::exception &error) {
+        logFailure("copy a session to " + path, error);
+        m_systemError = path + ": " + failureText(error);
         return false;
+    }
+    if (rc != SQLITE_OK) {
+        m_systemError = path + ": " + sqlite3_errstr(rc);
+        return false;
+    }
     Modified = false;
+    m_systemError.clear();
     return true;
 }
 

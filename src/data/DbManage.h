@@ -79,8 +79,12 @@ public:
 
     // Writes the in-memory system database to "ovk.db" when it changed.
     // False when nothing was to be written, writing failed (the old file then
-    // stays as it was), or the file is only read.
+    // stays as it was; systemError() says why), or the file is only read.
     bool SaveSystemDatabase();
+    // Why the last SaveSetup or SaveSystemDatabase that failed did, naming
+    // the file where the file could not be written: what a window shows
+    // beside its own text.
+    const std::string &systemError() const { return m_systemError; }
 
     void CreateSystemSchema();
     void CreateHistorySchema();
@@ -97,7 +101,8 @@ public:
 
     // Settings record.
     void LoadSetup(SetupRecord &record);
-    void SaveSetup(const SetupRecord &record);
+    // False when the row could not be written (systemError() says why).
+    bool SaveSetup(const SetupRecord &record);
     std::uint32_t GetLCID();
 
     // Service types and zones.
@@ -175,4 +180,5 @@ private:
     bool Modified = false;
     SystemFile m_systemFile;
     std::string m_historyError;
+    std::string m_systemError;
 };

@@ -8,6 +8,7 @@
 #include "base/LocalTime.h"
 #include "data/NotifiedTransaction.h"
 #include "data/SetupRecord.h"
+#include "data/StatementRunner.h"
 #include "data/WarningSounds.h"
 
 using namespace Poco::Data::Keywords;
@@ -123,7 +124,7 @@ void DbManage::LoadSetup(SetupRecord &record)
     }
 }
 
-void DbManage::SaveSetup(const SetupRecord &record)
+bool DbManage::SaveSetup(const SetupRecord &record)
 {
     try {
         StoredSetup stored(record);
@@ -146,8 +147,11 @@ void DbManage::SaveSetup(const SetupRecord &record)
         }
         transaction.commit();
         Modified = true;
+        return true;
     } catch (const std::exception &error) {
         logFailure("save the settings", error);
+        m_systemError = failureText(error);
+        return false;
     }
 }
 

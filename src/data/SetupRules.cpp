@@ -1,0 +1,18 @@
+#include "data/SetupRules.h"
+
+#include <limits>
+
+std::int32_t SetupRules::leadingNumber(std::string_view text)
+{
+    constexpr std::int32_t largest = std::numeric_limits<std::int32_t>::max();
+    std::int32_t number = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            break;
+        const int digit = c - '0';
+        if (number > (largest - digit) / 10)
+            return largest;
+        number = number * 10 + digit;
+    }
+    return number;
+}

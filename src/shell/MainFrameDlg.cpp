@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
+#include <QWindow>
 
 #include "base/EventLog.h"
 #include "data/DbManage.h"
@@ -22,9 +23,11 @@
 #include "ui/UiText.h"
 #include "ui/WindowFrame.h"
 #include "shell/CallListUI.h"
+#include "shell/DeskAutostart.h"
 #include "shell/DeskEventLog.h"
 #include "shell/LoginToggle.h"
 #include "shell/PopupCallDlg.h"
+#include "shell/SetupDlg.h"
 #include "shell/UserDlg.h"
 #include "ui_main.h"
 
@@ -45,6 +48,7 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     : m_ui {std::make_unique<Ui::CMainFrameDlg>()}
     , m_db {db}
     , m_setup {setup}
+    , m_player {player}
 {
     m_ui->setupUi(this);
     setWindowTitle(uiText(TextId::ProgramName));
@@ -64,19 +68,9 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     // The title always reads the program's name in the current language.
     m_setup.Title = uiText(TextId::ProgramName).toStdString();
     setUpTrayMenu();
-    const bool trayAvailable = options.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable());
-    if (m_setup.has(SetupRecord::OptShowTask) && trayAvailable) {
-        m_tray = new QSystemTrayIcon(deskIcon(), this);
-        m_tray->setToolTip(QString::fromStdString(m_setup.Title).left(TrayToolTipLength));
-        m_tray->setContextMenu(m_trayMenu);
-        connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-            if (reason == QSystemTrayIcon::Trigger && isMinimized())
-                showNormal();
-            else if (reason == QSystemTrayIcon::DoubleClick)
-                showFromTray();
-        });
-        m_tray->show();
-    }
+    m_trayAvailable = options.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable());
+    if (m_setup.has(SetupRecord::OptShowTask))
+        showTrayIcon();
 
     m_serviceTimer.setInterval(ServiceTickMs);
     connect(&m_serviceTimer, &QTimer::timeout, this, &CMainFrameDlg::serviceTick);
@@ -90,6 +84,7 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     connect(m_ui->minbtn, &QAbstractButton::clicked, this, &CMainFrameDlg::minimiseClicked);
     m_login = new LoginToggle(*this, m_db);
     connect(m_ui->btnUser, &QAbstractButton::clicked, this, &CMainFrameDlg::operatorsClicked);
+    connect(m_ui->btnSetup, &QAbstractButton::clicked, this, &CMainFrameDlg::setupClicked);
     connect(m_ui->Optuntreatedlist, &QAbstractButton::toggled, this, [this](bool on) {
         if (on)
             m_ui->maintablayout->setCurrentIndex(0);
@@ -236,7 +231,7 @@ void CMainFrameDlg::closeClicked()
 
 void CMainFrameDlg::minimiseClicked()
 {
-    if (m_setup.has(SetupRecord::OptShowTask) && m_tray)
+    if (m_tray && m_tray->isVisible())
         hide();
     else
         showMinimized();
@@ -287,7 +282,7 @@ void CMainFrameDlg::saveSystemDatabaseIfChanged()
         return;
     const bool saved = m_db.SaveSystemDatabase();
     if (!saved && !m_saveFailed)
-        logEvent("cannot save the system database " + m_db.folder() + DbManage::SystemFileName);
+        logFailure("save the system database", m_db.systemError());
     m_saveFailed = !saved;
 }
 
@@ -379,4 +374,108 @@ void CMainFrameDlg::unsavedCallsChanged()
 void CMainFrameDlg::frameHandled(const FrameRecord &record, bool repeat)
 {
     m_events->frameHandled(record, repeat);
+}
+
+// A language change takes a new start: the window closes once the setup
+// window has, and the program starts again.
+void CMainFrameDlg::setupClicked()
+{
+    if (CSetupDlg(*this, this).run() == ChildDialog::ResultOk && m_restart)
+        closeWithoutAsking();
+}
+
+SettingsApplied CMainFrameDlg::applySettings(const SetupRecord &changed)
+{
+    SettingsApplied applied;
+    const bool autostartWas = m_setup.has(SetupRecord::OptAutoRunPCStart);
+
+    // The port first: when it cannot be opened nothing else changes. The
+    // record keeps the name, and the tick goes on trying it.
+    m_setup.SerialPort = changed.SerialPort;
+    m_link->setConfiguredPort(changed.SerialPort);
+    if (!m_link->configuredIsOpen() && !m_link->open(changed.SerialPort)) {
+        applied.portFailed = true;
+        applied.port = changed.SerialPort;
+        applied.portError = m_link->errorString();
+        logEvent("cannot open port " + changed.SerialPort + ": " + applied.portError);
+        return applied;
+    }
+
+    const std::uint32_t oldLanguage = m_setup.LCID;
+    // Everything the desk reads when it needs it (list length, sounds,
+    // colours, times, options) takes effect from its next use.
+    m_setup = changed;
+    showTitle();
+
+    // The tray and the window's stacking are compared with what the desktop
+    // has, not with the old option, so the icon is never added twice nor
+    // left behind.
+    keepOnTop(m_setup.has(SetupRecord::OptHoverMost));
+    if (m_setup.has(SetupRecord::OptShowTask) && !(m_tray && m_tray->isVisible()))
+        showTrayIcon();
+    else if (!m_setup.has(SetupRecord::OptShowTask) && m_tray && m_tray->isVisible())
+        m_tray->hide();
+    // The rows are drawn anew in the colours and levels of the new record.
+    for (CallListModel *model : {m_unansweredModel, m_callsModel}) {
+        if (model->rowCount() > 0)
+            model->rowsChanged(0, model->rowCount() - 1);
+    }
+
+    // Saved at once, not at the next tick, so that a failure can be told
+    // while the user is still there.
+    applied.saved = m_db.SaveSetup(m_setup) && (m_db.SaveSystemDatabase() || !m_db.modified());
+    if (!applied.saved)
+        applied.saveError = m_db.systemError();
+    m_saveFailed = !applied.saved;
+
+    applied.autostartOn = m_setup.has(SetupRecord::OptAutoRunPCStart);
+    if (applied.autostartOn != autostartWas) {
+        const std::string name = m_setup.Title.empty() ? uiText(TextId::ProgramName).toStdString() : m_setup.Title;
+        applied.autostartFailed = !setDeskAutostart(applied.autostartOn, name, m_db.folder(), applied.autostartError);
+    }
+    applied.languageChanged = m_setup.LCID != oldLanguage;
+    return applied;
+}
+
+void CMainFrameDlg::showTitle()
+{
+    const QString title = QString::fromStdString(m_setup.Title);
+    m_ui->title->setText(title);
+    setWindowTitle(title);
+    if (m_tray)
+        m_tray->setToolTip(title.left(TrayToolTipLength));
+}
+
+void CMainFrameDlg::showTrayIcon()
+{
+    if (!m_trayAvailable)
+        return;
+    if (!m_tray) {
+        m_tray = new QSystemTrayIcon(deskIcon(), this);
+        m_tray->setContextMenu(m_trayMenu);
+        connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::Trigger && isMinimized())
+                showNormal();
+            else if (reason == QSystemTrayIcon::DoubleClick)
+                showFromTray();
+        });
+    }
+    m_tray->setToolTip(QString::fromStdString(m_setup.Title).left(TrayToolTipLength));
+    m_tray->show();
+}
+
+// Only the window system hears of it: the window keeps its place and size
+// and is not shown anew (changing a shown widget's flags would hide it).
+void CMainFrameDlg::keepOnTop(bool onTop)
+{
+    Qt::WindowFlags flags = windowFlags();
+    if (flags.testFlag(Qt::WindowStaysOnTopHint) == onTop)
+        return;
+    flags.setFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (QWindow *handle = windowHandle()) {
+        overrideWindowFlags(flags);
+        handle->setFlags(flags);
+    } else {
+        setWindowFlags(flags);
+    }
 }

@@ -20,6 +20,7 @@ constexpr std::string_view Extension = ".desktop";
 constexpr std::string_view FallbackName = "calldesk";
 // Room for the extension and a "-N" suffix within the 255 bytes of a name.
 constexpr std::size_t LongestStem = 240;
+constexpr std::size_t MaxEntrySize = 64 * 1024;
 // Characters an argument of Exec may hold only inside quotes.
 constexpr std::string_view Reserved = " \t\n\"'\\><~|&;$*?#()`";
 
@@ -132,34 +133,6 @@ std::string execArgument(const std::string &argument)
 std::string folderOf(const std::string &program)
 {
     return withSeparator(fs::path(program).parent_path().string());
-}
-
-// The value of key in the [Desktop Entry] group; nullopt without one.
-std::optional<std::string> entryValue(const std::string &path, std::string_view key)
-{
-    std::ifstream file(path);
-    std::string line;
-    bool inEntry = false;
-    while (std::getline(file, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.starts_with('[')) {
-            inEntry = line == "[Desktop Entry]";
-            continue;
-        }
-        if (!inEntry || !line.starts_with(key))
-            continue;
-        std::string_view rest = std::string_view(line).substr(key.size());
-        while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t'))
-            rest.remove_prefix(1);
-        if (!rest.starts_with('='))
-            continue;
-        rest.remove_prefix(1);
-        while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t'))
-            rest.remove_prefix(1);
-        return std::string(rest);
-    }
-    return std::nullopt;
 }
 
 bool sameProgram(const std::string &started, const std::string &program)
@@ -290,9 +263,46 @@ std::optional<std::vector<std::string>> AutostartEntry::execArguments(const std:
     return arguments;
 }
 
+std::optional<std::string> AutostartEntry::execValue(std::string_view text)
+{
+    constexpr std::string_view Key = "Exec";
+    bool inEntry = false;
+    while (!text.empty()) {
+        const auto end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line.starts_with('[')) {
+            inEntry = line == "[Desktop Entry]";
+            continue;
+        }
+        if (!inEntry || !line.starts_with(Key))
+            continue;
+        // Spaces around "=" do not count; "Exec[de]" and "ExecX" are other keys.
+        std::string_view rest = line.substr(Key.size());
+        while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t'))
+            rest.remove_prefix(1);
+        if (!rest.starts_with('='))
+            continue;
+        rest.remove_prefix(1);
+        while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t'))
+            rest.remove_prefix(1);
+        return std::string(rest);
+    }
+    return std::nullopt;
+}
+
 bool AutostartEntry::startsProgram(const std::string &entryPath, const std::string &program)
 {
-    const std::optional<std::string> exec = entryValue(entryPath, "Exec");
+    std::ifstream file(entryPath, std::ios::binary);
+    if (!file)
+        return false;
+    // An entry is a few lines; anything far larger is no entry of ours.
+    std::string text(MaxEntrySize, '\0');
+    file.read(text.data(), std::streamsize(text.size()));
+    text.resize(std::size_t(file.gcount()));
+    const std::optional<std::string> exec = execValue(text);
     if (!exec)
         return false;
     const auto arguments = execArguments(*exec);

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What an autostart entry starts: the desk as it runs now.
@@ -34,6 +35,10 @@ std::string fileNameFor(const std::string &title);
 // --data-dir with the folder, quoted by the desktop-entry rules), Path (the
 // program's folder), Icon.
 std::string entryText(const std::string &title, const AutostartProgram &program);
+
+// The value of Exec in the [Desktop Entry] group of an entry's text, as it
+// stands; nullopt without one.
+std::optional<std::string> execValue(std::string_view text);
 
 // The arguments of an Exec value as it stands in the file, with the escapes
 // of the value and the quoting of the arguments undone; nullopt for an

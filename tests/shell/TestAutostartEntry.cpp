@@ -201,6 +201,24 @@ TEST(AutostartEntryExec, ReadsTheExecLinesOfOtherPrograms)
     EXPECT_EQ(std::nullopt, AutostartEntry::execArguments(R"("/never/closed)"));
 }
 
+TEST(AutostartEntryExec, FindsExecInTheDesktopEntryGroupOnly)
+{
+    const struct
+    {
+        const char *text;
+        std::optional<std::string> exec;
+    } cases[] = {
+        {"[Desktop Entry]\nType=Application\nExec=/usr/bin/a --b\n", "/usr/bin/a --b"},
+        {"[Desktop Entry]\r\nExec = /usr/bin/a\r\n", "/usr/bin/a"},
+        {"Exec=/before/any/group\n[Desktop Entry]\nName=x\n", std::nullopt},
+        {"[Desktop Action new]\nExec=/usr/bin/a\n[Desktop Entry]\nName=x\n", std::nullopt},
+        {"[Desktop Entry]\nExec[de]=/usr/bin/de\nExecutable=/no\nExec=/usr/bin/a", "/usr/bin/a"},
+        {"", std::nullopt},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.exec, AutostartEntry::execValue(c.text)) << c.text;
+}
+
 TEST_F(AutostartEntryTest, WritesAValidEntryInAFolderItMakes)
 {
     const struct

@@ -2,6 +2,9 @@
 
 #include <limits>
 
+#include "base/Language.h"
+#include "base/StringTable.h"
+
 std::int32_t SetupRules::leadingNumber(std::string_view text)
 {
     constexpr std::int32_t largest = std::numeric_limits<std::int32_t>::max();
@@ -15,4 +18,10 @@ std::int32_t SetupRules::leadingNumber(std::string_view text)
         number = number * 10 + digit;
     }
     return number;
+}
+
+bool SetupRules::isProgramNameTitle(std::string_view title)
+{
+    return title.empty() || title == builtInText(TextId::ProgramName, Lcid::English)
+           || title == builtInText(TextId::ProgramName, Lcid::Chinese);
 }

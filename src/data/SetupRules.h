@@ -12,4 +12,9 @@ namespace SetupRules
 // beyond the range of the record's field gives the largest one, never a
 // wrapped or negative value.
 std::int32_t leadingNumber(std::string_view text);
+
+// Whether the title is the program's own name, in either language, or
+// empty: such a title is shown in the language the desk starts in, while a
+// title of the user's own is kept as it was saved.
+bool isProgramNameTitle(std::string_view title);
 }

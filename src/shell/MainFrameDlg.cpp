@@ -10,6 +10,7 @@
 
 #include "base/EventLog.h"
 #include "data/DbManage.h"
+#include "data/SetupRules.h"
 #include "receiver/ReceiverLink.h"
 #include "calls/CallDesk.h"
 #include "calls/CallFrameIntake.h"
@@ -51,7 +52,6 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     , m_player {player}
 {
     m_ui->setupUi(this);
-    setWindowTitle(uiText(TextId::ProgramName));
     setWindowIcon(deskIcon());
     setWindowFlag(Qt::WindowStaysOnTopHint, m_setup.has(SetupRecord::OptHoverMost));
     m_frame = new WindowFrame(*this, mainWindowColours());
@@ -65,8 +65,12 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     m_poster->setHandler([this](ReceiverMessage message) { m_link->handleMessage(message); });
     m_link->enumeratePorts();
 
-    // The title always reads the program's name in the current language.
-    m_setup.Title = uiText(TextId::ProgramName).toStdString();
+    // The program's own name follows the language; a title the user gave is
+    // kept, so that it shows after a new start and the next OK of the
+    // settings does not write the program's name over it.
+    if (SetupRules::isProgramNameTitle(m_setup.Title))
+        m_setup.Title = uiText(TextId::ProgramName).toStdString();
+    setWindowTitle(QString::fromStdString(m_setup.Title));
     setUpTrayMenu();
     m_trayAvailable = options.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable());
     if (m_setup.has(SetupRecord::OptShowTask))

@@ -220,6 +220,15 @@ TEST(SetupRules, LeadingNumber)
         EXPECT_EQ(c.number, SetupRules::leadingNumber(c.text)) << c.text;
 }
 
+TEST(SetupRules, ProgramNameTitles)
+{
+    EXPECT_TRUE(SetupRules::isProgramNameTitle(""));
+    EXPECT_TRUE(SetupRules::isProgramNameTitle("Wireless call system"));
+    EXPECT_TRUE(SetupRules::isProgramNameTitle("无线呼叫系统"));
+    EXPECT_FALSE(SetupRules::isProgramNameTitle("Wireless call system "));
+    EXPECT_FALSE(SetupRules::isProgramNameTitle("Terrace bar"));
+}
+
 TEST(SetupLanguage, LocaleNames)
 {
     const struct

@@ -169,6 +169,7 @@ private slots:
     void opensWithTheRecordAndTheLayoutsTexts();
     void checksTitleAndListLength_data();
     void checksTitleAndListLength();
+    void aTitleOfTheUsersOwnIsKept();
     void cancelAndCloseChangeNothing();
     void eachOptionSetsItsBit();
     void soundsAreChosenPlayedAndStoredAsTyped();
@@ -293,6 +294,20 @@ void TestSetupDlg::checksTitleAndListLength()
     QCOMPARE(desk.window().setup().has(SetupRecord::OptShowCallingWnd), result == 0);
     QCOMPARE(RawDatabase(desk.db()).systemNumber("SELECT LeastRecords FROM TBSetup"), Poco::Int64(stored));
     QCOMPARE(desk.find<QLabel>("title")->text(), result == 0 ? uiText(TextId::ProgramName) : title);
+}
+
+// A title of the user's own outlives a new start of the desk, and an OK that
+// changes something else keeps it saved.
+void TestSetupDlg::aTitleOfTheUsersOwnIsKept()
+{
+    DeskTestWindow desk(DeskTestWindow::adjusting([](SetupRecord &setup) { setup.Title = "Terrace bar"; }));
+    QCOMPARE(desk.find<QLabel>("title")->text(), QStringLiteral("Terrace bar"));
+    QCOMPARE(desk.window().windowTitle(), QStringLiteral("Terrace bar"));
+    SetupWindow setup(desk);
+    QCOMPARE(setup.find<QLineEdit>("editTitle")->text(), QStringLiteral("Terrace bar"));
+    setup.type("editLatestRecords", "60");
+    QCOMPARE(setup.ok(), 255);
+    QCOMPARE(storedSetup(desk.db().folder()).Title, std::string("Terrace bar"));
 }
 
 void TestSetupDlg::cancelAndCloseChangeNothing()

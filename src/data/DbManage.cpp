@@ -267,8 +267,19 @@ bool DbManage::SaveSystemDatabase()
 {
     if (!Modified || m_systemFile == SystemFile::ReadOnly)
         return false;
-    if (!CopySessionToFile(Folder + SystemFileName, SystemKey, SystemSession))
+    const std::string path = Folder + SystemFileName;
+    int rc = SQLITE_ERROR;
+    try {
+        rc = SqliteFile::writeInto(Utility::dbHandle(SystemSession), path, SystemKey);
+    } catch (const std::exception &error) {
+        logFailure("copy a session to " + path, error);
+        rememberFailure(path + ": " + failureText(error));
         return false;
+    }
+    if (rc != SQLITE_OK) {
+        rememberFailure(path + ": " + sqlite3_errstr(rc));
+        return false;
+    }
     Modified = false;
     return true;
 }

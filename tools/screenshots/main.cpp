@@ -1,6 +1,6 @@
 // calldesk-screenshots: pictures of the desk's main window and pop-up call
-// window with calls at every level, and of its About window, for the
-// documentation. Runs the real
+// window with calls at every level, of both pages of its settings and of
+// its About window, for the documentation. Runs the real
 // windows on a demo site in a temporary folder, with a clock of its own so
 // that the calls have waited as long as each level needs. Meant to run
 // under a real display server (xvfb-run), one language per run.
@@ -29,6 +29,7 @@
 #include "shell/AboutDlg.h"
 #include "shell/MainFrameDlg.h"
 #include "shell/PopupCallDlg.h"
+#include "shell/SetupDlg.h"
 #include "demo/DemoSite.h"
 
 namespace
@@ -144,6 +145,8 @@ int main(int argc, char *argv[])
     db.LoadSetup(setup);
     // The main window's caption stays in front of the pop-up's owner.
     setup.Option &= ~SetupRecord::OptHoverMost;
+    // The settings show the port of a usual USB adapter (away here).
+    setup.SerialPort = "/dev/ttyUSB0";
 
     const Poco::LocalDateTime now(2024, 6, 15, 12, 30, 0);
     SettableClock clock;
@@ -174,6 +177,17 @@ int main(int argc, char *argv[])
         WindowFrame::centre(about, &window);
         saved = savePicture(about, parser.value(out) + QStringLiteral("/about-%1.png").arg(suffix)) && saved;
         about.close();
+        {
+            // Both pages of the settings, shown without their modal loop.
+            CSetupDlg settings(window, &window);
+            settings.move(0, 0);
+            settings.show();
+            saved = savePicture(settings, parser.value(out) + QStringLiteral("/setup-general-%1.png").arg(suffix))
+                    && saved;
+            settings.findChild<QAbstractButton *>(QStringLiteral("OptSystemSetup"))->click();
+            saved = savePicture(settings, parser.value(out) + QStringLiteral("/setup-colours-%1.png").arg(suffix))
+                    && saved;
+        }
         window.closeWithoutAsking();
     }
     DbManage::ReleaseInstance();

@@ -14,6 +14,8 @@ using Poco::Data::Statement;
 
 namespace
 {
+constexpr const char *HistoryRestoringText = "the history is being restored";
+
 constexpr const char *CallColumns =
     "ID,CallTime,ProcessTime,TimeOut,EmpID,EmpName,SevStatus,SevTotalSeconds,SevType,PagerNum,PagerName,Zone,Remark";
 
@@ -45,6 +47,10 @@ std::vector<CallPtr> sharedInTableOrder(std::vector<CCall> &rows)
 
 bool DbManage::SaveCall(CCall &call)
 {
+    if (m_historyRestoring) {
+        m_historyError = HistoryRestoringText;
+        return false;
+    }
     if (call.ID != 0) {
         return runRecorded(m_historyError, [&] {
             Statement update(HistorySession);
@@ -66,6 +72,10 @@ bool DbManage::SaveCall(CCall &call)
 
 bool DbManage::UpdateCallRemark(const CCall &call)
 {
+    if (m_historyRestoring) {
+        m_historyError = HistoryRestoringText;
+        return false;
+    }
     return runRecorded(m_historyError, [&] {
         HistorySession << "UPDATE TBHistory SET Remark=? WHERE ID=?", bind(nullIfEmpty(call.Remark)),
             bind(Poco::UInt64(call.ID)), now;
@@ -84,6 +94,8 @@ std::vector<CallPtr> DbManage::LoadUntreatedToday(const Poco::LocalDateTime &cur
 {
     std::vector<CCall> rows;
     const std::string dayStart = utcText(startOfLocalDay(currentTime));
+    if (!historyAvailable("load today's open calls"))
+        return {};
     runLogged("load today's open calls", [&] {
         HistorySession << "SELECT " + std::string(CallColumns)
                 + " from TBHistory where SevStatus=0 and CallTime > ?",
@@ -94,6 +106,8 @@ std::vector<CallPtr> DbManage::LoadUntreatedToday(const Poco::LocalDateTime &cur
 
 bool DbManage::DeleteHistoryBefore(const Poco::LocalDateTime &cutoff)
 {
+    if (!historyAvailable("delete old calls"))
+        return false;
     return runLogged("delete old calls", [&] {
         HistorySession << "delete from TBHistory where Calltime < ?;", bind(utcText(cutoff)), now;
     });
@@ -103,6 +117,8 @@ std::vector<CallPtr> DbManage::LoadCallsByCallTime(const std::optional<Poco::Loc
                                                    const std::optional<Poco::LocalDateTime> &to)
 {
     std::vector<CCall> rows;
+    if (!historyAvailable("load calls by call time"))
+        return {};
     runLogged("load calls by call time", [&] {
         Statement select(HistorySession);
         std::string sql = "SELECT " + std::string(CallColumns) + " from TBHistory";
@@ -122,4 +138,26 @@ std::vector<CallPtr> DbManage::LoadCallsByCallTime(const std::optional<Poco::Loc
         select.execute();
     });
     return sharedInTableOrder(rows);
+}
+
+bool DbManage::historyAvailable(std::string_view what)
+{
+    if (!m_historyRestoring)
+        return true;
+    statementFailed(what, HistoryRestoringText);
+    return false;
+}
+
+bool DbManage::HoldsCall(const CCall &call)
+{
+    if (call.ID == 0 || !historyAvailable("look up a stored call"))
+        return false;
+    std::vector<std::string> callTimes;
+    std::vector<std::string> pagers;
+    const bool read = runLogged("look up a stored call", [&] {
+        HistorySession << "SELECT CallTime,PagerNum FROM TBHistory WHERE ID=?", bind(Poco::UInt64(call.ID)),
+            into(callTimes), into(pagers), now;
+    });
+    return read && callTimes.size() == 1 && callTimes.front() == utcText(call.CallTime)
+        && pagers.front() == call.PagerNum;
 }

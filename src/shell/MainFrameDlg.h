@@ -16,6 +16,7 @@ class CallDesk;
 class CallFrameIntake;
 class CallListModel;
 class CPopupCallDlg;
+class DataMaintenance;
 class DbManage;
 class DeskEventLog;
 class LinkAlarm;
@@ -54,7 +55,11 @@ class CMainFrameDlg : public QWidget, public ICallDeskView, public ILinkOwner
     Q_OBJECT
 
 public:
-    // Commands of the tray menu.
+    // Commands of the data maintenance menu (sub-choice: the database) and
+    // of the tray menu.
+    static constexpr int CommandBackup = 1;
+    static constexpr int CommandRestore = 2;
+    static constexpr int CommandClearHistory = 3;
     static constexpr int CommandShowWindow = 14;
     static constexpr int CommandExit = 15;
     static constexpr int ServiceTickMs = 1000;
@@ -82,11 +87,15 @@ public:
     // port first, then the title, the tray icon, the on-top state and every
     // value the desk reads when it next needs it, then the save, then the
     // start with the desktop. Tells nobody: the outcome says what happened.
-    SettingsApplied applySettings(const SetupRecord &changed);
+    SettingsApplied applySettings(const SetupRecord &changed, PortFailure portFailure = PortFailure::StopThere);
 
     CallDesk &callDesk() { return *m_desk; }
     SetupRecord &setup() { return m_setup; }
     DbManage &db() { return m_db; }
+    const IClock &clock() const { return m_clock; }
+    DataMaintenance &maintenance() { return *m_maintenance; }
+    // Closes the pop-up call window, if one is open.
+    void closePopup();
     const ReceiverLink &link() const { return *m_link; }
     ISoundPlayer &soundPlayer() { return m_player; }
     CPopupCallDlg *popup() const { return m_popup.get(); }
@@ -124,6 +133,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Menu commands posted by the pop-up menus.
+    void customEvent(QEvent *event) override;
 
 private:
     void setUpTexts();
@@ -135,6 +146,7 @@ private:
     void operatorsClicked();
     void aboutClicked();
     void setupClicked();
+    void maintenanceClicked();
     void showTrayIcon();
     void keepOnTop(bool onTop);
     void showTitle();
@@ -161,6 +173,7 @@ private:
     CallListModel *m_unansweredModel = nullptr;
     CallListModel *m_callsModel = nullptr;
     std::unique_ptr<CPopupCallDlg> m_popup;
+    std::unique_ptr<DataMaintenance> m_maintenance;
     QSystemTrayIcon *m_tray = nullptr;
     QMenu *m_trayMenu = nullptr;
     QTimer m_serviceTimer;

@@ -14,6 +14,8 @@ struct FileRequest
     QString caption;
     QString start;
     QString filter;
+    // Whether a save dialog asks before it names an existing file.
+    bool confirmOverwrite = true;
 };
 
 // Lets the user pick a file: file dialogs in the program, a recording double

@@ -27,7 +27,10 @@ constexpr std::size_t LoginTimeoutSeconds = 60;
 // Rows per transaction of a clearing: small enough that a call the desk
 // stores meanwhile waits a few milliseconds, large enough that the
 // synchronous commits do not dominate.
-constexpr int ClearBatchRows = 4000;
+constexpr int ClearBatchRows = 1000;
+// The clearing's pause between two batches, in which a desk waiting to store
+// a call (it looks every millisecond) takes the write lock.
+constexpr int ClearPauseMs = 2;
 // The clearing worker's wait for a desk that is storing a call.
 constexpr int ClearBusyTimeoutMs = 10000;
 
@@ -272,6 +275,7 @@ std::int64_t DbManage::ClearHistoryBefore(const Poco::LocalDateTime &cutoff,
                 logEvent(what + ": stopped after " + std::to_string(deleted) + " calls");
                 break;
             }
+            sqlite3_sleep(ClearPauseMs);
         }
         sqlite3_finalize(batch);
         if (rc != SQLITE_DONE)

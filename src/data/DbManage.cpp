@@ -25,7 +25,18 @@ using Poco::Data::SQLite::Utility;
 namespace
 {
 constexpr std::size_t LoginTimeoutSeconds = 60;
-constexpr int HistoryBusyTimeoutMs = 5000;
+// The desk's wait for a clearing worker's batch, in steps of a millisecond:
+// SQLite's own busy timeout sleeps ever longer (up to 100 ms at a time), so a
+// call would wait for a batch long gone.
+constexpr int HistoryBusyWaitMs = 5000;
+
+int waitBriefly(void *, int attempts)
+{
+    if (attempts >= HistoryBusyWaitMs)
+        return 0;
+    sqlite3_sleep(1);
+    return 1;
+}
 
 std::mutex g_instanceLock;
 std::shared_ptr<DbManage> g_instance;
@@ -217,7 +228,7 @@ void DbManage::configureHistorySession()
     execRaw(HistorySession, "PRAGMA synchronous=FULL");
     // A clearing worker holds the write lock for one batch at a time; the
     // desk's next save waits for it rather than failing.
-    sqlite3_busy_timeout(db, HistoryBusyTimeoutMs);
+    sqlite3_busy_handler(db, waitBriefly, nullptr);
 }
 
 // A damaged file is never overwritten, nor one set aside before: it goes

@@ -1,0 +1,69 @@
+#include "reports/LatestJobRunner.h"
+
+#include <exception>
+
+#include "base/EventLog.h"
+
+LatestJobRunner::LatestJobRunner(const std::string &name)
+    : m_thread {name}
+{
+    try {
+        m_thread.start(*this);
+        m_started = true;
+    } catch (const std::exception &error) {
+        logFailure("start the worker " + name, error);
+    }
+}
+
+LatestJobRunner::~LatestJobRunner()
+{
+    {
+        std::lock_guard lock(m_lock);
+        m_quit = true;
+        m_waiting.reset();
+        m_stop = true;
+    }
+    m_wake.notify_all();
+    if (m_started)
+        m_thread.join();
+}
+
+bool LatestJobRunner::submit(Job job, bool stopRunning)
+{
+    if (!m_started)
+        return false;
+    {
+        std::lock_guard lock(m_lock);
+        m_waiting = std::move(job);
+        if (stopRunning && m_running)
+            m_stop = true;
+    }
+    m_wake.notify_all();
+    return true;
+}
+
+void LatestJobRunner::run()
+{
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock lock(m_lock);
+            m_wake.wait(lock, [this] { return m_quit || m_waiting; });
+            if (m_quit)
+                return;
+            job = std::move(*m_waiting);
+            m_waiting.reset();
+            m_running = true;
+            m_stop = false;
+        }
+        try {
+            job(m_stop);
+        } catch (const std::exception &error) {
+            // Jobs report their own failures; this one escaped, and must not
+            // end the thread that later jobs need.
+            logFailure("a worker's job", error);
+        }
+        std::lock_guard lock(m_lock);
+        m_running = false;
+    }
+}

@@ -53,7 +53,7 @@ CCallListUI::CCallListUI(QWidget *parent)
     connect(this, &QAbstractItemView::pressed, this, &CCallListUI::cellPressed);
 }
 
-void CCallListUI::setUp(CallListModel &model)
+void CCallListUI::setUp(QAbstractItemModel &model)
 {
     setModel(&model);
     for (int column = 0; column < int(std::size(ColumnWidths)); ++column)

@@ -4,15 +4,15 @@
 
 #include <QTableView>
 
-class CallListModel;
+class QAbstractItemModel;
 
-// A call list of the main window (`untreatedlist`, `callist`): the rows of
-// one CallListModel in the list's column widths, a header whose clicks ask
-// for sorting, and the remark edited in place. A click on a header sorts by
-// that column's tag, then negates the tag, so the next click sorts the other
-// way; column 0 does not sort. A left press in the remark cell opens the
-// editor there; Enter or leaving it stores the text, Escape drops it.
-// Main thread only.
+// A call list of the main window (`untreatedlist`, `callist`) or of the
+// history list (`Historylist`): the rows of a call list model in the lists'
+// column widths, and a header whose clicks ask for sorting. A click on a
+// header sorts by that column's tag, then negates the tag, so the next click
+// sorts the other way; column 0 does not sort. Where the model lets the
+// remark be edited, a left press in the remark cell opens the editor there;
+// Enter or leaving it stores the text, Escape drops it. Main thread only.
 class CCallListUI : public QTableView
 {
     Q_OBJECT
@@ -22,7 +22,7 @@ public:
 
     explicit CCallListUI(QWidget *parent = nullptr);
 
-    void setUp(CallListModel &model);
+    void setUp(QAbstractItemModel &model);
     // The key the next click on the column's header asks for.
     int headerTag(int column) const { return m_tags.at(std::size_t(column)); }
 

@@ -24,7 +24,8 @@ class LoginToggle : public QObject
 public:
     // The rights whose windows the program offers: only their buttons are
     // ever enabled. A right's bit joins here when its window is built.
-    static constexpr std::uint8_t OfferedRights = OperatorRules::bitValue(0);
+    static constexpr std::uint8_t OfferedRights = OperatorRules::bitValue(0)
+        | OperatorRules::bitValue(3);
 
     // Finds `btnLogin` and the rights buttons by name among the window's
     // children, shows the logged-out state and takes over `btnLogin`'s clicks.

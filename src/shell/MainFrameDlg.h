@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "data/CallFilter.h"
 #include "data/SetupRecord.h"
 #include "receiver/LinkOwner.h"
 #include "receiver/SerialPortScanner.h"
@@ -14,6 +15,7 @@
 class CallDesk;
 class CallFrameIntake;
 class CallListModel;
+class CHistoryListDlg;
 class CPopupCallDlg;
 class DbManage;
 class DeskEventLog;
@@ -75,6 +77,11 @@ public:
     void setRestartOnClose(bool restart) { m_restart = restart; }
     bool restartOnClose() const { return m_restart; }
 
+    // Shows the calls the filter selects in the one history list window,
+    // which is made on first use and reused after.
+    void showHistory(const CallFilter &filter);
+    CHistoryListDlg *historyList() const { return m_historyList.get(); }
+
     CallDesk &callDesk() { return *m_desk; }
     SetupRecord &setup() { return m_setup; }
     CPopupCallDlg *popup() const { return m_popup.get(); }
@@ -117,6 +124,7 @@ private:
     void openConfiguredPort();
     void closeClicked();
     void operatorsClicked();
+    void historyClicked();
     void minimiseClicked();
     void popupClosed();
     void teardown();
@@ -125,6 +133,7 @@ private:
 
     std::unique_ptr<Ui::CMainFrameDlg> m_ui;
     DbManage &m_db;
+    const IClock &m_clock;
     SetupRecord m_setup;
     WindowFrame *m_frame = nullptr;
     MainThreadPoster *m_poster = nullptr;
@@ -135,6 +144,7 @@ private:
     CallListModel *m_unansweredModel = nullptr;
     CallListModel *m_callsModel = nullptr;
     std::unique_ptr<CPopupCallDlg> m_popup;
+    std::unique_ptr<CHistoryListDlg> m_historyList;
     QSystemTrayIcon *m_tray = nullptr;
     QMenu *m_trayMenu = nullptr;
     QTimer m_serviceTimer;

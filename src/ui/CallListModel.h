@@ -47,8 +47,6 @@ public:
     bool setData(const QModelIndex &index, const QVariant &value, int role) override;
 
 private:
-    QVariant cellText(int row, int column) const;
-
     const CallRows &m_source;
     const SetupRecord &m_setup;
     RemarkEditor m_editRemark;

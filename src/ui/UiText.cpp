@@ -45,6 +45,20 @@ QString uiText(TextId id)
     return QString::fromStdString(builtInText(id, g_language));
 }
 
+QString uiText(TextId id, std::initializer_list<QString> values)
+{
+    QString text = uiText(id);
+    qsizetype from = 0;
+    for (const QString &value : values) {
+        const qsizetype at = text.indexOf(QStringLiteral("%s"), from);
+        if (at < 0)
+            break;
+        text.replace(at, 2, value);
+        from = at + value.size();
+    }
+    return text;
+}
+
 void setControlTexts(QWidget &window, std::initializer_list<ControlText> texts)
 {
     for (const ControlText &entry : texts) {

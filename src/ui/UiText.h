@@ -15,6 +15,9 @@ class QWidget;
 void setUiLanguage(std::uint32_t lcid);
 std::uint32_t uiLanguage();
 QString uiText(TextId id);
+// The text with its "%s" filled in turn with the values (texts of the table
+// keep the printf form the string table has always used).
+QString uiText(TextId id, std::initializer_list<QString> values);
 
 // One control of a layout, found by its name, and the text it shows.
 struct ControlText

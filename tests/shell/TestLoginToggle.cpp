@@ -94,7 +94,7 @@ void TestLoginToggle::loginEnablesExactlyTheRightsButtons_data()
                           << QStringList {"btnSetup", "btnHistory", "btnStatistic", "btnMaintenance", "btnInfoEntry"};
     // Only the windows the program offers so far.
     QTest::newRow("0x05, offered windows") << 0x05 << int(LoginToggle::OfferedRights) << QStringList {"btnUser"};
-    QTest::newRow("0xFE, offered windows") << 0xFE << int(LoginToggle::OfferedRights) << QStringList {};
+    QTest::newRow("0xFE, offered windows") << 0xFE << int(LoginToggle::OfferedRights) << QStringList {"btnHistory"};
 }
 
 void TestLoginToggle::loginEnablesExactlyTheRightsButtons()

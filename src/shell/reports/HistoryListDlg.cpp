@@ -31,8 +31,10 @@ void tell(QWidget *parent, const QString &text, PromptIcon icon)
     messagePrompt().show(parent, {text, uiText(TextId::Prompt), icon, PromptButtons::Ok});
 }
 
-// Row numbers of a million rows need more room than the call lists' column 0.
+// Row numbers of a million rows need more room than the call lists' column
+// 0, and the wider window leaves room for whole pager names.
 constexpr int NumberColumnWidth = 64;
+constexpr int PagerNameColumnWidth = 120;
 }
 
 CHistoryListDlg::CHistoryListDlg(DbManage &db, const SetupRecord &setup, const IClock &clock, std::size_t rowCap)
@@ -52,6 +54,7 @@ CHistoryListDlg::CHistoryListDlg(DbManage &db, const SetupRecord &setup, const I
     setTexts();
     m_ui->Historylist->setUp(*m_model);
     m_ui->Historylist->horizontalHeader()->resizeSection(0, NumberColumnWidth);
+    m_ui->Historylist->horizontalHeader()->resizeSection(1, PagerNameColumnWidth);
     m_ui->BtnExport->setEnabled(false);
     connect(m_ui->Historylist, &CCallListUI::sortRequested, this, &CHistoryListDlg::sortRequested);
     connect(m_ui->BtnExport, &QPushButton::clicked, this, &CHistoryListDlg::exportClicked);

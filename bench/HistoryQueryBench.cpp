@@ -1,0 +1,236 @@
+// The history list on a large history, inside the desk itself: how long a
+// query takes from the request to its rows drawn in the list, the peak
+// memory of the desk, and the desk's frame-to-acknowledgement latency while
+// the queries run, beside the same desk idle.
+//
+//   history_query_bench --data-dir DIR [--seconds N]
+//
+// DIR holds the history.db to query, e.g. the one
+// "history_scale --rows 10000000 --dir D" builds in D/10000000/; the demo
+// site is added to its ovk.db when it has no pagers. The calls the probe
+// makes are stored in that history. Runs on Qt's offscreen platform.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <Poco/Data/SQLite/Connector.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QTableView>
+
+#include "base/Clock.h"
+#include "base/Language.h"
+#include "data/DbManage.h"
+#include "data/SetupRecord.h"
+#include "calls/ISoundPlayer.h"
+#include "reports/HistoryQuery.h"
+#include "ui/HistoryListModel.h"
+#include "ui/UiText.h"
+#include "shell/MainFrameDlg.h"
+#include "shell/reports/HistoryListDlg.h"
+#include "demo/DemoSite.h"
+#include "AckProbe.h"
+#include "receiver/PseudoTerminal.h"
+
+namespace
+{
+using SteadyClock = std::chrono::steady_clock;
+
+class Silence : public ISoundPlayer
+{
+public:
+    void playOnce(const std::string &) override {}
+    void playLooped(const std::string &) override {}
+    void stop() override {}
+};
+
+double msSince(SteadyClock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(SteadyClock::now() - start).count();
+}
+
+// Runs the event loop until done says so or the time is up.
+bool runUntil(const std::function<bool()> &done, std::chrono::milliseconds limit)
+{
+    const auto deadline = SteadyClock::now() + limit;
+    while (!done()) {
+        if (SteadyClock::now() > deadline)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    }
+    return true;
+}
+
+void runFor(std::chrono::milliseconds span)
+{
+    runUntil([] { return false; }, span);
+}
+
+long peakRssMb()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::atol(line.c_str() + 6) / 1024;
+    return -1;
+}
+
+// Ends the probe while the desk goes on answering its last frame.
+std::vector<double> stopProbe(AckProbe &probe)
+{
+    probe.requestStop();
+    runUntil([&probe] { return probe.finished(); }, std::chrono::seconds(30));
+    return probe.stop();
+}
+
+struct Case
+{
+    const char *name;
+    CallFilter filter;
+    int runs;
+};
+
+void printLatency(const char *what, const std::vector<double> &latencies)
+{
+    std::printf("  %-34s acknowledgement p50 %7.3f ms  p99 %7.3f ms  (%zu frames)\n", what,
+                percentile(latencies, 0.5), percentile(latencies, 0.99), latencies.size());
+}
+}
+
+int main(int argc, char **argv)
+{
+    std::string folder;
+    int seconds = 20;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--data-dir")
+            folder = argv[i + 1];
+        else if (option == "--seconds")
+            seconds = std::atoi(argv[i + 1]);
+    }
+    if (folder.empty()) {
+        std::fprintf(stderr, "usage: history_query_bench --data-dir DIR [--seconds N]\n");
+        return 2;
+    }
+    if (folder.back() != '/')
+        folder += '/';
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Poco::Data::SQLite::Connector::registerConnector();
+    setUiLanguage(Lcid::English);
+
+    PseudoTerminal line;
+    DbManage db(folder);
+    if (db.GetPagers().empty()) {
+        std::string error;
+        if (!seedDemoSite(db, {line.portPath(), Lcid::English, false}, error)) {
+            std::fprintf(stderr, "history_query_bench: %s\n", error.c_str());
+            return 1;
+        }
+    }
+    SetupRecord setup = SetupRecord::defaults(Lcid::English, "calldesk");
+    db.LoadSetup(setup);
+    setup.SerialPort = line.portPath();
+    db.SaveSetup(setup);
+    db.SaveSystemDatabase();
+
+    const SystemClock clock;
+    Silence silence;
+    CMainFrameDlg window(db, setup, clock, silence);
+    window.open();
+    runFor(std::chrono::milliseconds(500));
+    AckProbe probe(line);
+    std::printf("history of %s, the desk's own process (offscreen), %d s of frames per case\n", folder.c_str(),
+                seconds);
+
+    probe.start();
+    runFor(std::chrono::seconds(seconds));
+    const std::vector<double> idle = stopProbe(probe);
+    if (probe.failed() || idle.empty()) {
+        std::fprintf(stderr, "history_query_bench: the desk does not acknowledge\n");
+        return 1;
+    }
+    printLatency("idle", idle);
+    const double idleP99 = percentile(idle, 0.99);
+
+    const Poco::LocalDateTime now = clock.now();
+    const CalendarDay today = dayOf(now);
+    const CalendarDay yesterday = dayOf(now - Poco::Timespan(1, 0, 0, 0, 0));
+    const CalendarDay lastMonthEnd = dayOf(*localDayStart({today.year, today.month, 1}) - Poco::Timespan(1, 0, 0, 0, 0));
+    HistoryConditions day;
+    day.begin = day.end = yesterday;
+    HistoryConditions month;
+    month.begin = {lastMonthEnd.year, lastMonthEnd.month, 1};
+    month.end = lastMonthEnd;
+    HistoryConditions whole;
+    whole.begin = today;
+    whole.end = yesterday;
+    const Case cases[] = {
+        {"one day (yesterday)", historyFilter(day), 0},
+        {"one month (last month)", historyFilter(month), 0},
+        {"whole history (begin after end)", historyFilter(whole), 0},
+    };
+
+    bool within = true;
+    for (const Case &c : cases) {
+        std::vector<double> times;
+        std::size_t rows = 0;
+        bool capped = false;
+        probe.start();
+        const auto start = SteadyClock::now();
+        while (msSince(start) < seconds * 1000.0 || times.empty()) {
+            const auto asked = SteadyClock::now();
+            window.showHistory(c.filter);
+            CHistoryListDlg *list = window.historyList();
+            if (!runUntil([list] { return !list->isQuerying(); }, std::chrono::minutes(5))) {
+                std::fprintf(stderr, "history_query_bench: %s did not finish\n", c.name);
+                return 1;
+            }
+            // The rows on screen drawn once, as the user sees them.
+            list->findChild<QTableView *>(QStringLiteral("Historylist"))->viewport()->repaint();
+            times.push_back(msSince(asked));
+            rows = std::size_t(list->model().rowCount());
+            capped = list->model().rowCount() > 0 && rows == HistoryQueries::RowCap;
+            runFor(std::chrono::milliseconds(100));
+        }
+        const std::vector<double> during = stopProbe(probe);
+        std::printf("%s: %zu rows%s, request to rows drawn: median %.1f ms, max %.1f ms (%zu runs); peak RSS %ld MB\n",
+                    c.name, rows, capped ? " (the cap)" : "", percentile(times, 0.5),
+                    *std::max_element(times.begin(), times.end()), times.size(), peakRssMb());
+        printLatency("  during", during);
+        const double ratio = percentile(during, 0.99) / idleP99;
+        std::printf("  p99 during / idle: %.2f\n", ratio);
+        within = within && ratio <= 1.5;
+    }
+
+    // A sort of the capped result, on a header click.
+    CHistoryListDlg *list = window.historyList();
+    auto *view = list->findChild<QTableView *>(QStringLiteral("Historylist"));
+    bool sorted = false;
+    QObject::connect(&list->model(), &QAbstractItemModel::layoutChanged, [&sorted] { sorted = true; });
+    probe.start();
+    const auto clicked = SteadyClock::now();
+    emit view->horizontalHeader()->sectionClicked(1);
+    runUntil([&sorted] { return sorted; }, std::chrono::minutes(2));
+    view->viewport()->repaint();
+    const double sortMs = msSince(clicked);
+    runFor(std::chrono::milliseconds(200));
+    const std::vector<double> duringSort = stopProbe(probe);
+    std::printf("sort of %d rows by pager name: %.1f ms; peak RSS %ld MB\n", list->model().rowCount(), sortMs,
+                peakRssMb());
+    printLatency("  during", duringSort);
+
+    // Idle again: other load on the machine moves the baseline too.
+    probe.start();
+    runFor(std::chrono::seconds(seconds));
+    printLatency("idle again", stopProbe(probe));
+
+    window.closeWithoutAsking();
+    return within ? 0 : 1;
+}

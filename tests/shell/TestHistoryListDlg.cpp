@@ -88,6 +88,22 @@ QString cell(const CHistoryListDlg &list, int row, int column)
     return list.model().index(row, column).data().toString();
 }
 
+// Clicks BtnExport, answers the save dialog with path and waits for the end.
+bool exportAndWait(CHistoryListDlg &list, RecordingFileChooser &chooser, const std::string &path)
+{
+    chooser.answerNext(QString::fromStdString(path));
+    QSignalSpy ended(&list, &CHistoryListDlg::exportEnded);
+    control<QPushButton>(list, "BtnExport")->click();
+    return QTest::qWaitFor([&] { return ended.count() > 0; }, 20000);
+}
+
+// Sorts by a column's next key and waits until the rows show that order.
+bool sortAndWait(CHistoryListDlg &list, int column, const std::vector<std::string> &expected)
+{
+    emit control<CCallListUI>(list, "Historylist")->horizontalHeader()->sectionClicked(column);
+    return QTest::qWaitFor([&] { return shownPagers(list) == expected; }, 10000);
+}
+
 // Runs a query and waits until the window has handled its result.
 bool queryAndWait(CHistoryListDlg &list, const CallFilter &filter)
 {
@@ -246,8 +262,7 @@ private slots:
                 std::stable_sort(expected.begin(), expected.end(), [key](const CCall &a, const CCall &b) {
                     return compareForSortKey(a, b, key) < 0;
                 });
-                emit table->horizontalHeader()->sectionClicked(column);
-                QTRY_COMPARE_WITH_TIMEOUT(shownPagers(list), pagersOf(expected), 10000);
+                QVERIFY2(sortAndWait(list, column, pagersOf(expected)), qPrintable(QString::number(key)));
             }
         }
     }
@@ -265,13 +280,8 @@ private slots:
         TempFolder out;
         CHistoryListDlg list(*history.db, history.setup, history.clock);
         QVERIFY(queryAndWait(list, History::days(15, 15)));
-        emit control<CCallListUI>(list, "Historylist")->horizontalHeader()->sectionClicked(3);
-        QTRY_COMPARE_WITH_TIMEOUT(shownPagers(list), (std::vector<std::string> {"3", "2", "1"}), 10000);
-
-        chooser.answerNext(QString::fromStdString(out.file("calls.xls")));
-        QSignalSpy ended(&list, &CHistoryListDlg::exportEnded);
-        control<QPushButton>(list, "BtnExport")->click();
-        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 20000);
+        QVERIFY(sortAndWait(list, 3, {"3", "2", "1"}));
+        QVERIFY(exportAndWait(list, chooser, out.file("calls.xls")));
 
         QCOMPARE(chooser.requests.size(), std::size_t(1));
         const FileRequest &request = chooser.requests[0].request;
@@ -297,10 +307,7 @@ private slots:
         TempFolder out;
         CHistoryListDlg list(*history.db, history.setup, history.clock);
         QVERIFY(queryAndWait(list, History::days(15, 15)));
-        chooser.answerNext(QString::fromStdString(out.file("no such folder/calls.xls")));
-        QSignalSpy ended(&list, &CHistoryListDlg::exportEnded);
-        control<QPushButton>(list, "BtnExport")->click();
-        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 20000);
+        QVERIFY(exportAndWait(list, chooser, out.file("no such folder/calls.xls")));
         QCOMPARE(prompt.shown.size(), std::size_t(1));
         QCOMPARE(prompt.shown[0].icon, PromptIcon::Error);
         QVERIFY2(prompt.shown[0].text.startsWith("The export failed: "), qPrintable(prompt.shown[0].text));
@@ -341,13 +348,9 @@ private slots:
                  QString("More than 2 calls match this query. The list shows the first 2 by call time."));
 
         // Sorted, so that the shown rows' order differs from the stored one.
-        emit control<CCallListUI>(list, "Historylist")->horizontalHeader()->sectionClicked(3);
-        QTRY_COMPARE_WITH_TIMEOUT(shownPagers(list), (std::vector<std::string> {"2", "1"}), 10000);
+        QVERIFY(sortAndWait(list, 3, {"2", "1"}));
         prompt.answerNext(whole ? PromptAnswer::Yes : PromptAnswer::No);
-        chooser.answerNext(QString::fromStdString(out.file("all.xls")));
-        QSignalSpy ended(&list, &CHistoryListDlg::exportEnded);
-        control<QPushButton>(list, "BtnExport")->click();
-        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 20000);
+        QVERIFY(exportAndWait(list, chooser, out.file("all.xls")));
         QCOMPARE(prompt.shown[0].buttons, PromptButtons::YesNo);
         QVERIFY2(prompt.shown[0].text.startsWith("The list shows only the first 2 calls of this query."),
                  qPrintable(prompt.shown[0].text));

@@ -7,6 +7,7 @@
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
 #include "reports/ExportPath.h"
+#include "reports/WorkPacer.h"
 #include "reports/xls/Utf16.h"
 #include "reports/xls/Workbook.h"
 
@@ -81,6 +82,7 @@ ExportResult HistoryExport::run(const CallSource &source, const HistoryRowTexts:
     }
 
     std::size_t inSheet = 0;
+    WorkPacer pacer;
     const auto startSheet = [&] {
         if (!sheet)
             sheet = addNumberedSheet(book);
@@ -100,6 +102,7 @@ ExportResult HistoryExport::run(const CallSource &source, const HistoryRowTexts:
         ++inSheet;
         writeRow(*sheet, std::uint16_t(inSheet), HistoryRowTexts::cells(call, m_setup, m_lcid), false);
         ++result.rows;
+        pacer.step();
         if (result.rows % ProgressEvery == 0 && progress && !progress(result.rows))
             result.cancelled = true;
         return !result.cancelled;
@@ -141,11 +144,12 @@ ExportResult exportHistoryRows(const HistoryRows &rows, const std::vector<std::u
                                const std::string &path, const HistoryExport::Progress &progress)
 {
     const HistoryExport::CallSource source = [&](const std::function<bool(const CCall &)> &add, std::string &) {
-        for (const std::uint32_t row : order) {
-            if (!add(rows.call(row)))
+        const std::size_t count = order.empty() ? rows.size() : order.size();
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!add(rows.call(order.empty() ? i : order[i])))
                 break;
         }
         return true;
     };
-    return exporter.run(source, headers, path, progress, order.size());
+    return exporter.run(source, headers, path, progress, order.empty() ? rows.size() : order.size());
 }

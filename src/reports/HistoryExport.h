@@ -76,7 +76,8 @@ ExportResult exportStoredCalls(Poco::Data::Session &session, const CallFilter &f
                                const HistoryRowTexts::Row &headers, const std::string &path,
                                const HistoryExport::Progress &progress = {});
 
-// The rows of a history list in the order given (indexes into rows).
+// The rows of a history list in the order given (indexes into rows; empty:
+// the result order).
 ExportResult exportHistoryRows(const HistoryRows &rows, const std::vector<std::uint32_t> &order,
                                const HistoryExport &exporter, const HistoryRowTexts::Row &headers,
                                const std::string &path, const HistoryExport::Progress &progress = {});

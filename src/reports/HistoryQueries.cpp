@@ -5,6 +5,7 @@
 
 #include "base/EventLog.h"
 #include "data/DbManage.h"
+#include "reports/WorkPacer.h"
 
 HistoryResult readHistory(Poco::Data::Session &session, const CallFilter &filter, std::size_t cap,
                           const std::atomic<bool> &stop)
@@ -12,10 +13,12 @@ HistoryResult readHistory(Poco::Data::Session &session, const CallFilter &filter
     HistoryResult result;
     result.filter = filter;
     auto rows = std::make_shared<HistoryRows>();
+    WorkPacer pacer;
     const CallReadResult read = DbManage::LoadCallsByCallTime(
         session, filter,
         [&](CCall &&call) {
             rows->append(call);
+            pacer.step();
             return !stop;
         },
         cap);

@@ -134,6 +134,8 @@ int HistoryRows::compare(std::size_t a, std::size_t b, int key) const
 
 std::vector<std::uint32_t> sortedOrder(const HistoryRows &rows, std::vector<std::uint32_t> order, int key)
 {
+    if (order.empty())
+        order = resultOrder(rows);
     if (!isSortKey(key))
         return order;
     const SortPlan plan = sortPlan(key);

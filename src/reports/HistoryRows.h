@@ -74,8 +74,8 @@ private:
     std::vector<std::uint32_t> m_ranks;
 };
 
-// The row order after a sort by key, starting from order: rows that tie keep
-// their place relative to each other.
+// The row order after a sort by key, starting from order (empty: the result
+// order): rows that tie keep their place relative to each other.
 std::vector<std::uint32_t> sortedOrder(const HistoryRows &rows, std::vector<std::uint32_t> order, int key);
 
 // 0, 1, 2 ... for every row.

@@ -52,6 +52,17 @@ bool LatestJobRunner::submit(Job job, bool stopRunning)
     return true;
 }
 
+void LatestJobRunner::dispose(std::shared_ptr<const void> garbage)
+{
+    if (!m_started)
+        return;
+    {
+        std::lock_guard lock(m_lock);
+        m_garbage.push_back(std::move(garbage));
+    }
+    m_wake.notify_all();
+}
+
 void LatestJobRunner::run()
 {
     // On Linux a thread has a niceness of its own, set through its id.
@@ -59,16 +70,21 @@ void LatestJobRunner::run()
         logEvent("the worker runs at the desk's priority: cannot lower it");
     for (;;) {
         Job job;
+        std::vector<std::shared_ptr<const void>> garbage;
         {
             std::unique_lock lock(m_lock);
-            m_wake.wait(lock, [this] { return m_quit || m_waiting; });
+            m_wake.wait(lock, [this] { return m_quit || m_waiting || !m_garbage.empty(); });
+            garbage.swap(m_garbage);
             if (m_quit)
                 return;
+            if (!m_waiting)
+                continue;
             job = std::move(*m_waiting);
             m_waiting.reset();
             m_running = true;
             m_stop = false;
         }
+        garbage.clear();
         try {
             job(m_stop);
         } catch (const std::exception &error) {

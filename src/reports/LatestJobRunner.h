@@ -3,9 +3,11 @@
 #include <atomic>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <Poco/Runnable.h>
 #include <Poco/Thread.h>
@@ -34,6 +36,10 @@ public:
     // that runs now is asked to end early. False when the runner has no
     // thread (it could not be started): the job will never run.
     bool submit(Job job, bool stopRunning = false);
+    // Lets go of something large on the runner's thread, between jobs, so
+    // that freeing it never holds up the owner's thread. Never dropped by a
+    // later job; without a thread it goes at once.
+    void dispose(std::shared_ptr<const void> garbage);
 
 private:
     void run() override;
@@ -43,6 +49,7 @@ private:
     std::mutex m_lock;
     std::condition_variable m_wake;
     std::optional<Job> m_waiting;
+    std::vector<std::shared_ptr<const void>> m_garbage;
     bool m_running = false;
     bool m_quit = false;
     std::atomic<bool> m_stop {false};

@@ -12,23 +12,26 @@ HistoryListModel::HistoryListModel(const SetupRecord &setup, QObject *parent)
 {
 }
 
-void HistoryListModel::setRows(std::shared_ptr<const HistoryRows> rows)
+std::shared_ptr<const HistoryRows> HistoryListModel::setRows(std::shared_ptr<const HistoryRows> rows)
 {
     beginResetModel();
-    m_rows = rows ? std::move(rows) : std::make_shared<HistoryRows>();
-    m_order = resultOrder(*m_rows);
+    std::shared_ptr<const HistoryRows> replaced = std::exchange(m_rows, rows ? std::move(rows) : std::make_shared<HistoryRows>());
+    m_order.clear();
     m_cachedRow = -1;
     endResetModel();
+    return replaced;
 }
 
+// A reset rather than a layout change: a view answers a layout change of a
+// million rows row by row, and a reset at once.
 void HistoryListModel::setOrder(std::vector<std::uint32_t> order)
 {
-    if (order.size() != m_order.size())
+    if (order.size() != m_rows->size())
         return;
-    emit layoutAboutToBeChanged();
+    beginResetModel();
     m_order = std::move(order);
     m_cachedRow = -1;
-    emit layoutChanged();
+    endResetModel();
 }
 
 CCall HistoryListModel::callAt(int row) const
@@ -39,7 +42,7 @@ CCall HistoryListModel::callAt(int row) const
 const CCall &HistoryListModel::cachedCall(int row) const
 {
     if (row != m_cachedRow) {
-        m_cached = m_rows->call(m_order[std::size_t(row)]);
+        m_cached = m_rows->call(m_order.empty() ? std::size_t(row) : m_order[std::size_t(row)]);
         m_cachedRow = row;
     }
     return m_cached;
@@ -47,7 +50,7 @@ const CCall &HistoryListModel::cachedCall(int row) const
 
 int HistoryListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_order.size());
+    return parent.isValid() ? 0 : int(m_rows->size());
 }
 
 int HistoryListModel::columnCount(const QModelIndex &parent) const

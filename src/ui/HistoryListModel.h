@@ -26,12 +26,15 @@ public:
 
     explicit HistoryListModel(const SetupRecord &setup, QObject *parent = nullptr);
 
-    // A new result, shown in its own order.
-    void setRows(std::shared_ptr<const HistoryRows> rows);
-    // The same rows in another order (a sort of them).
+    // A new result, shown in its own order; returns the rows it replaced.
+    std::shared_ptr<const HistoryRows> setRows(std::shared_ptr<const HistoryRows> rows);
+    // The same rows in another order (a sort of them). A view starts again
+    // at the top, as after a sort of the call lists.
     void setOrder(std::vector<std::uint32_t> order);
 
     const std::shared_ptr<const HistoryRows> &rows() const { return m_rows; }
+    // Indexes into rows() in the order shown; empty while that is the
+    // result's own order.
     const std::vector<std::uint32_t> &order() const { return m_order; }
     CCall callAt(int row) const;
 

@@ -2,6 +2,7 @@
 #include <future>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -100,5 +101,22 @@ TEST(LatestJobRunner, GoingStopsTheRunningJobAndDropsTheWaitingOnes)
         runner.submit(note(journal, "waiting"));
     }
     EXPECT_EQ((std::vector<std::string> {"first stopped"}), journal.entries());
+}
+}
+
+namespace
+{
+// Something large let go of by the owner is freed on the runner's thread.
+TEST(LatestJobRunner, DisposedThingsAreFreedOnTheRunnersThread)
+{
+    struct Large
+    {
+        std::promise<std::thread::id> *freedOn;
+        ~Large() { freedOn->set_value(std::this_thread::get_id()); }
+    };
+    std::promise<std::thread::id> freedOn;
+    LatestJobRunner runner("test");
+    runner.dispose(std::make_shared<Large>(&freedOn));
+    EXPECT_NE(std::this_thread::get_id(), freedOn.get_future().get());
 }
 }

@@ -127,7 +127,7 @@ void CHistoryListDlg::showResult(HistoryResult &&result)
     m_shownResult = result.request;
     m_shownFilter = result.filter;
     m_capped = result.capped;
-    m_model->setRows(std::move(result.rows));
+    m_queries->release(m_model->setRows(std::move(result.rows)));
     m_ui->BtnExport->setEnabled(m_model->rowCount() > 0);
     showState();
     if (!isVisible())

@@ -35,6 +35,7 @@ public:
     void popupEntryChanged(int) override {}
     void popupRaise() override {}
     void flashWindow() override {}
+    void unsavedCallsChanged() override {}
 };
 
 class QuietPlayer : public ISoundPlayer
@@ -43,6 +44,7 @@ public:
     void playOnce(const std::string &) override {}
     void playLooped(const std::string &) override {}
     void stop() override {}
+    void playAlarm(const std::string &) override {}
 };
 
 class SteppedClock : public IClock

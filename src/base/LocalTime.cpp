@@ -141,6 +141,15 @@ std::optional<Poco::LocalDateTime> localFromUtcText(std::string_view text)
     return localFromTimestamp(Poco::Timestamp::fromEpochTime(instant));
 }
 
+std::optional<Poco::DateTime> parseCalendarDay(std::string_view text)
+{
+    int year = 0, month = 0, day = 0;
+    if (!readNumber(text, 4, year) || !readChar(text, "-") || !readNumber(text, 2, month) || !readChar(text, "-")
+        || !readNumber(text, 2, day) || !text.empty() || !Poco::DateTime::isValid(year, month, day))
+        return std::nullopt;
+    return Poco::DateTime(year, month, day);
+}
+
 std::string localText(const Poco::LocalDateTime &time)
 {
     char text[80];

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include <Poco/DateTime.h>
 #include <Poco/LocalDateTime.h>
 #include <Poco/Timespan.h>
 #include <Poco/Timestamp.h>
@@ -32,6 +33,10 @@ Poco::LocalDateTime startOfLocalDay(const Poco::LocalDateTime &time);
 std::string utcText(const Poco::LocalDateTime &time);
 std::string utcText(const Poco::Timestamp &instant);
 std::optional<Poco::LocalDateTime> localFromUtcText(std::string_view text);
+
+// The calendar day "YYYY-MM-DD" (as a date-time at its midnight, no zone);
+// nullopt when the text is not one or the day does not exist.
+std::optional<Poco::DateTime> parseCalendarDay(std::string_view text);
 
 // "2020-06-15 08:30:00" in local time.
 std::string localText(const Poco::LocalDateTime &time);

@@ -20,6 +20,7 @@ constexpr std::size_t OpenCallBuckets = 1024;
 CallDesk::CallDesk(ICallStore &store, SetupRecord &setup, const IClock &clock, ISoundPlayer &player, ICallDeskView &view,
                    std::uint32_t lcid)
     : m_store {store}
+    , m_saver {store}
     , m_setup {setup}
     , m_clock {clock}
     , m_view {view}
@@ -30,6 +31,7 @@ CallDesk::CallDesk(ICallStore &store, SetupRecord &setup, const IClock &clock, I
     , m_clockText {asctimeText(clock.now())}
 {
     m_openCalls.reserve(OpenCallBuckets);
+    m_saver.setOnChange([this] { m_view.unsavedCallsChanged(); });
 }
 
 const CallRows &CallDesk::list(CallListId list) const
@@ -88,7 +90,7 @@ void CallDesk::onCallFrame(const std::string &pagerNum, int key, const std::opti
             showInPopup(call);
         }
     }
-    m_store.SaveCall(*call);
+    m_saver.save(call);
     if (!popupWanted)
         m_view.flashWindow();
 }
@@ -105,7 +107,7 @@ void CallDesk::onCancelFrame(const std::string &pagerNum, const std::optional<Po
         call->ProcessTime = timeOfFrame(frameTime, "cancel");
         call->SevTotalSeconds = call->ProcessTime - call->CallTime;
         m_calls.changedEverywhere(*call);
-        m_store.SaveCall(*call);
+        m_saver.save(call);
         m_unanswered.removeAt(row);
         m_openCalls.erase(call->PagerNum);
         if (m_setup.has(SetupRecord::OptShowCallingWnd) && m_popup) {
@@ -188,6 +190,8 @@ void CallDesk::trimOnce()
 
 void CallDesk::tick()
 {
+    if (m_saver.waiting() > 0)
+        m_saver.retry();
     const Poco::LocalDateTime now = m_clock.now();
     const std::int64_t w1 = wholeSeconds(m_setup.Warn1Time);
     const std::int64_t w2 = wholeSeconds(m_setup.Warn2Time);
@@ -204,8 +208,9 @@ void CallDesk::tick()
             continue;
         const Poco::Timespan elapsed = systemTime ? Poco::Timespan(now - call.CallTime) : call.SevTotalSeconds;
         const std::int64_t s = wholeSeconds(elapsed);
-        reachedW1 = reachedW1 || s == w1;
-        reachedW2 = reachedW2 || s == w2;
+        const WarningCrossings::Crossed crossed = m_crossings.observe(m_calls.at(row), s, w1, w2);
+        reachedW1 = reachedW1 || crossed.warn1;
+        reachedW2 = reachedW2 || crossed.warn2;
         if (s >= w1 || s >= w2) {
             call.TimeOut = true;
             alarm = true;
@@ -215,6 +220,7 @@ void CallDesk::tick()
             m_calls.changed(row, row);
         }
     }
+    m_crossings.endTick();
     m_sounds.step(reachedW1, reachedW2, alarm, m_setup);
     if (m_popup)
         updatePopupEntries();
@@ -259,7 +265,7 @@ void CallDesk::setRemark(const CallPtr &call, const std::string &remark)
     if (remark == call->Remark)
         return;
     call->Remark = remark;
-    m_store.UpdateCallRemark(*call);
+    m_saver.saveRemark(call);
     m_calls.changedEverywhere(*call);
     m_unanswered.changedEverywhere(*call);
 }

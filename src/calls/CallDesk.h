@@ -11,7 +11,9 @@
 #include "data/Call.h"
 #include "calls/AlertSounds.h"
 #include "calls/CallRows.h"
+#include "calls/CallSaver.h"
 #include "calls/PopupEntries.h"
+#include "calls/WarningCrossings.h"
 
 class IClock;
 class ICallStore;
@@ -40,7 +42,8 @@ public:
     // The attendant answered the pager's open call.
     void onCancelFrame(const std::string &pagerNum, const std::optional<Poco::LocalDateTime> &frameTime);
 
-    // Once a second: service times, levels, sounds, pop-up, clock label.
+    // Once a second: calls the history did not take yet, service times,
+    // levels, sounds, pop-up, clock label.
     void tick();
 
     // Rebuilds both lists from today's open calls in the history.
@@ -59,6 +62,9 @@ public:
     const AlertSounds &sounds() const { return m_sounds; }
     std::uint32_t lcid() const { return m_lcid; }
     const SetupRecord &setup() const { return m_setup; }
+    // The calls the history has not taken yet, tried again on every tick.
+    CallSaver &saver() { return m_saver; }
+    const CallSaver &saver() const { return m_saver; }
 
     // The call list's row limit, forced into 10..1000 in the settings too.
     int rowLimit();
@@ -72,6 +78,7 @@ private:
     void updatePopupEntries();
 
     ICallStore &m_store;
+    CallSaver m_saver;
     SetupRecord &m_setup;
     const IClock &m_clock;
     ICallDeskView &m_view;
@@ -81,5 +88,6 @@ private:
     CallRows m_calls;
     std::unique_ptr<PopupEntries> m_popup;
     AlertSounds m_sounds;
+    WarningCrossings m_crossings;
     std::string m_clockText;
 };

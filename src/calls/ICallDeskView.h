@@ -30,4 +30,8 @@ public:
     // A call arrived while the pop-up window is off: return the main
     // window's caption to its normal state.
     virtual void flashWindow() = 0;
+
+    // Calls began or stopped waiting to be saved to the history, or the
+    // reason changed (CallDesk::saver()).
+    virtual void unsavedCallsChanged() = 0;
 };

@@ -12,4 +12,7 @@ public:
     virtual void playOnce(const std::string &path) = 0;
     virtual void playLooped(const std::string &path) = 0;
     virtual void stop() = 0;
+    // The alarm of a failed link: once, on a channel of its own, so that it
+    // neither stops nor is stopped by the warning sounds.
+    virtual void playAlarm(const std::string &path) = 0;
 };

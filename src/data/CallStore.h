@@ -19,9 +19,14 @@ public:
     // the attendant on duty for that zone at the call's time of day. True
     // when exactly one row was found.
     virtual bool LookupCall(CCall &call, const Poco::LocalDateTime &callTime, int key, const std::string &pagerNum) = 0;
-    // Inserts a call not stored yet (its ID is set) or updates a stored one.
-    virtual void SaveCall(CCall &call) = 0;
-    virtual void UpdateCallRemark(const CCall &call) = 0;
+    // Inserts a call not stored yet (its ID is set only when the insert
+    // committed) or updates a stored one. False when the history did not
+    // take it; historyError() then says why. Neither logs: the caller, which
+    // retries, decides what is worth a line.
+    virtual bool SaveCall(CCall &call) = 0;
+    virtual bool UpdateCallRemark(const CCall &call) = 0;
+    // Why the last SaveCall or UpdateCallRemark that failed did.
+    virtual std::string historyError() const = 0;
     // Open calls made after the start of the local day of currentTime, in
     // table order.
     virtual std::vector<CallPtr> LoadUntreatedToday(const Poco::LocalDateTime &currentTime) = 0;

@@ -61,3 +61,8 @@ std::string warningSoundPath(const std::string &dataFolder, int warning)
 {
     return withTrailingSeparator(dataFolder) + "sounds/warning" + std::to_string(warning) + ".wav";
 }
+
+std::string alarmSoundPath(const std::string &dataFolder)
+{
+    return withTrailingSeparator(dataFolder) + "sounds/alarm.wav";
+}

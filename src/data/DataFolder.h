@@ -24,3 +24,5 @@ std::string withTrailingSeparator(std::string folder);
 // folder; the desk writes the files there, and the settings' defaults name
 // them.
 std::string warningSoundPath(const std::string &dataFolder, int warning);
+// Where the desk keeps the alarm it sounds while the link has failed.
+std::string alarmSoundPath(const std::string &dataFolder);

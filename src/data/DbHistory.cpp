@@ -57,30 +57,30 @@ std::vector<CallPtr> sharedInTableOrder(std::vector<CCall> &rows)
 }
 }
 
-void DbManage::SaveCall(CCall &call)
+bool DbManage::SaveCall(CCall &call)
 {
     if (call.ID != 0) {
-        runLogged("update a call", [&] {
+        return runRecorded(m_historyError, [&] {
             Statement update(HistorySession);
             update << "UPDATE TBHistory SET CallTime=?,ProcessTime=?,TimeOut=?,EmpID=?,EmpName=?,SevStatus=?,"
                       "SevTotalSeconds=?,SevType=?,PagerNum=?,PagerName=?,Zone=?,Remark=? where ID=?;";
             bindCall(update, call);
             update.execute();
         });
-        return;
     }
-    call.ID = insertForNewId(HistorySession, "store a call", [&] {
+    call.ID = insertForNewId(HistorySession, m_historyError, [&] {
         Statement insert(HistorySession);
         insert << "INSERT INTO TBHistory (CallTime,ProcessTime,TimeOut,EmpID,EmpName,SevStatus,SevTotalSeconds,"
                   "SevType,PagerNum,PagerName,Zone,Remark,ID) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?);";
         bindCall(insert, call);
         insert.execute();
     });
+    return call.ID != 0;
 }
 
-void DbManage::UpdateCallRemark(const CCall &call)
+bool DbManage::UpdateCallRemark(const CCall &call)
 {
-    runLogged("store a remark", [&] {
+    return runRecorded(m_historyError, [&] {
         HistorySession << "UPDATE TBHistory SET Remark=? WHERE ID=?", bind(nullIfEmpty(call.Remark)),
             bind(Poco::UInt64(call.ID)), now;
     });

@@ -1,6 +1,8 @@
 #include "data/DbManage.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 
 #include <Poco/Data/DataException.h>
@@ -11,6 +13,7 @@
 
 #include "base/EventLog.h"
 #include "data/DataFolder.h"
+#include "data/DatabaseFileError.h"
 #include "data/SqliteFile.h"
 #include "data/StatementRunner.h"
 
@@ -61,6 +64,10 @@ const char *const HistorySchema[] = {
     // through these instead of a scan of the whole table.
     "CREATE INDEX IF NOT EXISTS idxHistOpen ON TBHistory(CallTime) WHERE SevStatus=0;",
     "CREATE INDEX IF NOT EXISTS idxHistCallTime ON TBHistory(CallTime);",
+    // Failures of the link to the receiver; files of older programs gain it
+    // and nothing else changes.
+    "CREATE TABLE IF NOT EXISTS TBOutage(ID INTEGER PRIMARY KEY,BeginTime TIMESTAMP,EndTime TIMESTAMP,Port TEXT,"
+    "Cause TEXT);",
 };
 
 // Runs a schema's statements; a damaged file must reach the caller (it sets
@@ -78,6 +85,30 @@ void runSchema(Session &session, const char *const (&statements)[N], const char 
     }
 }
 
+// The history file's session. A file that exists but cannot be opened for
+// writing is refused before SQLite would quietly open it read-only: every
+// call would then be acknowledged and none stored.
+Session openHistorySession(const std::string &path)
+{
+    if (const int error = SqliteFile::openError(path, true); error != 0 && error != ENOENT)
+        throw DatabaseFileError(path, std::strerror(error));
+    try {
+        return Session(Connector::KEY, path, LoginTimeoutSeconds);
+    } catch (const Poco::Exception &error) {
+        throw DatabaseFileError(path, error.displayText());
+    }
+}
+
+// The name the n-th damaged copy of a file is set aside under: bad_ovk.db,
+// then bad_ovk-2.db, bad_ovk-3.db...
+std::string setAsideName(const std::string &fileName, int n)
+{
+    if (n == 1)
+        return DbManage::BadPrefix + fileName;
+    const auto dot = fileName.rfind('.');
+    return DbManage::BadPrefix + fileName.substr(0, dot) + "-" + std::to_string(n) + fileName.substr(dot);
+}
+
 bool execRaw(Session &session, const char *sql)
 {
     char *message = nullptr;
@@ -93,7 +124,7 @@ bool execRaw(Session &session, const char *sql)
 DbManage::DbManage(const std::string &folder, SystemFile systemFile)
     : Folder {withTrailingSeparator(folder)}
     , SystemSession {Connector::KEY, ":memory:", LoginTimeoutSeconds}
-    , HistorySession {Connector::KEY, Folder + HistoryFileName, LoginTimeoutSeconds}
+    , HistorySession {openHistorySession(Folder + HistoryFileName)}
     , m_systemFile {systemFile}
 {
     openSystemDatabase();
@@ -111,10 +142,22 @@ DbManage::~DbManage()
     }
 }
 
+// Only damage sets the file aside; a file the system will not let us read
+// is left alone and ends the start, since starting empty would write the
+// empty settings over it at the next save.
 void DbManage::openSystemDatabase()
 {
-    if (!CopyFileToSession(SystemSession, Folder + SystemFileName, SystemKey))
-        setAside(SystemFileName);
+    const std::string path = Folder + SystemFileName;
+    const int error = SqliteFile::openError(path, false);
+    if (error != 0 && error != ENOENT)
+        throw DatabaseFileError(path, std::strerror(error));
+    if (error == 0) {
+        const int rc = SqliteFile::copyFileInto(Utility::dbHandle(SystemSession), path, SystemKey);
+        if (SqliteFile::isDamage(rc))
+            setAside(SystemFileName);
+        else if (rc != SQLITE_OK)
+            throw DatabaseFileError(path, sqlite3_errstr(rc));
+    }
     try {
         CreateSystemSchema();
     } catch (const CorruptImageException &) {
@@ -128,15 +171,32 @@ void DbManage::openHistoryDatabase()
     try {
         configureHistorySession();
         CreateHistorySchema();
+        checkHistoryWritable();
         return;
     } catch (const CorruptImageException &) {
         HistorySession.close();
         setAside(HistoryFileName);
     }
-    HistorySession = Session(Connector::KEY, Folder + HistoryFileName, LoginTimeoutSeconds);
+    HistorySession = openHistorySession(Folder + HistoryFileName);
     SetSessionKey(HistorySession, HistoryKey);
     configureHistorySession();
     CreateHistorySchema();
+    checkHistoryWritable();
+}
+
+// A write transaction that changes nothing: a history that takes no writes
+// (a read-only file or file system) is found now, not at the first call.
+void DbManage::checkHistoryWritable()
+{
+    sqlite3 *db = Utility::dbHandle(HistorySession);
+    int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        const std::string reason = sqlite3_errmsg(db);
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw DatabaseFileError(Folder + HistoryFileName, reason);
+    }
 }
 
 // WAL lets report workers read while the desk writes; FULL sync keeps a call
@@ -149,17 +209,29 @@ void DbManage::configureHistorySession()
     if (rc == SQLITE_OK)
         rc = sqlite3_step(statement);
     sqlite3_finalize(statement);
-    if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT)
+    if (SqliteFile::isDamage(rc))
         throw CorruptImageException(sqlite3_errstr(rc));
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        throw DatabaseFileError(Folder + HistoryFileName, sqlite3_errmsg(db));
     execRaw(HistorySession, "PRAGMA synchronous=FULL");
 }
 
+// A damaged file is never overwritten, nor one set aside before: it goes
+// under the first free numbered name.
 void DbManage::setAside(const std::string &fileName) const
 {
     const std::string from = Folder + fileName;
-    const std::string to = Folder + BadPrefix + fileName;
-    if (!SqliteFile::renameNoReplace(from, to))
-        return;
+    std::string to;
+    for (int n = 1;; ++n) {
+        to = Folder + setAsideName(fileName, n);
+        if (SqliteFile::renameNoReplace(from, to))
+            break;
+        if (errno == ENOENT)
+            return;
+        if (errno != EEXIST)
+            throw DatabaseFileError(from, std::string("cannot set the damaged file aside: ") + std::strerror(errno));
+    }
+    logEvent("the damaged " + from + " was set aside as " + to);
     // A write-ahead log belongs to the file it was written for; left behind,
     // it would be replayed into the fresh database.
     SqliteFile::renameNoReplace(from + "-wal", to + "-wal");
@@ -260,6 +332,11 @@ Session DbManage::OpenHistoryReader() const
     Session reader(Connector::KEY, SqliteFile::uri(Folder + HistoryFileName) + "?mode=ro", LoginTimeoutSeconds);
     SetSessionKey(reader, HistoryKey);
     return reader;
+}
+
+std::string DbManage::lastFailure() const
+{
+    return lastStatementFailure();
 }
 
 bool DbManage::changeSystem(const char *what, const std::function<void()> &work)

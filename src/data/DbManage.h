@@ -17,6 +17,7 @@
 #include "data/CallStore.h"
 #include "data/Duty.h"
 #include "data/Employee.h"
+#include "data/Outage.h"
 #include "data/Pager.h"
 #include "data/User.h"
 
@@ -75,9 +76,11 @@ public:
     static constexpr const char *SystemKey = "marble_kqvtzn";
     static constexpr const char *HistoryKey = "lantern_kqvtzn";
 
-    // Opens (creating when missing) both databases in folder. Unreadable
-    // files are set aside as "bad_..." and replaced by empty databases. Throws
-    // POCO's exceptions when the history database cannot be made usable.
+    // Opens (creating when missing) both databases in folder. Damaged files
+    // (or files under another key) are set aside as "bad_..." (numbered when
+    // that name is taken) and replaced by empty databases. Throws
+    // DatabaseFileError, changing no file, when a file exists but cannot be
+    // used for another reason, or when the history cannot be written.
     explicit DbManage(const std::string &folder, SystemFile systemFile = SystemFile::ReadWrite);
     ~DbManage() override;
 
@@ -95,6 +98,10 @@ public:
     const std::string &folder() const { return Folder; }
     // The in-memory system database has changes that "ovk.db" lacks.
     bool modified() const { return Modified; }
+    // Why the last statement operation that failed on the calling thread
+    // failed, in the database's words: what a window shows beside its own
+    // text when a change was refused.
+    std::string lastFailure() const;
 
     // Writes the in-memory system database to "ovk.db" when it changed.
     // False when nothing was to be written, writing failed (the old file then
@@ -121,7 +128,7 @@ public:
 
     // Service types and zones.
     std::vector<IdText> GetServiceTypes();
-    void SetServiceType(const std::string &serviceType, std::uint64_t key);
+    bool SetServiceType(const std::string &serviceType, std::uint64_t key);
     std::vector<IdText> GetZones();
     std::vector<std::string> GetZoneNames();
     bool ZoneExists(const std::string &zone);
@@ -161,12 +168,31 @@ public:
 
     // The call lookup and the call history (ICallStore).
     bool LookupCall(CCall &call, const Poco::LocalDateTime &callTime, int key, const std::string &pagerNum) override;
-    void SaveCall(CCall &call) override;
-    void UpdateCallRemark(const CCall &call) override;
+    bool SaveCall(CCall &call) override;
+    bool UpdateCallRemark(const CCall &call) override;
+    std::string historyError() const override { return m_historyError; }
     std::vector<CallPtr> LoadUntreatedToday(const Poco::LocalDateTime &currentTime) override;
     // Open calls made after the start of the current local day, in table order.
     std::vector<CallPtr> LoadUntreatedToday();
     bool DeleteHistoryBefore(const Poco::LocalDateTime &cutoff);
+    // Failures of the link to the receiver (TBOutage). BeginOutage returns
+    // the new row's id, 0 on failure. CloseOpenOutages ends every row a crash
+    // left open and returns how many, -1 on failure.
+    std::uint64_t BeginOutage(const stOutage &outage);
+    bool EndOutage(std::uint64_t id, const Poco::LocalDateTime &end);
+    int CloseOpenOutages(const Poco::LocalDateTime &end);
+    // The failures overlapping [from, to) (either bound optional), by their
+    // beginning.
+    std::vector<stOutage> LoadOutages(const std::optional<Poco::LocalDateTime> &from,
+                                      const std::optional<Poco::LocalDateTime> &to);
+    // The same from the history file in folder, opened only to read (for
+    // tools; nothing is created, repaired or set aside); nullopt, with the
+    // reason in error, when the file is missing or cannot be read.
+    static std::optional<std::vector<stOutage>> ReadOutages(const std::string &folder,
+                                                            const std::optional<Poco::LocalDateTime> &from,
+                                                            const std::optional<Poco::LocalDateTime> &to,
+                                                            std::string &error);
+
     // Calls whose local call time lies in [from, to) (either bound optional), in call-time order.
     std::vector<CallPtr> LoadCallsByCallTime(const std::optional<Poco::LocalDateTime> &from,
                                              const std::optional<Poco::LocalDateTime> &to);
@@ -191,6 +217,7 @@ private:
     void openSystemDatabase();
     void openHistoryDatabase();
     void configureHistorySession();
+    void checkHistoryWritable();
     void setAside(const std::string &fileName) const;
 
     std::string Folder;
@@ -198,4 +225,5 @@ private:
     Poco::Data::Session HistorySession;
     bool Modified = false;
     SystemFile m_systemFile;
+    std::string m_historyError;
 };

@@ -39,7 +39,7 @@ std::vector<stUser> DbManage::GetOperators()
 void DbManage::FindOperator(const std::string &name, const OperatorFound &found)
 {
     runLogged("find an operator", [&] {
-        std::string upper = OperatorRules::localeUpper(name);
+        std::string upper = OperatorRules::asciiUpper(name);
         std::string password;
         std::string post;
         Poco::Int64 gender = 0;

@@ -6,6 +6,7 @@
 
 #include "base/EventLog.h"
 #include "base/LocalTime.h"
+#include "data/DeskSounds.h"
 #include "data/NotifiedTransaction.h"
 #include "data/SetupRecord.h"
 
@@ -111,6 +112,9 @@ void DbManage::LoadSetup(SetupRecord &record)
         try {
             insertFirstSetup(SystemSession, record);
             Modified = true;
+            std::string error;
+            if (!installDeskSounds(Folder, error))
+                logFailure("write the warning sounds", error);
         } catch (const std::exception &error) {
             logFailure("insert the default settings", error);
         }

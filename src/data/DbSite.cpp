@@ -45,9 +45,9 @@ std::vector<IdText> DbManage::GetServiceTypes()
     return readPairs(SystemSession, "select * from TBServices", "read the service types");
 }
 
-void DbManage::SetServiceType(const std::string &serviceType, std::uint64_t key)
+bool DbManage::SetServiceType(const std::string &serviceType, std::uint64_t key)
 {
-    changeSystem("set a service type", [&] {
+    return changeSystem("set a service type", [&] {
         std::string text = serviceType;
         Poco::UInt64 id = key;
         NotifiedTransaction transaction(SystemSession);

@@ -1,9 +1,6 @@
 #include "data/OperatorRules.h"
 
 #include <algorithm>
-#include <cwctype>
-
-#include <Poco/UnicodeConverter.h>
 
 namespace OperatorRules
 {
@@ -37,17 +34,6 @@ bool equalIgnoringAsciiCase(std::string_view a, std::string_view b)
 {
     return a.size() == b.size()
         && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return asciiUpperChar(x) == asciiUpperChar(y); });
-}
-
-std::string localeUpper(std::string_view name)
-{
-    std::wstring wide;
-    Poco::UnicodeConverter::convert(std::string(name), wide);
-    for (wchar_t &c : wide)
-        c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-    std::string upper;
-    Poco::UnicodeConverter::convert(wide, upper);
-    return upper;
 }
 
 bool isAdminName(std::string_view name)

@@ -45,15 +45,13 @@ bool enables(std::uint8_t authority, std::uint8_t offered, const RightsButton &b
 // rights, bit 7 as it was.
 std::uint8_t withRights(std::uint8_t authority, std::uint8_t rights);
 
-// Folds only a-z to A-Z, like the database's upper(): the comparison of
-// stored names with each other.
+// Folds only a-z to A-Z, like the database's upper(), whatever the
+// process's locale: every comparison of operator names (the login, the ADMIN
+// account, duplicate names). Folding the typed name by the locale instead
+// would miss "José" (JOSÉ against the database's JOSé) and, under a Turkish
+// locale, turn "admin" into "ADMİN" and make a second ADMIN account.
 std::string asciiUpper(std::string_view name);
 bool equalIgnoringAsciiCase(std::string_view a, std::string_view b);
-
-// Upper-cases with the C library under the process's locale, which also folds
-// letters beyond ASCII: how a typed login name is matched against upper() of
-// the stored names.
-std::string localeUpper(std::string_view name);
 
 // The ADMIN account: a name that is "ADMIN" once a-z are folded. Only such a
 // name makes the automatic account, so that the database's upper() and the

@@ -26,8 +26,8 @@ struct SetupRecord
 
     std::string Title;
     std::int32_t LeastRecords = 100;
-    std::string SoundPath1 = "C:\\Windows\\Media\\Alarm01.wav";
-    std::string SoundPath2 = "C:\\Windows\\Media\\Alarm02.wav";
+    std::string SoundPath1;
+    std::string SoundPath2;
     std::int32_t SoundSel1 = SoundOnce;
     std::int32_t SoundSel2 = SoundOnce;
     std::string SerialPort;
@@ -50,6 +50,8 @@ struct SetupRecord
     bool has(std::uint8_t option) const { return (Option & option) != 0; }
 
     // The defaults of a first start, in the language of the user's locale;
-    // title is string 103 in that language.
-    static SetupRecord defaults(std::uint32_t lcid, std::string title);
+    // title is the program's name in that language. The warning sounds are
+    // the desk's own, where the data folder keeps them (the program that
+    // inserts these defaults writes them there).
+    static SetupRecord defaults(std::uint32_t lcid, std::string title, const std::string &dataFolder);
 };

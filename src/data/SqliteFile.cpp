@@ -270,6 +270,23 @@ bool hasPlainHeader(const std::string &path)
     return plain;
 }
 
+int openError(const std::string &path, bool forWriting)
+{
+    const int fd = ::open(path.c_str(), (forWriting ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return errno;
+    struct stat status {};
+    const bool folder = ::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode);
+    ::close(fd);
+    return folder ? EISDIR : 0;
+}
+
+bool isDamage(int rc)
+{
+    const int primary = rc & 0xFF;
+    return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
+}
+
 bool renameNoReplace(const std::string &from, const std::string &to)
 {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)

@@ -35,6 +35,16 @@ std::string uri(const std::string &path);
 bool hasPlainHeader(const std::string &path);
 
 // Renames from over to, without replacing an existing file; false when to
-// exists or the rename failed.
+// exists (errno EEXIST) or the rename failed.
 bool renameNoReplace(const std::string &from, const std::string &to);
+
+// How a file can be opened, as the system answers: 0 when it can, ENOENT
+// when it does not exist, another errno value when it exists but cannot be
+// opened so (EACCES, EROFS, EISDIR, EIO...).
+int openError(const std::string &path, bool forWriting);
+
+// A database's own failure codes that mean the file is damaged or written
+// under another key (SQLite answers "not a database" to a wrong key), as
+// opposed to a failure of the system around it.
+bool isDamage(int rc);
 }

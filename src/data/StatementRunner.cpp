@@ -1,5 +1,37 @@
 #include "data/StatementRunner.h"
 
+#include <Poco/Exception.h>
+
+namespace
+{
+// Each thread's own: a report worker's failure never shows in a window
+// that asks about its own change.
+thread_local std::string t_lastFailure;
+}
+
+std::string failureText(const std::exception &error)
+{
+    if (const auto *poco = dynamic_cast<const Poco::Exception *>(&error))
+        return poco->displayText();
+    return error.what();
+}
+
+void statementFailed(std::string_view what, const std::exception &error)
+{
+    statementFailed(what, failureText(error));
+}
+
+void statementFailed(std::string_view what, std::string_view detail)
+{
+    logFailure(what, detail);
+    t_lastFailure.assign(detail);
+}
+
+const std::string &lastStatementFailure()
+{
+    return t_lastFailure;
+}
+
 Poco::Nullable<std::string> nullIfEmpty(const std::string &text)
 {
     return text.empty() ? Poco::Nullable<std::string>() : Poco::Nullable<std::string>(text);

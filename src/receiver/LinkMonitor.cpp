@@ -52,6 +52,13 @@ LinkMonitor::Step LinkMonitor::frameProcessed()
     return stopCheck();
 }
 
+LinkMonitor::Step LinkMonitor::outageEnded()
+{
+    m_failureShown = false;
+    m_status = {LinkState::Regained, {}};
+    return stopCheck();
+}
+
 LinkMonitor::Step LinkMonitor::stopCheck()
 {
     Step step;

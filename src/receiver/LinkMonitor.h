@@ -29,6 +29,9 @@ public:
     Step tick(bool portOpen);
     // Any frame from the receiver was handled.
     Step frameProcessed();
+    // A failure of the link's supervision ended with a frame: the label says
+    // the connection succeeded, whether or not the link check had failed.
+    Step outageEnded();
 
     const LinkStatus &status() const { return m_status; }
     bool checkRunning() const { return m_checkRunning; }

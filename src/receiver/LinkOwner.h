@@ -1,6 +1,9 @@
 #pragma once
 
+#include <Poco/Timestamp.h>
+
 #include "receiver/FrameRecord.h"
+#include "receiver/LinkSupervision.h"
 
 struct LinkStatus;
 
@@ -21,4 +24,9 @@ public:
     // Every frame once it has been handled and answered, heartbeats and
     // repeats included.
     virtual void frameHandled(const FrameRecord &, bool /*repeat*/) {}
+
+    // The link's supervision found the link failed, or the failure ended
+    // with a frame (LinkSupervision).
+    virtual void linkOutageBegan(const LinkOutage &) {}
+    virtual void linkOutageEnded(const LinkOutage &, const Poco::Timestamp & /*end*/) {}
 };

@@ -5,6 +5,7 @@
 
 #include "base/Clock.h"
 #include "base/EventLog.h"
+#include "base/LocalTime.h"
 #include "receiver/CallFrameConsumer.h"
 #include "receiver/LinkOwner.h"
 
@@ -21,17 +22,58 @@ ReceiverLink::ReceiverLink(IReceiverMessageSink &sink, ILinkOwner &owner, ICallF
 
 ReceiverLink::~ReceiverLink() = default;
 
+void ReceiverLink::setConfiguredPort(const std::string &portName)
+{
+    m_configured = portName;
+    m_lastOpenError.clear();
+}
+
+bool ReceiverLink::openConfigured()
+{
+    if (m_configured.empty()) {
+        apply(m_monitor.portOpenFailed());
+        return false;
+    }
+    return tryOpen(m_configured);
+}
+
 bool ReceiverLink::open(const std::string &portName)
 {
     if (m_port.Open(portName))
         return true;
-    apply(m_monitor.portOpenFailed());
+    // The old port's reading thread did not end: that port still runs and
+    // still delivers frames, so the status must not call it gone.
+    if (!m_port.isOpen())
+        apply(m_monitor.portOpenFailed());
+    return false;
+}
+
+// Opens the port, logging a failure of the configured port once for as long
+// as it fails the same way.
+bool ReceiverLink::tryOpen(const std::string &name)
+{
+    if (open(name)) {
+        if (name == m_configured)
+            m_lastOpenError.clear();
+        return true;
+    }
+    if (name == m_configured) {
+        if (errorString() != m_lastOpenError) {
+            m_lastOpenError = errorString();
+            logEvent("cannot open port " + name + ": " + m_lastOpenError + "; trying again every second");
+        }
+        if (!m_port.isOpen())
+            apply(m_supervision.openFailed(now(), name));
+    }
     return false;
 }
 
 bool ReceiverLink::close()
 {
-    return m_port.Close();
+    m_closing = m_port.isOpen();
+    const bool closed = m_port.Close();
+    m_closing = m_closing && closed;
+    return closed;
 }
 
 bool ReceiverLink::write(const std::uint8_t *bytes, std::size_t count)
@@ -50,6 +92,8 @@ void ReceiverLink::handleMessage(ReceiverMessage message)
         break;
     case ReceiverMessage::UM_PORT_STOPPED:
         apply(m_monitor.portStopped());
+        apply(m_supervision.portStopped(now(), m_startedPort, m_closing));
+        m_closing = false;
         break;
     }
 }
@@ -62,11 +106,17 @@ void ReceiverLink::onLinkCheckTick()
 void ReceiverLink::drainQueue()
 {
     // One message is posted per record but one message drains them all, so
-    // later messages often find the queue empty. The record is handled
-    // outside the queue's lock; the reading thread keeps queuing meanwhile.
+    // later messages often find the queue empty. The record is taken off the
+    // queue before it is handled, outside the queue's lock (the reading
+    // thread keeps queuing meanwhile), so that a record whose handling fails
+    // is never handled, nor answered, twice; the next one goes on.
     while (FrameRecordPtr record = m_pump.front()) {
-        handleFrame(*record);
         m_pump.popFront();
+        try {
+            handleFrame(*record);
+        } catch (const std::exception &error) {
+            logFailure("handling a frame of the receiver", error);
+        }
     }
 }
 
@@ -81,8 +131,10 @@ void ReceiverLink::handleFrame(FrameRecord &record)
     } else {
         answer(std::get<heat_beat_t>(record));
     }
-    m_owner.frameHandled(record, repeat);
+    m_frameSinceStart = true;
     apply(m_monitor.frameProcessed());
+    apply(m_supervision.frame(now()));
+    m_owner.frameHandled(record, repeat);
 }
 
 bool ReceiverLink::isRepeat(const stCommand &command)
@@ -126,8 +178,12 @@ void ReceiverLink::answer(const heat_beat_t &heartbeat)
 void ReceiverLink::onPortStarted()
 {
     const bool open = m_port.isOpen();
-    if (open)
+    if (open) {
         m_lastSequence.reset();
+        m_frameSinceStart = false;
+        m_startedPort = m_port.portName();
+        apply(m_supervision.portStarted(now(), m_startedPort));
+    }
     apply(m_monitor.portStarted(open, m_port.portName()));
 }
 
@@ -153,25 +209,93 @@ void ReceiverLink::apply(const LinkMonitor::Step &step)
 
 void ReceiverLink::enumeratePorts()
 {
+    m_seen.clear();
+    for (const PortEntry &entry : m_scanner.scanEntries())
+        m_seen.emplace(entry.name, entry.identity);
     m_ports.assign(m_scanner.scan());
+}
+
+void ReceiverLink::onSecondTick()
+{
+    refreshPorts();
+    keepAPortOpen();
+    apply(m_supervision.tick(now()));
+}
+
+Poco::Timestamp ReceiverLink::now() const
+{
+    return instantOf(m_clock.now());
+}
+
+void ReceiverLink::apply(const LinkSupervision::Step &step)
+{
+    if (step.sendHeartbeat)
+        sendHeartbeatRequest();
+    if (step.ended) {
+        apply(m_monitor.outageEnded());
+        m_owner.linkOutageEnded(*step.ended, step.endedAt);
+    }
+    if (step.began)
+        m_owner.linkOutageBegan(*step.began);
 }
 
 void ReceiverLink::refreshPorts()
 {
-    const PortList::Changes changes = m_ports.changesTo(m_scanner.scan());
-    for (const std::string &name : changes.removed)
-        onPortRemoval(name);
-    for (const std::string &name : changes.arrived)
-        onPortArrival(name);
+    std::map<std::string, DeviceIdentity> present;
+    for (const PortEntry &entry : m_scanner.scanEntries())
+        present.emplace(entry.name, entry.identity);
+    for (const auto &[name, identity] : m_seen) {
+        const auto now = present.find(name);
+        if (now == present.end() || !(now->second == identity)) {
+            m_ports.erase(name);
+            std::erase(m_arrivals, name);
+        }
+    }
+    for (const auto &[name, identity] : present) {
+        const auto before = m_seen.find(name);
+        if (before != m_seen.end() && before->second == identity)
+            continue;
+        m_ports.insert(name);
+        if (!m_port.isOpen() && name != m_configured)
+            m_arrivals.push_back(name);
+    }
+    m_seen = std::move(present);
 }
 
-void ReceiverLink::onPortArrival(const std::string &name)
+// The configured port first; then the ports that arrived while none was
+// open (a receiver moved to another adapter still works). Another port that
+// is open but has delivered no frame gives way to the configured one when it
+// is there, so a serial device plugged in while the receiver was away does
+// not keep the receiver out.
+void ReceiverLink::keepAPortOpen()
 {
-    if (m_ports.insert(name) && !m_port.isOpen())
-        open(name);
+    if (m_port.isOpen()) {
+        if (m_configured.empty() || m_frameSinceStart || configuredIsOpen() || !identifyDevice(m_configured))
+            return;
+        logEvent("port " + m_port.portName() + " has delivered no frame; the configured port " + m_configured
+                 + " is back and takes over");
+        m_closing = true;
+        if (!m_port.Close()) {
+            m_closing = false;
+            return;
+        }
+    }
+    if (!m_configured.empty() && tryOpen(m_configured))
+        return;
+    for (auto arrival = m_arrivals.begin(); arrival != m_arrivals.end(); ++arrival) {
+        if (open(*arrival)) {
+            m_arrivals.erase(arrival);
+            return;
+        }
+    }
 }
 
-void ReceiverLink::onPortRemoval(const std::string &name)
+bool ReceiverLink::configuredIsOpen() const
 {
-    m_ports.erase(name);
+    const std::string open = m_port.portName();
+    if (open == m_configured)
+        return true;
+    const auto configured = identifyDevice(m_configured);
+    const auto current = identifyDevice(open);
+    return configured && current && configured->sameDevice(*current);
 }

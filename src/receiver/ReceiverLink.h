@@ -1,13 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "receiver/CmdPump.h"
 #include "receiver/CommPort.h"
 #include "receiver/HeartBeat.h"
 #include "receiver/LinkMonitor.h"
+#include "receiver/LinkSupervision.h"
 #include "receiver/PortList.h"
 #include "receiver/ReceiverMessage.h"
 #include "receiver/SerialPortScanner.h"
@@ -20,8 +23,9 @@ class ILinkOwner;
 // its decoder; handles what the reading thread posts (through the sink the
 // owner gives it, which must bring each message back to handleMessage on the
 // main thread); hands call and cancel frames that are not repeats to the
-// consumer; answers every frame; runs the link check; and follows serial
-// ports as they come and go. Everything here runs on the main thread.
+// consumer; answers every frame; runs the link check; and keeps a port open:
+// the configured one whenever it can be opened, else a port that arrived.
+// Everything here runs on the main thread.
 class ReceiverLink
 {
 public:
@@ -31,8 +35,18 @@ public:
     ReceiverLink(const ReceiverLink &) = delete;
     ReceiverLink &operator=(const ReceiverLink &) = delete;
 
+    // The port of the settings. While no port is open it is tried again on
+    // every second's tick, and it takes over from another port that has not
+    // delivered a frame.
+    void setConfiguredPort(const std::string &portName);
+    const std::string &configuredPort() const { return m_configured; }
+    // Opens the configured port now; false when it is empty or cannot be
+    // opened (then the ticks go on trying).
+    bool openConfigured();
+
     // Opens the port (the one already open is kept); on failure the status
-    // asks for a serial port and errorString() says why.
+    // asks for a serial port, unless the old port could not be closed and
+    // still runs, and errorString() says why.
     bool open(const std::string &portName);
     bool close();
     bool isOpen() const { return m_port.isOpen(); }
@@ -46,16 +60,16 @@ public:
 
     // Fills the port list from the ports present, opening nothing.
     void enumeratePorts();
-    // Compares the ports present with the list, as arrivals and removals;
-    // the owner calls it every 1000 ms.
-    void refreshPorts();
-    // A new port is opened when no port is open.
-    void onPortArrival(const std::string &name);
-    void onPortRemoval(const std::string &name);
+    // The owner calls it every 1000 ms: compares the ports present with the
+    // list (a device that went and came back between two ticks counts as
+    // gone and arrived), and keeps a port open, as the class says.
+    void onSecondTick();
     const PortList &ports() const { return m_ports; }
 
     const LinkStatus &status() const { return m_monitor.status(); }
     bool linkCheckRunning() const { return m_monitor.checkRunning(); }
+    // The failure of the link that lasts now, if any.
+    const std::optional<LinkOutage> &outage() const { return m_supervision.outage(); }
 
 private:
     void drainQueue();
@@ -67,13 +81,34 @@ private:
     void onPortStarted();
     void sendHeartbeatRequest();
     void apply(const LinkMonitor::Step &step);
+    void apply(const LinkSupervision::Step &step);
+    Poco::Timestamp now() const;
+    void refreshPorts();
+    void keepAPortOpen();
+    bool tryOpen(const std::string &name);
+    bool configuredIsOpen() const;
 
     ILinkOwner &m_owner;
     ICallFrameConsumer &m_consumer;
     const IClock &m_clock;
     SerialPortScanner m_scanner;
     PortList m_ports;
+    // The ports seen at the last tick and who they were.
+    std::map<std::string, DeviceIdentity> m_seen;
+    // Ports that arrived while none was open and could not be opened yet;
+    // tried again each tick while none is open and they are present.
+    std::vector<std::string> m_arrivals;
+    std::string m_configured;
+    // The last reason the configured port could not be opened, so that a
+    // port that stays away is logged once, not every second.
+    std::string m_lastOpenError;
+    bool m_frameSinceStart = false;
     LinkMonitor m_monitor;
+    LinkSupervision m_supervision;
+    // The desk closes the port itself: its stop is no failure.
+    bool m_closing = false;
+    // The port whose reading thread started last.
+    std::string m_startedPort;
     LinkStatus m_shownStatus;
     // The sequence number of the last call or cancel frame handed on; none
     // after a port start, so the first frame is never taken for a repeat.

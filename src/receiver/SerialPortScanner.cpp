@@ -1,10 +1,13 @@
 #include "receiver/SerialPortScanner.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <utility>
 
-#include "receiver/PortList.h"
+#include <sys/stat.h>
+
+#include "base/TextOrder.h"
 
 namespace fs = std::filesystem;
 
@@ -12,6 +15,7 @@ namespace
 {
 const fs::path TtyClassFolder = "/sys/class/tty";
 const fs::path DeviceFolder = "/dev";
+const fs::path StableNameFolder = "/dev/serial/by-id";
 
 std::string firstLine(const fs::path &file)
 {
@@ -47,11 +51,23 @@ std::vector<fs::path> entriesOf(const fs::path &folder)
     return entries;
 }
 
-std::vector<std::string> sorted(const std::vector<std::string> &names)
+std::vector<PortEntry> sorted(std::vector<PortEntry> entries)
 {
-    PortList list;
-    list.assign(names);
-    return list.names();
+    std::sort(entries.begin(), entries.end(),
+              [](const PortEntry &a, const PortEntry &b) { return compareUtf16(a.name, b.name) < 0; });
+    entries.erase(std::unique(entries.begin(), entries.end(),
+                              [](const PortEntry &a, const PortEntry &b) { return a.name == b.name; }),
+                  entries.end());
+    return entries;
+}
+
+// The entry for a path that names a character device, if it does.
+std::optional<PortEntry> entryFor(const fs::path &path)
+{
+    const auto identity = identifyDevice(path.string());
+    if (!identity)
+        return std::nullopt;
+    return PortEntry {path.string(), *identity, {}};
 }
 }
 
@@ -62,34 +78,56 @@ SerialPortScanner::SerialPortScanner(std::string folder)
 {
 }
 
+std::optional<DeviceIdentity> identifyDevice(const std::string &path)
+{
+    struct stat device {};
+    if (::stat(path.c_str(), &device) != 0 || !S_ISCHR(device.st_mode))
+        return std::nullopt;
+    struct stat name {};
+    const ino_t link = ::lstat(path.c_str(), &name) == 0 && S_ISLNK(name.st_mode) ? name.st_ino : 0;
+    return DeviceIdentity {device.st_rdev, device.st_ino, link};
+}
+
 std::vector<std::string> SerialPortScanner::scan() const
+{
+    std::vector<std::string> names;
+    for (PortEntry &entry : scanEntries())
+        names.push_back(std::move(entry.name));
+    return names;
+}
+
+std::vector<PortEntry> SerialPortScanner::scanEntries() const
 {
     return sorted(m_folder.empty() ? scanSystem() : scanFolder());
 }
 
-std::vector<std::string> SerialPortScanner::scanSystem() const
+std::vector<PortEntry> SerialPortScanner::scanSystem() const
 {
-    std::vector<std::string> ports;
-    std::error_code error;
+    std::vector<PortEntry> ports;
     for (const fs::path &entry : entriesOf(TtyClassFolder)) {
         if (!isSerialDevice(entry))
             continue;
-        const fs::path device = DeviceFolder / entry.filename();
-        if (fs::is_character_file(device, error))
-            ports.push_back(device.string());
+        if (auto port = entryFor(DeviceFolder / entry.filename()))
+            ports.push_back(std::move(*port));
+    }
+    std::error_code error;
+    for (const fs::path &link : entriesOf(StableNameFolder)) {
+        auto port = entryFor(link);
+        if (!port)
+            continue;
+        port->target = fs::canonical(link, error).string();
+        ports.push_back(std::move(*port));
     }
     return ports;
 }
 
-std::vector<std::string> SerialPortScanner::scanFolder() const
+std::vector<PortEntry> SerialPortScanner::scanFolder() const
 {
-    std::vector<std::string> ports;
-    std::error_code error;
+    // A link to a vanished pseudo-terminal names no device: not a port.
+    std::vector<PortEntry> ports;
     for (const fs::path &entry : entriesOf(m_folder)) {
-        // is_character_file follows links: a link to a vanished
-        // pseudo-terminal is not a port.
-        if (fs::is_character_file(entry, error))
-            ports.push_back(entry.string());
+        if (auto port = entryFor(entry))
+            ports.push_back(std::move(*port));
     }
     return ports;
 }

@@ -1,5 +1,6 @@
 #include "shell/AlterPasswordDlg.h"
 
+#include <QKeyEvent>
 #include <QPushButton>
 
 #include "ui/MessagePrompt.h"
@@ -25,11 +26,26 @@ CAlterPasswordDlg::CAlterPasswordDlg(stUser &user, QWidget *owner)
     connect(m_ui->oldPasswordEdit, &QLineEdit::editingFinished, this, &CAlterPasswordDlg::markOldPassword);
     connect(m_ui->newPasswordEdit, &QLineEdit::textChanged, this, &CAlterPasswordDlg::markConfirmation);
     connect(m_ui->confirmPasswordEdit, &QLineEdit::textChanged, this, &CAlterPasswordDlg::markConfirmation);
+    connect(m_ui->newPasswordEdit, &QLineEdit::returnPressed, this,
+            [this] { m_ui->confirmPasswordEdit->setFocus(Qt::TabFocusReason); });
+    connect(m_ui->confirmPasswordEdit, &QLineEdit::returnPressed, this, &CAlterPasswordDlg::save);
     connect(m_ui->btnok, &QPushButton::clicked, this, &CAlterPasswordDlg::save);
     m_ui->oldPasswordEdit->setFocus(Qt::OtherFocusReason);
 }
 
 CAlterPasswordDlg::~CAlterPasswordDlg() = default;
+
+// Enter reaches the window from a field that did not take it, or from a
+// button: only a focused button acts on it.
+void CAlterPasswordDlg::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+        ChildDialog::keyPressEvent(event);
+        return;
+    }
+    if (auto *button = qobject_cast<QAbstractButton *>(focusWidget()))
+        button->click();
+}
 
 void CAlterPasswordDlg::markOldPassword()
 {
@@ -51,6 +67,9 @@ void CAlterPasswordDlg::save()
         inform(this, TextId::NewPasswordMismatch, NoCaption, PromptIcon::Warning);
         return;
     }
+    if (m_ui->newPasswordEdit->text().isEmpty()
+        && !confirm(this, TextId::EmptyPasswordQuestion, TextId::Confirm, PromptAnswer::No))
+        return;
     m_user.Password = m_ui->newPasswordEdit->text().toStdString();
     emit changed();
     done(ResultOk);

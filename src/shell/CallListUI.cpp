@@ -53,7 +53,19 @@ CCallListUI::CCallListUI(QWidget *parent)
     connect(this, &QAbstractItemView::pressed, this, &CCallListUI::cellPressed);
 }
 
+void CCallListUI::setUp(CallListModel &model)
+{
+    showModel(model);
+    m_model = &model;
+    model.setOpenEditorTaker([this] { return takeOpenEditor(); });
+}
+
 void CCallListUI::setUp(QAbstractItemModel &model)
+{
+    showModel(model);
+}
+
+void CCallListUI::showModel(QAbstractItemModel &model)
 {
     setModel(&model);
     for (int column = 0; column < int(std::size(ColumnWidths)); ++column)
@@ -76,7 +88,35 @@ void CCallListUI::cellPressed(const QModelIndex &index)
     if (index.column() != CallListModel::RemarkColumn || m_pressedButton != Qt::LeftButton)
         return;
     scrollTo(index);
-    edit(index);
+    if (!edit(index, QAbstractItemView::AllEditTriggers, nullptr))
+        return;
+    m_editor = qobject_cast<QLineEdit *>(indexWidget(index));
+    if (m_editor && m_model)
+        m_model->remarkEditOpened(index.row());
+}
+
+// Closed by Enter, Escape or leaving it; what it stores was committed first.
+void CCallListUI::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    if (editor && editor == m_editor) {
+        m_editor = nullptr;
+        if (m_model)
+            m_model->remarkEditClosed();
+    }
+    QTableView::closeEditor(editor, hint);
+}
+
+// The view lets go of the editor first, so closing it commits nothing: the
+// model stores the text on the editor's call itself.
+std::optional<QString> CCallListUI::takeOpenEditor()
+{
+    QLineEdit *editor = m_editor;
+    if (!editor)
+        return std::nullopt;
+    const QString text = editor->text();
+    m_editor = nullptr;
+    QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    return text;
 }
 
 void CCallListUI::mousePressEvent(QMouseEvent *event)

@@ -3,7 +3,9 @@
 #include <variant>
 
 #include "base/EventLog.h"
+#include "base/LocalTime.h"
 #include "calls/CallDesk.h"
+#include "calls/CallText.h"
 
 namespace
 {
@@ -44,9 +46,26 @@ void DeskEventLog::portClosing()
     m_closing = true;
 }
 
-void DeskEventLog::portClosed(const std::string &port)
+void DeskEventLog::portClosed(const std::string &port, bool closed)
 {
-    logEvent("port " + port + " closed");
+    logEvent(closed ? "port " + port + " closed" : "port " + port + " did not close in time; its reading thread still runs");
+}
+
+void DeskEventLog::unsavedCall(const CCall &call)
+{
+    std::string line = "unsaved call: pager " + call.PagerNum + " (" + describe(call.PagerName) + ", "
+        + describe(call.Zone) + ", " + describe(call.SevType) + ", attendant " + describe(call.EmpName)
+        + "), called " + callTimeText(call.CallTime);
+    if (call.isAnswered())
+        line += ", answered " + callTimeText(call.ProcessTime) + " after "
+            + std::to_string(wholeSeconds(call.SevTotalSeconds)) + " s";
+    else
+        line += ", not answered";
+    if (call.TimeOut)
+        line += ", timed out";
+    if (!call.Remark.empty())
+        line += ", remark \"" + call.Remark + "\"";
+    logEvent(line);
 }
 
 void DeskEventLog::frameHandled(const FrameRecord &record, bool repeat)

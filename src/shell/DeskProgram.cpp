@@ -14,7 +14,9 @@
 
 #include "base/EventLog.h"
 #include "data/DataFolder.h"
+#include "data/DatabaseFileError.h"
 #include "data/DbManage.h"
+#include "data/DeskSounds.h"
 #include "data/SetupRecord.h"
 #include "ui/DeskResources.h"
 #include "ui/MessagePrompt.h"
@@ -74,10 +76,12 @@ std::optional<int> DeskProgram::start()
     if (const std::uint32_t stored = db.GetLCID(); stored != 0)
         applyLanguage(stored);
 
-    SetupRecord setup = SetupRecord::defaults(uiLanguage(), uiText(TextId::ProgramName).toStdString());
-    const WarningSoundPaths sounds = installWarningSounds(m_dataFolder);
-    setup.SoundPath1 = sounds.first;
-    setup.SoundPath2 = sounds.second;
+    // The desk's own sounds are rewritten whenever missing or damaged, for
+    // settings that still name them.
+    std::string soundError;
+    if (!installDeskSounds(m_dataFolder, soundError))
+        logFailure("write the warning sounds", soundError);
+    SetupRecord setup = SetupRecord::defaults(uiLanguage(), uiText(TextId::ProgramName).toStdString(), m_dataFolder);
     db.LoadSetup(setup);
 
     m_player = std::make_unique<QtSoundPlayer>();
@@ -117,6 +121,10 @@ bool DeskProgram::openDatabases()
         m_options.openDatabases();
         m_databaseOpen = true;
         return true;
+    } catch (const DatabaseFileError &error) {
+        logEvent("cannot open the databases: " + std::string(error.what()));
+        tellStartupError(uiText(TextId::DatabaseUnusable, {QString::fromStdString(error.path()),
+                                                            QString::fromStdString(error.reason())}));
     } catch (const Poco::Data::SQLite::CorruptImageException &error) {
         logEvent("cannot open the databases: " + error.displayText());
         tellStartupError(QString::fromLatin1(CorruptDatabaseText));

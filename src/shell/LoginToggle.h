@@ -25,7 +25,9 @@ public:
     // The rights whose windows the program offers: only their buttons are
     // ever enabled. A right's bit joins here when its window is built.
     static constexpr std::uint8_t OfferedRights = OperatorRules::bitValue(0)
-        | OperatorRules::bitValue(3);
+                                                | OperatorRules::bitValue(2) // attendants and timetable
+                                                | OperatorRules::bitValue(3) // history
+                                                | OperatorRules::bitValue(6); // zones, pagers and keys
 
     // Finds `btnLogin` and the rights buttons by name among the window's
     // children, shows the logged-out state and takes over `btnLogin`'s clicks.

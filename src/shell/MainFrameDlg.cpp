@@ -7,12 +7,16 @@
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
 
+#include "base/Clock.h"
 #include "base/EventLog.h"
+#include "base/LocalTime.h"
+#include "data/DataFolder.h"
 #include "data/DbManage.h"
 #include "receiver/ReceiverLink.h"
 #include "calls/CallDesk.h"
 #include "calls/CallFrameIntake.h"
 #include "calls/CallText.h"
+#include "calls/LinkAlarm.h"
 #include "ui/CallListModel.h"
 #include "ui/Colours.h"
 #include "ui/DeskResources.h"
@@ -21,6 +25,9 @@
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
 #include "ui/WindowFrame.h"
+#include "site/EmployeeDlg.h"
+#include "site/InfoEntryDlg.h"
+#include "shell/AboutDlg.h"
 #include "shell/CallListUI.h"
 #include "shell/DeskEventLog.h"
 #include "shell/LoginToggle.h"
@@ -46,8 +53,8 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
                              MainFrameOptions options)
     : m_ui {std::make_unique<Ui::CMainFrameDlg>()}
     , m_db {db}
-    , m_clock {clock}
     , m_setup {setup}
+    , m_clock {clock}
 {
     m_ui->setupUi(this);
     setWindowTitle(uiText(TextId::ProgramName));
@@ -61,6 +68,7 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     m_intake = std::make_unique<CallFrameIntake>(*m_desk);
     m_link = std::make_unique<ReceiverLink>(*m_poster, *this, *m_intake, clock, std::move(options.scanner));
     m_events = std::make_unique<DeskEventLog>(*m_desk);
+    m_alarm = std::make_unique<LinkAlarm>(m_db, player, alarmSoundPath(m_db.folder()));
     m_poster->setHandler([this](ReceiverMessage message) { m_link->handleMessage(message); });
     m_link->enumeratePorts();
 
@@ -74,7 +82,7 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
         m_tray->setContextMenu(m_trayMenu);
         connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
             if (reason == QSystemTrayIcon::Trigger && isMinimized())
-                showNormal();
+                showUnminimised();
             else if (reason == QSystemTrayIcon::DoubleClick)
                 showFromTray();
         });
@@ -94,6 +102,9 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     m_login = new LoginToggle(*this, m_db);
     connect(m_ui->btnUser, &QAbstractButton::clicked, this, &CMainFrameDlg::operatorsClicked);
     connect(m_ui->btnHistory, &QAbstractButton::clicked, this, &CMainFrameDlg::historyClicked);
+    connect(m_ui->btnEmployee, &QAbstractButton::clicked, this, [this] { CEmployeeDlg(m_db, this).run(); });
+    connect(m_ui->btnInfoEntry, &QAbstractButton::clicked, this, [this] { CInfoEntryDlg(m_db, this).run(); });
+    connect(m_ui->btnabout, &QAbstractButton::clicked, this, &CMainFrameDlg::aboutClicked);
     connect(m_ui->Optuntreatedlist, &QAbstractButton::toggled, this, [this](bool on) {
         if (on)
             m_ui->maintablayout->setCurrentIndex(0);
@@ -104,6 +115,11 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     });
     m_ui->LabTime->setText(QString::fromStdString(m_desk->clockText()).trimmed());
 
+    connect(m_ui->btnSilence, &QAbstractButton::clicked, this, [this] {
+        m_alarm->silence();
+        showLinkStatus();
+    });
+    m_alarm->closeLeftOpen(m_clock.now());
     openConfiguredPort();
     m_desk->reloadOpenCalls();
 }
@@ -115,6 +131,11 @@ CMainFrameDlg::~CMainFrameDlg()
     // closing the window causes: the widgets go while the core still exists.
     for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
         delete child;
+    // Whatever the history still refuses leaves a trace, so that no call
+    // disappears without one.
+    m_desk->saver().retry();
+    for (const CallPtr &call : m_desk->saver().waitingCalls())
+        m_events->unsavedCall(*call);
 }
 
 void CMainFrameDlg::operatorsClicked()
@@ -148,6 +169,15 @@ void CMainFrameDlg::showHistory(const CallFilter &filter)
     m_historyList->requery(filter);
 }
 
+void CMainFrameDlg::aboutClicked()
+{
+    AboutFacts facts;
+    facts.dataFolder = m_db.folder();
+    facts.serialPort = m_link->isOpen() ? m_link->portName() : m_setup.SerialPort;
+    facts.linkState = m_link->status().state;
+    CAboutDlg(facts, this).run();
+}
+
 void CMainFrameDlg::open()
 {
     WindowFrame::centre(*this, nullptr);
@@ -172,6 +202,7 @@ void CMainFrameDlg::setUpTexts()
                                {"btnabout", TextId::About},
                                {"Optuntreatedlist", TextId::UnhandledList},
                                {"Optcalllist", TextId::CallList},
+                               {"btnSilence", TextId::Silence},
                            });
     m_ui->LabSerialPort->setText(uiText(linkStateText(LinkState::NoPort)));
 }
@@ -208,12 +239,10 @@ void CMainFrameDlg::setUpTrayMenu()
 
 void CMainFrameDlg::openConfiguredPort()
 {
-    if (m_setup.SerialPort.empty()) {
+    m_link->setConfiguredPort(m_setup.SerialPort);
+    if (m_setup.SerialPort.empty())
         logEvent("no serial port configured");
-        return;
-    }
-    if (!m_link->open(m_setup.SerialPort))
-        logEvent("cannot open port " + m_setup.SerialPort + ": " + m_link->errorString());
+    m_link->openConfigured();
 }
 
 void CMainFrameDlg::menuCommand(int command, int)
@@ -239,14 +268,34 @@ void CMainFrameDlg::closeWithoutAsking()
 
 void CMainFrameDlg::showFromTray()
 {
-    showNormal();
+    showUnminimised();
     raise();
     activateWindow();
 }
 
+// Back as it was left: a window hidden or minimised while maximised keeps
+// that state under the minimised one, and comes back maximised.
+void CMainFrameDlg::showUnminimised()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+}
+
+// Calls the history has not taken would be lost with the desk: the
+// question says how many, after one more try.
 void CMainFrameDlg::closeClicked()
 {
-    if (confirm(this, TextId::ExitQuestion, TextId::Confirm))
+    m_desk->saver().retry();
+    const std::size_t unsaved = m_desk->saver().waiting();
+    if (unsaved == 0) {
+        if (confirm(this, TextId::ExitQuestion, TextId::Confirm))
+            close();
+        return;
+    }
+    const QString text = uiText(TextId::ExitLosesCalls, {QString::number(unsaved)});
+    const PromptMessage question {text, uiText(TextId::Confirm), PromptIcon::Warning, PromptButtons::YesNo,
+                                  PromptAnswer::No};
+    if (messagePrompt().show(this, question) == PromptAnswer::Yes)
         close();
 }
 
@@ -279,8 +328,7 @@ void CMainFrameDlg::teardown()
     if (m_link->isOpen()) {
         const std::string port = m_link->portName();
         m_events->portClosing();
-        m_link->close();
-        m_events->portClosed(port);
+        m_events->portClosed(port, m_link->close());
     }
     m_popup.reset();
     m_historyList.reset();
@@ -293,7 +341,8 @@ void CMainFrameDlg::serviceTick()
 {
     m_desk->tick();
     m_ui->LabTime->setText(QString::fromStdString(m_desk->clockText()).trimmed());
-    m_link->refreshPorts();
+    m_link->onSecondTick();
+    m_alarm->tick(instantOf(m_clock.now()));
     saveSystemDatabaseIfChanged();
 }
 
@@ -382,8 +431,53 @@ void CMainFrameDlg::stopLinkCheckTimer()
 
 void CMainFrameDlg::linkStatusChanged(const LinkStatus &status)
 {
-    m_ui->LabSerialPort->setText(uiText(linkStateText(status.state)) + QString::fromStdString(status.portName));
+    showLinkStatus();
     m_events->linkStatusChanged(status);
+}
+
+void CMainFrameDlg::linkOutageBegan(const LinkOutage &outage)
+{
+    m_alarm->began(outage, instantOf(m_clock.now()));
+    showLinkStatus();
+}
+
+void CMainFrameDlg::linkOutageEnded(const LinkOutage &outage, const Poco::Timestamp &end)
+{
+    m_alarm->ended(outage, end);
+    showLinkStatus();
+}
+
+// While the link has failed, its failure and since when replace the link's
+// words, in red, in the label, the tray's icon and its tool tip.
+void CMainFrameDlg::showLinkStatus()
+{
+    const std::optional<LinkOutage> &outage = m_alarm->outage();
+    QString text;
+    if (outage) {
+        const QString since = QString::fromStdString(localText(localFromTimestamp(outage->begin)));
+        text = uiText(outageText(outage->cause), {since});
+    } else {
+        const LinkStatus &status = m_link->status();
+        text = uiText(linkStateText(status.state)) + QString::fromStdString(status.portName);
+    }
+    m_ui->LabSerialPort->setText(text);
+    m_ui->LabSerialPort->setStyleSheet(outage ? QStringLiteral("color: #C00000; font-weight: bold;") : QString());
+    m_ui->btnSilence->setVisible(outage && !m_alarm->silenced());
+    if (m_tray) {
+        m_tray->setIcon(outage ? deskAlarmIcon() : deskIcon());
+        QString tip = QString::fromStdString(m_setup.Title);
+        if (outage)
+            tip += u'\n' + text;
+        m_tray->setToolTip(tip.left(TrayToolTipLength));
+    }
+}
+
+void CMainFrameDlg::unsavedCallsChanged()
+{
+    const CallSaver &saver = m_desk->saver();
+    m_ui->LabSaveWarning->setVisible(saver.waiting() > 0);
+    m_ui->LabSaveWarning->setText(
+        saver.waiting() > 0 ? uiText(TextId::HistoryNotSaved, {QString::fromStdString(saver.error())}) : QString());
 }
 
 void CMainFrameDlg::frameHandled(const FrameRecord &record, bool repeat)

@@ -19,6 +19,7 @@ class CHistoryListDlg;
 class CPopupCallDlg;
 class DbManage;
 class DeskEventLog;
+class LinkAlarm;
 class IClock;
 class LoginToggle;
 class ISoundPlayer;
@@ -97,12 +98,15 @@ public:
     void popupEntryChanged(int entry) override;
     void popupRaise() override;
     void flashWindow() override;
+    void unsavedCallsChanged() override;
 
     // ILinkOwner
     void startLinkCheckTimer() override;
     void stopLinkCheckTimer() override;
     void linkStatusChanged(const LinkStatus &status) override;
     void frameHandled(const FrameRecord &record, bool repeat) override;
+    void linkOutageBegan(const LinkOutage &outage) override;
+    void linkOutageEnded(const LinkOutage &outage, const Poco::Timestamp &end) override;
 
 public slots:
     // The 1000 ms tick: service timing, sounds, pop-up, clock, ports, saving.
@@ -122,10 +126,13 @@ private:
     void setUpLists();
     void setUpTrayMenu();
     void openConfiguredPort();
+    void showLinkStatus();
     void closeClicked();
     void operatorsClicked();
     void historyClicked();
+    void aboutClicked();
     void minimiseClicked();
+    void showUnminimised();
     void popupClosed();
     void teardown();
     void saveSystemDatabaseIfChanged();
@@ -133,14 +140,15 @@ private:
 
     std::unique_ptr<Ui::CMainFrameDlg> m_ui;
     DbManage &m_db;
-    const IClock &m_clock;
     SetupRecord m_setup;
+    const IClock &m_clock;
     WindowFrame *m_frame = nullptr;
     MainThreadPoster *m_poster = nullptr;
     std::unique_ptr<CallDesk> m_desk;
     std::unique_ptr<CallFrameIntake> m_intake;
     std::unique_ptr<ReceiverLink> m_link;
     std::unique_ptr<DeskEventLog> m_events;
+    std::unique_ptr<LinkAlarm> m_alarm;
     CallListModel *m_unansweredModel = nullptr;
     CallListModel *m_callsModel = nullptr;
     std::unique_ptr<CPopupCallDlg> m_popup;

@@ -132,7 +132,8 @@ void CUserDlg::deleteUser()
     if (!user || OperatorRules::isAdminName(user->Operator))
         return;
     const PromptMessage question {uiText(TextId::DeleteQuestion) + QString::fromStdString(user->Operator) + u'?',
-                                  uiText(TextId::ProgramName), PromptIcon::Question, PromptButtons::YesNo};
+                                  uiText(TextId::ProgramName), PromptIcon::Question, PromptButtons::YesNo,
+                                  PromptAnswer::Yes};
     if (messagePrompt().show(this, question) != PromptAnswer::Yes)
         return;
     // A row whose delete failed stays, as the operator does.

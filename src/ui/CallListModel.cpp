@@ -16,6 +16,41 @@ CallListModel::CallListModel(const CallRows &rows, const SetupRecord &setup, Rem
 {
 }
 
+void CallListModel::remarkEditOpened(int row)
+{
+    m_editedCall = row >= 0 && row < rowCount() ? callAt(row) : nullptr;
+}
+
+void CallListModel::remarkEditClosed()
+{
+    m_editedCall.reset();
+}
+
+void CallListModel::setOpenEditorTaker(OpenEditorTaker taker)
+{
+    m_takeOpenEditor = std::move(taker);
+}
+
+std::optional<CallListModel::TakenRemark> CallListModel::takeRemarkIf(bool leaving)
+{
+    if (!leaving || !m_editedCall)
+        return std::nullopt;
+    CallPtr call = std::move(m_editedCall);
+    m_editedCall.reset();
+    const std::optional<QString> text = m_takeOpenEditor ? m_takeOpenEditor() : std::nullopt;
+    if (!text)
+        return std::nullopt;
+    return TakenRemark {std::move(call), *text};
+}
+
+// After the replay, so that the core's reports of the stored remark find
+// this model in step with its rows.
+void CallListModel::store(const std::optional<TakenRemark> &taken)
+{
+    if (taken)
+        m_editRemark(taken->call, taken->text.toStdString());
+}
+
 void CallListModel::rowInserted(int row)
 {
     beginInsertRows({}, row, row);
@@ -25,9 +60,11 @@ void CallListModel::rowInserted(int row)
 
 void CallListModel::rowRemoved(int row)
 {
+    const auto taken = takeRemarkIf(m_editedCall && callAt(row) == m_editedCall);
     beginRemoveRows({}, row, row);
     m_rows.erase(m_rows.begin() + row);
     endRemoveRows();
+    store(taken);
 }
 
 void CallListModel::rowsChanged(int first, int last)
@@ -36,18 +73,28 @@ void CallListModel::rowsChanged(int first, int last)
         rowsReset();
         return;
     }
+    bool editedCallLeaves = false;
+    for (int row = first; row <= last; ++row) {
+        const CallPtr &shown = callAt(row);
+        editedCallLeaves |= m_editedCall && shown == m_editedCall && m_source.at(std::size_t(row)) != shown;
+    }
+    const auto taken = takeRemarkIf(editedCallLeaves);
     // A reused row shows another call.
     for (int row = first; row <= last; ++row)
         m_rows[std::size_t(row)] = m_source.at(std::size_t(row));
     // Whole rows: a single-cell change would overwrite an open remark editor.
     emit dataChanged(index(first, 0), index(last, ColumnCount - 1));
+    store(taken);
 }
 
 void CallListModel::rowsReset()
 {
+    // Qt drops open editors on a reset without asking them for their text.
+    const auto taken = takeRemarkIf(true);
     beginResetModel();
     m_rows = m_source.rows();
     endResetModel();
+    store(taken);
 }
 
 int CallListModel::rowCount(const QModelIndex &parent) const
@@ -89,6 +136,7 @@ bool CallListModel::setData(const QModelIndex &index, const QVariant &value, int
 {
     if (role != Qt::EditRole || !index.isValid() || index.column() != RemarkColumn || index.row() >= rowCount())
         return false;
-    m_editRemark(callAt(index.row()), value.toString().toStdString());
+    // The open editor's text goes to the call it was opened on.
+    m_editRemark(m_editedCall ? m_editedCall : callAt(index.row()), value.toString().toStdString());
     return true;
 }

@@ -1,12 +1,7 @@
 #include "ui/DeskResources.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-
-#include "base/EventLog.h"
-#include "data/DataFolder.h"
+#include <QPainter>
+#include <QPixmap>
 
 // The resources live in a static library: nothing would pull their object
 // file into the program unless something names it. (Outside any namespace,
@@ -20,40 +15,22 @@ static void loadResources()
     (void)loaded;
 }
 
-namespace
-{
-bool sameContent(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.size() == content.size() && file.readAll() == content;
-}
-
-std::string installSound(const std::string &dataFolder, int warning)
-{
-    const std::string path = warningSoundPath(dataFolder, warning);
-    const QString target = QString::fromStdString(path);
-    QFile builtIn(QStringLiteral(":/calldesk/sounds/warning%1.wav").arg(warning));
-    const QByteArray content = builtIn.open(QIODevice::ReadOnly) ? builtIn.readAll() : QByteArray();
-    if (!content.isEmpty() && !sameContent(target, content)) {
-        QSaveFile file(target);
-        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
-            logFailure("write the warning sound " + path, file.errorString().toStdString());
-    }
-    return path;
-}
-}
-
 QIcon deskIcon()
 {
     loadResources();
     return QIcon(QStringLiteral(":/calldesk/icons/calldesk.png"));
 }
 
-WarningSoundPaths installWarningSounds(const std::string &dataFolder)
+QIcon deskAlarmIcon()
 {
-    loadResources();
-    const QString folder = QFileInfo(QString::fromStdString(warningSoundPath(dataFolder, 1))).path();
-    if (!QDir().mkpath(folder))
-        logEvent("cannot create the folder " + folder.toStdString());
-    return {installSound(dataFolder, 1), installSound(dataFolder, 2)};
+    QPixmap pixmap = deskIcon().pixmap(64, 64);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::white, 3));
+    painter.setBrush(QColor(0xD0, 0x10, 0x10));
+    painter.drawEllipse(QRectF(34, 34, 28, 28));
+    painter.setPen(QPen(Qt::white, 5, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(48, 41), QPointF(48, 50));
+    painter.drawPoint(QPointF(48, 56));
+    return QIcon(pixmap);
 }

@@ -25,7 +25,10 @@ PromptAnswer MessageBoxPrompt::show(QWidget *parent, const PromptMessage &messag
     const bool yesNo = message.buttons == PromptButtons::YesNo;
     QMessageBox box(boxIcon(message.icon), message.caption, message.text,
                     yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
-    box.setDefaultButton(yesNo ? QMessageBox::Yes : QMessageBox::Ok);
+    if (!yesNo)
+        box.setDefaultButton(QMessageBox::Ok);
+    else
+        box.setDefaultButton(message.preselected == PromptAnswer::No ? QMessageBox::No : QMessageBox::Yes);
     const int answer = box.exec();
     if (!yesNo)
         return PromptAnswer::Ok;

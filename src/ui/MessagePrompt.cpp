@@ -26,8 +26,15 @@ void inform(QWidget *parent, TextId text, std::optional<TextId> caption, PromptI
     messagePrompt().show(parent, {uiText(text), caption ? uiText(*caption) : QString(), icon, PromptButtons::Ok});
 }
 
-bool confirm(QWidget *parent, TextId text, TextId caption)
+bool confirm(QWidget *parent, TextId text, TextId caption, PromptAnswer preselected)
 {
-    const PromptMessage question {uiText(text), uiText(caption), PromptIcon::Question, PromptButtons::YesNo};
+    const PromptMessage question {uiText(text), uiText(caption), PromptIcon::Question, PromptButtons::YesNo,
+                                  preselected};
     return messagePrompt().show(parent, question) == PromptAnswer::Yes;
+}
+
+void tellChangeNotSaved(QWidget *parent, const std::string &reason)
+{
+    const QString text = uiText(TextId::ChangeNotSaved, {QString::fromStdString(reason)});
+    messagePrompt().show(parent, {text, uiText(TextId::Prompt), PromptIcon::Warning, PromptButtons::Ok});
 }

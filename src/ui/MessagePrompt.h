@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include <QString>
 
@@ -35,6 +36,8 @@ struct PromptMessage
     QString caption;
     PromptIcon icon = PromptIcon::Information;
     PromptButtons buttons = PromptButtons::Ok;
+    // The answer Enter gives to a Yes/No question.
+    PromptAnswer preselected = PromptAnswer::Yes;
 };
 
 // Tells the user something and waits for the answer: message boxes in the
@@ -59,4 +62,8 @@ IMessagePrompt *setMessagePrompt(IMessagePrompt *prompt);
 void inform(QWidget *parent, TextId text, std::optional<TextId> caption = TextId::Prompt,
             PromptIcon icon = PromptIcon::Information);
 // Asks the text with the caption, a question icon, Yes and No; true on Yes.
-bool confirm(QWidget *parent, TextId text, TextId caption);
+// A question whose Yes cannot be undone preselects No.
+bool confirm(QWidget *parent, TextId text, TextId caption, PromptAnswer preselected = PromptAnswer::Yes);
+// Tells the user that the database refused a change, with the reason it gave
+// (DbManage::lastFailure()).
+void tellChangeNotSaved(QWidget *parent, const std::string &reason);

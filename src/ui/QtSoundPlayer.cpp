@@ -18,6 +18,19 @@ void QtSoundPlayer::stop()
     m_started = false;
 }
 
+void QtSoundPlayer::playAlarm(const std::string &path)
+{
+    m_alarm.stop();
+    m_alarm.setSource(QUrl::fromLocalFile(QString::fromStdString(path)));
+    m_alarm.setLoopCount(1);
+    m_alarm.play();
+}
+
+QString QtSoundPlayer::alarmSource() const
+{
+    return m_alarm.source().toLocalFile();
+}
+
 QString QtSoundPlayer::source() const
 {
     return m_effect.source().toLocalFile();

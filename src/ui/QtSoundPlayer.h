@@ -13,15 +13,18 @@ public:
     void playOnce(const std::string &path) override;
     void playLooped(const std::string &path) override;
     void stop() override;
+    void playAlarm(const std::string &path) override;
 
-    // What was started last: its file and whether it repeats.
+    // The warning sound started last: its file and whether it repeats.
     QString source() const;
     bool isLooped() const;
     bool isStarted() const { return m_started; }
+    QString alarmSource() const;
 
 private:
     void play(const std::string &path, int loops);
 
     QSoundEffect m_effect;
+    QSoundEffect m_alarm;
     bool m_started = false;
 };

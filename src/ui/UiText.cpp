@@ -45,16 +45,23 @@ QString uiText(TextId id)
     return QString::fromStdString(builtInText(id, g_language));
 }
 
-QString uiText(TextId id, std::initializer_list<QString> values)
+QString uiText(TextId id, std::initializer_list<QString> arguments)
 {
-    QString text = uiText(id);
-    qsizetype from = 0;
-    for (const QString &value : values) {
-        const qsizetype at = text.indexOf(QStringLiteral("%s"), from);
-        if (at < 0)
-            break;
-        text.replace(at, 2, value);
-        from = at + value.size();
+    const QString format = uiText(id);
+    QString text;
+    auto next = arguments.begin();
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        const QChar kind = i + 1 < format.size() ? format[i + 1] : QChar();
+        if (c == u'%' && (kind == u's' || kind == u'd') && next != arguments.end()) {
+            text += *next++;
+            ++i;
+        } else if (c == u'%' && kind == u'%') {
+            text += u'%';
+            ++i;
+        } else {
+            text += c;
+        }
     }
     return text;
 }

@@ -15,9 +15,9 @@ class QWidget;
 void setUiLanguage(std::uint32_t lcid);
 std::uint32_t uiLanguage();
 QString uiText(TextId id);
-// The text with its "%s" filled in turn with the values (texts of the table
-// keep the printf form the string table has always used).
-QString uiText(TextId id, std::initializer_list<QString> values);
+// A text of the table that takes values: each "%s" or "%d" gives way to the
+// next argument, in order ("%%" stays a "%").
+QString uiText(TextId id, std::initializer_list<QString> arguments);
 
 // One control of a layout, found by its name, and the text it shows.
 struct ControlText

@@ -71,3 +71,27 @@ TEST(LocalTime, StartOfDayAndInvalidInput)
     EXPECT_EQ("2020-06-15T08:30:00Z", utcText(*offset));
 }
 }
+
+namespace
+{
+TEST(LocalTime, CalendarDaysAreReadStrictly)
+{
+    const struct
+    {
+        const char *text;
+        bool valid;
+    } cases[] = {
+        {"2024-02-29", true}, {"2023-02-29", false}, {"2024-13-01", false}, {"2024-1-01", false},
+        {"2024-01-01 ", false}, {"", false}, {"2024/01/01", false}, {"0001-01-01", true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(c.valid, parseCalendarDay(c.text).has_value());
+    }
+    const auto day = parseCalendarDay("2024-02-29");
+    ASSERT_TRUE(day);
+    EXPECT_EQ(2024, day->year());
+    EXPECT_EQ(2, day->month());
+    EXPECT_EQ(29, day->day());
+}
+}

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "calls/CallText.h"
 #include "support/CallDeskFixture.h"
 #include "support/RawDatabase.h"
+#include "support/TimeZone.h"
 
 using namespace Poco::Data::Keywords;
 
@@ -27,6 +29,15 @@ protected:
     {
         m_setup.SoundPath1 = "w1.wav";
         m_setup.SoundPath2 = "w2.wav";
+    }
+
+    // The PC's clock for the times of calls, or the receiver's.
+    void useSystemTime(bool on)
+    {
+        if (on)
+            m_setup.Option |= SetupRecord::OptUseSystemTime;
+        else
+            m_setup.Option &= ~SetupRecord::OptUseSystemTime;
     }
 
     void press(const std::string &pager, int key = 3) { m_desk->onCallFrame(pager, key, m_clock.now()); }
@@ -124,6 +135,104 @@ TEST_F(CallDeskTest, SystemTimeIgnoresTheFrameTime)
     m_clock.advance(Poco::Timespan(20, 0));
     m_desk->onCancelFrame("12", at(3, 0, 0));
     EXPECT_EQ(callTimeText(at(10, 0, 20)), callTimeText(call->ProcessTime));
+}
+
+TEST_F(CallDeskTest, DutyLookupTakesTheTimeOfTheClockInUse)
+{
+    // Ann is on duty in the Hall from 08:00 to 12:00.
+    const struct
+    {
+        const char *name;
+        bool systemTime;
+        Poco::LocalDateTime pc;
+        Poco::LocalDateTime frame;
+        const char *attendant;
+    } cases[] = {
+        {"receiver's clock on duty, PC's not", false, at(13, 0, 0), at(10, 30, 0), "Ann"},
+        {"receiver's clock off duty, PC's on", false, at(10, 30, 0), at(13, 0, 0), ""},
+        {"PC's clock on duty, receiver's not", true, at(10, 30, 0), at(13, 0, 0), "Ann"},
+        {"PC's clock off duty, receiver's on", true, at(13, 0, 0), at(10, 30, 0), ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        useSystemTime(c.systemTime);
+        m_clock.set(c.pc);
+        m_desk->onCallFrame("12", 3, c.frame);
+        const CallPtr call = row(CallListId::Unanswered, 0);
+        EXPECT_EQ(c.attendant, call->EmpName);
+        EXPECT_EQ(callTimeText(c.systemTime ? c.pc : c.frame), callTimeText(call->CallTime));
+        m_desk->onCancelFrame("12", c.frame);
+    }
+}
+
+TEST_F(CallDeskTest, AReloadedCallIsTheOneItsPagerPressesAndCancels)
+{
+    press("12");
+    const std::uint64_t id = row(CallListId::Calls, 0)->ID;
+    ticks(20);
+
+    // A restart: a new desk on the same history.
+    makeDesk();
+    m_desk->reloadOpenCalls();
+    ASSERT_EQ(1u, m_desk->openCallCount());
+    const CallPtr reloaded = row(CallListId::Unanswered, 0);
+    EXPECT_EQ(id, reloaded->ID);
+
+    press("12", 5);
+    EXPECT_EQ(1u, m_desk->openCallCount()) << "the press goes to the reloaded call";
+    EXPECT_EQ(1u, m_desk->list(CallListId::Calls).size());
+    EXPECT_EQ(reloaded, row(CallListId::Calls, 0));
+    EXPECT_EQ("Water", reloaded->SevType);
+    EXPECT_EQ(1, historyRows());
+
+    ticks(10);
+    cancel("12");
+    EXPECT_EQ(0u, m_desk->openCallCount());
+    EXPECT_EQ(1, historyRows()) << "the cancel updates the reloaded call's own row";
+    int status = 0;
+    std::string sevType;
+    std::uint64_t storedId = 0;
+    RawDatabase(*m_db).history() << "SELECT ID, SevStatus, SevType FROM TBHistory", into(storedId), into(status),
+        into(sevType), now;
+    EXPECT_EQ(id, storedId);
+    EXPECT_EQ(CCall::Answered, status);
+    EXPECT_EQ("Water", sevType);
+}
+
+struct InShanghai
+{
+    ScopedTimeZone zone {"Asia/Shanghai"};
+};
+
+// The desk in a zone eight hours east of UTC, where the local day and the
+// UTC day disagree for eight hours each day.
+class ShanghaiDesk : private InShanghai, public CallDeskTest
+{
+};
+
+TEST_F(ShanghaiDesk, IntakeLookupAndReloadUseTheLocalTime)
+{
+    // 10:30 in Shanghai is 02:30 UTC: Ann's duty holds by the local time only.
+    m_clock.set(at(10, 30, 0));
+    press("12");
+    const CallPtr call = row(CallListId::Calls, 0);
+    EXPECT_EQ("Ann", call->EmpName);
+    EXPECT_EQ("2024-05-06 10:30:00", callTimeText(call->CallTime));
+    std::string stored;
+    RawDatabase(*m_db).history() << "SELECT CallTime FROM TBHistory", into(stored), now;
+    EXPECT_EQ("2024-05-06T02:30:00Z", stored);
+
+    // 07:00 local is still the previous day in UTC; 23:30 of the previous
+    // local day is not today.
+    m_desk->onCallFrame("13", 3, at(7, 0, 0));
+    m_desk->onCallFrame("14", 3, at(23, 30, 0, 5));
+    m_clock.set(at(11, 0, 0));
+    makeDesk();
+    m_desk->reloadOpenCalls();
+    EXPECT_EQ((std::vector<std::string> {"12", "13"}), pagers(CallListId::Unanswered));
+    ticks(1);
+    EXPECT_EQ(Poco::Timespan(1, 0), row(CallListId::Unanswered, 0)->SevTotalSeconds);
+    EXPECT_EQ("2024-05-06 07:00:00", callTimeText(row(CallListId::Unanswered, 1)->CallTime));
 }
 
 TEST_F(CallDeskTest, NewRowsFollowTheSortKey)
@@ -292,6 +401,160 @@ TEST_F(CallDeskTest, TwoCallsReachingAWarningTogetherSoundOnce)
     EXPECT_EQ((std::vector<std::string> {"once:w1.wav"}), m_sound.events);
 }
 
+// How the desk's timer fires while a call waits: the first tick's delay
+// after the call, then the usual step, and one stall of the whole machine.
+struct TickPlan
+{
+    const char *name;
+    bool systemTime;
+    Poco::Timespan firstDelay;
+    Poco::Timespan step;
+    // Before the tick after the one that saw this second, the clock jumps
+    // by stall instead of step (a save, a suspended PC); -1 for none.
+    std::int64_t stallAfter;
+    Poco::Timespan stall;
+    // A threshold second that the plan must skip (late ticks) or see twice
+    // (early ticks), so the plan shows what it is meant to show.
+    std::int64_t skipped;
+    std::int64_t seenTwice;
+};
+
+class IrregularTicks : public CallDeskTest
+{
+protected:
+    IrregularTicks()
+    {
+        m_setup.Warn1Time = Poco::Timespan(60, 0);
+        m_setup.Warn2Time = Poco::Timespan(120, 0);
+        m_setup.SevTimeout = Poco::Timespan(600, 0);
+    }
+
+    // Ticks until the call's service time is past until; returns each
+    // tick's whole second.
+    std::vector<std::int64_t> run(const TickPlan &plan, const CallPtr &call, std::int64_t until)
+    {
+        std::vector<std::int64_t> seen;
+        m_clock.advance(plan.firstDelay);
+        while (seen.empty() || seen.back() < until) {
+            m_desk->tick();
+            // Without the PC's clock a tick counts one second, so the time
+            // the tick compared is one less than the time it left.
+            const std::int64_t s = wholeSeconds(call->SevTotalSeconds) - (plan.systemTime ? 0 : 1);
+            seen.push_back(s);
+            m_clock.advance(s == plan.stallAfter ? plan.stall : plan.step);
+        }
+        return seen;
+    }
+
+    static long long count(const std::vector<std::int64_t> &seen, std::int64_t second)
+    {
+        return std::count(seen.begin(), seen.end(), second);
+    }
+};
+
+Poco::Timespan ms(int milliseconds)
+{
+    return Poco::Timespan(Poco::Timespan::TimeDiff(milliseconds) * Poco::Timespan::MILLISECONDS);
+}
+
+TEST_F(IrregularTicks, EachWarningSoundsExactlyOnceHoweverTheTicksFall)
+{
+    const TickPlan plans[] = {
+        {"PC clock, late ticks of 1.05 s", true, ms(100), ms(1050), -1, {}, 60, -1},
+        {"PC clock, a 3 s stall", true, ms(500), ms(1000), 118, ms(3000), 120, -1},
+        {"PC clock, early ticks of 0.95 s", true, ms(150), ms(950), -1, {}, -1, 60},
+        {"receiver's clock, one second per tick", false, ms(0), ms(1050), 118, ms(3000), -1, -1},
+    };
+    for (const TickPlan &plan : plans) {
+        SCOPED_TRACE(plan.name);
+        useSystemTime(plan.systemTime);
+        makeDesk();
+        m_sound.events.clear();
+        press("12");
+        const CallPtr call = row(CallListId::Calls, 0);
+        // Well past both thresholds: a "once" sound stays played once.
+        const std::vector<std::int64_t> seen = run(plan, call, 300);
+        if (plan.skipped >= 0) {
+            EXPECT_EQ(0, count(seen, plan.skipped)) << "the plan skips that second";
+        }
+        if (plan.seenTwice >= 0) {
+            EXPECT_EQ(2, count(seen, plan.seenTwice)) << "the plan sees that second twice";
+        }
+        EXPECT_EQ((std::vector<std::string> {"once:w1.wav", "once:w2.wav"}), m_sound.events);
+        EXPECT_TRUE(call->TimeOut);
+    }
+}
+
+TEST_F(IrregularTicks, LoopStartsOnALateTickAndStopsAfterTheLastWarnedCallIsAnswered)
+{
+    m_setup.Option |= SetupRecord::OptUseSystemTime;
+    m_setup.SoundSel1 = SetupRecord::SoundLoop;
+    m_setup.SoundSel2 = SetupRecord::SoundSilent;
+    press("12");
+    press("13");
+    const TickPlan late {"late ticks", true, ms(100), ms(1050), -1, {}, 60, -1};
+    const std::vector<std::int64_t> seen = run(late, row(CallListId::Calls, 0), 90);
+    ASSERT_EQ(0, count(seen, 60));
+    EXPECT_EQ((std::vector<std::string> {"loop:w1.wav"}), m_sound.events) << "started once, on the late tick";
+
+    cancel("12");
+    m_desk->tick();
+    EXPECT_EQ(1u, m_sound.events.size()) << "pager 13 still waits past its warning";
+    cancel("13");
+    EXPECT_EQ(1u, m_sound.events.size()) << "the sound step runs with the tick";
+    m_desk->tick();
+    EXPECT_EQ((std::vector<std::string> {"loop:w1.wav", "stop"}), m_sound.events);
+    EXPECT_EQ(0, m_desk->sounds().looping());
+}
+
+TEST_F(IrregularTicks, ThresholdsAreSignalledOnlyWhenCrossed)
+{
+    m_setup.Option |= SetupRecord::OptUseSystemTime;
+    press("12");
+
+    // The PC's clock set back behind the warning and forward again: the
+    // call crossed it once already.
+    m_clock.advance(Poco::Timespan(61, 0));
+    m_desk->tick();
+    m_clock.advance(Poco::Timespan(-30, 0));
+    m_desk->tick();
+    m_clock.advance(Poco::Timespan(40, 0));
+    m_desk->tick();
+    EXPECT_EQ((std::vector<std::string> {"once:w1.wav"}), m_sound.events);
+
+    // A threshold lowered below a call's time was not crossed by it.
+    m_sound.events.clear();
+    press("13");
+    m_clock.advance(Poco::Timespan(10, 0));
+    m_desk->tick();
+    m_setup.Warn1Time = Poco::Timespan(5, 0);
+    m_clock.advance(Poco::Timespan(1, 0));
+    m_desk->tick();
+    EXPECT_TRUE(m_sound.events.empty());
+
+    // Thresholds of 0: every call signals at its first tick.
+    m_setup.Warn1Time = Poco::Timespan(0, 0);
+    press("14");
+    m_desk->tick();
+    EXPECT_EQ((std::vector<std::string> {"once:w1.wav"}), m_sound.events);
+}
+
+TEST_F(IrregularTicks, AReloadedCallPastAWarningSoundsAtItsFirstTick)
+{
+    // The desk restarted while a guest waited past the second warning: the
+    // warning comes again once, as nothing else would tell the desk.
+    m_setup.Option |= SetupRecord::OptUseSystemTime;
+    press("12");
+    m_clock.advance(Poco::Timespan(150, 0));
+    makeDesk();
+    m_desk->reloadOpenCalls();
+    m_sound.events.clear();
+    m_desk->tick();
+    m_clock.advance(Poco::Timespan(1, 0));
+    m_desk->tick();
+    EXPECT_EQ((std::vector<std::string> {"once:w2.wav"}), m_sound.events) << "the second warning takes precedence";
+}
+
 TEST_F(CallDeskTest, ClockLabelIsEnglishAsctime)
 {
     m_clock.set(*localDateTime(2020, 12, 8, 20, 44, 7));
@@ -364,5 +627,63 @@ TEST_F(CallDeskTest, ReloadBringsBackTodaysOpenCalls)
     EXPECT_EQ(Poco::Timespan(42, 0), row(CallListId::Calls, 0)->SevTotalSeconds) << "timing restarts from the store";
     EXPECT_EQ(callTimeText(at(14, 50, 0)), callTimeText(row(CallListId::Calls, 0)->CallTime))
         << "the first open call of a pager in table order is the one shown";
+}
+
+// The history stops taking writes during the run (a full disk, a file made
+// read-only), then takes them again.
+TEST_F(CallDeskTest, CallsTheHistoryRefusesWaitAndAreStoredOnceInOrder)
+{
+    press("12");
+    m_store.failWrites("disk I/O error");
+    ticks(2);
+    EXPECT_EQ(0u, m_desk->saver().waiting()) << "nothing waits, nothing is tried";
+    const int writesBefore = m_store.writes;
+    ticks(3);
+    EXPECT_EQ(writesBefore, m_store.writes) << "the retry costs nothing while nothing waits";
+
+    cancel("12");  // stored, but its answer is refused
+    press("7");    // never stored
+    m_desk->setRemark(row(CallListId::Calls, 0), "by the window");
+    EXPECT_EQ(2u, m_desk->saver().waiting());
+    EXPECT_EQ("disk I/O error", m_desk->saver().error());
+    EXPECT_GT(m_view.unsavedChanges, 0);
+    EXPECT_EQ(1, historyRows());
+    EXPECT_EQ(2u, m_desk->list(CallListId::Calls).size()) << "the desk shows them all the same";
+    ticks(5);
+    EXPECT_EQ(2u, m_desk->saver().waiting());
+
+    m_store.acceptWrites();
+    const int changes = m_view.unsavedChanges;
+    ticks(1);
+    EXPECT_EQ(0u, m_desk->saver().waiting());
+    EXPECT_EQ("", m_desk->saver().error());
+    EXPECT_GT(m_view.unsavedChanges, changes);
+    EXPECT_EQ(2, historyRows()) << "one row per call";
+
+    std::vector<std::string> pagers;
+    std::vector<int> states;
+    std::vector<std::string> remarks;
+    RawDatabase(*m_db).history() << "SELECT PagerNum, SevStatus, coalesce(Remark,'') FROM TBHistory ORDER BY ID",
+        into(pagers), into(states), into(remarks), now;
+    EXPECT_EQ((std::vector<std::string> {"12", "7"}), pagers) << "in the order they came";
+    EXPECT_EQ((std::vector<int> {CCall::Answered, CCall::Open}), states);
+    EXPECT_EQ("by the window", remarks[1]);
+
+    // After a restart no answered call comes back as open.
+    makeDesk();
+    m_desk->reloadOpenCalls();
+    EXPECT_EQ(std::vector<std::string> {"7"}, this->pagers(CallListId::Unanswered));
+}
+
+TEST_F(CallDeskTest, ACallThatComesWhileOthersWaitQueuesBehindThem)
+{
+    m_store.failWrites("database or disk is full");
+    press("12");
+    m_store.acceptWrites();
+    press("7");
+    EXPECT_EQ(0u, m_desk->saver().waiting()) << "the new call's save took the waiting one first";
+    std::vector<std::string> pagers;
+    RawDatabase(*m_db).history() << "SELECT PagerNum FROM TBHistory ORDER BY ID", into(pagers), now;
+    EXPECT_EQ((std::vector<std::string> {"12", "7"}), pagers);
 }
 }

@@ -1,7 +1,7 @@
+#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
-
-#include <filesystem>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,10 +12,12 @@
 #include <Poco/Data/SQLite/Utility.h>
 #include <sqlite3.h>
 
+#include "data/DatabaseFileError.h"
 #include "data/SetupRecord.h"
 #include "data/SqliteFile.h"
 #include "support/DataFixture.h"
 #include "support/RawDatabase.h"
+#include "support/Unprivileged.h"
 
 using namespace Poco::Data::Keywords;
 
@@ -63,7 +65,7 @@ TEST_F(DbManageTest, FirstStartCreatesBothSchemas)
     EXPECT_EQ((std::vector<std::string> {"TBDuty", "TBEmployee", "TBOperator", "TBPager", "TBServices", "TBSetup",
                                          "TBZone", "Tri_del_tbemp", "Tri_del_tbzone", "VWDuty", "VWPager"}),
               objectNames(RawDatabase(*db).system()));
-    EXPECT_EQ((std::vector<std::string> {"TBHistory", "idxHist", "idxHistCallTime", "idxHistOpen"}),
+    EXPECT_EQ((std::vector<std::string> {"TBHistory", "TBOutage", "idxHist", "idxHistCallTime", "idxHistOpen"}),
               objectNames(RawDatabase(*db).history()));
     EXPECT_FALSE(db->modified());
     EXPECT_FALSE(SqliteFile::hasPlainHeader(file("history.db")));
@@ -89,53 +91,105 @@ TEST_F(DbManageTest, SaveWritesOnlyWhenModifiedAndReopens)
     EXPECT_FALSE(db->modified());
 }
 
-TEST_F(DbManageTest, UnreadableSystemFileIsSetAside)
+TEST_F(DbManageTest, DamagedFilesAreSetAsideUnderTheFirstFreeName)
 {
     struct Case
     {
         const char *name;
+        const char *file;
         bool foreignKey;
-        bool badAlreadyThere;
+        std::vector<std::string> alreadySetAside;
+        const char *expectedName;
     };
     const Case cases[] = {
-        {"not a database", false, false},
-        {"another key", true, false},
-        {"bad_ovk.db already present", false, true},
+        {"system file, not a database", "ovk.db", false, {}, "bad_ovk.db"},
+        {"system file under another key", "ovk.db", true, {}, "bad_ovk.db"},
+        {"system file, bad_ovk.db present", "ovk.db", false, {"bad_ovk.db"}, "bad_ovk-2.db"},
+        {"system file, two set aside before", "ovk.db", false, {"bad_ovk.db", "bad_ovk-2.db"}, "bad_ovk-3.db"},
+        {"history, not a database", "history.db", false, {}, "bad_history.db"},
+        {"history, bad_history.db present", "history.db", false, {"bad_history.db"}, "bad_history-2.db"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         TempFolder folder;
         if (c.foreignKey)
-            writeForeignSystemFile(folder.file("ovk.db"), "lantern_kqvtzn");
+            writeForeignSystemFile(folder.file(c.file), "lantern_kqvtzn");
         else
-            writeFile(folder.file("ovk.db"), NotADatabase);
-        const std::string unreadable = readFile(folder.file("ovk.db"));
-        if (c.badAlreadyThere)
-            writeFile(folder.file("bad_ovk.db"), "older bad file");
+            writeFile(folder.file(c.file), NotADatabase + std::string(4096, 'x'));
+        const std::string damaged = readFile(folder.file(c.file));
+        for (const std::string &name : c.alreadySetAside)
+            writeFile(folder.file(name), "set aside before: " + name);
 
         DbManage db(folder.path());
+        EXPECT_EQ(damaged, readFile(folder.file(c.expectedName)));
+        for (const std::string &name : c.alreadySetAside)
+            EXPECT_EQ("set aside before: " + name, readFile(folder.file(name))) << "never written over";
         EXPECT_EQ(0, countRows(RawDatabase(db).system(), "TBZone"));
-        if (c.badAlreadyThere) {
-            EXPECT_EQ("older bad file", readFile(folder.file("bad_ovk.db")));
-            EXPECT_EQ(unreadable, readFile(folder.file("ovk.db")));
-        } else {
-            EXPECT_EQ(unreadable, readFile(folder.file("bad_ovk.db")));
-            EXPECT_FALSE(fileExists(folder.file("ovk.db")));
-        }
+        EXPECT_EQ(0, countRows(RawDatabase(db).history(), "TBHistory"));
         SetupRecord setup;
         db.LoadSetup(setup);
         EXPECT_TRUE(db.modified()) << "the default settings row was inserted";
+        ASSERT_TRUE(db.SaveSystemDatabase());
+        EXPECT_EQ(damaged, readFile(folder.file(c.expectedName))) << "the save wrote a new ovk.db only";
     }
 }
 
-TEST_F(DbManageTest, UnreadableHistoryFileIsSetAside)
+TEST_F(DbManageTest, AFileThatCannotBeUsedEndsTheStartAndStaysAsItWas)
 {
-    writeFile(file("history.db"), NotADatabase + std::string(4096, 'x'));
-    auto db = open();
-    EXPECT_EQ(NotADatabase + std::string(4096, 'x'), readFile(file("bad_history.db")));
-    EXPECT_EQ(0, countRows(RawDatabase(*db).history(), "TBHistory"));
-    RawDatabase(*db).history() << "INSERT INTO TBHistory(PagerNum) VALUES('12')", now;
-    EXPECT_FALSE(SqliteFile::hasPlainHeader(file("history.db")));
+    // A healthy pair of files, then each made unusable in a way that is
+    // not damage.
+    {
+        auto db = open();
+        RawDatabase(*db).changeSystem("INSERT INTO TBZone(Zone) VALUES('Hall')");
+        RawDatabase(*db).history() << "INSERT INTO TBHistory(PagerNum) VALUES('12')", now;
+    }
+    openToAll(folder());
+    for (const char *name : {"ovk.db", "history.db", "history.db-wal", "history.db-shm"})
+        if (fileExists(file(name)))
+            openToAll(file(name));
+    const std::string system = readFile(file("ovk.db"));
+    const std::string history = readFile(file("history.db"));
+
+    struct Case
+    {
+        const char *name;
+        const char *file;
+        mode_t mode;
+    };
+    const Case cases[] = {
+        {"system file that may not be read", "ovk.db", 0000},
+        {"history that may not be read", "history.db", 0000},
+        {"history that may only be read", "history.db", 0444},
+        {"a folder that may not be written", "", 0555},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(0, ::chmod(file(c.file).c_str(), c.mode));
+        const int outcome = runUnprivileged([&] {
+            try {
+                DbManage db(folder());
+                return 1;
+            } catch (const DatabaseFileError &error) {
+                std::fprintf(stderr, "refused: %s\n", error.what());
+                return error.path() == file(*c.file ? c.file : "history.db") && !error.reason().empty() ? 0 : 2;
+            } catch (...) {
+                return 3;
+            }
+        });
+        EXPECT_EQ(0, outcome) << "1: opened anyway, 2: the error names another file, 3: another exception";
+        ASSERT_EQ(0, ::chmod(file(c.file).c_str(), *c.file ? 0666 : 0777));
+        EXPECT_EQ(system, readFile(file("ovk.db")));
+        EXPECT_EQ(history, readFile(file("history.db")));
+        EXPECT_FALSE(fileExists(file("bad_ovk.db")));
+        EXPECT_FALSE(fileExists(file("bad_history.db")));
+    }
+
+    // A folder where a file should be is not damage either.
+    TempFolder other;
+    std::filesystem::create_directories(other.file("ovk.db"));
+    EXPECT_THROW(DbManage {other.path()}, DatabaseFileError);
+    EXPECT_TRUE(std::filesystem::is_directory(other.file("ovk.db")));
+    EXPECT_FALSE(fileExists(other.file("bad_ovk.db")));
 }
 
 TEST_F(DbManageTest, HistoryUnderAnotherKeyIsSetAside)

@@ -90,17 +90,59 @@ TEST_F(OperatorLogin, TheFirstAdminLoginMakesTheAccountWithAnEmptyPassword)
     EXPECT_EQ(1u, operatorCount());
 }
 
-TEST_F(OperatorLogin, AnAdminNameBeyondAsciiMakesNoAccount)
+// The process's locale for the life of the object, as the desk takes the
+// user's at start-up.
+class ProcessLocale
 {
-    // "admın" (dotless ı) upper-cases to ADMIN under a UTF-8 locale but not
-    // in the database: an account made from it would not be the ADMIN
-    // account, and the next login would make another one.
-    const std::string previous = std::setlocale(LC_CTYPE, nullptr);
-    ASSERT_TRUE(std::setlocale(LC_CTYPE, "C.UTF-8"));
-    const LoginResult result = logIn(*m_db, "adm\xc4\xb1n", "");
-    std::setlocale(LC_CTYPE, previous.c_str());
-    EXPECT_EQ(Outcome::NoSuchOperator, result.outcome);
-    EXPECT_EQ(0u, operatorCount());
+public:
+    explicit ProcessLocale(const char *name)
+        : m_previous {std::setlocale(LC_ALL, nullptr)}
+        , m_active {std::setlocale(LC_ALL, name) != nullptr}
+    {
+    }
+    ~ProcessLocale() { std::setlocale(LC_ALL, m_previous.c_str()); }
+    ProcessLocale(const ProcessLocale &) = delete;
+    ProcessLocale &operator=(const ProcessLocale &) = delete;
+
+    bool active() const { return m_active; }
+
+private:
+    std::string m_previous;
+    bool m_active;
+};
+
+TEST_F(OperatorLogin, NamesFoldOnlyAsciiLettersUnderAnyLocale)
+{
+    add("ADMIN", "root", 0xFF);
+    add("Jos\xc3\xa9", "ol\xc3\xa9", 0x08); // José
+    const struct
+    {
+        const char *name;
+        const char *password;
+        Outcome outcome;
+    } cases[] = {
+        {"admin", "root", Outcome::LoggedIn},
+        {"Admin", "", Outcome::WrongPassword},
+        {"Jos\xc3\xa9", "ol\xc3\xa9", Outcome::LoggedIn},
+        {"jOS\xc3\xa9", "ol\xc3\xa9", Outcome::LoggedIn},
+        // É is not é to the database's upper(), so not to the login either.
+        {"JOS\xc3\x89", "ol\xc3\xa9", Outcome::NoSuchOperator},
+        // Dotless ı and dotted İ are not ASCII letters: neither names ADMIN.
+        {"adm\xc4\xb1n", "", Outcome::NoSuchOperator},
+        {"ADM\xc4\xb0N", "", Outcome::NoSuchOperator},
+    };
+    // Turkish folds i to İ: a locale-folded "admin" found no ADMIN and made
+    // another all-rights account with an empty password.
+    for (const char *locale : {"C.UTF-8", "tr_TR.UTF-8"}) {
+        SCOPED_TRACE(locale);
+        ProcessLocale active(locale);
+        ASSERT_TRUE(active.active()) << locale << " is not installed; scripts/install-deps generates it";
+        for (const auto &c : cases) {
+            SCOPED_TRACE(c.name);
+            EXPECT_EQ(c.outcome, logIn(*m_db, c.name, c.password).outcome);
+        }
+        EXPECT_EQ(2u, operatorCount()) << "no login adds a row";
+    }
 }
 
 TEST_F(OperatorLogin, AFailedAdminInsertIsAFailure)

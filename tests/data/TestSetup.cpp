@@ -14,7 +14,7 @@ namespace
 class SetupTest : public DataFixture
 {
 protected:
-    SetupRecord defaults() const { return SetupRecord::defaults(Lcid::English, "Wireless call system"); }
+    SetupRecord defaults() const { return SetupRecord::defaults(Lcid::English, "Wireless call system", folder()); }
 };
 
 TEST_F(SetupTest, FirstLoadInsertsTheDefaults)
@@ -35,7 +35,7 @@ TEST_F(SetupTest, FirstLoadInsertsTheDefaults)
     EXPECT_EQ(0x2D, option);
     EXPECT_EQ(-128, warn1);
 
-    SetupRecord again = SetupRecord::defaults(Lcid::Chinese, "other");
+    SetupRecord again = SetupRecord::defaults(Lcid::Chinese, "other", folder());
     again.SerialPort = "changed";
     db->LoadSetup(again);
     EXPECT_EQ("Wireless call system", again.Title);
@@ -90,6 +90,40 @@ TEST_F(SetupTest, SaveRoundTripsEveryField)
     EXPECT_EQ(1, rows);
 }
 
+// Every colour and duration its own value, so that two swapped columns show.
+TEST_F(SetupTest, EachColourAndDurationKeepsItsOwnColumn)
+{
+    auto db = open();
+    SetupRecord record = defaults();
+    db->LoadSetup(record);
+    std::uint32_t *const colours[] = {&record.Warn1Bkcolor,   &record.Warn1txtcolor,   &record.Warn2Bkcolor,
+                                      &record.Warn2txtcolor,  &record.TimeoutBkcolor,  &record.Timeouttxtcolor,
+                                      &record.NoReplyBkcolor, &record.NoReplytxtcolor, &record.HasReplyBkcolor,
+                                      &record.HasReplytxtcolor};
+    for (std::size_t i = 0; i < std::size(colours); ++i)
+        *colours[i] = 0xFF000000u + 0x010203u * static_cast<std::uint32_t>(i + 1);
+    record.Warn1Bkcolor = 0x80FFFFFF;  // a value whose sign bit is clear
+    record.Warn1Time = Poco::Timespan(11, 0);
+    record.Warn2Time = Poco::Timespan(22, 0);
+    record.SevTimeout = Poco::Timespan(33, 0);
+    db->SaveSetup(record);
+
+    SetupRecord loaded = defaults();
+    db->LoadSetup(loaded);
+    const std::uint32_t SetupRecord::*const fields[] = {
+        &SetupRecord::Warn1Bkcolor,   &SetupRecord::Warn1txtcolor,   &SetupRecord::Warn2Bkcolor,
+        &SetupRecord::Warn2txtcolor,  &SetupRecord::TimeoutBkcolor,  &SetupRecord::Timeouttxtcolor,
+        &SetupRecord::NoReplyBkcolor, &SetupRecord::NoReplytxtcolor, &SetupRecord::HasReplyBkcolor,
+        &SetupRecord::HasReplytxtcolor};
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(record.*fields[i], loaded.*fields[i]);
+    }
+    EXPECT_EQ(Poco::Timespan(11, 0), loaded.Warn1Time);
+    EXPECT_EQ(Poco::Timespan(22, 0), loaded.Warn2Time);
+    EXPECT_EQ(Poco::Timespan(33, 0), loaded.SevTimeout);
+}
+
 TEST_F(SetupTest, SaveIntoAnEmptyTableInserts)
 {
     auto db = open();
@@ -110,7 +144,7 @@ TEST_F(SetupTest, LanguageZeroOrMissingKeepsTheStartupLanguage)
     db->LoadSetup(record);
     RawDatabase(*db).system() << "UPDATE TBSetup SET LCID=0, Warn2Time=90", now;
     EXPECT_EQ(0u, db->GetLCID());
-    SetupRecord chinese = SetupRecord::defaults(Lcid::Chinese, "x");
+    SetupRecord chinese = SetupRecord::defaults(Lcid::Chinese, "x", folder());
     db->LoadSetup(chinese);
     EXPECT_EQ(Lcid::Chinese, chinese.LCID);
     EXPECT_EQ(Poco::Timespan(90, 0), chinese.Warn2Time);

@@ -1,6 +1,7 @@
 // The statements on the site and staff tables of DbManage: service types, zones, pagers, attendants,
 // duties, operators, and the call lookup that joins them.
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -103,8 +104,15 @@ TEST_F(SiteTables, Pagers)
     EXPECT_TRUE(db.DeletePager("13"));
     EXPECT_EQ(2u, db.GetPagers().size()) << "every pager with that number goes";
 
-    RawDatabase(*m_db).system() << "DELETE FROM TBZone", now; // outside the triggers' reach: none here
-    EXPECT_EQ("", db.GetPagers()[0]->Zone);
+    // A pager whose zone is gone (stored by an older program) reads with no
+    // zone name and keeps its zone id.
+    stPager orphan {0, hall + 100, "15", "Orphan", ""};
+    ASSERT_TRUE(db.InsertPager(orphan));
+    const auto withOrphan = db.GetPagers();
+    ASSERT_EQ(3u, withOrphan.size());
+    EXPECT_EQ("Orphan", withOrphan[2]->Name);
+    EXPECT_EQ(hall + 100, withOrphan[2]->ZoneId);
+    EXPECT_EQ("", withOrphan[2]->Zone);
 }
 
 TEST_F(SiteTables, AttendantsAndDuties)
@@ -297,4 +305,29 @@ TEST_F(Lookup, KeyPresses)
         EXPECT_EQ(c.empName, call.EmpName);
     }
 }
+}
+
+// A refused change reports failure and keeps the database's reason for the
+// window that asked for it; another thread's failures are its own.
+TEST_F(SiteTables, RefusedChangesKeepTheirReason)
+{
+    DbManage &db = *m_db;
+    const std::uint64_t hall = db.InsertZone("Hall");
+    ASSERT_NE(0u, hall);
+    for (const char *trigger : {
+             "CREATE TRIGGER NoZones BEFORE INSERT ON TBZone BEGIN SELECT RAISE(ABORT, 'zones are locked'); END;",
+             "CREATE TRIGGER NoRenames BEFORE UPDATE ON TBZone BEGIN SELECT RAISE(ABORT, 'names are locked'); END;",
+             "CREATE TRIGGER NoKeys BEFORE INSERT ON TBServices BEGIN SELECT RAISE(ABORT, 'keys are locked'); END;"})
+        RawDatabase(db).changeSystem(trigger);
+    EXPECT_EQ(0u, db.InsertZone("Bar"));
+    EXPECT_NE(std::string::npos, db.lastFailure().find("zones are locked")) << db.lastFailure();
+    EXPECT_FALSE(db.UpdateZone("Terrace", hall));
+    EXPECT_NE(std::string::npos, db.lastFailure().find("names are locked")) << db.lastFailure();
+    EXPECT_FALSE(db.SetServiceType("Waiter", 3));
+    EXPECT_NE(std::string::npos, db.lastFailure().find("keys are locked")) << db.lastFailure();
+    EXPECT_TRUE(db.GetServiceTypes().empty());
+
+    std::string elsewhere = "unset";
+    std::thread([&] { elsewhere = db.lastFailure(); }).join();
+    EXPECT_EQ("", elsewhere);
 }

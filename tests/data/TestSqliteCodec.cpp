@@ -9,6 +9,7 @@
 #include <Poco/Data/Session.h>
 #include <sqlite3.h>
 
+#include "data/LibraryVersions.h"
 #include "data/SqliteFile.h"
 #include "support/TempFolder.h"
 
@@ -45,6 +46,9 @@ TEST_F(SqliteCodec, PocoRunsOnTheBuildWithTheCodec)
     EXPECT_EQ("3.53.2", version);
     EXPECT_NE(std::string::npos, cipherVersion.find("SQLite3 Multiple Ciphers"));
     EXPECT_EQ(std::string(sqlite3_libversion()), version);
+    // What the About window names is what the databases run on.
+    EXPECT_EQ(version, LibraryVersions::sqlite());
+    EXPECT_EQ(cipherVersion, "SQLite3 Multiple Ciphers " + LibraryVersions::sqliteCipher());
 }
 
 TEST_F(SqliteCodec, KeyedFileIsEncryptedAndNeedsItsKey)

@@ -16,6 +16,9 @@ private slots:
     void oldPasswordAndConfirmationAreChecked_data();
     void oldPasswordAndConfirmationAreChecked();
     void marksFollowTheTyping();
+    void enterNeverRunsOkWithHalfAForm();
+    void anEmptyNewPasswordIsAskedFor_data();
+    void anEmptyNewPasswordIsAskedFor();
 };
 
 void TestAlterPasswordDlg::oldPasswordAndConfirmationAreChecked_data()
@@ -26,7 +29,6 @@ void TestAlterPasswordDlg::oldPasswordAndConfirmationAreChecked_data()
     QTest::addColumn<QString>("message");
 
     QTest::newRow("changed") << "Secret" << "n3w" << "n3w" << "";
-    QTest::newRow("empty new password") << "Secret" << "" << "" << "";
     QTest::newRow("old password in another case") << "secret" << "n3w" << "n3w" << "Old Password Error";
     QTest::newRow("old password missing") << "" << "n3w" << "n3w" << "Old Password Error";
     QTest::newRow("confirmation differs") << "Secret" << "n3w" << "n3W" << "New password verification error";
@@ -80,11 +82,11 @@ void TestAlterPasswordDlg::marksFollowTheTyping()
 
     QTest::keyClicks(oldEdit, "secret");
     QVERIFY(!oldMark->isChecked());
-    // Enter both marks the field and runs the OK action, which refuses.
+    // Enter marks the field and does nothing else.
     QTest::keyClick(oldEdit, Qt::Key_Return);
     QVERIFY(oldMark->isChecked());
     QVERIFY(window.isVisible());
-    QCOMPARE(prompt.shown.size(), std::size_t(1));
+    QVERIFY(prompt.shown.empty());
     oldEdit->setText("Secret");
     emit oldEdit->editingFinished();
     QVERIFY(!oldMark->isChecked());
@@ -95,6 +97,79 @@ void TestAlterPasswordDlg::marksFollowTheTyping()
     QVERIFY(confirmMark->isChecked());
     QTest::keyClicks(control<QLineEdit>(window, "confirmPasswordEdit"), "b");
     QVERIFY(!confirmMark->isChecked());
+}
+
+void TestAlterPasswordDlg::enterNeverRunsOkWithHalfAForm()
+{
+    RecordingMessagePrompt prompt;
+    stUser user {false, 0xFF, 1, "Secret", "ADMIN", ""};
+    CAlterPasswordDlg window(user, nullptr);
+    QSignalSpy changed(&window, &CAlterPasswordDlg::changed);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *oldEdit = control<QLineEdit>(window, "oldPasswordEdit");
+    auto *newEdit = control<QLineEdit>(window, "newPasswordEdit");
+    auto *confirmEdit = control<QLineEdit>(window, "confirmPasswordEdit");
+    QTRY_VERIFY(oldEdit->hasFocus());
+
+    // The right old password and Enter, the new fields still empty.
+    QTest::keyClicks(oldEdit, "Secret");
+    QTest::keyClick(oldEdit, Qt::Key_Return);
+    QTest::keyClick(oldEdit, Qt::Key_Enter);
+    QVERIFY(window.isVisible());
+    QVERIFY(prompt.shown.empty());
+    QCOMPARE(changed.count(), 0);
+    QCOMPARE(user.Password, std::string("Secret"));
+
+    // Enter in the new password moves on to the confirmation; there it runs OK.
+    newEdit->setFocus();
+    QTRY_VERIFY(newEdit->hasFocus());
+    QTest::keyClicks(newEdit, "n3w");
+    QTest::keyClick(newEdit, Qt::Key_Return);
+    QTRY_VERIFY(confirmEdit->hasFocus());
+    QVERIFY(window.isVisible());
+    QCOMPARE(user.Password, std::string("Secret"));
+    QTest::keyClicks(confirmEdit, "n3w");
+    QTest::keyClick(confirmEdit, Qt::Key_Return);
+    QCOMPARE(window.result(), CAlterPasswordDlg::ResultOk);
+    QCOMPARE(user.Password, std::string("n3w"));
+    QCOMPARE(changed.count(), 1);
+}
+
+void TestAlterPasswordDlg::anEmptyNewPasswordIsAskedFor_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("No keeps the password") << false;
+    QTest::newRow("Yes empties it") << true;
+}
+
+void TestAlterPasswordDlg::anEmptyNewPasswordIsAskedFor()
+{
+    QFETCH(bool, yes);
+    RecordingMessagePrompt prompt;
+    prompt.answerNext(yes ? PromptAnswer::Yes : PromptAnswer::No);
+    stUser user {false, 0xFF, 1, "Secret", "ADMIN", ""};
+    CAlterPasswordDlg window(user, nullptr);
+    QSignalSpy changed(&window, &CAlterPasswordDlg::changed);
+    window.show();
+    control<QLineEdit>(window, "oldPasswordEdit")->setText("Secret");
+    QTest::mouseClick(control<QPushButton>(window, "btnok"), Qt::LeftButton);
+
+    QCOMPARE(prompt.shown.size(), std::size_t(1));
+    QCOMPARE(prompt.shown[0].text, QStringLiteral("Set an empty password?"));
+    QCOMPARE(prompt.shown[0].caption, QStringLiteral("Confirm"));
+    QVERIFY(prompt.shown[0].icon == PromptIcon::Question);
+    QVERIFY(prompt.shown[0].buttons == PromptButtons::YesNo);
+    QVERIFY(prompt.shown[0].preselected == PromptAnswer::No);
+    if (!yes) {
+        QVERIFY(window.isVisible());
+        QCOMPARE(changed.count(), 0);
+        QCOMPARE(user.Password, std::string("Secret"));
+        return;
+    }
+    QCOMPARE(window.result(), CAlterPasswordDlg::ResultOk);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(user.Password, std::string());
 }
 
 QTEST_MAIN(TestAlterPasswordDlg)

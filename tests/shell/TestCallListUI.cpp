@@ -5,6 +5,7 @@
 
 #include "data/DbManage.h"
 #include "calls/CallDesk.h"
+#include "ui/CallListModel.h"
 #include "shell/CallListUI.h"
 #include "support/DeskTestWindow.h"
 
@@ -38,6 +39,36 @@ QLineEdit *openEditor(CCallListUI &list)
 void pressCell(CCallListUI &list, int row, int column)
 {
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(list.model()->index(row, column)).center());
+}
+
+// Opens the remark editor on the row and types the text, without leaving it.
+QLineEdit *typeRemark(CCallListUI &list, int row, const QString &text)
+{
+    pressCell(list, row, CallListModel::RemarkColumn);
+    QLineEdit *editor = openEditor(list);
+    if (!editor || !QTest::qWaitFor([editor] { return editor->hasFocus(); }))
+        return nullptr;
+    editor->selectAll();
+    QTest::keyClicks(editor, text);
+    return editor;
+}
+
+// The remark of the call's own history row.
+std::string storedRemark(DeskTestWindow &desk, std::uint64_t id)
+{
+    for (const CallPtr &call : desk.db().LoadCallsByCallTime(std::nullopt, std::nullopt)) {
+        if (call->ID == id)
+            return call->Remark;
+    }
+    return "(no row " + std::to_string(id) + ")";
+}
+
+int storedWithRemark(DeskTestWindow &desk, const std::string &remark)
+{
+    int count = 0;
+    for (const CallPtr &call : desk.db().LoadCallsByCallTime(std::nullopt, std::nullopt))
+        count += call->Remark == remark ? 1 : 0;
+    return count;
 }
 
 // Pagers 1, 2 and 3 call a minute apart; pager 2 is answered.
@@ -145,6 +176,56 @@ private slots:
         QTest::keyClick(editor, Qt::Key_Escape);
         QTRY_VERIFY(!openEditor(*calls));
         QCOMPARE(call->Remark, std::string("near the door"));
+    }
+
+    void theEditorKeepsToItsCall()
+    {
+        DeskTestWindow desk(DeskTestWindow::adjusting([](SetupRecord &setup) { setup.LeastRecords = 10; }));
+        auto *calls = desk.find<CCallListUI>("callist");
+        auto *open = desk.find<CCallListUI>("untreatedlist");
+        desk.window().open();
+        QVERIFY(QTest::qWaitForWindowExposed(&desk.window()));
+        // Ten answered calls fill the call list, pager 1's the oldest, at the bottom.
+        for (int pager = 1; pager <= 10; ++pager) {
+            desk.call(std::to_string(pager));
+            desk.wait(1);
+            desk.cancel(std::to_string(pager));
+        }
+        desk.find<QAbstractButton>("Optcalllist")->click();
+        const CallRows &callRows = desk.desk().list(CallListId::Calls);
+        const CallPtr oldest = callRows.at(9);
+        QCOMPARE(oldest->PagerNum, std::string("1"));
+
+        // The row under the editor is reused for a new call.
+        QVERIFY(typeRemark(*calls, 9, QStringLiteral("reused row")));
+        desk.call("11");
+        const CallPtr newest = callRows.at(9);
+        QCOMPARE(newest->PagerNum, std::string("11"));
+        QTRY_VERIFY(!openEditor(*calls));
+        QCOMPARE(oldest->Remark, std::string("reused row"));
+        QCOMPARE(storedRemark(desk, oldest->ID), std::string("reused row"));
+        QCOMPARE(newest->Remark, std::string());
+        QCOMPARE(storedRemark(desk, newest->ID), std::string());
+
+        // The row under the editor is removed: the call is answered.
+        desk.find<QAbstractButton>("Optuntreatedlist")->click();
+        QVERIFY(typeRemark(*open, 0, QStringLiteral("removed row")));
+        desk.cancel("11");
+        QCOMPARE(open->model()->rowCount(), 0);
+        QTRY_VERIFY(!openEditor(*open));
+        QCOMPARE(storedRemark(desk, newest->ID), std::string("removed row"));
+
+        // The rows are re-sorted under the editor.
+        desk.find<QAbstractButton>("Optcalllist")->click();
+        const CallPtr edited = callRows.at(4);
+        QVERIFY(typeRemark(*calls, 4, QStringLiteral("sorted rows")));
+        clickHeader(*calls, 1);
+        QVERIFY(callRows.at(4) != edited);
+        QTRY_VERIFY(!openEditor(*calls));
+        QCOMPARE(storedRemark(desk, edited->ID), std::string("sorted rows"));
+        QCOMPARE(storedWithRemark(desk, "sorted rows"), 1);
+        QCOMPARE(storedWithRemark(desk, "reused row"), 1);
+        QCOMPARE(storedWithRemark(desk, "removed row"), 1);
     }
 };
 

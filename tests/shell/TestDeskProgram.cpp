@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "data/DatabaseFileError.h"
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
 #include "ui/UiText.h"
@@ -92,7 +93,7 @@ private slots:
         {
             Poco::Data::SQLite::Connector::registerConnector();
             DbManage db(desk.data.path());
-            SetupRecord setup = SetupRecord::defaults(1033, "Wireless call system");
+            SetupRecord setup = SetupRecord::defaults(1033, "Wireless call system", desk.data.path());
             db.LoadSetup(setup);
             setup.Title = "Our restaurant";
             db.SaveSetup(setup);
@@ -182,6 +183,8 @@ private slots:
         QTest::newRow("invalid access") << 1 << "Invalid access";
         QTest::newRow("connection failed") << 2 << "Connection attempt failed";
         QTest::newRow("anything else") << 3 << "Init database failed!";
+        QTest::newRow("a file that cannot be used")
+            << 4 << QString::fromUtf8("无法使用数据库文件/data/history.db：Read-only file system");
     }
 
     void databaseFailuresAreShownAndEndTheStart()
@@ -199,6 +202,8 @@ private slots:
                 throw Poco::InvalidAccessException("history.db");
             case 2:
                 throw Poco::Data::ConnectionFailedException("history.db");
+            case 4:
+                throw DatabaseFileError("/data/history.db", "Read-only file system");
             default:
                 throw Poco::IOException("disk full");
             }

@@ -93,8 +93,10 @@ void TestLoginToggle::loginEnablesExactlyTheRightsButtons_data()
     QTest::newRow("0x7A") << 0x7A << all
                           << QStringList {"btnSetup", "btnHistory", "btnStatistic", "btnMaintenance", "btnInfoEntry"};
     // Only the windows the program offers so far.
-    QTest::newRow("0x05, offered windows") << 0x05 << int(LoginToggle::OfferedRights) << QStringList {"btnUser"};
-    QTest::newRow("0xFE, offered windows") << 0xFE << int(LoginToggle::OfferedRights) << QStringList {"btnHistory"};
+    QTest::newRow("0x05, offered windows") << 0x05 << int(LoginToggle::OfferedRights)
+                                           << QStringList {"btnUser", "btnEmployee"};
+    QTest::newRow("0xFE, offered windows") << 0xFE << int(LoginToggle::OfferedRights)
+                                           << QStringList {"btnEmployee", "btnHistory", "btnInfoEntry"};
 }
 
 void TestLoginToggle::loginEnablesExactlyTheRightsButtons()

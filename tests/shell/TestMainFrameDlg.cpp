@@ -1,7 +1,12 @@
-#include <QAbstractButton>
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <tuple>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QAbstractButton>
 #include <QBrush>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,22 +18,29 @@
 
 #include "base/LocalTime.h"
 #include "data/SetupRecord.h"
+#include "receiver/PseudoTerminal.h"
 #include "calls/CallDesk.h"
 #include "ui/Colours.h"
 #include "ui/UiText.h"
 #include "ui/controls/ComboEditUI.h"
+#include "site/EmployeeDlg.h"
+#include "site/InfoEntryDlg.h"
+#include "shell/AboutDlg.h"
 #include "shell/CallListUI.h"
 #include "shell/LoginDlg.h"
 #include "shell/MainFrameDlg.h"
 #include "shell/UserDlg.h"
 #include "support/DeskTestWindow.h"
+#include "support/FrameBytes.h"
+#include "support/RawDatabase.h"
 #include "support/RecordingMessagePrompt.h"
 #include "support/ShellTestSupport.h"
+#include "support/TempFolder.h"
 
 namespace
 {
-const char *const RightsButtons[] = {"btnUser",    "btnEmployee", "btnInfoEntry",   "btnStatistic",
-                                     "btnHistory", "btnSetup",    "btnMaintenance", "btnabout"};
+const char *const RightsButtons[] = {"btnUser",    "btnEmployee", "btnInfoEntry",  "btnStatistic",
+                                     "btnHistory", "btnSetup",    "btnMaintenance"};
 
 QString cell(CCallListUI &list, int row, int column)
 {
@@ -90,6 +102,8 @@ private slots:
             QVERIFY2(!desk.find<QAbstractButton>(name)->isEnabled(), name);
             QVERIFY2(!desk.find<QAbstractButton>(name)->text().isEmpty(), name);
         }
+        QVERIFY2(desk.find<QAbstractButton>("btnabout")->isEnabled(), "About needs no right");
+        QCOMPARE(desk.find<QAbstractButton>("btnabout")->text(), uiText(TextId::About));
         QCOMPARE(desk.find<QLabel>("LabSerialPort")->text(), port);
         QCOMPARE(desk.find<QLabel>("LabTime")->text(), QStringLiteral("Sat Jun 15 09:00:00 2024"));
         auto *tabs = desk.find<QStackedWidget>("maintablayout");
@@ -258,6 +272,40 @@ private slots:
         QTRY_VERIFY(window.isVisible());
     }
 
+    void comesBackMaximisedFromTheTray_data()
+    {
+        QTest::addColumn<bool>("trayAvailable");
+        QTest::newRow("hidden to the tray") << true;
+        QTest::newRow("minimised, no tray") << false;
+    }
+
+    void comesBackMaximisedFromTheTray()
+    {
+        QFETCH(bool, trayAvailable);
+        DeskTestWindow desk(DeskTestWindow::adjusting(
+            [](SetupRecord &setup) { setup.Option |= SetupRecord::OptShowTask; }, trayAvailable));
+        CMainFrameDlg &window = desk.window();
+        window.open();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        desk.find<QAbstractButton>("maxbtn")->click();
+        QTRY_VERIFY(window.isMaximized());
+        desk.find<QAbstractButton>("minbtn")->click();
+        QTRY_VERIFY(trayAvailable ? !window.isVisible() : window.isMinimized());
+        window.menuCommand(CMainFrameDlg::CommandShowWindow);
+        QTRY_VERIFY(window.isVisible() && !window.isMinimized());
+        QVERIFY(window.isMaximized());
+        QTRY_VERIFY(desk.find<QAbstractButton>("restorebtn")->isVisible());
+
+        // And one left normal comes back normal.
+        desk.find<QAbstractButton>("restorebtn")->click();
+        QTRY_VERIFY(!window.isMaximized());
+        desk.find<QAbstractButton>("minbtn")->click();
+        QTRY_VERIFY(trayAvailable ? !window.isVisible() : window.isMinimized());
+        window.menuCommand(CMainFrameDlg::CommandShowWindow);
+        QTRY_VERIFY(window.isVisible() && !window.isMinimized());
+        QVERIFY(!window.isMaximized());
+    }
+
     void closingAsksUnlessTheTrayExits()
     {
         RecordingMessagePrompt prompt;
@@ -291,6 +339,154 @@ private slots:
         QCOMPARE(prompt.shown.size(), std::size_t(2));
     }
 
+    void theStatusLabelFollowsTheLink()
+    {
+        PseudoTerminal receiver;
+        QVERIFY(receiver.isOpen());
+        const std::string port = receiver.portPath();
+        DeskTestWindow desk(DeskTestWindow::adjusting([&](SetupRecord &setup) { setup.SerialPort = port; }));
+        auto *label = desk.find<QLabel>("LabSerialPort");
+        QTRY_COMPARE(label->text(), QStringLiteral("Connected to ") + QString::fromStdString(port));
+        // The receiver keeps silent through the first link check.
+        QTRY_COMPARE_WITH_TIMEOUT(label->text(), QStringLiteral("Connection failed"), 10000);
+        QVERIFY(receiver.write(heartbeatFrame(Poco::LocalDateTime(2024, 6, 15, 9, 0, 0)), std::chrono::seconds(5)));
+        QTRY_COMPARE(label->text(), QStringLiteral("Connection succeeded"));
+        // The port goes away: the failure and since when, in red.
+        receiver.closeMaster();
+        QTRY_COMPARE(label->text(), QStringLiteral("The receiver's port has been gone since 2024-06-15 09:00:00"));
+        QVERIFY(label->styleSheet().contains(QStringLiteral("#C00000")));
+        QVERIFY(!desk.find<QAbstractButton>("btnSilence")->isHidden());
+    }
+
+    void aSilentReceiverIsFoundAlarmedAndLogged()
+    {
+        PseudoTerminal receiver;
+        const std::string port = receiver.portPath();
+        DeskTestWindow desk(DeskTestWindow::adjusting([&](SetupRecord &setup) { setup.SerialPort = port; }));
+        auto *label = desk.find<QLabel>("LabSerialPort");
+        auto *silence = desk.find<QAbstractButton>("btnSilence");
+        const std::string alarm = "alarm:" + desk.db().folder() + "sounds/alarm.wav";
+        const auto alarms = [&] { return std::count(desk.sounds.events.begin(), desk.sounds.events.end(), alarm); };
+        // Reads what the host sent; true once a heartbeat with this flag came.
+        Bytes sent;
+        const auto hostSent = [&](std::uint8_t flag) {
+            receiver.readSome(sent, std::chrono::milliseconds(5));
+            for (std::size_t at = 0; at + heartbeat::Length <= sent.size(); ++at) {
+                if (sent[at] == frame::StartByte && sent[at + frame::TypeOffset] == frame::TypeHeartbeat
+                    && sent[at + frame::AckFlagOffset] == flag) {
+                    sent.erase(sent.begin(), sent.begin() + static_cast<long>(at + heartbeat::Length));
+                    return true;
+                }
+            }
+            return false;
+        };
+        QTRY_COMPARE(label->text(), QStringLiteral("Connected to ") + QString::fromStdString(port));
+        QVERIFY(QTest::qWaitFor([&] { return hostSent(0); }));
+        QVERIFY(receiver.write(heartbeatFrame(desk.clock.now()), std::chrono::seconds(5)));
+        // The time reply: the receiver was heard at 09:00:00.
+        QVERIFY(QTest::qWaitFor([&] { return hostSent(1); }));
+
+        // Silent for a minute: the desk starts asking.
+        desk.wait(59);
+        QVERIFY(!hostSent(0));
+        desk.wait(1);
+        QVERIFY(hostSent(0));
+        for (int second = 0; second < 9; ++second)
+            desk.wait(1);
+        QCOMPARE(label->text(), QStringLiteral("Connected to ") + QString::fromStdString(port));
+        desk.wait(1);
+        QCOMPARE(label->text(), QStringLiteral("The receiver has not answered since 2024-06-15 09:00:00"));
+        QVERIFY(!silence->isHidden());
+        QVERIFY(desk.window().trayIcon() == nullptr || !desk.window().trayIcon()->toolTip().isEmpty());
+
+        // The alarm after 30 s, then every 10 s, until silenced.
+        for (int second = 0; second < 29; ++second)
+            desk.wait(1);
+        QCOMPARE(alarms(), 0);
+        desk.wait(1);
+        QCOMPARE(alarms(), 1);
+        for (int second = 0; second < 10; ++second)
+            desk.wait(1);
+        QCOMPARE(alarms(), 2);
+        silence->click();
+        QVERIFY(silence->isHidden());
+        for (int second = 0; second < 30; ++second)
+            desk.wait(1);
+        QCOMPARE(alarms(), 2);
+        QCOMPARE(label->text(), QStringLiteral("The receiver has not answered since 2024-06-15 09:00:00"));
+
+        // Any frame ends it.
+        QVERIFY(receiver.write(heartbeatFrame(desk.clock.now()), std::chrono::seconds(5)));
+        QTRY_COMPARE(label->text(), QStringLiteral("Connection succeeded"));
+        QVERIFY(!label->styleSheet().contains(QStringLiteral("#C00000")));
+        const auto rows = desk.db().LoadOutages(std::nullopt, std::nullopt);
+        QCOMPARE(rows.size(), std::size_t(1));
+        QCOMPARE(localText(rows[0].Begin), std::string("2024-06-15 09:00:00"));
+        QVERIFY(rows[0].End);
+        QCOMPARE(localText(*rows[0].End), localText(desk.clock.now()));
+        QCOMPARE(rows[0].Cause, std::string("no-answer"));
+        QCOMPARE(rows[0].Port, port);
+    }
+
+    void callsTheHistoryRefusesAreShownUntilStored()
+    {
+        RecordingMessagePrompt prompt;
+        DeskTestWindow desk;
+        auto *warning = desk.find<QLabel>("LabSaveWarning");
+        QVERIFY(warning->isHidden());
+        // The history stops taking calls during the run.
+        RawDatabase(desk.db()).history() << "ALTER TABLE TBHistory RENAME TO Parked", Poco::Data::Keywords::now;
+        desk.call("1");
+        desk.call("2");
+        QVERIFY(!warning->isHidden());
+        QVERIFY2(warning->text().startsWith(QStringLiteral("Calls cannot be saved to the history: ")),
+                 qPrintable(warning->text()));
+        QVERIFY2(warning->text().contains(QStringLiteral("TBHistory")), qPrintable(warning->text()));
+        // The link label stays the link's.
+        QCOMPARE(desk.find<QLabel>("LabSerialPort")->text(), QStringLiteral("Please connect the serial port"));
+        desk.wait(1);
+        QVERIFY(!warning->isHidden());
+
+        prompt.answerNext(PromptAnswer::No);
+        desk.find<QAbstractButton>("closebtn")->click();
+        QCOMPARE(prompt.shown.size(), std::size_t(1));
+        QCOMPARE(prompt.shown[0].text, uiText(TextId::ExitLosesCalls, {QStringLiteral("2")}));
+
+        RawDatabase(desk.db()).history() << "ALTER TABLE Parked RENAME TO TBHistory", Poco::Data::Keywords::now;
+        desk.wait(1);
+        QVERIFY(warning->isHidden());
+        QCOMPARE(RawDatabase(desk.db()).historyNumber("SELECT count(*) FROM TBHistory"), Poco::Int64(2));
+        prompt.answerNext(PromptAnswer::No);
+        desk.find<QAbstractButton>("closebtn")->click();
+        QCOMPARE(prompt.shown.back().text, uiText(TextId::ExitQuestion));
+    }
+
+    void callsStillUnsavedAtTheEndAreLogged()
+    {
+        TempFolder logFolder;
+        const std::string log = logFolder.file("stderr");
+        {
+            auto desk = std::make_unique<DeskTestWindow>();
+            RawDatabase(desk->db()).history() << "DROP TABLE TBHistory", Poco::Data::Keywords::now;
+            desk->call("3");
+            desk->wait(2);
+            desk->cancel("3");
+            std::fflush(stderr);
+            const int saved = ::dup(STDERR_FILENO);
+            const int file = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(file, STDERR_FILENO);
+            desk->window().closeWithoutAsking();
+            desk.reset();
+            std::fflush(stderr);
+            ::dup2(saved, STDERR_FILENO);
+            ::close(file);
+            ::close(saved);
+        }
+        const std::string lines = readFile(log);
+        QVERIFY2(lines.find("calldesk: unsaved call: pager 3 (") != std::string::npos, lines.c_str());
+        QVERIFY2(lines.find("answered 2024-06-15 09:00:02 after 2 s") != std::string::npos, lines.c_str());
+    }
+
     void savesTheSystemDatabaseOnTheNextTick()
     {
         DeskTestWindow desk;
@@ -304,6 +500,23 @@ private slots:
         QVERIFY(readFile(file) != before);
         DbManage reopened(desk.db().folder());
         QVERIFY(reopened.ZoneExists("Roof"));
+    }
+
+    void aboutOpensWithoutLoggingIn()
+    {
+        DeskTestWindow desk;
+        desk.window().open();
+        QString folder;
+        QString port;
+        const auto opened = whenModal<CAboutDlg>([&](CAboutDlg &about) {
+            folder = control<QLabel>(about, "LabDataFolderValue")->text().remove(QChar(0x200B));
+            port = control<QLabel>(about, "LabPortValue")->text();
+            QTest::mouseClick(control<QAbstractButton>(about, "closebtn"), Qt::LeftButton);
+        });
+        desk.find<QAbstractButton>("btnabout")->click();
+        QVERIFY(*opened);
+        QCOMPARE(folder, QString::fromStdString(desk.db().folder()));
+        QCOMPARE(port, uiText(TextId::NoPortSet));
     }
 
     void loginUnlocksTheOperatorWindow()
@@ -329,6 +542,55 @@ private slots:
 
         desk.find<QAbstractButton>("btnLogin")->click();
         QVERIFY(!desk.find<QAbstractButton>("btnUser")->isEnabled());
+    }
+
+    void siteRightsEnableAndOpenTheSiteWindows_data()
+    {
+        QTest::addColumn<int>("authority");
+        QTest::addColumn<bool>("attendants");
+        QTest::addColumn<bool>("pagers");
+        QTest::newRow("attendants only") << 0x04 << true << false;
+        QTest::newRow("pagers only") << 0x40 << false << true;
+        QTest::newRow("both") << 0x44 << true << true;
+        QTest::newRow("neither") << 0x3B << false << false;
+    }
+
+    void siteRightsEnableAndOpenTheSiteWindows()
+    {
+        QFETCH(int, authority);
+        QFETCH(bool, attendants);
+        QFETCH(bool, pagers);
+        DeskTestWindow desk(DeskTestWindow::preparing([authority](DbManage &db) {
+            stUser clerk {true, std::uint8_t(authority), 0, "pw", "Clerk", "Desk"};
+            db.InsertOperator(clerk);
+        }));
+        desk.window().open();
+        const auto loggedIn = whenModal<CLoginDlg>([](CLoginDlg &login) {
+            control<CComboEditUI>(login, "cboUsername")->setText("Clerk");
+            control<QLineEdit>(login, "editPassword")->setText("pw");
+            QTest::mouseClick(control<QAbstractButton>(login, "btnok"), Qt::LeftButton);
+        });
+        desk.find<QAbstractButton>("btnLogin")->click();
+        QVERIFY(*loggedIn);
+        QCOMPARE(desk.find<QAbstractButton>("btnEmployee")->isEnabled(), attendants);
+        QCOMPARE(desk.find<QAbstractButton>("btnInfoEntry")->isEnabled(), pagers);
+
+        if (attendants) {
+            const auto opened = whenModal<CEmployeeDlg>([](CEmployeeDlg &staff) {
+                QCOMPARE(staff.employees().rowCount(), 10);
+                QTest::mouseClick(control<QAbstractButton>(staff, "closebtn"), Qt::LeftButton);
+            });
+            QTest::mouseClick(desk.find<QAbstractButton>("btnEmployee"), Qt::LeftButton);
+            QVERIFY(*opened);
+        }
+        if (pagers) {
+            const auto opened = whenModal<CInfoEntryDlg>([](CInfoEntryDlg &site) {
+                QCOMPARE(site.pagers().rowCount(), 20);
+                QTest::mouseClick(control<QAbstractButton>(site, "closebtn"), Qt::LeftButton);
+            });
+            QTest::mouseClick(desk.find<QAbstractButton>("btnInfoEntry"), Qt::LeftButton);
+            QVERIFY(*opened);
+        }
     }
 };
 

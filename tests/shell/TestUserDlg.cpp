@@ -256,11 +256,13 @@ void TestUserDlg::emptyNewPasswordIsAccepted()
 {
     OpenWindow open;
     selectRow(open.window, 1);
+    open.prompt.answerNext(PromptAnswer::Yes);
     throughChild<CAlterPasswordDlg>(open.window, "btnAlterPassword", [](CAlterPasswordDlg &password) {
         control<QLineEdit>(password, "oldPasswordEdit")->setText("pw");
         click(password, "btnok");
     });
-    QVERIFY(open.prompt.shown.empty());
+    QCOMPARE(open.prompt.shown.size(), std::size_t(1));
+    QCOMPARE(open.prompt.shown[0].text, uiText(TextId::EmptyPasswordQuestion));
     QCOMPARE(open.data.stored("Clerk")->Password, std::string());
     QCOMPARE(open.window.users().record(1)->Password, std::string());
 }

@@ -5,6 +5,7 @@
 
 CallDeskFixture::CallDeskFixture(const Poco::LocalDateTime &start)
     : m_db {open()}
+    , m_store {*m_db}
     , m_clock {start}
 {
     m_setup.Option &= ~SetupRecord::OptUseSystemTime;
@@ -16,5 +17,5 @@ CallDeskFixture::~CallDeskFixture() = default;
 
 void CallDeskFixture::makeDesk()
 {
-    m_desk = std::make_unique<CallDesk>(*m_db, m_setup, m_clock, m_sound, m_view, Lcid::English);
+    m_desk = std::make_unique<CallDesk>(m_store, m_setup, m_clock, m_sound, m_view, Lcid::English);
 }

@@ -14,6 +14,7 @@ public:
     void playOnce(const std::string &path) override { events.push_back("once:" + path); }
     void playLooped(const std::string &path) override { events.push_back("loop:" + path); }
     void stop() override { events.push_back("stop"); }
+    void playAlarm(const std::string &path) override { events.push_back("alarm:" + path); }
 
     std::vector<std::string> events;
 };
@@ -34,12 +35,14 @@ public:
     void popupEntryChanged(int) override {}
     void popupRaise() override { ++popupRaises; }
     void flashWindow() override { ++flashes; }
+    void unsavedCallsChanged() override { ++unsavedChanges; }
 
     std::vector<std::string> events;
     int popupsCreated = 0;
     bool lastPopupOwned = false;
     int popupRaises = 0;
     int flashes = 0;
+    int unsavedChanges = 0;
 
 private:
     void note(CallListId list, const char *what, int row)

@@ -38,7 +38,7 @@ DeskTestWindow::DeskTestWindow(const Options &options)
     std::string error;
     if (!seedDemoSite(*m_db, {"", uiLanguage(), false}, error))
         throw std::runtime_error(error);
-    SetupRecord setup = SetupRecord::defaults(uiLanguage(), uiText(TextId::ProgramName).toStdString());
+    SetupRecord setup = SetupRecord::defaults(uiLanguage(), uiText(TextId::ProgramName).toStdString(), m_folder.path());
     m_db->LoadSetup(setup);
     if (options.adjust)
         options.adjust(setup);

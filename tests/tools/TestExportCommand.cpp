@@ -22,7 +22,7 @@ protected:
     ExportCommandTest()
     {
         auto db = open();
-        SetupRecord setup = SetupRecord::defaults(Lcid::English, "desk");
+        SetupRecord setup = SetupRecord::defaults(Lcid::English, "desk", folder());
         db->SaveSetup(setup);
         // Local days in UTC+8: each call's local time is given, its
         // stored form is UTC.
@@ -90,7 +90,7 @@ TEST_F(ExportCommandTest, LanguageDefaultsToTheStoredOne)
 {
     {
         auto db = open();
-        db->SaveSetup(SetupRecord::defaults(Lcid::Chinese, "desk"));
+        db->SaveSetup(SetupRecord::defaults(Lcid::Chinese, "desk", folder()));
     }
     const std::string path = file("zh.xls");
     ASSERT_EQ(0, run({"--data-dir", folder(), path})) << m_err.str();

@@ -158,4 +158,22 @@ TEST(SimulatorProbe, PortsListsAFolderOfLinks)
     simulator.interrupt();
     EXPECT_EQ(0, simulator.finish());
 }
+
+TEST(SimulatorProbe, AMutedSimulatorAnswersNothing)
+{
+    TempFolder folder;
+    const std::string link = folder.file("ttySIM0");
+    ChildProcess simulator({toolPath(), "simulate", "--rate", "0", "--mute-after", "0", "--link", link});
+    ASSERT_TRUE(simulator.lineContaining("link: "));
+    ChildProcess probe({toolPath(), "probe", link});
+    // The probe asks for a heartbeat at its start and every 2 s after.
+    ASSERT_TRUE(probe.lineContaining("status Connection failed"));
+    simulator.interrupt();
+    EXPECT_EQ(0, simulator.finish());
+    const std::optional<std::string> totals = simulator.lineContaining("totals: ");
+    ASSERT_TRUE(totals);
+    EXPECT_EQ(0, numbersOf(*totals).at("heartbeats_answered"));
+    probe.interrupt();
+    EXPECT_EQ(0, probe.finish());
+}
 }

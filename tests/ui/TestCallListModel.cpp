@@ -22,6 +22,7 @@ public:
     void popupEntryChanged(int) override {}
     void popupRaise() override {}
     void flashWindow() override {}
+    void unsavedCallsChanged() override {}
 
     CallListModel *model = nullptr;
 };
@@ -43,6 +44,7 @@ struct Fixture
         , model {rows, setup, [this](const CallPtr &call, const std::string &text) {
                      edited = call;
                      remark = text;
+                     inStepWhenEdited = mirrorsTheCore();
                  }}
     {
         view.model = &model;
@@ -66,6 +68,7 @@ struct Fixture
     CallListModel model;
     CallPtr edited;
     std::string remark;
+    bool inStepWhenEdited = false;
 };
 }
 
@@ -153,6 +156,88 @@ private slots:
         QVERIFY(f.model.setData(f.model.index(0, CallListModel::RemarkColumn), QStringLiteral("靠窗"), Qt::EditRole));
         QCOMPARE(f.edited, call);
         QCOMPARE(f.remark, std::string("靠窗"));
+    }
+
+    // The core changes the rows while an editor is open on pager 2's row.
+    void anOpenEditorsTextGoesToItsOwnCall_data()
+    {
+        QTest::addColumn<int>("change");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("its row reused") << 0 << true;
+        QTest::newRow("its row removed") << 1 << true;
+        QTest::newRow("rows re-sorted") << 2 << true;
+        QTest::newRow("all rows removed") << 3 << true;
+        QTest::newRow("a row inserted above it") << 4 << false;
+        QTest::newRow("another row removed") << 5 << false;
+        QTest::newRow("its row repainted") << 6 << false;
+    }
+
+    void anOpenEditorsTextGoesToItsOwnCall()
+    {
+        QFETCH(int, change);
+        QFETCH(bool, taken);
+        Fixture f;
+        f.rows.insertSorted(makeCall("1", 1, 0, true));
+        f.rows.insertSorted(makeCall("2", 2, 0, true));
+        f.rows.insertSorted(makeCall("3", 3, 0, true));
+        const CallPtr call = f.rows.at(1);
+        QCOMPARE(call->PagerNum, std::string("2"));
+        int asked = 0;
+        f.model.setOpenEditorTaker([&]() -> std::optional<QString> {
+            ++asked;
+            return QStringLiteral("typed");
+        });
+        f.model.remarkEditOpened(1);
+        QCOMPARE(f.model.editedCall(), call);
+        switch (change) {
+        case 0:
+            f.rows.reuse(1, makeCall("4", 4, 0));
+            break;
+        case 1:
+            f.rows.removeAt(1);
+            break;
+        case 2:
+            f.rows.sortBy(-3);
+            break;
+        case 3:
+            f.rows.removeAll();
+            break;
+        case 4:
+            f.rows.insertSorted(makeCall("5", 9, 0));
+            break;
+        case 5:
+            f.rows.removeAt(2);
+            break;
+        case 6:
+            f.rows.changed(1, 1);
+            break;
+        }
+        QVERIFY(f.mirrorsTheCore());
+        QCOMPARE(asked, taken ? 1 : 0);
+        if (!taken) {
+            QVERIFY(!f.edited);
+            QCOMPARE(f.model.editedCall(), call);
+            return;
+        }
+        QCOMPARE(f.edited, call);
+        QCOMPARE(f.remark, std::string("typed"));
+        QVERIFY2(f.inStepWhenEdited, "stored after the change was replayed");
+        QVERIFY(!f.model.editedCall());
+    }
+
+    void theEditorCommitsToTheCallItWasOpenedOn()
+    {
+        Fixture f;
+        f.rows.insertSorted(makeCall("1", 1, 0));
+        f.rows.insertSorted(makeCall("2", 2, 0));
+        const CallPtr call = f.rows.at(1);
+        f.model.remarkEditOpened(1);
+        // A row inserted above: the editor's index moved with it.
+        f.rows.insertSorted(makeCall("3", 3, 0));
+        QVERIFY(f.model.setData(f.model.index(2, CallListModel::RemarkColumn), QStringLiteral("x"), Qt::EditRole));
+        QCOMPARE(f.edited, call);
+        f.model.remarkEditClosed();
+        QVERIFY(!f.model.editedCall());
     }
 };
 

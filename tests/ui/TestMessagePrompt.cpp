@@ -1,4 +1,7 @@
+#include <QApplication>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 
 #include "ui/FileChooser.h"
 #include "ui/MessagePrompt.h"
@@ -30,6 +33,27 @@ private slots:
         QCOMPARE(prompt.shown[2].caption, QStringLiteral("提示"));
         QVERIFY(prompt.shown[2].icon == PromptIcon::Warning);
         QVERIFY(prompt.shown[2].buttons == PromptButtons::Ok);
+    }
+
+    // Enter on the message box gives the preselected answer.
+    void boxesPreselectTheAnswerAsked_data()
+    {
+        QTest::addColumn<int>("preselected");
+        QTest::newRow("Yes") << int(PromptAnswer::Yes);
+        QTest::newRow("No") << int(PromptAnswer::No);
+    }
+
+    void boxesPreselectTheAnswerAsked()
+    {
+        QFETCH(int, preselected);
+        IMessagePrompt &boxes = messagePrompt();
+        QTimer::singleShot(0, [] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                QTest::keyClick(box, Qt::Key_Return);
+        });
+        const PromptMessage question {QStringLiteral("Sure?"), QString(), PromptIcon::Question, PromptButtons::YesNo,
+                                      PromptAnswer(preselected)};
+        QCOMPARE(int(boxes.show(nullptr, question)), preselected);
     }
 
     void doublesStandInOnlyWhileTheyLive()

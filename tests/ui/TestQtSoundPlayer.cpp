@@ -1,7 +1,12 @@
+#include <string>
+#include <vector>
+
 #include <QFile>
 #include <QSoundEffect>
 #include <QTest>
 
+#include "data/DataFolder.h"
+#include "data/DeskSounds.h"
 #include "ui/DeskResources.h"
 #include "ui/QtSoundPlayer.h"
 #include "support/TempFolder.h"
@@ -12,31 +17,23 @@ class TestQtSoundPlayer : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void theBuiltInSoundsAreWrittenOnceAndRepaired()
+    std::vector<std::string> installedSounds()
     {
-        TempFolder folder;
-        const WarningSoundPaths paths = installWarningSounds(folder.path());
-        QCOMPARE(paths.first, folder.file("sounds/warning1.wav"));
-        QCOMPARE(paths.second, folder.file("sounds/warning2.wav"));
-        for (const std::string &path : {paths.first, paths.second}) {
-            const std::string content = readFile(path);
-            QVERIFY(content.size() > 10000);
-            QCOMPARE(content.substr(0, 4), std::string("RIFF"));
-            QCOMPARE(content.substr(8, 4), std::string("WAVE"));
-        }
-        const std::string first = readFile(paths.first);
-        writeFile(paths.first, "damaged");
-        installWarningSounds(folder.path());
-        QCOMPARE(readFile(paths.first), first);
-        QVERIFY(!deskIcon().isNull());
+        std::string error;
+        if (!installDeskSounds(m_folder.path(), error))
+            qWarning("%s", error.c_str());
+        return {warningSoundPath(m_folder.path(), 1), warningSoundPath(m_folder.path(), 2),
+                alarmSoundPath(m_folder.path())};
     }
 
+    TempFolder m_folder;
+
+private slots:
     void theBuiltInSoundsDecode()
     {
-        TempFolder folder;
-        const WarningSoundPaths paths = installWarningSounds(folder.path());
-        for (const std::string &path : {paths.first, paths.second}) {
+        const std::vector<std::string> paths = installedSounds();
+        QVERIFY(!deskIcon().isNull());
+        for (const std::string &path : paths) {
             QSoundEffect effect;
             effect.setSource(QUrl::fromLocalFile(QString::fromStdString(path)));
             QTRY_VERIFY(effect.status() == QSoundEffect::Ready || effect.status() == QSoundEffect::Error);
@@ -44,18 +41,22 @@ private slots:
         }
     }
 
-    void oneSoundAtATimeOnceOrLooped()
+    void oneWarningAtATimeOnceOrLoopedAndTheAlarmBeside()
     {
-        TempFolder folder;
-        const WarningSoundPaths paths = installWarningSounds(folder.path());
+        const std::vector<std::string> paths = installedSounds();
         QtSoundPlayer player;
-        player.playLooped(paths.first);
-        QCOMPARE(player.source(), QString::fromStdString(paths.first));
+        player.playLooped(paths[0]);
+        QCOMPARE(player.source(), QString::fromStdString(paths[0]));
         QVERIFY(player.isLooped());
         QVERIFY(player.isStarted());
-        player.playOnce(paths.second);
-        QCOMPARE(player.source(), QString::fromStdString(paths.second));
+        player.playOnce(paths[1]);
+        QCOMPARE(player.source(), QString::fromStdString(paths[1]));
         QVERIFY(!player.isLooped());
+        // The alarm plays beside a warning: neither replaces the other.
+        player.playAlarm(paths[2]);
+        QCOMPARE(player.source(), QString::fromStdString(paths[1]));
+        QCOMPARE(player.alarmSource(), QString::fromStdString(paths[2]));
+        QVERIFY(player.isStarted());
         player.stop();
         QVERIFY(!player.isStarted());
         // A path of another platform plays nothing and says nothing.

@@ -25,6 +25,20 @@ private slots:
         QCOMPARE(uiLanguage(), 1033u);
     }
 
+    void textsTakeTheirValuesInOrder()
+    {
+        QCOMPARE(uiText(TextId::KeyNumber, {"12"}), QStringLiteral("Key 12"));
+        QCOMPARE(uiText(TextId::DutyAcrossMidnight, {"22:00:00", "06:00:00"}),
+                 QStringLiteral("This duty ends before it begins and would cover no time. Store it as two duties, "
+                                "22:00:00-23:59:59 and 00:00:00-06:00:00?"));
+        // A value is never read as a format itself, and a missing one leaves the mark.
+        QCOMPARE(uiText(TextId::ChangeNotSaved, {"100% %s full"}),
+                 QStringLiteral("The change could not be saved: 100% %s full"));
+        QCOMPARE(uiText(TextId::ChangeNotSaved, {}), QStringLiteral("The change could not be saved: %s"));
+        setUiLanguage(2052);
+        QCOMPARE(uiText(TextId::KeyNumber, {"3"}), QStringLiteral("按键3"));
+    }
+
     void setsEveryKindOfControlAndSkipsMissingOnes()
     {
         QWidget window;

@@ -9,6 +9,7 @@
 #include <Poco/Exception.h>
 
 #include "base/Clock.h"
+#include "base/LocalTime.h"
 #include "data/DataFolder.h"
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
@@ -46,27 +47,6 @@ struct Options
     bool help = false;
 };
 
-// "YYYY-MM-DD", a real calendar day.
-std::optional<CalendarDay> parseDay(const std::string &text)
-{
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
-        return std::nullopt;
-    int fields[3] = {};
-    const std::size_t starts[3] = {0, 5, 8};
-    const std::size_t lengths[3] = {4, 2, 2};
-    for (int f = 0; f < 3; ++f) {
-        for (std::size_t i = 0; i < lengths[f]; ++i) {
-            const char c = text[starts[f] + i];
-            if (c < '0' || c > '9')
-                return std::nullopt;
-            fields[f] = fields[f] * 10 + (c - '0');
-        }
-    }
-    if (!Poco::DateTime::isValid(fields[0], fields[1], fields[2]))
-        return std::nullopt;
-    return CalendarDay {fields[0], fields[1], fields[2]};
-}
-
 // Nullopt with the complaint in error.
 std::optional<Options> parse(const std::vector<std::string> &args, std::string &error)
 {
@@ -94,12 +74,12 @@ std::optional<Options> parse(const std::vector<std::string> &args, std::string &
             const auto text = value();
             if (!text)
                 return std::nullopt;
-            const auto day = parseDay(*text);
+            const auto day = parseCalendarDay(*text);
             if (!day) {
                 error = arg + " wants a date as YYYY-MM-DD, not \"" + *text + "\"";
                 return std::nullopt;
             }
-            (arg == "--from" ? fromDay : toDay) = day;
+            (arg == "--from" ? fromDay : toDay) = CalendarDay {day->year(), day->month(), day->day()};
         } else if (arg == "--lang") {
             const auto text = value();
             if (!text)

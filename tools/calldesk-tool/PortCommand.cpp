@@ -19,7 +19,7 @@ namespace
 bool showOrSetPort(DbManage &db, const std::optional<std::string> &port, std::string &stored)
 {
     const std::uint32_t lcid = lcidForLocaleName(userLocaleName());
-    SetupRecord setup = SetupRecord::defaults(lcid, builtInText(TextId::ProgramName, lcid));
+    SetupRecord setup = SetupRecord::defaults(lcid, builtInText(TextId::ProgramName, lcid), db.folder());
     db.LoadSetup(setup);
     if (port) {
         setup.SerialPort = *port;

@@ -20,8 +20,10 @@ int runPorts(const std::vector<std::string> &arguments)
 {
     CommandLine line("calldesk-tool ports", "[options]",
                      "Lists the serial ports present, one device path a line, in the order the desk offers them. "
-                     "With --watch it then prints \"+ PATH\" when a port arrives and \"- PATH\" when it goes away, "
-                     "until Ctrl-C.");
+                     "A USB adapter is listed twice: as its device (/dev/ttyUSB0), and by the stable name under "
+                     "/dev/serial/by-id/ that survives its renumbering, followed by \" -> \" and the device it "
+                     "names now; either can be given to \"calldesk-tool port\". With --watch it then prints "
+                     "\"+ PATH\" when a port arrives and \"- PATH\" when it goes away, until Ctrl-C.");
     line.flag("watch", "Keep watching for ports coming and going.")
         .option("folder", "DIR", "List the terminals linked from DIR instead of the machine's serial devices.");
     if (const auto exitCode = line.parse(arguments))
@@ -31,9 +33,10 @@ int runPorts(const std::vector<std::string> &arguments)
 
     const SerialPortScanner scanner(line.text("folder"));
     PortList ports;
-    ports.assign(scanner.scan());
-    for (const std::string &port : ports.names())
-        std::cout << port << '\n';
+    for (const PortEntry &port : scanner.scanEntries()) {
+        ports.insert(port.name);
+        std::cout << port.name << (port.target.empty() ? "" : " -> " + port.target) << '\n';
+    }
     std::cout.flush();
     if (!line.has("watch"))
         return 0;

@@ -32,7 +32,18 @@ ReceiverSimulator::ReceiverSimulator(PseudoTerminal &line, const SimulatorOption
     , m_log {log}
     , m_random {options.seed}
     , m_nextCall {Clock::now()}
+    , m_started {m_nextCall}
 {
+}
+
+bool ReceiverSimulator::muted(Clock::time_point now)
+{
+    if (!m_muted && m_options.muteAfterSeconds
+        && now - m_started >= std::chrono::duration<double>(*m_options.muteAfterSeconds)) {
+        m_muted = true;
+        note() << "muted: sending and answering nothing from now on" << std::endl;
+    }
+    return m_muted;
 }
 
 bool ReceiverSimulator::finished() const
@@ -45,10 +56,12 @@ void ReceiverSimulator::run(const std::function<bool()> &stop)
 {
     while (!stop() && !finished()) {
         const Clock::time_point now = Clock::now();
-        pressKeys(now);
-        answerAtPagers(now);
-        resendOrGiveUp(now);
-        transmit(now);
+        if (!muted(now)) {
+            pressKeys(now);
+            answerAtPagers(now);
+            resendOrGiveUp(now);
+            transmit(now);
+        }
         const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(nextWake(now) - Clock::now());
         pollfd readable {m_line.masterFd(), POLLIN, 0};
         if (::poll(&readable, 1, static_cast<int>(std::max<long>(wait.count(), 0))) > 0)
@@ -131,7 +144,8 @@ void ReceiverSimulator::readHost(Clock::time_point now)
     // always room for the next read.
     m_decoder.OnData(m_received);
     while (const FrameRecordPtr record = m_decoder.front()) {
-        handleHostFrame(*record, now);
+        if (!m_muted)
+            handleHostFrame(*record, now);
         m_decoder.popFront();
     }
 }
@@ -168,6 +182,8 @@ void ReceiverSimulator::handleHostFrame(const FrameRecord &record, Clock::time_p
 ReceiverSimulator::Clock::time_point ReceiverSimulator::nextWake(Clock::time_point now) const
 {
     Clock::time_point wake = now + LongestWait;
+    if (m_muted)
+        return wake;
     if (m_options.callsPerSecond > 0 && !(m_options.count && m_callsMade >= *m_options.count))
         wake = std::min(wake, m_nextCall);
     for (const auto &[pager, due] : m_answerDue)

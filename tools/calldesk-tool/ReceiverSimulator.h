@@ -25,6 +25,9 @@ struct SimulatorOptions
     unsigned seed = 1;
     // Call frames to make before finishing; none: until stopped.
     std::optional<long> count;
+    // After this long the receiver falls silent: it sends and answers
+    // nothing more, as one whose power failed (to try the desk's alarm).
+    std::optional<double> muteAfterSeconds;
 };
 
 struct SimulatorTotals
@@ -76,6 +79,7 @@ private:
     void resendOrGiveUp(Clock::time_point now);
     void transmit(Clock::time_point now);
     void readHost(Clock::time_point now);
+    bool muted(Clock::time_point now);
     void handleHostFrame(const FrameRecord &record, Clock::time_point now);
     Clock::time_point nextWake(Clock::time_point now) const;
     stCommand makeFrame(std::uint8_t type, std::uint8_t key, int pager);
@@ -90,6 +94,8 @@ private:
     long m_callsMade = 0;
     std::uint32_t m_nextSequence = 1;
     Clock::time_point m_nextCall;
+    Clock::time_point m_started;
+    bool m_muted = false;
     // Pagers with an open call, and when it is answered.
     std::map<int, Clock::time_point> m_answerDue;
     std::deque<stCommand> m_outbox;

@@ -52,7 +52,9 @@ int runSimulate(const std::vector<std::string> &arguments)
         .option("cancel-after", "S", "Seconds until a call is answered at its pager (default 5; 0 for never).")
         .option("seed", "N", "Seed of the random pagers and keys (default: a random one, printed).")
         .option("link", "PATH", "Also make PATH a symbolic link to the port.")
-        .option("count", "N", "Make N calls, then finish once every frame is acknowledged or given up.");
+        .option("count", "N", "Make N calls, then finish once every frame is acknowledged or given up.")
+        .option("mute-after", "S", "After S seconds fall silent: send and answer nothing more, as a receiver whose "
+                                   "power failed, to try the desk's supervision of its link.");
     if (const auto exitCode = line.parse(arguments))
         return *exitCode;
     if (!line.positionals().empty())
@@ -63,7 +65,8 @@ int runSimulate(const std::vector<std::string> &arguments)
     const auto cancelAfter = line.number("cancel-after", 5, 0, 86400);
     const auto seed = line.number("seed", std::random_device()(), 0, 4294967295.0);
     const auto count = line.number("count", -1, 0, 1e9);
-    if (!pagers || !rate || !cancelAfter || !seed || !count)
+    const auto muteAfter = line.number("mute-after", -1, 0, 1e9);
+    if (!pagers || !rate || !cancelAfter || !seed || !count || !muteAfter)
         return 2;
 
     SimulatorOptions options;
@@ -73,6 +76,8 @@ int runSimulate(const std::vector<std::string> &arguments)
     options.seed = static_cast<unsigned>(*seed);
     if (*count >= 0)
         options.count = static_cast<long>(*count);
+    if (line.has("mute-after"))
+        options.muteAfterSeconds = *muteAfter;
 
     PseudoTerminal terminal;
     if (!terminal.isOpen()) {

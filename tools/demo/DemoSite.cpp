@@ -96,11 +96,9 @@ bool seedDemoSite(DbManage &db, const DemoSiteOptions &options, std::string &err
         }
     }
 
-    SetupRecord setup = SetupRecord::defaults(options.lcid, builtInText(TextId::ProgramName, options.lcid));
+    SetupRecord setup = SetupRecord::defaults(options.lcid, builtInText(TextId::ProgramName, options.lcid), db.folder());
     db.LoadSetup(setup);
     setup.SerialPort = options.port;
-    setup.SoundPath1 = warningSoundPath(db.folder(), 1);
-    setup.SoundPath2 = warningSoundPath(db.folder(), 2);
     setup.LCID = options.lcid;
     if (options.quickEscalation) {
         setup.Warn1Time = Poco::Timespan(20, 0);

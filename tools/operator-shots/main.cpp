@@ -13,7 +13,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
-#include <QTimer>
 #include <QTreeView>
 
 #include "data/DbManage.h"
@@ -23,29 +22,10 @@
 #include "shell/LoginDlg.h"
 #include "shell/UserDlg.h"
 #include "shell/UserRightDlg.h"
+#include "shots/WindowShot.h"
 
 namespace
 {
-// Shows the window, lets it draw and saves what it shows.
-bool shoot(QWidget &window, const QString &path)
-{
-    window.show();
-    window.activateWindow();
-    window.raise();
-    for (int i = 0; i < 20; ++i) {
-        QApplication::processEvents();
-        QTimer wait;
-        wait.setSingleShot(true);
-        wait.start(25);
-        while (wait.isActive())
-            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 25);
-    }
-    const bool saved = window.grab().save(path);
-    std::cout << (saved ? "wrote " : "cannot write ") << path.toStdString() << std::endl;
-    window.hide();
-    return saved;
-}
-
 void sampleOperators(DbManage &db)
 {
     stUser admin {false, 0xFF, 0, "", "ADMIN", ""};
@@ -62,20 +42,20 @@ bool shootAll(DbManage &db, const QString &folder, const QString &suffix)
     {
         CLoginDlg login(db, nullptr);
         login.findChild<QLineEdit *>(QStringLiteral("editPassword"))->setText(QStringLiteral("secret"));
-        ok &= shoot(login, folder + QStringLiteral("/login-%1.png").arg(suffix));
+        ok &= shootWindow(login, folder + QStringLiteral("/login-%1.png").arg(suffix));
     }
     {
         CUserDlg users(db, nullptr);
         auto *list = users.findChild<QTreeView *>(QStringLiteral("UserList"));
         list->selectionModel()->setCurrentIndex(list->model()->index(1, 0),
                                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        ok &= shoot(users, folder + QStringLiteral("/operators-%1.png").arg(suffix));
+        ok &= shootWindow(users, folder + QStringLiteral("/operators-%1.png").arg(suffix));
     }
     {
         CAddUserDlg add(nullptr, [](const QString &) { return false; });
         add.findChild<QLineEdit *>(QStringLiteral("EditUserName"))->setText(QStringLiteral("Bob"));
         add.findChild<QLineEdit *>(QStringLiteral("EditPost"))->setText(QStringLiteral("Waiter"));
-        ok &= shoot(add, folder + QStringLiteral("/add-operator-%1.png").arg(suffix));
+        ok &= shootWindow(add, folder + QStringLiteral("/add-operator-%1.png").arg(suffix));
     }
     {
         // A wrong old password and a differing confirmation, both marked.
@@ -86,12 +66,12 @@ bool shootAll(DbManage &db, const QString &folder, const QString &suffix)
         emit oldPassword->editingFinished();
         password.findChild<QLineEdit *>(QStringLiteral("newPasswordEdit"))->setText(QStringLiteral("new"));
         password.findChild<QLineEdit *>(QStringLiteral("confirmPasswordEdit"))->setText(QStringLiteral("nwe"));
-        ok &= shoot(password, folder + QStringLiteral("/password-%1.png").arg(suffix));
+        ok &= shootWindow(password, folder + QStringLiteral("/password-%1.png").arg(suffix));
     }
     {
         stUser clerk {true, 0x85, 2, "pw", "Clerk", "Front desk"};
         CUserRightDlg rights(clerk, nullptr);
-        ok &= shoot(rights, folder + QStringLiteral("/rights-%1.png").arg(suffix));
+        ok &= shootWindow(rights, folder + QStringLiteral("/rights-%1.png").arg(suffix));
     }
     return ok;
 }

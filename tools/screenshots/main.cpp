@@ -1,6 +1,6 @@
 // calldesk-screenshots: pictures of the desk's main window and pop-up call
-// window with calls at every level, and of the history query and list, for
-// the documentation. Runs the real
+// window with calls at every level, of its About window, and of the
+// history query and list, for the documentation. Runs the real
 // windows on a demo site in a temporary folder, with a clock of its own so
 // that the calls have waited as long as each level needs. Meant to run
 // under a real display server (xvfb-run), one language per run.
@@ -27,6 +27,8 @@
 #include "reports/HistoryQuery.h"
 #include "ui/DeskLook.h"
 #include "ui/UiText.h"
+#include "ui/WindowFrame.h"
+#include "shell/AboutDlg.h"
 #include "shell/MainFrameDlg.h"
 #include "shell/PopupCallDlg.h"
 #include "shell/reports/HistoryListDlg.h"
@@ -51,6 +53,7 @@ public:
     void playOnce(const std::string &) override {}
     void playLooped(const std::string &) override {}
     void stop() override {}
+    void playAlarm(const std::string &) override {}
 };
 
 // Lets the window system draw what was shown.
@@ -194,7 +197,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     setUiLanguage(lcid);
-    SetupRecord setup = SetupRecord::defaults(lcid, uiText(TextId::ProgramName).toStdString());
+    SetupRecord setup = SetupRecord::defaults(lcid, uiText(TextId::ProgramName).toStdString(), db.folder());
     db.LoadSetup(setup);
     // The main window's caption stays in front of the pop-up's owner.
     setup.Option &= ~SetupRecord::OptHoverMost;
@@ -217,6 +220,17 @@ int main(int argc, char *argv[])
         }
         window.findChild<QAbstractButton *>(QStringLiteral("Optcalllist"))->click();
         saved = savePicture(window, parser.value(out) + QStringLiteral("/main-%1.png").arg(suffix)) && saved;
+
+        // The About window of a desk on a receiver, in the usual data folder.
+        AboutFacts facts;
+        facts.dataFolder = "/home/desk/.local/share/calldesk/";
+        facts.serialPort = "/dev/ttyUSB0";
+        facts.linkState = LinkState::Connected;
+        CAboutDlg about(facts, &window);
+        about.show();
+        WindowFrame::centre(about, &window);
+        saved = savePicture(about, parser.value(out) + QStringLiteral("/about-%1.png").arg(suffix)) && saved;
+        about.close();
         saved = shootHistory(window, db, clock, parser.value(out), suffix) && saved;
         window.closeWithoutAsking();
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -101,6 +102,42 @@ public:
     {
         if (row >= 0 && row < rowCount())
             emit dataChanged(index(row, 0), index(row, columnCount() - 1), {Qt::DisplayRole});
+    }
+
+    // Redraws every row, after records that several rows share changed.
+    void refreshAll()
+    {
+        if (rowCount() > 0)
+            emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::DisplayRole});
+    }
+
+    // Lets the row hold another record (a changed copy that was stored).
+    void replace(int row, RecordPtr record)
+    {
+        if (row < 0 || row >= rowCount())
+            return;
+        m_records[static_cast<std::size_t>(row)] = std::move(record);
+        refresh(row);
+    }
+
+    // Orders the rows by before; tied rows keep their order. A selected row
+    // stays selected on its record.
+    void sortBy(const std::function<bool(const Record &, const Record &)> &before)
+    {
+        emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+        const QModelIndexList persistent = persistentIndexList();
+        std::vector<const Record *> held;
+        held.reserve(static_cast<std::size_t>(persistent.size()));
+        for (const QModelIndex &index : persistent)
+            held.push_back(m_records[static_cast<std::size_t>(index.row())].get());
+        std::stable_sort(m_records.begin(), m_records.end(),
+                         [&before](const RecordPtr &a, const RecordPtr &b) { return before(*a, *b); });
+        QModelIndexList moved;
+        moved.reserve(persistent.size());
+        for (qsizetype i = 0; i < persistent.size(); ++i)
+            moved.push_back(index(rowOf(held[static_cast<std::size_t>(i)]), persistent[i].column()));
+        changePersistentIndexList(persistent, moved);
+        emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
     }
 
     RecordPtr record(int row) const

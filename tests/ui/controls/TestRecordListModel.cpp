@@ -1,5 +1,6 @@
 #include <memory>
 
+#include <QItemSelectionModel>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -36,6 +37,8 @@ class TestRecordListModel : public QObject
 private slots:
     void cellsComeFromTheRecordsWhenAsked();
     void rowsShareTheirRecords();
+    void sortingKeepsTiesAndTheSelection();
+    void replacedRecordsAndSharedChangesRedraw();
 };
 
 void TestRecordListModel::cellsComeFromTheRecordsWhenAsked()
@@ -78,6 +81,49 @@ void TestRecordListModel::rowsShareTheirRecords()
     QCOMPARE(kept.use_count(), 1);
     QCOMPARE(kept->number, QString("0C3"));
     QVERIFY(!model->record(1));
+}
+
+void TestRecordListModel::sortingKeepsTiesAndTheSelection()
+{
+    auto model = pagerModel();
+    const auto numbers = [&model] {
+        QStringList listed;
+        for (int row = 0; row < model->rowCount(); ++row)
+            listed << cell(*model, row, 0);
+        return listed;
+    };
+    model->setRecords({std::make_shared<Pager>(Pager {"1", "Hall"}), std::make_shared<Pager>(Pager {"2", "Bar"}),
+                       std::make_shared<Pager>(Pager {"3", "Hall"}), std::make_shared<Pager>(Pager {"4", "Bar"})});
+    QItemSelectionModel selection(model.get());
+    selection.select(model->index(2, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+
+    model->sortBy([](const Pager &a, const Pager &b) { return a.zone < b.zone; });
+    QCOMPARE(numbers(), (QStringList {"2", "4", "1", "3"}));
+    QCOMPARE(selection.selectedRows().value(0).row(), 3);
+    model->sortBy([](const Pager &a, const Pager &b) { return a.number > b.number; });
+    QCOMPARE(numbers(), (QStringList {"4", "3", "2", "1"}));
+    QCOMPARE(selection.selectedRows().value(0).row(), 1);
+    QCOMPARE(cell(*model, 1, 0), QString("3"));
+}
+
+void TestRecordListModel::replacedRecordsAndSharedChangesRedraw()
+{
+    auto model = pagerModel();
+    const auto hall = std::make_shared<Pager>(Pager {"1", "Hall"});
+    model->setRecords({hall, std::make_shared<Pager>(Pager {"2", "Bar"})});
+    QSignalSpy changed(model.get(), &QAbstractItemModel::dataChanged);
+
+    model->replace(0, std::make_shared<Pager>(Pager {"1A", "Hall"}));
+    QCOMPARE(cell(*model, 0, 0), QString("1A"));
+    QCOMPARE(hall.use_count(), 1);
+    QCOMPARE(changed.count(), 1);
+    model->replace(5, hall);
+    QCOMPARE(changed.count(), 1);
+
+    model->refreshAll();
+    QCOMPARE(changed.count(), 2);
+    QCOMPARE(changed.at(1).at(0).toModelIndex(), model->index(0, 0));
+    QCOMPARE(changed.at(1).at(1).toModelIndex(), model->index(1, 1));
 }
 
 QTEST_MAIN(TestRecordListModel)

@@ -1,0 +1,85 @@
+#include "calls/CallSaver.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "base/EventLog.h"
+#include "data/CallStore.h"
+
+CallSaver::CallSaver(ICallStore &store)
+    : m_store {store}
+{
+}
+
+void CallSaver::save(const CallPtr &call)
+{
+    if (!m_waiting.empty()) {
+        wait(call);
+        retry();
+        return;
+    }
+    if (!m_store.SaveCall(*call)) {
+        wait(call);
+        refused();
+    }
+}
+
+void CallSaver::saveRemark(const CallPtr &call)
+{
+    if (std::find(m_waiting.begin(), m_waiting.end(), call) != m_waiting.end())
+        return;
+    if (!m_store.UpdateCallRemark(*call)) {
+        wait(call);
+        refused();
+    }
+}
+
+bool CallSaver::retry()
+{
+    if (m_waiting.empty())
+        return true;
+    std::size_t stored = 0;
+    while (stored < m_waiting.size() && m_store.SaveCall(*m_waiting[stored]))
+        ++stored;
+    m_waiting.erase(m_waiting.begin(), m_waiting.begin() + static_cast<std::ptrdiff_t>(stored));
+    m_storedLate += stored;
+    if (!m_waiting.empty()) {
+        refused();
+        if (stored > 0)
+            changed();
+        return false;
+    }
+    logEvent("the history takes calls again: " + std::to_string(m_storedLate) + " waiting calls stored");
+    m_storedLate = 0;
+    m_error.clear();
+    changed();
+    return true;
+}
+
+void CallSaver::wait(const CallPtr &call)
+{
+    if (std::find(m_waiting.begin(), m_waiting.end(), call) == m_waiting.end()) {
+        m_waiting.push_back(call);
+        changed();
+    }
+}
+
+// The first refusal is logged, and a new reason; a failure that repeats on
+// every tick is not.
+void CallSaver::refused()
+{
+    std::string error = m_store.historyError();
+    if (error.empty())
+        error = "no reason given";
+    if (error == m_error)
+        return;
+    m_error = std::move(error);
+    logEvent("calls cannot be saved to the history: " + m_error + "; they are kept and tried again every second");
+    changed();
+}
+
+void CallSaver::changed()
+{
+    if (m_onChange)
+        m_onChange();
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "data/Call.h"
+
+class ICallStore;
+
+// Stores calls in the history in the order they come. A call the history
+// does not take (a full disk, a file made read-only) stays here and is tried
+// again on every tick until it is stored; calls that come meanwhile queue
+// behind it, so the history keeps their order and no call is stored twice
+// (an insert sets the call's ID only once it committed). Nothing is tried
+// while nothing waits. Main thread only.
+class CallSaver
+{
+public:
+    explicit CallSaver(ICallStore &store);
+
+    // Inserts the call, or updates its whole row once stored.
+    void save(const CallPtr &call);
+    // Stores the call's remark; a call that waits gets it with its row.
+    void saveRemark(const CallPtr &call);
+    // Tries the waiting calls once more, in order; true when none is left.
+    bool retry();
+
+    std::size_t waiting() const { return m_waiting.size(); }
+    const std::vector<CallPtr> &waitingCalls() const { return m_waiting; }
+    // Why the history refused the last try; empty while nothing waits.
+    const std::string &error() const { return m_error; }
+
+    // Called when calls begin or stop waiting, or the reason changes.
+    void setOnChange(std::function<void()> onChange) { m_onChange = std::move(onChange); }
+
+private:
+    void wait(const CallPtr &call);
+    void refused();
+    void changed();
+
+    ICallStore &m_store;
+    std::vector<CallPtr> m_waiting;
+    std::string m_error;
+    std::size_t m_storedLate = 0;
+    std::function<void()> m_onChange;
+};

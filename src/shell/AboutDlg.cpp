@@ -1,0 +1,117 @@
+#include "shell/AboutDlg.h"
+
+#include <vector>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QtGlobal>
+
+#include "base/BuildVersion.h"
+#include "data/LibraryVersions.h"
+#include "ui/DeskResources.h"
+#include "ui/LinkStateText.h"
+#include "ui/UiText.h"
+#include "ui_about.h"
+
+namespace
+{
+struct Library
+{
+    QString name;
+    QString version;
+    QString licence;
+};
+
+std::vector<Library> libraries()
+{
+    return {
+        {QStringLiteral("Qt"), QString::fromLatin1(qVersion()), QStringLiteral("GNU LGPL v3")},
+        {QStringLiteral("POCO"), QString::fromStdString(LibraryVersions::poco()),
+         QStringLiteral("Boost Software License 1.0")},
+        {QStringLiteral("SQLite"), QString::fromStdString(LibraryVersions::sqlite()), uiText(TextId::PublicDomain)},
+        {QStringLiteral("SQLite3 Multiple Ciphers"), QString::fromStdString(LibraryVersions::sqliteCipher()),
+         QStringLiteral("MIT License")},
+    };
+}
+
+QString librariesText()
+{
+    QStringList lines;
+    for (const Library &library : libraries())
+        lines << QStringLiteral("%1 %2 (%3)").arg(library.name, library.version, library.licence);
+    return lines.join(u'\n');
+}
+
+// Lets a long path wrap at its separators.
+QString wrappablePath(QString path)
+{
+    return path.replace(u'/', QStringLiteral("/\u200B"));
+}
+}
+
+CAboutDlg::CAboutDlg(const AboutFacts &facts, QWidget *owner)
+    : ChildDialog {owner}
+    , m_ui {std::make_unique<Ui::CAboutDlg>()}
+    , m_dataFolder {QString::fromStdString(facts.dataFolder)}
+{
+    m_ui->setupUi(this);
+    setUpFrame(TextId::About);
+    setControlTexts(*this, {
+                               {"title", TextId::About},
+                               {"LabProgram", TextId::ProgramName},
+                               {"LabVersion", TextId::VersionLabel},
+                               {"LabDataFolder", TextId::DataFolderLabel},
+                               {"LabPort", TextId::SerialPortLabel},
+                               {"LabLibraries", TextId::LibrariesLabel},
+                               {"btnCopy", TextId::CopyToClipboard},
+                               {"closebtn", TextId::Ok},
+                           });
+    m_ui->LabIcon->setPixmap(deskIcon().pixmap(48, 48));
+    m_ui->LabVersionValue->setText(QString::fromStdString(buildVersion()));
+    m_ui->LabDataFolderValue->setText(wrappablePath(m_dataFolder));
+    m_ui->LabPortValue->setText(portText(facts));
+    m_ui->LabLibrariesValue->setText(librariesText());
+    connect(m_ui->btnCopy, &QPushButton::clicked, this, &CAboutDlg::copyText);
+}
+
+CAboutDlg::~CAboutDlg() = default;
+
+QString CAboutDlg::portText(const AboutFacts &facts) const
+{
+    if (facts.serialPort.empty())
+        return uiText(TextId::NoPortSet);
+    // Every state named, so a new one cannot pass for an open port unseen.
+    TextId state = TextId::PortOpen;
+    switch (facts.linkState) {
+    case LinkState::NoPort:
+        state = TextId::PortNotOpen;
+        break;
+    case LinkState::Failed:
+        state = linkStateText(LinkState::Failed);
+        break;
+    case LinkState::Connected:
+    case LinkState::Regained:
+        break;
+    }
+    return QStringLiteral("%1 (%2)").arg(QString::fromStdString(facts.serialPort), uiText(state));
+}
+
+QString CAboutDlg::text() const
+{
+    const auto line = [](const QLabel *label, const QString &value) { return label->text() + u' ' + value; };
+    return QStringList {
+        m_ui->LabProgram->text(),
+        line(m_ui->LabVersion, m_ui->LabVersionValue->text()),
+        line(m_ui->LabDataFolder, m_dataFolder),
+        line(m_ui->LabPort, m_ui->LabPortValue->text()),
+        m_ui->LabLibraries->text(),
+        librariesText(),
+    }.join(u'\n') + u'\n';
+}
+
+void CAboutDlg::copyText()
+{
+    QGuiApplication::clipboard()->setText(text());
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "site/PagerFormDlg.h"
+
+// The add pager window, on a new record without a zone.
+class CAddPagerDlg : public PagerFormDlg
+{
+    Q_OBJECT
+
+public:
+    CAddPagerDlg(DbManage &db, QWidget *owner);
+};

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "site/AreaFormDlg.h"
+
+// The modify zone window, holding the zone's current name when it opens.
+class CAlterAreaDlg : public AreaFormDlg
+{
+    Q_OBJECT
+
+public:
+    CAlterAreaDlg(DbManage &db, const QString &current, QWidget *owner);
+};

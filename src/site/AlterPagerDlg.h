@@ -1,0 +1,12 @@
+#pragma once
+
+#include "site/PagerFormDlg.h"
+
+// The modify pager window, on a copy of the row's record.
+class CAlterPagerDlg : public PagerFormDlg
+{
+    Q_OBJECT
+
+public:
+    CAlterPagerDlg(DbManage &db, const stPager &pager, QWidget *owner);
+};

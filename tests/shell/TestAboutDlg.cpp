@@ -1,0 +1,128 @@
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "base/BuildVersion.h"
+#include "data/LibraryVersions.h"
+#include "ui/UiText.h"
+#include "shell/AboutDlg.h"
+#include "support/ShellTestSupport.h"
+
+namespace
+{
+QString shown(const CAboutDlg &window, const char *label)
+{
+    return control<QLabel>(window, label)->text().remove(QChar(0x200B));
+}
+
+AboutFacts connectedDesk()
+{
+    AboutFacts facts;
+    facts.dataFolder = "/home/desk/.local/share/calldesk/";
+    facts.serialPort = "/dev/ttyUSB0";
+    facts.linkState = LinkState::Connected;
+    return facts;
+}
+}
+
+class TestAboutDlg : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { setUiLanguage(1033); }
+
+    void tellsTheBuildTheDeskAndItsLibraries_data()
+    {
+        QTest::addColumn<uint>("lcid");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("sqliteLicence");
+        QTest::newRow("English") << 1033u << "About" << "Wireless call system" << "/dev/ttyUSB0 (open)"
+                                 << "public domain";
+        QTest::newRow("Chinese") << 2052u << "关于" << "无线呼叫系统" << "/dev/ttyUSB0 (已打开)" << "公有领域";
+    }
+
+    void tellsTheBuildTheDeskAndItsLibraries()
+    {
+        QFETCH(uint, lcid);
+        QFETCH(QString, name);
+        QFETCH(QString, program);
+        QFETCH(QString, port);
+        QFETCH(QString, sqliteLicence);
+        setUiLanguage(lcid);
+        CAboutDlg window(connectedDesk(), nullptr);
+        window.show();
+        QCOMPARE(window.windowTitle(), name);
+        QCOMPARE(shown(window, "title"), name);
+        QCOMPARE(shown(window, "LabProgram"), program);
+        QCOMPARE(shown(window, "LabVersion"), uiText(TextId::VersionLabel));
+        QCOMPARE(shown(window, "LabVersionValue"), QString::fromStdString(buildVersion()));
+        QCOMPARE(shown(window, "LabDataFolderValue"), QStringLiteral("/home/desk/.local/share/calldesk/"));
+        QCOMPARE(shown(window, "LabPortValue"), port);
+        QCOMPARE(control<QPushButton>(window, "btnCopy")->text(), uiText(TextId::CopyToClipboard));
+        QCOMPARE(control<QPushButton>(window, "closebtn")->text(), uiText(TextId::Ok));
+
+        const QStringList libraries = shown(window, "LabLibrariesValue").split(u'\n');
+        const QStringList expected {
+            QStringLiteral("Qt %1 (GNU LGPL v3)").arg(QString::fromLatin1(qVersion())),
+            QStringLiteral("POCO %1 (Boost Software License 1.0)")
+                .arg(QString::fromStdString(LibraryVersions::poco())),
+            QStringLiteral("SQLite %1 (%2)").arg(QString::fromStdString(LibraryVersions::sqlite()), sqliteLicence),
+            QStringLiteral("SQLite3 Multiple Ciphers %1 (MIT License)")
+                .arg(QString::fromStdString(LibraryVersions::sqliteCipher())),
+        };
+        QCOMPARE(libraries, expected);
+    }
+
+    void showsTheSerialPortAndItsState_data()
+    {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QString>("shownText");
+        QTest::newRow("none set") << "" << int(LinkState::NoPort) << "none";
+        QTest::newRow("set, not open") << "/dev/ttyUSB0" << int(LinkState::NoPort) << "/dev/ttyUSB0 (not open)";
+        QTest::newRow("open") << "/dev/ttyACM0" << int(LinkState::Connected) << "/dev/ttyACM0 (open)";
+        QTest::newRow("receiver silent") << "/dev/ttyUSB0" << int(LinkState::Failed)
+                                         << "/dev/ttyUSB0 (Connection failed)";
+        QTest::newRow("receiver back") << "/dev/ttyUSB0" << int(LinkState::Regained) << "/dev/ttyUSB0 (open)";
+    }
+
+    void showsTheSerialPortAndItsState()
+    {
+        QFETCH(QString, port);
+        QFETCH(int, state);
+        QFETCH(QString, shownText);
+        AboutFacts facts = connectedDesk();
+        facts.serialPort = port.toStdString();
+        facts.linkState = LinkState(state);
+        CAboutDlg window(facts, nullptr);
+        QCOMPARE(shown(window, "LabPortValue"), shownText);
+    }
+
+    void copiesItsTextForSupport()
+    {
+        setUiLanguage(2052);
+        CAboutDlg window(connectedDesk(), nullptr);
+        window.show();
+        QGuiApplication::clipboard()->clear();
+        QTest::mouseClick(control<QPushButton>(window, "btnCopy"), Qt::LeftButton);
+        const QString copied = QGuiApplication::clipboard()->text();
+        QCOMPARE(copied, window.text());
+        const QStringList lines = copied.split(u'\n');
+        QCOMPARE(lines.value(0), QStringLiteral("无线呼叫系统"));
+        QCOMPARE(lines.value(1), uiText(TextId::VersionLabel) + u' ' + QString::fromStdString(buildVersion()));
+        QCOMPARE(lines.value(2), QStringLiteral("数据文件夹： /home/desk/.local/share/calldesk/"));
+        QCOMPARE(lines.value(3), QStringLiteral("串口： /dev/ttyUSB0 (已打开)"));
+        QCOMPARE(lines.value(4), QStringLiteral("使用的软件库："));
+        QVERIFY(lines.value(5).startsWith(QStringLiteral("Qt ")));
+        QVERIFY(lines.value(8).startsWith(QStringLiteral("SQLite3 Multiple Ciphers ")));
+        QVERIFY(window.isVisible());
+    }
+};
+
+QTEST_MAIN(TestAboutDlg)
+#include "TestAboutDlg.moc"

@@ -1,0 +1,175 @@
+// Draws the site windows (pagers, zones and keys; attendants and the
+// timetable; their add and modify windows) in both languages into PNG files,
+// on the demo site, for the documentation and for looking at them after a
+// layout change. Needs a display (run it under xvfb-run with the xcb
+// platform).
+//
+//   calldesk-site-shots <output folder>
+#include <iostream>
+#include <string>
+
+#include <Poco/Data/SQLite/Connector.h>
+#include <Poco/File.h>
+#include <Poco/TemporaryFile.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QTreeView>
+
+#include "data/DbManage.h"
+#include "ui/DeskLook.h"
+#include "ui/UiText.h"
+#include "ui/controls/ComboExUI.h"
+#include "ui/controls/TimeUI.h"
+#include "site/AddAreaDlg.h"
+#include "site/AddDutyDlg.h"
+#include "site/AddEmployeeDlg.h"
+#include "site/AddPagerDlg.h"
+#include "site/AlterAreaDlg.h"
+#include "site/AlterDutyDlg.h"
+#include "site/AlterEmployeeDlg.h"
+#include "site/AlterPagerDlg.h"
+#include "site/EmployeeDlg.h"
+#include "site/InfoEntryDlg.h"
+#include "demo/DemoSite.h"
+#include "shots/WindowShot.h"
+
+namespace
+{
+template <typename Control>
+Control *child(QWidget &window, const char *name)
+{
+    return window.findChild<Control *>(QString::fromLatin1(name));
+}
+
+void selectRow(QWidget &window, const char *list, int row)
+{
+    auto *view = child<QTreeView>(window, list);
+    view->selectionModel()->setCurrentIndex(view->model()->index(row, 0),
+                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+// The demo site, with telephones and remarks.
+bool sampleSite(DbManage &db, std::uint32_t lcid)
+{
+    std::string error;
+    if (!seedDemoSite(db, {"", lcid, false}, error)) {
+        std::cerr << "calldesk-site-shots: " << error << std::endl;
+        return false;
+    }
+    std::vector<EmployeePtr> attendants;
+    db.GetEmployees(attendants);
+    const bool chinese = lcid == 2052;
+    for (std::size_t i = 0; i < attendants.size(); ++i) {
+        attendants[i]->Telephone = "138 0013 80" + std::to_string(10 + i);
+        if (i % 3 == 0)
+            attendants[i]->Remark = chinese ? "领班" : "Head waiter";
+        db.UpdateEmployee(*attendants[i]);
+    }
+    return true;
+}
+
+// A page of a tabbed window, opened afresh so that it draws as the active window.
+template <typename Window>
+bool shootPage(DbManage &db, const char *tab, const char *list, int row, const QString &path)
+{
+    Window window(db, nullptr);
+    if (tab)
+        child<QAbstractButton>(window, tab)->click();
+    if (list)
+        selectRow(window, list, row);
+    return shootWindow(window, path);
+}
+
+bool shootAll(DbManage &db, const QString &folder, const QString &suffix)
+{
+    const auto name = [&](const char *what) { return folder + QStringLiteral("/%1-%2.png").arg(what, suffix); };
+    bool ok = shootPage<CInfoEntryDlg>(db, nullptr, nullptr, 0, name("site-keys"));
+    ok &= shootPage<CInfoEntryDlg>(db, "OptPlace", "AreaList", 1, name("site-zones"));
+    ok &= shootPage<CInfoEntryDlg>(db, "OptPager", "pagerList", 2, name("site-pagers"));
+    ok &= shootPage<CEmployeeDlg>(db, nullptr, "EmpInfoList", 1, name("attendants"));
+    ok &= shootPage<CEmployeeDlg>(db, "OptDuty", "DutyList", 3, name("timetable"));
+
+    const bool chinese = suffix == QStringLiteral("zh");
+    {
+        CAddAreaDlg add(db, nullptr);
+        child<QLineEdit>(add, "EditArea")->setText(chinese ? QStringLiteral("二楼") : QStringLiteral("Upstairs"));
+        ok &= shootWindow(add, name("add-zone"));
+    }
+    {
+        CAlterAreaDlg alter(db, QString::fromStdString(db.GetZones().at(1).second), nullptr);
+        ok &= shootWindow(alter, name("modify-zone"));
+    }
+    {
+        CAddPagerDlg add(db, nullptr);
+        child<QLineEdit>(add, "PagerEdit")->setText(chinese ? QStringLiteral("21桌") : QStringLiteral("Table 21"));
+        child<QLineEdit>(add, "PagerCodeEdit")->setText(QStringLiteral("0A21"));
+        child<CComboExUI>(add, "CboArea")->selectItem(2);
+        ok &= shootWindow(add, name("add-pager"));
+    }
+    {
+        CAlterPagerDlg alter(db, *db.GetPagers().at(2), nullptr);
+        ok &= shootWindow(alter, name("modify-pager"));
+    }
+    CEmployeeDlg staff(db, nullptr);
+    {
+        CAddEmployeeDlg add(db, nullptr);
+        child<QLineEdit>(add, "editEmpID")->setText(QStringLiteral("E111"));
+        ok &= shootWindow(add, name("add-attendant"));
+    }
+    {
+        CAlterEmployeeDlg alter(db, *staff.employees().record(1), nullptr);
+        ok &= shootWindow(alter, name("modify-attendant"));
+    }
+    {
+        // A duty across midnight, as a manager types one in.
+        CAddDutyDlg add(db, nullptr);
+        child<CComboExUI>(add, "CboName")->selectItem(4);
+        child<CTimeUI>(add, "TimeBebin")->setTime(22, 0, 0);
+        child<CTimeUI>(add, "TimeEnd")->setTime(6, 0, 0);
+        ok &= shootWindow(add, name("add-duty"));
+    }
+    {
+        CAlterDutyDlg alter(db, staff.employees().records(), *staff.duties().record(3), nullptr);
+        ok &= shootWindow(alter, name("modify-duty"));
+    }
+    return ok;
+}
+
+bool shootLanguage(const QString &folder, std::uint32_t lcid, const QString &suffix)
+{
+    const std::string dataFolder = Poco::TemporaryFile::tempName() + "/";
+    Poco::File(dataFolder).createDirectories();
+    bool ok = false;
+    {
+        DbManage db(dataFolder);
+        setUiLanguage(lcid);
+        ok = sampleSite(db, lcid) && shootAll(db, folder, suffix);
+    }
+    Poco::File(dataFolder).remove(true);
+    return ok;
+}
+}
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    applyDeskLook();
+    if (argc != 2) {
+        std::cerr << "usage: calldesk-site-shots <output folder>" << std::endl;
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(folder);
+    try {
+        Poco::Data::SQLite::Connector::registerConnector();
+        bool ok = shootLanguage(folder, 1033, QStringLiteral("en"));
+        ok &= shootLanguage(folder, 2052, QStringLiteral("zh"));
+        return ok ? 0 : 1;
+    } catch (const std::exception &error) {
+        std::cerr << "calldesk-site-shots: " << error.what() << std::endl;
+        return 1;
+    }
+}

@@ -22,6 +22,7 @@
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
 #include "calls/CallDesk.h"
+#include "base/LocalTime.h"
 #include "calls/ISoundPlayer.h"
 #include "ui/DeskLook.h"
 #include "ui/UiText.h"
@@ -145,8 +146,6 @@ int main(int argc, char *argv[])
     db.LoadSetup(setup);
     // The main window's caption stays in front of the pop-up's owner.
     setup.Option &= ~SetupRecord::OptHoverMost;
-    // The settings show the port of a usual USB adapter (away here).
-    setup.SerialPort = "/dev/ttyUSB0";
 
     const Poco::LocalDateTime now(2024, 6, 15, 12, 30, 0);
     SettableClock clock;
@@ -166,6 +165,14 @@ int main(int argc, char *argv[])
         }
         window.findChild<QAbstractButton *>(QStringLiteral("Optcalllist"))->click();
         saved = savePicture(window, parser.value(out) + QStringLiteral("/main-%1.png").arg(suffix)) && saved;
+
+        // A receiver that stopped answering a few minutes ago.
+        window.linkOutageBegan({OutageCause::NoAnswer, instantOf(now - Poco::Timespan(0, 0, 3, 12, 0)), "/dev/ttyUSB0"});
+        saved = savePicture(window, parser.value(out) + QStringLiteral("/link-failure-%1.png").arg(suffix)) && saved;
+        window.linkOutageEnded({OutageCause::NoAnswer, instantOf(now), "/dev/ttyUSB0"}, instantOf(now));
+
+        // The settings show the port of a usual USB adapter (away here).
+        window.setup().SerialPort = "/dev/ttyUSB0";
 
         // The About window of a desk on a receiver, in the usual data folder.
         AboutFacts facts;

@@ -31,6 +31,7 @@
 #include "base/Language.h"
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
+#include "receiver/PseudoTerminal.h"
 #include "calls/ISoundPlayer.h"
 #include "reports/HistoryQuery.h"
 #include "ui/HistoryListModel.h"
@@ -39,7 +40,6 @@
 #include "shell/reports/HistoryListDlg.h"
 #include "demo/DemoSite.h"
 #include "AckProbe.h"
-#include "receiver/PseudoTerminal.h"
 
 namespace
 {
@@ -51,6 +51,7 @@ public:
     void playOnce(const std::string &) override {}
     void playLooped(const std::string &) override {}
     void stop() override {}
+    void playAlarm(const std::string &) override {}
 };
 
 double msSince(SteadyClock::time_point start)
@@ -157,7 +158,7 @@ int main(int argc, char **argv)
             return 1;
         }
     }
-    SetupRecord setup = SetupRecord::defaults(Lcid::English, "calldesk");
+    SetupRecord setup = SetupRecord::defaults(Lcid::English, "calldesk", folder);
     db.LoadSetup(setup);
     setup.SerialPort = line.portPath();
     db.SaveSetup(setup);

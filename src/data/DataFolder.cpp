@@ -44,22 +44,32 @@ static std::string userDataFolder()
     return withTrailingSeparator(std::string(home && *home ? home : "/tmp")) + ".local/share/calldesk/";
 }
 
+std::string defaultDataFolder()
+{
+    if (const std::string own = programFolder(); ::access(own.c_str(), W_OK) == 0)
+        return own;
+    return userDataFolder();
+}
+
 std::string resolveDataFolder(const std::optional<std::string> &explicitFolder)
 {
     std::string folder;
     if (explicitFolder && !explicitFolder->empty())
         folder = withTrailingSeparator(fs::absolute(*explicitFolder).lexically_normal().string());
-    else if (const std::string own = programFolder(); ::access(own.c_str(), W_OK) == 0)
-        folder = own;
     else
-        folder = userDataFolder();
+        folder = defaultDataFolder();
     ensureFolder(folder);
     return folder;
 }
 
+std::string soundFolder(const std::string &dataFolder)
+{
+    return withTrailingSeparator(dataFolder) + "sounds/";
+}
+
 std::string warningSoundPath(const std::string &dataFolder, int warning)
 {
-    return withTrailingSeparator(dataFolder) + "sounds/warning" + std::to_string(warning) + ".wav";
+    return soundFolder(dataFolder) + "warning" + std::to_string(warning) + ".wav";
 }
 
 std::string alarmSoundPath(const std::string &dataFolder)

@@ -11,6 +11,8 @@
 // ($XDG_DATA_HOME/calldesk/, by default ~/.local/share/calldesk/) when it is
 // not (an installed program). The folder is created when missing.
 std::string resolveDataFolder(const std::optional<std::string> &explicitFolder);
+// The folder resolveDataFolder picks without an explicit one, not created.
+std::string defaultDataFolder();
 
 // The folder of the running program file, with a trailing separator.
 std::string programFolder();
@@ -20,6 +22,9 @@ bool ensureFolder(const std::string &folder);
 
 std::string withTrailingSeparator(std::string folder);
 
+// Where a data folder keeps the desk's sounds (ending in a separator); the
+// setup window's wave chooser starts there.
+std::string soundFolder(const std::string &dataFolder);
 // Where the desk keeps its own warning sound (warning 1 or 2) in a data
 // folder; the desk writes the files there, and the settings' defaults name
 // them.

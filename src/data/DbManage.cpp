@@ -66,8 +66,8 @@ const char *const HistorySchema[] = {
     "CREATE INDEX IF NOT EXISTS idxHistCallTime ON TBHistory(CallTime);",
     // Failures of the link to the receiver; files of older programs gain it
     // and nothing else changes.
-    "CREATE TABLE IF NOT EXISTS TBOutage(ID INTEGER PRIMARY KEY,BeginTime TIMESTAMP,EndTime TIMESTAMP,Port TEXT,"
-    "Cause TEXT);",
+    ("CREATE TABLE IF NOT EXISTS TBOutage(ID INTEGER PRIMARY KEY,BeginTime TIMESTAMP,EndTime TIMESTAMP,"
+     "Port TEXT,Cause TEXT);"),
 };
 
 // Runs a schema's statements; a damaged file must reach the caller (it sets
@@ -267,8 +267,19 @@ bool DbManage::SaveSystemDatabase()
 {
     if (!Modified || m_systemFile == SystemFile::ReadOnly)
         return false;
-    if (!CopySessionToFile(Folder + SystemFileName, SystemKey, SystemSession))
+    const std::string path = Folder + SystemFileName;
+    int rc = SQLITE_ERROR;
+    try {
+        rc = SqliteFile::writeInto(Utility::dbHandle(SystemSession), path, SystemKey);
+    } catch (const std::exception &error) {
+        logFailure("copy a session to " + path, error);
+        rememberFailure(path + ": " + failureText(error));
         return false;
+    }
+    if (rc != SQLITE_OK) {
+        rememberFailure(path + ": " + sqlite3_errstr(rc));
+        return false;
+    }
     Modified = false;
     return true;
 }

@@ -105,7 +105,8 @@ public:
 
     // Writes the in-memory system database to "ovk.db" when it changed.
     // False when nothing was to be written, writing failed (the old file then
-    // stays as it was), or the file is only read.
+    // stays as it was; lastFailure() says why, naming the file), or the file
+    // is only read.
     bool SaveSystemDatabase();
 
     void CreateSystemSchema();
@@ -123,7 +124,8 @@ public:
 
     // Settings record.
     void LoadSetup(SetupRecord &record);
-    void SaveSetup(const SetupRecord &record);
+    // False when the row could not be written (lastFailure() says why).
+    bool SaveSetup(const SetupRecord &record);
     std::uint32_t GetLCID();
 
     // Service types and zones.

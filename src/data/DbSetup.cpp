@@ -9,6 +9,7 @@
 #include "data/DeskSounds.h"
 #include "data/NotifiedTransaction.h"
 #include "data/SetupRecord.h"
+#include "data/StatementRunner.h"
 
 using namespace Poco::Data::Keywords;
 using Poco::Data::Statement;
@@ -123,7 +124,7 @@ void DbManage::LoadSetup(SetupRecord &record)
     }
 }
 
-void DbManage::SaveSetup(const SetupRecord &record)
+bool DbManage::SaveSetup(const SetupRecord &record)
 {
     try {
         StoredSetup stored(record);
@@ -146,8 +147,10 @@ void DbManage::SaveSetup(const SetupRecord &record)
         }
         transaction.commit();
         Modified = true;
+        return true;
     } catch (const std::exception &error) {
-        logFailure("save the settings", error);
+        statementFailed("save the settings", error);
+        return false;
     }
 }
 

@@ -24,6 +24,11 @@ void statementFailed(std::string_view what, const std::exception &error)
 void statementFailed(std::string_view what, std::string_view detail)
 {
     logFailure(what, detail);
+    rememberFailure(detail);
+}
+
+void rememberFailure(std::string_view detail)
+{
     t_lastFailure.assign(detail);
 }
 

@@ -23,7 +23,10 @@ std::string failureText(const std::exception &error);
 // thread's last failure.
 void statementFailed(std::string_view what, const std::exception &error);
 void statementFailed(std::string_view what, std::string_view detail);
-// The detail of the last failure logged on the calling thread; empty when none.
+// Keeps the detail as the calling thread's last failure without logging it
+// (for failures the caller logs, or logs once while they repeat).
+void rememberFailure(std::string_view detail);
+// The detail of the last failure on the calling thread; empty when none.
 const std::string &lastStatementFailure();
 
 // True when work ran without throwing.

@@ -39,8 +39,14 @@ bool ReceiverLink::openConfigured()
 
 bool ReceiverLink::open(const std::string &portName)
 {
+    // Another port open now is closed on purpose: its stop is no failure.
+    const bool closesAnother = m_port.isOpen() && m_port.portName() != portName;
+    if (closesAnother)
+        m_closing = true;
     if (m_port.Open(portName))
         return true;
+    if (closesAnother && m_port.isOpen())
+        m_closing = false;
     // The old port's reading thread did not end: that port still runs and
     // still delivers frames, so the status must not call it gone.
     if (!m_port.isOpen())

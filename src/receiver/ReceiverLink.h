@@ -40,6 +40,9 @@ public:
     // delivered a frame.
     void setConfiguredPort(const std::string &portName);
     const std::string &configuredPort() const { return m_configured; }
+    // Whether the port open is the configured one, by this or another name of
+    // the same device (none open and none configured count as the same).
+    bool configuredIsOpen() const;
     // Opens the configured port now; false when it is empty or cannot be
     // opened (then the ticks go on trying).
     bool openConfigured();
@@ -86,7 +89,6 @@ private:
     void refreshPorts();
     void keepAPortOpen();
     bool tryOpen(const std::string &name);
-    bool configuredIsOpen() const;
 
     ILinkOwner &m_owner;
     ICallFrameConsumer &m_consumer;

@@ -25,6 +25,7 @@ public:
     // The rights whose windows the program offers: only their buttons are
     // ever enabled. A right's bit joins here when its window is built.
     static constexpr std::uint8_t OfferedRights = OperatorRules::bitValue(0)
+                                                | OperatorRules::bitValue(1) // system settings
                                                 | OperatorRules::bitValue(2) // attendants and timetable
                                                 | OperatorRules::bitValue(3) // history
                                                 | OperatorRules::bitValue(6); // zones, pagers and keys

@@ -6,12 +6,14 @@
 #include <QMenu>
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
+#include <QWindow>
 
 #include "base/Clock.h"
 #include "base/EventLog.h"
 #include "base/LocalTime.h"
 #include "data/DataFolder.h"
 #include "data/DbManage.h"
+#include "data/SetupRules.h"
 #include "receiver/ReceiverLink.h"
 #include "calls/CallDesk.h"
 #include "calls/CallFrameIntake.h"
@@ -29,9 +31,11 @@
 #include "site/InfoEntryDlg.h"
 #include "shell/AboutDlg.h"
 #include "shell/CallListUI.h"
+#include "shell/DeskAutostart.h"
 #include "shell/DeskEventLog.h"
 #include "shell/LoginToggle.h"
 #include "shell/PopupCallDlg.h"
+#include "shell/SetupDlg.h"
 #include "shell/UserDlg.h"
 #include "shell/reports/HistoryListDlg.h"
 #include "shell/reports/HistoryQueryDlg.h"
@@ -55,9 +59,9 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     , m_db {db}
     , m_setup {setup}
     , m_clock {clock}
+    , m_player {player}
 {
     m_ui->setupUi(this);
-    setWindowTitle(uiText(TextId::ProgramName));
     setWindowIcon(deskIcon());
     setWindowFlag(Qt::WindowStaysOnTopHint, m_setup.has(SetupRecord::OptHoverMost));
     m_frame = new WindowFrame(*this, mainWindowColours());
@@ -72,22 +76,16 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     m_poster->setHandler([this](ReceiverMessage message) { m_link->handleMessage(message); });
     m_link->enumeratePorts();
 
-    // The title always reads the program's name in the current language.
-    m_setup.Title = uiText(TextId::ProgramName).toStdString();
+    // The program's own name follows the language; a title the user gave is
+    // kept, so that it shows after a new start and the next OK of the
+    // settings does not write the program's name over it.
+    if (SetupRules::isProgramNameTitle(m_setup.Title))
+        m_setup.Title = uiText(TextId::ProgramName).toStdString();
+    setWindowTitle(QString::fromStdString(m_setup.Title));
     setUpTrayMenu();
-    const bool trayAvailable = options.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable());
-    if (m_setup.has(SetupRecord::OptShowTask) && trayAvailable) {
-        m_tray = new QSystemTrayIcon(deskIcon(), this);
-        m_tray->setToolTip(QString::fromStdString(m_setup.Title).left(TrayToolTipLength));
-        m_tray->setContextMenu(m_trayMenu);
-        connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-            if (reason == QSystemTrayIcon::Trigger && isMinimized())
-                showUnminimised();
-            else if (reason == QSystemTrayIcon::DoubleClick)
-                showFromTray();
-        });
-        m_tray->show();
-    }
+    m_trayAvailable = options.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable());
+    if (m_setup.has(SetupRecord::OptShowTask))
+        showTrayIcon();
 
     m_serviceTimer.setInterval(ServiceTickMs);
     connect(&m_serviceTimer, &QTimer::timeout, this, &CMainFrameDlg::serviceTick);
@@ -105,6 +103,7 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     connect(m_ui->btnEmployee, &QAbstractButton::clicked, this, [this] { CEmployeeDlg(m_db, this).run(); });
     connect(m_ui->btnInfoEntry, &QAbstractButton::clicked, this, [this] { CInfoEntryDlg(m_db, this).run(); });
     connect(m_ui->btnabout, &QAbstractButton::clicked, this, &CMainFrameDlg::aboutClicked);
+    connect(m_ui->btnSetup, &QAbstractButton::clicked, this, &CMainFrameDlg::setupClicked);
     connect(m_ui->Optuntreatedlist, &QAbstractButton::toggled, this, [this](bool on) {
         if (on)
             m_ui->maintablayout->setCurrentIndex(0);
@@ -301,7 +300,7 @@ void CMainFrameDlg::closeClicked()
 
 void CMainFrameDlg::minimiseClicked()
 {
-    if (m_setup.has(SetupRecord::OptShowTask) && m_tray)
+    if (m_tray && m_tray->isVisible())
         hide();
     else
         showMinimized();
@@ -354,7 +353,7 @@ void CMainFrameDlg::saveSystemDatabaseIfChanged()
         return;
     const bool saved = m_db.SaveSystemDatabase();
     if (!saved && !m_saveFailed)
-        logEvent("cannot save the system database " + m_db.folder() + DbManage::SystemFileName);
+        logFailure("save the system database", m_db.lastFailure());
     m_saveFailed = !saved;
 }
 
@@ -483,4 +482,111 @@ void CMainFrameDlg::unsavedCallsChanged()
 void CMainFrameDlg::frameHandled(const FrameRecord &record, bool repeat)
 {
     m_events->frameHandled(record, repeat);
+}
+
+// A language change takes a new start: the window closes once the setup
+// window has, and the program starts again.
+void CMainFrameDlg::setupClicked()
+{
+    if (CSetupDlg(*this, this).run() == ChildDialog::ResultOk && m_restart)
+        closeWithoutAsking();
+}
+
+SettingsApplied CMainFrameDlg::applySettings(const SetupRecord &changed)
+{
+    SettingsApplied applied;
+    const bool autostartWas = m_setup.has(SetupRecord::OptAutoRunPCStart);
+
+    // The port first: when it cannot be opened nothing else changes. The
+    // record keeps the name, and the tick goes on trying it.
+    m_setup.SerialPort = changed.SerialPort;
+    m_link->setConfiguredPort(changed.SerialPort);
+    if (!m_link->configuredIsOpen() && !m_link->open(changed.SerialPort)) {
+        applied.portFailed = true;
+        applied.port = changed.SerialPort;
+        applied.portError = m_link->errorString();
+        logEvent("cannot open port " + changed.SerialPort + ": " + applied.portError);
+        return applied;
+    }
+
+    const std::uint32_t oldLanguage = m_setup.LCID;
+    // Everything the desk reads when it needs it (list length, sounds,
+    // colours, times, options) takes effect from its next use.
+    m_setup = changed;
+    showTitle();
+
+    // The tray and the window's stacking are compared with what the desktop
+    // has, not with the old option, so the icon is never added twice nor
+    // left behind.
+    keepOnTop(m_setup.has(SetupRecord::OptHoverMost));
+    if (m_setup.has(SetupRecord::OptShowTask) && !(m_tray && m_tray->isVisible()))
+        showTrayIcon();
+    else if (!m_setup.has(SetupRecord::OptShowTask) && m_tray && m_tray->isVisible())
+        m_tray->hide();
+    // The rows are drawn anew in the colours and levels of the new record.
+    for (CallListModel *model : {m_unansweredModel, m_callsModel}) {
+        if (model->rowCount() > 0)
+            model->rowsChanged(0, model->rowCount() - 1);
+    }
+
+    // Saved at once, not at the next tick, so that a failure can be told
+    // while the user is still there.
+    applied.saved = m_db.SaveSetup(m_setup) && (m_db.SaveSystemDatabase() || !m_db.modified());
+    if (!applied.saved)
+        applied.saveError = m_db.lastFailure();
+    m_saveFailed = !applied.saved;
+
+    applied.autostartOn = m_setup.has(SetupRecord::OptAutoRunPCStart);
+    if (applied.autostartOn != autostartWas) {
+        const std::string name = m_setup.Title.empty() ? uiText(TextId::ProgramName).toStdString() : m_setup.Title;
+        applied.autostartFailed = !setDeskAutostart(applied.autostartOn, name, m_db.folder(), applied.autostartError);
+    }
+    applied.languageChanged = m_setup.LCID != oldLanguage;
+    return applied;
+}
+
+void CMainFrameDlg::showTitle()
+{
+    const QString title = QString::fromStdString(m_setup.Title);
+    m_ui->title->setText(title);
+    setWindowTitle(title);
+    if (m_tray)
+        m_tray->setToolTip(title.left(TrayToolTipLength));
+}
+
+void CMainFrameDlg::showTrayIcon()
+{
+    if (!m_trayAvailable)
+        return;
+    if (!m_tray) {
+        m_tray = new QSystemTrayIcon(deskIcon(), this);
+        m_tray->setContextMenu(m_trayMenu);
+        connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::Trigger && isMinimized())
+                showUnminimised();
+            else if (reason == QSystemTrayIcon::DoubleClick)
+                showFromTray();
+        });
+    }
+    m_tray->setToolTip(QString::fromStdString(m_setup.Title).left(TrayToolTipLength));
+    m_tray->show();
+    // The link's failure, if one lasts, marks the new icon too.
+    if (m_alarm && m_link)
+        showLinkStatus();
+}
+
+// Only the window system hears of it: the window keeps its place and size
+// and is not shown anew (changing a shown widget's flags would hide it).
+void CMainFrameDlg::keepOnTop(bool onTop)
+{
+    Qt::WindowFlags flags = windowFlags();
+    if (flags.testFlag(Qt::WindowStaysOnTopHint) == onTop)
+        return;
+    flags.setFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (QWindow *handle = windowHandle()) {
+        overrideWindowFlags(flags);
+        handle->setFlags(flags);
+    } else {
+        setWindowFlags(flags);
+    }
 }

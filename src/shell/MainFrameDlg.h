@@ -11,6 +11,7 @@
 #include "receiver/LinkOwner.h"
 #include "receiver/SerialPortScanner.h"
 #include "calls/ICallDeskView.h"
+#include "shell/SettingsApplied.h"
 
 class CallDesk;
 class CallFrameIntake;
@@ -83,8 +84,18 @@ public:
     void showHistory(const CallFilter &filter);
     CHistoryListDlg *historyList() const { return m_historyList.get(); }
 
+    // Applies a changed settings record to the running desk and saves it,
+    // whoever changed it (the setup window, a restored system database): the
+    // port first, then the title, the tray icon, the on-top state and every
+    // value the desk reads when it next needs it, then the save, then the
+    // start with the desktop. Tells nobody: the outcome says what happened.
+    SettingsApplied applySettings(const SetupRecord &changed);
+
     CallDesk &callDesk() { return *m_desk; }
     SetupRecord &setup() { return m_setup; }
+    DbManage &db() { return m_db; }
+    const ReceiverLink &link() const { return *m_link; }
+    ISoundPlayer &soundPlayer() { return m_player; }
     CPopupCallDlg *popup() const { return m_popup.get(); }
     QSystemTrayIcon *trayIcon() const { return m_tray; }
     QMenu *trayMenu() const { return m_trayMenu; }
@@ -131,6 +142,10 @@ private:
     void operatorsClicked();
     void historyClicked();
     void aboutClicked();
+    void setupClicked();
+    void showTrayIcon();
+    void keepOnTop(bool onTop);
+    void showTitle();
     void minimiseClicked();
     void showUnminimised();
     void popupClosed();
@@ -142,6 +157,8 @@ private:
     DbManage &m_db;
     SetupRecord m_setup;
     const IClock &m_clock;
+    ISoundPlayer &m_player;
+    bool m_trayAvailable = false;
     WindowFrame *m_frame = nullptr;
     MainThreadPoster *m_poster = nullptr;
     std::unique_ptr<CallDesk> m_desk;

@@ -1,6 +1,7 @@
 #include "ui/UiText.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 #include "base/EventLog.h"
 #include "base/Language.h"
 #include "base/StringTable.h"
+#include "ui/LayoutTexts.h"
 
 namespace
 {
@@ -33,6 +35,12 @@ bool setText(QWidget &control, const QString &text)
 void setUiLanguage(std::uint32_t lcid)
 {
     g_language = lcid == Lcid::Chinese ? Lcid::Chinese : Lcid::English;
+    // The layouts' own texts follow; windows made from now on show them.
+    if (QCoreApplication::instance()) {
+        QCoreApplication::removeTranslator(&LayoutTranslator::builtIn());
+        if (g_language == Lcid::Chinese)
+            QCoreApplication::installTranslator(&LayoutTranslator::builtIn());
+    }
 }
 
 std::uint32_t uiLanguage()

@@ -11,7 +11,9 @@ class QWidget;
 
 // The texts windows show, by name, in the language chosen at start-up
 // (Lcid::Chinese or Lcid::English). Every window sets its texts from
-// here when it opens, so one layout serves both languages. Main thread only.
+// here when it opens, so one layout serves both languages; the texts a
+// layout carries itself follow the language too (LayoutTexts.h). Main
+// thread only.
 void setUiLanguage(std::uint32_t lcid);
 std::uint32_t uiLanguage();
 QString uiText(TextId id);

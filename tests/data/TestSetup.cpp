@@ -1,9 +1,12 @@
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "data/SetupRecord.h"
+#include "data/SetupRules.h"
 #include "support/DataFixture.h"
 #include "support/RawDatabase.h"
 
@@ -158,8 +161,71 @@ TEST_F(SetupTest, FailedLoadKeepsTheDefaults)
     db->LoadSetup(record);
     EXPECT_EQ("Wireless call system", record.Title);
     EXPECT_FALSE(db->modified());
-    db->SaveSetup(record);
+    EXPECT_FALSE(db->SaveSetup(record));
     EXPECT_FALSE(db->modified()) << "a failed save changes nothing";
+    EXPECT_NE(std::string::npos, db->lastFailure().find("TBSetup")) << db->lastFailure();
+}
+
+// The file write fails when "ovk.db" cannot be replaced (here a folder
+// stands in its place, which refuses even a privileged user): the reason
+// names the file, the change stays marked for the next try, and a later
+// success clears the reason.
+TEST_F(SetupTest, AFailedFileWriteSaysWhyAndKeepsTheChange)
+{
+    auto db = open();
+    SetupRecord record = defaults();
+    db->LoadSetup(record);
+    ASSERT_TRUE(db->SaveSystemDatabase());
+    record.Title = "Terrace";
+    ASSERT_TRUE(db->SaveSetup(record));
+    const std::string path = file(DbManage::SystemFileName);
+    ASSERT_EQ(0, std::rename(path.c_str(), file("aside.db").c_str()));
+    ASSERT_TRUE(std::filesystem::create_directory(path));
+
+    EXPECT_FALSE(db->SaveSystemDatabase());
+    EXPECT_TRUE(db->modified());
+    EXPECT_EQ(0u, db->lastFailure().find(path)) << db->lastFailure();
+    EXPECT_GT(db->lastFailure().size(), path.size() + 2) << "a reason follows the file";
+
+    std::filesystem::remove(path);
+    EXPECT_TRUE(db->SaveSystemDatabase());
+    EXPECT_FALSE(db->modified());
+    SetupRecord reopened = defaults();
+    DbManage(folder()).LoadSetup(reopened);
+    EXPECT_EQ("Terrace", reopened.Title);
+}
+
+TEST(SetupRules, LeadingNumber)
+{
+    const struct
+    {
+        const char *text;
+        std::int32_t number;
+    } cases[] = {
+        {"50abc", 50},
+        {"abc", 0},
+        {"0", 0},
+        {"", 0},
+        {"007", 7},
+        {"1000", 1000},
+        {" 5", 0},
+        {"-5", 0},
+        {"+5", 0},
+        {"2147483647", 2147483647},
+        {"2147483648", 2147483647},
+        {"99999999999999999999", 2147483647},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.number, SetupRules::leadingNumber(c.text)) << c.text;
+}
+
+TEST(SetupRules, ProgramNameTitles)
+{
+    EXPECT_TRUE(SetupRules::isProgramNameTitle(""));
+    EXPECT_TRUE(SetupRules::isProgramNameTitle("Wireless call system"));
+    EXPECT_TRUE(SetupRules::isProgramNameTitle("无线呼叫系统"));
+    EXPECT_FALSE(SetupRules::isProgramNameTitle("Wireless call system "));
+    EXPECT_FALSE(SetupRules::isProgramNameTitle("Terrace bar"));
 }
 
 TEST(SetupLanguage, LocaleNames)

@@ -95,7 +95,8 @@ private slots:
             DbManage db(desk.data.path());
             SetupRecord setup = SetupRecord::defaults(1033, "Wireless call system", desk.data.path());
             db.LoadSetup(setup);
-            setup.Title = "Our restaurant";
+            // The program's name saved in the other language.
+            setup.Title = "无线呼叫系统";
             db.SaveSetup(setup);
             QVERIFY(db.SaveSystemDatabase());
         }

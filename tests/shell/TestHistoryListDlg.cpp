@@ -41,7 +41,7 @@ public:
     {
         Poco::Data::SQLite::Connector::registerConnector();
         db = std::make_unique<DbManage>(folder.path());
-        setup = SetupRecord::defaults(uiLanguage(), "calldesk");
+        setup = SetupRecord::defaults(uiLanguage(), "calldesk", folder.path());
     }
 
     CCall store(const std::string &pager, int day, int hour, int minute, const std::string &zone = "Hall")

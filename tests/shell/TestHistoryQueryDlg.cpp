@@ -8,11 +8,11 @@
 
 #include "base/LocalTime.h"
 #include "data/OperatorRules.h"
+#include "ui/HistoryListModel.h"
 #include "ui/UiText.h"
 #include "ui/controls/ComboEditUI.h"
 #include "ui/controls/ComboExUI.h"
 #include "ui/controls/TimeUI.h"
-#include "ui/HistoryListModel.h"
 #include "shell/LoginDlg.h"
 #include "shell/MainFrameDlg.h"
 #include "shell/reports/HistoryListDlg.h"

@@ -45,7 +45,7 @@ DeskTestWindow::DeskTestWindow(const Options &options)
     if (options.prepare)
         options.prepare(*m_db);
     MainFrameOptions windowOptions;
-    windowOptions.scanner = SerialPortScanner(m_noPorts.path());
+    windowOptions.scanner = SerialPortScanner(options.portFolder.empty() ? m_noPorts.path() : options.portFolder);
     windowOptions.trayAvailable = options.trayAvailable;
     m_window = std::make_unique<CMainFrameDlg>(*m_db, setup, clock, sounds, windowOptions);
 }

@@ -28,6 +28,8 @@ public:
         bool trayAvailable = false;
         // Runs on the database before the window opens.
         std::function<void(DbManage &)> prepare;
+        // Where the serial ports are looked for; a folder of none by default.
+        std::string portFolder;
     };
     static Options adjusting(std::function<void(SetupRecord &)> adjust, bool trayAvailable = false);
     static Options preparing(std::function<void(DbManage &)> prepare);

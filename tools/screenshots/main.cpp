@@ -1,7 +1,7 @@
 // calldesk-screenshots: pictures of the desk's main window and pop-up call
-// window with calls at every level, of its About window, and of the
-// history query and list, for the documentation. Runs the real
-// windows on a demo site in a temporary folder, with a clock of its own so
+// window with calls at every level, of both pages of its settings, of its
+// About window and of the history query and list, for the documentation.
+// Runs the real windows on a demo site in a temporary folder, with a clock of its own so
 // that the calls have waited as long as each level needs. Meant to run
 // under a real display server (xvfb-run), one language per run.
 #include <iostream>
@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include "base/Clock.h"
+#include "base/LocalTime.h"
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
 #include "calls/CallDesk.h"
@@ -31,6 +32,7 @@
 #include "shell/AboutDlg.h"
 #include "shell/MainFrameDlg.h"
 #include "shell/PopupCallDlg.h"
+#include "shell/SetupDlg.h"
 #include "shell/reports/HistoryListDlg.h"
 #include "shell/reports/HistoryQueryDlg.h"
 #include "demo/DemoSite.h"
@@ -221,6 +223,14 @@ int main(int argc, char *argv[])
         window.findChild<QAbstractButton *>(QStringLiteral("Optcalllist"))->click();
         saved = savePicture(window, parser.value(out) + QStringLiteral("/main-%1.png").arg(suffix)) && saved;
 
+        // A receiver that stopped answering a few minutes ago.
+        window.linkOutageBegan({OutageCause::NoAnswer, instantOf(now - Poco::Timespan(0, 0, 3, 12, 0)), "/dev/ttyUSB0"});
+        saved = savePicture(window, parser.value(out) + QStringLiteral("/link-failure-%1.png").arg(suffix)) && saved;
+        window.linkOutageEnded({OutageCause::NoAnswer, instantOf(now), "/dev/ttyUSB0"}, instantOf(now));
+
+        // The settings show the port of a usual USB adapter (away here).
+        window.setup().SerialPort = "/dev/ttyUSB0";
+
         // The About window of a desk on a receiver, in the usual data folder.
         AboutFacts facts;
         facts.dataFolder = "/home/desk/.local/share/calldesk/";
@@ -231,6 +241,17 @@ int main(int argc, char *argv[])
         WindowFrame::centre(about, &window);
         saved = savePicture(about, parser.value(out) + QStringLiteral("/about-%1.png").arg(suffix)) && saved;
         about.close();
+        {
+            // Both pages of the settings, shown without their modal loop.
+            CSetupDlg settings(window, &window);
+            settings.move(0, 0);
+            settings.show();
+            saved = savePicture(settings, parser.value(out) + QStringLiteral("/setup-general-%1.png").arg(suffix))
+                    && saved;
+            settings.findChild<QAbstractButton *>(QStringLiteral("OptSystemSetup"))->click();
+            saved = savePicture(settings, parser.value(out) + QStringLiteral("/setup-colours-%1.png").arg(suffix))
+                    && saved;
+        }
         saved = shootHistory(window, db, clock, parser.value(out), suffix) && saved;
         window.closeWithoutAsking();
     }

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+// What applying a settings record to the running desk did
+// (CMainFrameDlg::applySettings), for the window that asked to tell the
+// user.
+struct SettingsApplied
+{
+    // The record's serial port could not be opened: the record names it and
+    // the desk keeps trying it every second, but nothing after the port was
+    // applied and nothing was saved.
+    bool portFailed = false;
+    std::string port;
+    std::string portError;
+    // The record reached the system database and its file.
+    bool saved = false;
+    std::string saveError;
+    // Turning the start with the desktop on or off failed; the option in the
+    // record is as asked.
+    bool autostartFailed = false;
+    bool autostartOn = false;
+    std::string autostartError;
+    // The language differs from the one the desk had; the windows keep
+    // theirs until the program starts again.
+    bool languageChanged = false;
+};

@@ -1,0 +1,245 @@
+#include "shell/SetupDlg.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QStyle>
+
+#include "base/Language.h"
+#include "data/DataFolder.h"
+#include "data/DbManage.h"
+#include "data/SetupRules.h"
+#include "receiver/ReceiverLink.h"
+#include "calls/ISoundPlayer.h"
+#include "ui/ColourChooser.h"
+#include "ui/Colours.h"
+#include "ui/FileChooser.h"
+#include "ui/LayoutTexts.h"
+#include "ui/MessagePrompt.h"
+#include "ui/UiText.h"
+#include "ui/controls/ComboExUI.h"
+#include "ui/controls/TimeUI.h"
+#include "shell/MainFrameDlg.h"
+#include "ui_setup.h"
+
+namespace
+{
+constexpr const char *ColourProperty = "colour";
+// The Chinese texts are shorter: the window is narrower in Chinese.
+constexpr int EnglishWidth = 580;
+constexpr int ChineseWidth = 480;
+constexpr int Height = 400;
+
+void showDuration(CTimeUI &editor, const Poco::Timespan &duration)
+{
+    const auto seconds = static_cast<int>(duration.totalSeconds());
+    editor.setTime(seconds / 3600, seconds / 60 % 60, seconds % 60);
+}
+
+Poco::Timespan durationOf(const CTimeUI &editor)
+{
+    return Poco::Timespan(editor.secondsOfDay(), 0);
+}
+
+void takeOption(SetupRecord &record, std::uint8_t option, const QCheckBox &box)
+{
+    if (box.isChecked())
+        record.Option |= option;
+    else
+        record.Option &= static_cast<std::uint8_t>(~option);
+}
+
+void tellWarning(QWidget *parent, const QString &text, std::optional<TextId> caption)
+{
+    messagePrompt().show(parent, {text, caption ? uiText(*caption) : QString(), PromptIcon::Warning,
+                                  PromptButtons::Ok});
+}
+}
+
+CSetupDlg::CSetupDlg(CMainFrameDlg &desk, QWidget *owner)
+    : ChildDialog {owner}
+    , m_ui {std::make_unique<Ui::CSetupDlg>()}
+    , m_desk {desk}
+    , m_colours {{
+          {nullptr, &SetupRecord::Warn1Bkcolor},
+          {nullptr, &SetupRecord::Warn1txtcolor},
+          {nullptr, &SetupRecord::Warn2Bkcolor},
+          {nullptr, &SetupRecord::Warn2txtcolor},
+          {nullptr, &SetupRecord::TimeoutBkcolor},
+          {nullptr, &SetupRecord::Timeouttxtcolor},
+          {nullptr, &SetupRecord::NoReplyBkcolor},
+          {nullptr, &SetupRecord::NoReplytxtcolor},
+          {nullptr, &SetupRecord::HasReplyBkcolor},
+          {nullptr, &SetupRecord::HasReplytxtcolor},
+      }}
+    , m_openedLanguage {desk.setup().LCID}
+{
+    m_ui->setupUi(this);
+    setUpFrame(TextId::SystemSettings);
+    setUpTexts();
+    setFixedSize(uiLanguage() == Lcid::Chinese ? ChineseWidth : EnglishWidth, Height);
+
+    QAbstractButton *const colourButtons[] = {
+        m_ui->btnbkcolorSevWarn1,   m_ui->btntxtcolorSevWarn1, m_ui->btnbkcolorSevWarn2, m_ui->btntxtcolorSevWarn2,
+        m_ui->btnbkcolorSevTimeout, m_ui->btntxtcolorSevTimeout, m_ui->btnbkcolorNoReply, m_ui->btntxtcolorNoReply,
+        m_ui->btnbkcolorHasReply,   m_ui->btntxtcolorHasReply,
+    };
+    for (std::size_t i = 0; i < m_colours.size(); ++i) {
+        m_colours[i].button = colourButtons[i];
+        connect(colourButtons[i], &QAbstractButton::clicked, this, [this, i] { chooseColour(*m_colours[i].button); });
+    }
+    m_ui->editLatestRecords->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_ui->editLatestRecords));
+    for (QAbstractButton *playButton : {m_ui->btnSoundPlay1, m_ui->btnSoundPlay2})
+        playButton->setIcon(style()->standardIcon(QStyle::SP_MediaPlay, nullptr, playButton));
+
+    connect(m_ui->OptUIConfig, &QAbstractButton::toggled, this, [this](bool on) {
+        if (on)
+            m_ui->setuptablayout->setCurrentIndex(0);
+    });
+    connect(m_ui->OptSystemSetup, &QAbstractButton::toggled, this, [this](bool on) {
+        if (on)
+            m_ui->setuptablayout->setCurrentIndex(1);
+    });
+    connect(m_ui->btnWarnSound1, &QAbstractButton::clicked, this, [this] { chooseWave(*m_ui->editWarnSound1); });
+    connect(m_ui->btnWarnSound2, &QAbstractButton::clicked, this, [this] { chooseWave(*m_ui->editWarnSound2); });
+    connect(m_ui->btnSoundPlay1, &QAbstractButton::clicked, this, [this] { play(*m_ui->editWarnSound1); });
+    connect(m_ui->btnSoundPlay2, &QAbstractButton::clicked, this, [this] { play(*m_ui->editWarnSound2); });
+    connect(m_ui->btnok, &QAbstractButton::clicked, this, &CSetupDlg::ok);
+    connect(m_ui->closebtn02, &QAbstractButton::clicked, this, [this] { done(ResultCancelled); });
+
+    showRecord(m_desk.setup());
+    m_ui->editTitle->setFocus(Qt::OtherFocusReason);
+}
+
+CSetupDlg::~CSetupDlg() = default;
+
+// Everything else the window shows is the layout's own text.
+void CSetupDlg::setUpTexts()
+{
+    setControlTexts(*this, {{"title", TextId::SystemSettings}});
+}
+
+void CSetupDlg::showRecord(const SetupRecord &record)
+{
+    fillPorts(record);
+    m_ui->cboLanguage->selectItem(record.LCID == Lcid::Chinese ? 1 : 0);
+    m_ui->cboWarnSound1->selectItem(record.SoundSel1);
+    m_ui->cboWarnSound2->selectItem(record.SoundSel2);
+    m_ui->editTitle->setText(QString::fromStdString(record.Title));
+    m_ui->editLatestRecords->setText(QString::number(record.LeastRecords));
+    m_ui->editWarnSound1->setText(QString::fromStdString(record.SoundPath1));
+    m_ui->editWarnSound2->setText(QString::fromStdString(record.SoundPath2));
+    m_ui->OptUseSystemTime->setChecked(record.has(SetupRecord::OptUseSystemTime));
+    m_ui->OptAutoRunPCStart->setChecked(record.has(SetupRecord::OptAutoRunPCStart));
+    m_ui->OptHoverMost->setChecked(record.has(SetupRecord::OptHoverMost));
+    m_ui->OptShowTask->setChecked(record.has(SetupRecord::OptShowTask));
+    m_ui->OptShowCallingWnd->setChecked(record.has(SetupRecord::OptShowCallingWnd));
+    m_ui->OptTimeoutRestart->setChecked(record.has(SetupRecord::OptTimeoutRestart));
+    for (const ColourButton &colour : m_colours)
+        showColour(*colour.button, record.*colour.field);
+    showDuration(*m_ui->tmWarning1, record.Warn1Time);
+    showDuration(*m_ui->tmWarning2, record.Warn2Time);
+    showDuration(*m_ui->tmSevTimeout, record.SevTimeout);
+}
+
+// The ports present, and the port the desk has open or is set to open when
+// it is not among them (a name of the user's own, such as a link a udev
+// rule makes, or a receiver unplugged just now): a port the list lacks must
+// not be dropped by an OK that meant to change a colour.
+void CSetupDlg::fillPorts(const SetupRecord &record)
+{
+    const ReceiverLink &link = m_desk.link();
+    const std::string current = link.isOpen() ? link.portName() : record.SerialPort;
+    for (const std::string &name : link.ports().names())
+        m_ui->cboSerialPort->addItem(QString::fromStdString(name));
+    const QString shown = QString::fromStdString(current);
+    if (!current.empty() && m_ui->cboSerialPort->findText(shown, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
+        m_ui->cboSerialPort->addItem(shown);
+    m_ui->cboSerialPort->selectItem(
+        m_ui->cboSerialPort->findText(shown, Qt::MatchExactly | Qt::MatchCaseSensitive));
+}
+
+void CSetupDlg::chooseWave(QLineEdit &edit)
+{
+    const FileRequest request {QString(), QString::fromStdString(soundFolder(m_desk.db().folder())),
+                               layoutText("CSetupDlg", "(*.wav)")};
+    if (const std::optional<QString> path = fileChooser().openFile(this, request))
+        edit.setText(*path);
+}
+
+void CSetupDlg::play(const QLineEdit &edit)
+{
+    if (!edit.text().isEmpty())
+        m_desk.soundPlayer().playOnce(edit.text().toStdString());
+}
+
+void CSetupDlg::chooseColour(QAbstractButton &button)
+{
+    const auto current = button.property(ColourProperty).value<std::uint32_t>();
+    if (const std::optional<std::uint32_t> chosen = colourChooser().chooseColour(this, current))
+        showColour(button, *chosen);
+}
+
+void CSetupDlg::showColour(QAbstractButton &button, std::uint32_t colour)
+{
+    button.setProperty(ColourProperty, QVariant::fromValue(colour));
+    button.setStyleSheet(QStringLiteral("background-color: %1; border: 1px solid #8A9BAD;")
+                             .arg(qColour(colour).name(QColor::HexRgb)));
+}
+
+void CSetupDlg::ok()
+{
+    if (m_ui->editTitle->text().isEmpty()) {
+        inform(this, TextId::TitleEmpty, NoCaption, PromptIcon::Warning);
+        return;
+    }
+    const std::int32_t records = SetupRules::leadingNumber(m_ui->editLatestRecords->text().toStdString());
+    if (records == 0)
+        return;
+
+    const SettingsApplied applied = m_desk.applySettings(fieldsRecord(records));
+    if (applied.portFailed) {
+        tellWarning(this, uiText(TextId::OpenPortFailed, {QString::fromStdString(applied.port)}), TextId::Prompt);
+        return;
+    }
+    if (applied.autostartFailed && applied.autostartOn)
+        inform(this, TextId::AutoBootFailed, NoCaption, PromptIcon::Warning);
+    else if (applied.autostartFailed)
+        tellWarning(this, uiText(TextId::AutoBootNotRemoved, {QString::fromStdString(applied.autostartError)}),
+                    TextId::Prompt);
+    if (!applied.saved) {
+        tellChangeNotSaved(this, applied.saveError);
+        return;
+    }
+    if (m_desk.setup().LCID != m_openedLanguage && confirm(this, TextId::RestartQuestion, TextId::ProgramName))
+        m_desk.setRestartOnClose(true);
+    done(ResultOk);
+}
+
+SetupRecord CSetupDlg::fieldsRecord(std::int32_t records) const
+{
+    SetupRecord record = m_desk.setup();
+    record.Title = m_ui->editTitle->text().toStdString();
+    record.LeastRecords = records;
+    record.SoundPath1 = m_ui->editWarnSound1->text().toStdString();
+    record.SoundPath2 = m_ui->editWarnSound2->text().toStdString();
+    record.SoundSel1 = m_ui->cboWarnSound1->currentIndex();
+    record.SoundSel2 = m_ui->cboWarnSound2->currentIndex();
+    record.SerialPort = m_ui->cboSerialPort->currentText().toStdString();
+    for (const ColourButton &colour : m_colours)
+        record.*colour.field = colour.button->property(ColourProperty).value<std::uint32_t>();
+    takeOption(record, SetupRecord::OptUseSystemTime, *m_ui->OptUseSystemTime);
+    takeOption(record, SetupRecord::OptAutoRunPCStart, *m_ui->OptAutoRunPCStart);
+    takeOption(record, SetupRecord::OptHoverMost, *m_ui->OptHoverMost);
+    takeOption(record, SetupRecord::OptShowTask, *m_ui->OptShowTask);
+    takeOption(record, SetupRecord::OptShowCallingWnd, *m_ui->OptShowCallingWnd);
+    takeOption(record, SetupRecord::OptTimeoutRestart, *m_ui->OptTimeoutRestart);
+    record.Warn1Time = durationOf(*m_ui->tmWarning1);
+    record.Warn2Time = durationOf(*m_ui->tmWarning2);
+    record.SevTimeout = durationOf(*m_ui->tmSevTimeout);
+    record.LCID = m_ui->cboLanguage->currentIndex() == 1 ? Lcid::Chinese : Lcid::English;
+    return record;
+}

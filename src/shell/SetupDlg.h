@@ -1,0 +1,59 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "data/SetupRecord.h"
+#include "ui/ChildDialog.h"
+
+class CMainFrameDlg;
+class QAbstractButton;
+class QLineEdit;
+
+namespace Ui
+{
+class CSetupDlg;
+}
+
+// The system settings: two pages (general; colours and times) over copies
+// of the desk's settings record. OK reads the fields, refuses an empty
+// title and a list length that is no positive number, has the main window
+// apply and save the record, tells what failed, asks for a new start when
+// the language changed, and closes with ResultOk. Cancel and the close
+// button change nothing. Main thread only.
+class CSetupDlg : public ChildDialog
+{
+    Q_OBJECT
+
+public:
+    CSetupDlg(CMainFrameDlg &desk, QWidget *owner);
+    ~CSetupDlg() override;
+
+private:
+    // A colour button and the record's field whose colour it keeps while the
+    // window is open.
+    struct ColourButton
+    {
+        QAbstractButton *button;
+        std::uint32_t SetupRecord::*field;
+    };
+
+    void setUpTexts();
+    void showRecord(const SetupRecord &record);
+    void fillPorts(const SetupRecord &record);
+    void chooseWave(QLineEdit &edit);
+    void play(const QLineEdit &edit);
+    void chooseColour(QAbstractButton &button);
+    void showColour(QAbstractButton &button, std::uint32_t colour);
+    void ok();
+    // The record as the fields give it; title and length already checked.
+    SetupRecord fieldsRecord(std::int32_t records) const;
+
+    std::unique_ptr<Ui::CSetupDlg> m_ui;
+    CMainFrameDlg &m_desk;
+    std::array<ColourButton, 10> m_colours;
+    // The language when the window opened: a second OK after a failed save
+    // still asks for the new start.
+    std::uint32_t m_openedLanguage;
+};

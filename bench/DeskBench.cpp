@@ -24,17 +24,13 @@
 #include <unistd.h>
 
 #include <Poco/Data/SQLite/Connector.h>
-#include <Poco/LocalDateTime.h>
 
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
-#include "receiver/CmdPump.h"
-#include "receiver/Command.h"
 #include "receiver/PseudoTerminal.h"
-#include "receiver/ReceiveBuffer.h"
-#include "receiver/ReceiverMessage.h"
 #include "demo/DemoSite.h"
 #include "demo/DeskLauncher.h"
+#include "AckProbe.h"
 
 namespace
 {
@@ -46,12 +42,6 @@ std::string deskPath()
 {
     return (fs::path(fs::read_symlink("/proc/self/exe")).parent_path().parent_path() / "bin" / "calldesk").string();
 }
-
-class IgnoredMessages : public IReceiverMessageSink
-{
-public:
-    void post(ReceiverMessage) override {}
-};
 
 class Desk
 {
@@ -90,38 +80,6 @@ bool logContains(const std::string &log, const std::string &text)
     return content.find(text) != std::string::npos;
 }
 
-double percentile(std::vector<double> values, double p)
-{
-    std::sort(values.begin(), values.end());
-    const auto index = static_cast<std::size_t>(p * double(values.size() - 1) + 0.5);
-    return values[std::min(index, values.size() - 1)];
-}
-
-// Waits for the acknowledgement of the frame with this sequence number; the
-// time it was read, or nullopt.
-std::optional<SteadyClock::time_point> awaitAnswer(PseudoTerminal &line, CCmdPump &decoder, ReceiveBuffer &buffer,
-                                                   std::uint32_t sequence)
-{
-    const auto deadline = SteadyClock::now() + 10s;
-    while (SteadyClock::now() < deadline) {
-        std::vector<std::uint8_t> bytes;
-        if (!line.readSome(bytes, 100ms))
-            continue;
-        const auto readAt = SteadyClock::now();
-        buffer.append(bytes);
-        decoder.OnData(buffer);
-        bool found = false;
-        while (const FrameRecordPtr record = decoder.front()) {
-            if (const auto *answer = std::get_if<stCommand>(record.get()))
-                found = found || (answer->isAcknowledged() && answer->sequence() == sequence);
-            decoder.popFront();
-        }
-        if (found)
-            return readAt;
-    }
-    return std::nullopt;
-}
-
 int measureLatency(int frames)
 {
     const fs::path folder = fs::temp_directory_path() / ("calldesk-desk-bench-" + std::to_string(::getpid()));
@@ -142,28 +100,8 @@ int measureLatency(int frames)
         const auto deadline = SteadyClock::now() + 30s;
         while (!logContains(data + "desk.log", "opened") && SteadyClock::now() < deadline)
             std::this_thread::sleep_for(20ms);
-        IgnoredMessages ignored;
-        CCmdPump decoder(ignored);
-        ReceiveBuffer buffer(8192);
-        const FrameTime time = frameTimeOf(Poco::LocalDateTime());
-        auto next = SteadyClock::now();
-        for (int i = 0; i < frames; ++i) {
-            std::this_thread::sleep_until(next);
-            next += std::chrono::microseconds(1000000 / 33);
-            const auto sequence = static_cast<std::uint32_t>(i + 1);
-            const std::string pager = std::to_string((i / 2) % 20 + 1);
-            const std::uint8_t type = i % 2 == 0 ? frame::TypeCall : frame::TypeCancel;
-            const stCommand frame = stCommand::make(type, type == frame::TypeCall ? 1 + i % 15 : 0, time, pager,
-                                                    sequence);
-            line.write(frame.bytes, 1s);
-            const auto written = SteadyClock::now();
-            const auto answered = awaitAnswer(line, decoder, buffer, sequence);
-            if (!answered) {
-                std::fprintf(stderr, "desk_bench: no acknowledgement of frame %d\n", i + 1);
-                break;
-            }
-            latencies.push_back(std::chrono::duration<double, std::milli>(*answered - written).count());
-        }
+        AckProbe probe(line);
+        latencies = probe.measure(frames);
     }
     fs::remove_all(folder);
     if (latencies.empty())

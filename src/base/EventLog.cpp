@@ -31,8 +31,12 @@ void logFailure(std::string_view operation, std::string_view detail)
 
 void logFailure(std::string_view operation, const std::exception &error)
 {
+    logFailure(operation, errorText(error));
+}
+
+std::string errorText(const std::exception &error)
+{
     if (const auto *poco = dynamic_cast<const Poco::Exception *>(&error))
-        logFailure(operation, poco->displayText());
-    else
-        logFailure(operation, error.what());
+        return poco->displayText();
+    return error.what();
 }

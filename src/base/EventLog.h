@@ -1,6 +1,7 @@
 #pragma once
 
 #include <exception>
+#include <string>
 #include <string_view>
 
 // The program's one log: a line on stderr for each event worth knowing and
@@ -14,3 +15,6 @@ void logEvent(std::string_view what);
 void logFailure(std::string_view operation, std::string_view detail);
 // The detail is the exception's text (POCO's display text for its own).
 void logFailure(std::string_view operation, const std::exception &error);
+
+// That text, for telling a user why something failed.
+std::string errorText(const std::exception &error);

@@ -38,21 +38,31 @@ int textOrder(const std::string &a, const std::string &b)
     return compareUtf16(a, b);
 }
 
-// First criterion, then the tie-break, as one comparison.
-int then(int first, int second)
+int compareField(const CCall &a, const CCall &b, SortField field)
 {
-    return first != 0 ? first : second;
-}
-
-int byAnswerTime(const CCall &a, const CCall &b, bool newestFirst)
-{
-    const int status = b.SevStatus - a.SevStatus;
-    if (status != 0)
-        return status;
-    if (!a.isAnswered())
-        return 0;
-    const int process = newestFirst ? timeOrder(b.ProcessTime, a.ProcessTime) : timeOrder(a.ProcessTime, b.ProcessTime);
-    return then(process, then(textOrder(a.PagerNum, b.PagerNum), timeOrder(a.CallTime, b.CallTime)));
+    switch (field) {
+    case SortField::PagerName:
+        return textOrder(a.PagerName, b.PagerName);
+    case SortField::PagerNum:
+        return textOrder(a.PagerNum, b.PagerNum);
+    case SortField::SevType:
+        return textOrder(a.SevType, b.SevType);
+    case SortField::CallTime:
+        return timeOrder(a.CallTime, b.CallTime);
+    case SortField::EmpID:
+        return textOrder(a.EmpID, b.EmpID);
+    case SortField::Zone:
+        return textOrder(a.Zone, b.Zone);
+    case SortField::ProcessTime:
+        return timeOrder(a.ProcessTime, b.ProcessTime);
+    case SortField::SevStatus:
+        return sign(std::int64_t(a.SevStatus) - b.SevStatus);
+    case SortField::ServiceTime:
+        return spanOrder(a.SevTotalSeconds, b.SevTotalSeconds);
+    case SortField::Remark:
+        return textOrder(a.Remark, b.Remark);
+    }
+    return 0;
 }
 }
 
@@ -61,49 +71,66 @@ bool isSortKey(int key)
     return key != 0 && key >= -9 && key <= 9;
 }
 
-int compareForSortKey(const CCall &a, const CCall &b, int key)
+SortPlan sortPlan(int key)
 {
-    const int byCallTime = timeOrder(a.CallTime, b.CallTime);
+    using enum SortField;
+    constexpr bool Up = false;
+    constexpr bool Down = true;
+    const auto plan = [](std::initializer_list<SortStep> steps, bool answeredFirst = false) {
+        SortPlan made;
+        made.answeredFirst = answeredFirst;
+        for (const SortStep &step : steps)
+            made.steps[made.stepCount++] = step;
+        return made;
+    };
+    // Column 1 sorts by the pager's name one way and by its number the
+    // other; column 8 shows the attendant's name but sorts by the code.
     switch (key) {
     case 1:
-        return then(textOrder(a.PagerName, b.PagerName), byCallTime);
+        return plan({{PagerName, Up}, {CallTime, Up}});
     case -1:
-        return then(textOrder(a.PagerNum, b.PagerNum), byCallTime);
+        return plan({{PagerNum, Up}, {CallTime, Up}});
     case 2:
-        return then(textOrder(b.SevType, a.SevType), byCallTime);
+        return plan({{SevType, Down}, {CallTime, Up}});
     case -2:
-        return then(textOrder(a.SevType, b.SevType), byCallTime);
+        return plan({{SevType, Up}, {CallTime, Up}});
     case 3:
-        return then(timeOrder(b.CallTime, a.CallTime), textOrder(a.EmpID, b.EmpID));
+        return plan({{CallTime, Down}, {EmpID, Up}});
     case -3:
-        return then(byCallTime, textOrder(a.EmpID, b.EmpID));
+        return plan({{CallTime, Up}, {EmpID, Up}});
     case 4:
-        return then(textOrder(b.Zone, a.Zone), then(byCallTime, textOrder(a.EmpID, b.EmpID)));
+        return plan({{Zone, Down}, {CallTime, Up}, {EmpID, Up}});
     case -4:
-        return then(textOrder(a.Zone, b.Zone), then(byCallTime, textOrder(a.EmpID, b.EmpID)));
+        return plan({{Zone, Up}, {CallTime, Up}, {EmpID, Up}});
     case 5:
-        return byAnswerTime(a, b, true);
+        return plan({{ProcessTime, Down}, {PagerNum, Up}, {CallTime, Up}}, true);
     case -5:
-        return byAnswerTime(a, b, false);
+        return plan({{ProcessTime, Up}, {PagerNum, Up}, {CallTime, Up}}, true);
     case 6:
-        return then(spanOrder(b.SevTotalSeconds, a.SevTotalSeconds), byCallTime);
+        return plan({{ServiceTime, Down}, {CallTime, Up}});
     case -6:
-        return then(spanOrder(a.SevTotalSeconds, b.SevTotalSeconds), byCallTime);
+        return plan({{ServiceTime, Up}, {CallTime, Up}});
     case 7:
-        return then(sign(b.SevStatus - a.SevStatus), byCallTime);
+        return plan({{SevStatus, Down}, {CallTime, Up}});
     case -7:
-        return then(sign(a.SevStatus - b.SevStatus), byCallTime);
+        return plan({{SevStatus, Up}, {CallTime, Up}});
     case 8:
-        return then(textOrder(b.EmpID, a.EmpID), byCallTime);
+        return plan({{EmpID, Down}, {CallTime, Up}});
     case -8:
-        return then(textOrder(a.EmpID, b.EmpID), byCallTime);
+        return plan({{EmpID, Up}, {CallTime, Up}});
     case 9:
-        return then(textOrder(b.Remark, a.Remark), byCallTime);
+        return plan({{Remark, Down}, {CallTime, Up}});
     case -9:
-        return then(textOrder(a.Remark, b.Remark), byCallTime);
+        return plan({{Remark, Up}, {CallTime, Up}});
     default:
-        return 0;
+        return {};
     }
+}
+
+int compareForSortKey(const CCall &a, const CCall &b, int key)
+{
+    return compareByPlan(sortPlan(key), a.isAnswered(),
+                         [&](SortField field) { return compareField(a, b, field); });
 }
 
 bool comesBeforeInTrimOrder(const CCall &a, const CCall &b)

@@ -2,9 +2,11 @@
 #include "data/DbManage.h"
 
 #include <algorithm>
+#include <variant>
 
 #include <Poco/Data/Statement.h>
 
+#include "base/EventLog.h"
 #include "base/LocalTime.h"
 #include "data/RowReaders.h"
 #include "data/StatementRunner.h"
@@ -29,6 +31,18 @@ void bindCall(Statement &statement, const CCall &c)
         bind(nullIfEmpty(c.EmpID)), bind(nullIfEmpty(c.EmpName)), bind(Poco::Int32(c.SevStatus)),
         bind(Poco::Int64(wholeSeconds(c.SevTotalSeconds))), bind(nullIfEmpty(c.SevType)), bind(c.PagerNum),
         bind(nullIfEmpty(c.PagerName)), bind(nullIfEmpty(c.Zone)), bind(nullIfEmpty(c.Remark)), bind(nullIfZero(c.ID));
+}
+
+// "%" and "_" of a searched text are its own characters, not wildcards.
+std::string likePattern(const std::string &part)
+{
+    std::string pattern = "%";
+    for (const char c : part) {
+        if (c == '%' || c == '_' || c == '\\')
+            pattern += '\\';
+        pattern += c;
+    }
+    return pattern + "%";
 }
 
 // Results come in the order of the index that found them; callers get
@@ -116,28 +130,111 @@ bool DbManage::DeleteHistoryBefore(const Poco::LocalDateTime &cutoff)
 std::vector<CallPtr> DbManage::LoadCallsByCallTime(const std::optional<Poco::LocalDateTime> &from,
                                                    const std::optional<Poco::LocalDateTime> &to)
 {
-    std::vector<CCall> rows;
     if (!historyAvailable("load calls by call time"))
         return {};
-    runLogged("load calls by call time", [&] {
-        Statement select(HistorySession);
-        std::string sql = "SELECT " + std::string(CallColumns) + " from TBHistory";
-        const char *joiner = " where ";
-        if (from) {
-            sql += joiner + std::string("CallTime >= ?");
-            joiner = " and ";
-        }
-        if (to)
-            sql += joiner + std::string("CallTime < ?");
-        select << sql;
-        if (from)
-            select, bind(utcText(*from));
-        if (to)
-            select, bind(utcText(*to));
-        select, into(rows);
-        select.execute();
+    std::vector<CallPtr> calls;
+    CallFilter filter;
+    filter.from = from;
+    filter.to = to;
+    LoadCallsByCallTime(HistorySession, filter, [&](CCall &&call) {
+        calls.push_back(std::make_shared<CCall>(std::move(call)));
+        return true;
     });
-    return sharedInTableOrder(rows);
+    return calls;
+}
+
+CallReadResult DbManage::LoadCallsByCallTime(Poco::Data::Session &session, const CallFilter &filter,
+                                             const CallVisitor &visit, std::optional<std::size_t> limit)
+{
+    // Rows come from SQLite in batches: few enough to keep memory flat
+    // whatever the history holds, enough to keep POCO's cost per call small.
+    constexpr std::size_t BatchRows = 4096;
+    CallReadResult result;
+    // One more than asked for tells whether there were more.
+    const CallSelect select = selectCalls(filter, limit ? std::optional<std::size_t>(*limit + 1) : std::nullopt);
+    try {
+        Statement statement(session);
+        statement << select.sql;
+        for (const CallSelect::Value &value : select.values)
+            std::visit([&](const auto &bound) { statement, bind(bound); }, value);
+        std::vector<CCall> batch;
+        statement, into(batch), Poco::Data::Keywords::limit(BatchRows);
+        while (!statement.done() && !result.stopped && !result.more) {
+            batch.clear();
+            statement.execute();
+            for (CCall &call : batch) {
+                if (limit && result.rows == *limit) {
+                    result.more = true;
+                    break;
+                }
+                if (!visit(std::move(call))) {
+                    result.stopped = true;
+                    break;
+                }
+                ++result.rows;
+            }
+        }
+        result.ok = true;
+    } catch (const std::exception &error) {
+        result.error = errorText(error);
+        logFailure("read calls from the history", error);
+    }
+    return result;
+}
+
+CallSelect selectCalls(const CallFilter &filter, std::optional<std::size_t> limit)
+{
+    CallSelect select;
+    select.sql = "SELECT " + std::string(CallColumns) + " from TBHistory";
+    const char *joiner = " where ";
+    const auto condition = [&](const std::string &text) {
+        select.sql += joiner + text;
+        joiner = " and ";
+    };
+    const auto exactText = [&](const char *column, const std::optional<std::string> &text) {
+        if (!text)
+            return;
+        if (text->empty()) {
+            condition("(" + std::string(column) + " is null or " + column + "='')");
+            return;
+        }
+        condition(std::string(column) + "=?");
+        select.values.emplace_back(*text);
+    };
+    if (filter.from) {
+        condition("CallTime >= ?");
+        select.values.emplace_back(utcText(*filter.from));
+    }
+    if (filter.to) {
+        condition("CallTime < ?");
+        select.values.emplace_back(utcText(*filter.to));
+    }
+    exactText("Zone", filter.zone);
+    exactText("SevType", filter.serviceType);
+    if (filter.attendantNamePart) {
+        condition("EmpName like ? escape '\\'");
+        select.values.emplace_back(likePattern(*filter.attendantNamePart));
+    }
+    if (filter.minServiceSeconds) {
+        condition("SevTotalSeconds >= ?");
+        select.values.emplace_back(Poco::Int64(*filter.minServiceSeconds));
+    }
+    if (filter.maxServiceSeconds) {
+        condition("SevTotalSeconds <= ?");
+        select.values.emplace_back(Poco::Int64(*filter.maxServiceSeconds));
+    }
+    if (filter.state) {
+        condition("SevStatus=?");
+        select.values.emplace_back(Poco::Int64(*filter.state));
+    }
+    // The call-time index gives this order without a sort; ID breaks ties
+    // between calls of the same second in the order they were stored.
+    select.sql += " order by CallTime,ID";
+    if (limit) {
+        select.sql += " limit ?";
+        select.values.emplace_back(Poco::Int64(*limit));
+    }
+    return select;
 }
 
 bool DbManage::historyAvailable(std::string_view what)

@@ -78,8 +78,8 @@ const char *const HistorySchema[] = {
     "CREATE INDEX IF NOT EXISTS idxHistCallTime ON TBHistory(CallTime);",
     // Failures of the link to the receiver; files of older programs gain it
     // and nothing else changes.
-    "CREATE TABLE IF NOT EXISTS TBOutage(ID INTEGER PRIMARY KEY,BeginTime TIMESTAMP,EndTime TIMESTAMP,Port TEXT,"
-    "Cause TEXT);",
+    ("CREATE TABLE IF NOT EXISTS TBOutage(ID INTEGER PRIMARY KEY,BeginTime TIMESTAMP,EndTime TIMESTAMP,"
+     "Port TEXT,Cause TEXT);"),
 };
 
 // Runs a schema's statements; a damaged file must reach the caller (it sets

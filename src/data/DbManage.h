@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -15,6 +16,7 @@
 
 #include "data/BackupFiles.h"
 #include "data/Call.h"
+#include "data/CallFilter.h"
 #include "data/CallStore.h"
 #include "data/Duty.h"
 #include "data/Employee.h"
@@ -31,6 +33,25 @@ using IdText = std::pair<std::uint64_t, std::string>;
 // Receives one operator row found by FindOperator.
 using OperatorFound = std::function<void(const std::string &password, const std::string &post, bool gender,
                                          std::uint64_t authority)>;
+
+// Receives the calls a history reader reads, one at a time; false stops the
+// reading.
+using CallVisitor = std::function<bool(CCall &&call)>;
+
+// How a history reading went.
+struct CallReadResult
+{
+    // The statement ran, also when the visitor stopped it.
+    bool ok = false;
+    // Why it did not.
+    std::string error;
+    // Calls handed to the visitor.
+    std::size_t rows = 0;
+    // The visitor stopped the reading.
+    bool stopped = false;
+    // The limit held back further calls that the filter selects.
+    bool more = false;
+};
 
 // The one database object of the process: the in-memory copy of the system
 // database ("ovk.db") and the history database ("history.db") on its file,
@@ -217,7 +238,6 @@ public:
     // Open calls made after the start of the current local day, in table order.
     std::vector<CallPtr> LoadUntreatedToday();
     bool DeleteHistoryBefore(const Poco::LocalDateTime &cutoff);
-    // Calls whose local call time lies in [from, to) (either bound optional), in ID order.
     // Failures of the link to the receiver (TBOutage). BeginOutage returns
     // the new row's id, 0 on failure. CloseOpenOutages ends every row a crash
     // left open and returns how many, -1 on failure.
@@ -236,8 +256,16 @@ public:
                                                             const std::optional<Poco::LocalDateTime> &to,
                                                             std::string &error);
 
+    // Calls whose local call time lies in [from, to) (either bound optional), in call-time order.
     std::vector<CallPtr> LoadCallsByCallTime(const std::optional<Poco::LocalDateTime> &from,
                                              const std::optional<Poco::LocalDateTime> &to);
+    // The calls the filter selects, read on session (the desk's history
+    // connection or a reader of OpenHistoryReader) in call-time order and
+    // handed to visit one at a time, so no caller needs them all in memory
+    // at once. With a limit, at most that many.
+    static CallReadResult LoadCallsByCallTime(Poco::Data::Session &session, const CallFilter &filter,
+                                              const CallVisitor &visit,
+                                              std::optional<std::size_t> limit = std::nullopt);
 
 private:
     // Raw SQL on the sessions, for tests and benchmarks (tests/support).

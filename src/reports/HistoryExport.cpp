@@ -4,8 +4,10 @@
 
 #include "base/Clock.h"
 #include "base/EventLog.h"
+#include "data/DbManage.h"
 #include "data/SetupRecord.h"
 #include "reports/ExportPath.h"
+#include "reports/WorkPacer.h"
 #include "reports/xls/Utf16.h"
 #include "reports/xls/Workbook.h"
 
@@ -47,6 +49,20 @@ HistoryExport::HistoryExport(const SetupRecord &setup, std::uint32_t lcid, const
 ExportResult HistoryExport::run(const std::vector<CallPtr> &rows, const HistoryRowTexts::Row &headers,
                                 const std::string &path) const
 {
+    const CallSource source = [&rows](const std::function<bool(const CCall &)> &add, std::string &) {
+        for (const CallPtr &call : rows) {
+            if (call && !add(*call))
+                break;
+        }
+        return true;
+    };
+    return run(source, headers, path, {}, rows.size());
+}
+
+ExportResult HistoryExport::run(const CallSource &source, const HistoryRowTexts::Row &headers,
+                                const std::string &path, const Progress &progress, std::size_t expected) const
+{
+    constexpr std::size_t ProgressEvery = 4096;
     ExportResult result;
     result.path = path;
     YExcel::Workbook book;
@@ -65,22 +81,41 @@ ExportResult HistoryExport::run(const std::vector<CallPtr> &rows, const HistoryR
         }
     }
 
-    std::size_t next = 0;
-    do {
+    std::size_t inSheet = 0;
+    WorkPacer pacer;
+    const auto startSheet = [&] {
         if (!sheet)
             sheet = addNumberedSheet(book);
         result.sheets.push_back(YExcel::utf8FromUtf16(sheet->name()));
-        sheet->reserveCells((std::min(rows.size() - next, CallsPerSheet) + 1) * headers.size());
+        const std::size_t coming = expected > result.rows ? expected - result.rows : 0;
+        sheet->reserveCells((std::min(coming, CallsPerSheet) + 1) * headers.size());
         writeRow(*sheet, 0, headers, true);
-        for (std::size_t inSheet = 0; next < rows.size() && inSheet < CallsPerSheet; ++next) {
-            if (!rows[next])
-                continue;
-            ++inSheet;
-            writeRow(*sheet, std::uint16_t(inSheet), HistoryRowTexts::cells(*rows[next], m_setup, m_lcid), false);
-            ++result.rows;
+        inSheet = 0;
+    };
+    // The first sheet gets its header even when there is no call.
+    startSheet();
+    const auto add = [&](const CCall &call) {
+        if (inSheet == CallsPerSheet) {
+            sheet = nullptr;
+            startSheet();
         }
-        sheet = nullptr;
-    } while (next < rows.size());
+        ++inSheet;
+        writeRow(*sheet, std::uint16_t(inSheet), HistoryRowTexts::cells(call, m_setup, m_lcid), false);
+        ++result.rows;
+        pacer.step();
+        if (result.rows % ProgressEvery == 0 && progress && !progress(result.rows))
+            result.cancelled = true;
+        return !result.cancelled;
+    };
+    std::string readError;
+    const bool read = source(add, readError);
+    if (!result.cancelled && progress && !progress(result.rows))
+        result.cancelled = true;
+    if (result.cancelled || !read) {
+        result.error = read ? std::string() : readError;
+        book.Close();
+        return result;
+    }
 
     result.ok = result.appended ? book.Save() : book.SaveAs(result.path);
     if (!result.ok) {
@@ -89,4 +124,32 @@ ExportResult HistoryExport::run(const std::vector<CallPtr> &rows, const HistoryR
     }
     book.Close();
     return result;
+}
+
+ExportResult exportStoredCalls(Poco::Data::Session &session, const CallFilter &filter, const HistoryExport &exporter,
+                               const HistoryRowTexts::Row &headers, const std::string &path,
+                               const HistoryExport::Progress &progress)
+{
+    const HistoryExport::CallSource source = [&](const std::function<bool(const CCall &)> &add, std::string &error) {
+        const CallReadResult read =
+            DbManage::LoadCallsByCallTime(session, filter, [&](CCall &&call) { return add(call); });
+        error = read.error;
+        return read.ok;
+    };
+    return exporter.run(source, headers, path, progress);
+}
+
+ExportResult exportHistoryRows(const HistoryRows &rows, const std::vector<std::uint32_t> &order,
+                               const HistoryExport &exporter, const HistoryRowTexts::Row &headers,
+                               const std::string &path, const HistoryExport::Progress &progress)
+{
+    const HistoryExport::CallSource source = [&](const std::function<bool(const CCall &)> &add, std::string &) {
+        const std::size_t count = order.empty() ? rows.size() : order.size();
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!add(rows.call(order.empty() ? i : order[i])))
+                break;
+        }
+        return true;
+    };
+    return exporter.run(source, headers, path, progress, order.empty() ? rows.size() : order.size());
 }

@@ -2,11 +2,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include <Poco/Data/Session.h>
+
 #include "data/Call.h"
+#include "data/CallFilter.h"
 #include "reports/HistoryRowTexts.h"
+#include "reports/HistoryRows.h"
 
 class IClock;
 struct SetupRecord;
@@ -19,6 +24,7 @@ struct ExportResult
     std::size_t rows = 0;            // calls written
     bool appended = false;           // the sheets went into an existing workbook
     bool redirected = false;         // the chosen file was not a loadable workbook
+    bool cancelled = false;          // stopped before writing; no file was touched
     std::string error;
 };
 
@@ -40,13 +46,38 @@ class HistoryExport
 public:
     static constexpr std::size_t CallsPerSheet = 65535;
 
+    // Hands the calls to write, in order, to add; false with the reason in
+    // error when they could not all be read. add returns false once the
+    // export is cancelled: the source then stops.
+    using CallSource = std::function<bool(const std::function<bool(const CCall &)> &add, std::string &error)>;
+    // Told the number of calls written so far, every few thousand calls and
+    // at the end; false cancels the export, which then writes nothing.
+    using Progress = std::function<bool(std::size_t written)>;
+
     HistoryExport(const SetupRecord &setup, std::uint32_t lcid, const IClock &clock);
 
     ExportResult run(const std::vector<CallPtr> &rows, const HistoryRowTexts::Row &headers,
                      const std::string &path) const;
+    // The calls of source, read one at a time, so that none of them needs to
+    // be held beyond its cells. expected (0: unknown) sizes the first sheet.
+    ExportResult run(const CallSource &source, const HistoryRowTexts::Row &headers, const std::string &path,
+                     const Progress &progress = {}, std::size_t expected = 0) const;
 
 private:
     const SetupRecord &m_setup;
     std::uint32_t m_lcid;
     const IClock &m_clock;
 };
+
+// Every call the filter selects, read on session (a history reader) in
+// call-time order a batch at a time, so that the export of a large history
+// holds no more than the workbook's cells. What calldesk-tool export writes.
+ExportResult exportStoredCalls(Poco::Data::Session &session, const CallFilter &filter, const HistoryExport &exporter,
+                               const HistoryRowTexts::Row &headers, const std::string &path,
+                               const HistoryExport::Progress &progress = {});
+
+// The rows of a history list in the order given (indexes into rows; empty:
+// the result order).
+ExportResult exportHistoryRows(const HistoryRows &rows, const std::vector<std::uint32_t> &order,
+                               const HistoryExport &exporter, const HistoryRowTexts::Row &headers,
+                               const std::string &path, const HistoryExport::Progress &progress = {});

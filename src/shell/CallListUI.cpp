@@ -55,9 +55,19 @@ CCallListUI::CCallListUI(QWidget *parent)
 
 void CCallListUI::setUp(CallListModel &model)
 {
-    setModel(&model);
+    showModel(model);
     m_model = &model;
     model.setOpenEditorTaker([this] { return takeOpenEditor(); });
+}
+
+void CCallListUI::setUp(QAbstractItemModel &model)
+{
+    showModel(model);
+}
+
+void CCallListUI::showModel(QAbstractItemModel &model)
+{
+    setModel(&model);
     for (int column = 0; column < int(std::size(ColumnWidths)); ++column)
         horizontalHeader()->resizeSection(column, ColumnWidths[column]);
     horizontalHeader()->setMinimumSectionSize(ColumnWidths[0]);

@@ -17,7 +17,8 @@ class CallListModel;
 // editor there; Enter or leaving it stores the text, Escape drops it. The
 // editor belongs to its call: when the core reuses, removes or re-sorts the
 // row under it, the model takes its text for that call and the editor closes.
-// Main thread only.
+// The history list (`Historylist`) shows a read-only model in the same way,
+// with no editor. Main thread only.
 class CCallListUI : public QTableView
 {
     Q_OBJECT
@@ -28,6 +29,8 @@ public:
     explicit CCallListUI(QWidget *parent = nullptr);
 
     void setUp(CallListModel &model);
+    // A list whose rows are only read.
+    void setUp(QAbstractItemModel &model);
     // The key the next click on the column's header asks for.
     int headerTag(int column) const { return m_tags.at(std::size_t(column)); }
 
@@ -39,6 +42,7 @@ protected:
     void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
+    void showModel(QAbstractItemModel &model);
     void headerClicked(int column);
     void cellPressed(const QModelIndex &index);
 

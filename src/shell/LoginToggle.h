@@ -27,6 +27,7 @@ public:
     static constexpr std::uint8_t OfferedRights = OperatorRules::bitValue(0)
                                                 | OperatorRules::bitValue(1) // system settings
                                                 | OperatorRules::bitValue(2) // attendants and timetable
+                                                | OperatorRules::bitValue(3) // history
                                                 | OperatorRules::bitValue(5) // data maintenance
                                                 | OperatorRules::bitValue(6); // zones, pagers and keys
 

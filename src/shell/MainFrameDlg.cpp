@@ -40,6 +40,8 @@
 #include "shell/SetupDlg.h"
 #include "shell/UserDlg.h"
 #include "shell/backup/DataMaintenance.h"
+#include "shell/reports/HistoryListDlg.h"
+#include "shell/reports/HistoryQueryDlg.h"
 #include "ui_main.h"
 
 namespace
@@ -100,6 +102,7 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     connect(m_ui->minbtn, &QAbstractButton::clicked, this, &CMainFrameDlg::minimiseClicked);
     m_login = new LoginToggle(*this, m_db);
     connect(m_ui->btnUser, &QAbstractButton::clicked, this, &CMainFrameDlg::operatorsClicked);
+    connect(m_ui->btnHistory, &QAbstractButton::clicked, this, &CMainFrameDlg::historyClicked);
     connect(m_ui->btnEmployee, &QAbstractButton::clicked, this, [this] { CEmployeeDlg(m_db, this).run(); });
     connect(m_ui->btnInfoEntry, &QAbstractButton::clicked, this, [this] { CInfoEntryDlg(m_db, this).run(); });
     connect(m_ui->btnabout, &QAbstractButton::clicked, this, &CMainFrameDlg::aboutClicked);
@@ -142,6 +145,32 @@ CMainFrameDlg::~CMainFrameDlg()
 void CMainFrameDlg::operatorsClicked()
 {
     CUserDlg(m_db, this).run();
+}
+
+void CMainFrameDlg::historyClicked()
+{
+    CHistoryQueryDlg query(m_db, m_clock, this);
+    if (query.run() == CHistoryQueryDlg::ResultOk)
+        showHistory(historyFilter(query.conditions()));
+}
+
+void CMainFrameDlg::showHistory(const CallFilter &filter)
+{
+    if (!m_historyList) {
+        m_historyList = std::make_unique<CHistoryListDlg>(m_db, m_setup, m_clock);
+        // Closed, it goes once control is back in the event loop; the next
+        // query makes a new one.
+        connect(m_historyList.get(), &QDialog::finished, this, [this] {
+            if (m_historyList)
+                m_historyList.release()->deleteLater();
+        });
+        m_historyList->open();
+    } else {
+        m_historyList->showNormal();
+        m_historyList->raise();
+        m_historyList->activateWindow();
+    }
+    m_historyList->requery(filter);
 }
 
 void CMainFrameDlg::aboutClicked()
@@ -343,6 +372,7 @@ void CMainFrameDlg::teardown()
         m_events->portClosed(port, m_link->close());
     }
     m_popup.reset();
+    m_historyList.reset();
     if (m_tray)
         m_tray->hide();
     saveSystemDatabaseIfChanged();

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "data/CallFilter.h"
 #include "data/SetupRecord.h"
 #include "receiver/LinkOwner.h"
 #include "receiver/SerialPortScanner.h"
@@ -15,6 +16,7 @@
 class CallDesk;
 class CallFrameIntake;
 class CallListModel;
+class CHistoryListDlg;
 class CPopupCallDlg;
 class DataMaintenance;
 class DbManage;
@@ -82,6 +84,11 @@ public:
     void setRestartOnClose(bool restart) { m_restart = restart; }
     bool restartOnClose() const { return m_restart; }
 
+    // Shows the calls the filter selects in the one history list window,
+    // which is made on first use and reused after.
+    void showHistory(const CallFilter &filter);
+    CHistoryListDlg *historyList() const { return m_historyList.get(); }
+
     // Applies a changed settings record to the running desk and saves it,
     // whoever changed it (the setup window, a restored system database): the
     // port first, then the title, the tray icon, the on-top state and every
@@ -144,6 +151,7 @@ private:
     void showLinkStatus();
     void closeClicked();
     void operatorsClicked();
+    void historyClicked();
     void aboutClicked();
     void setupClicked();
     void maintenanceClicked();
@@ -173,6 +181,7 @@ private:
     CallListModel *m_unansweredModel = nullptr;
     CallListModel *m_callsModel = nullptr;
     std::unique_ptr<CPopupCallDlg> m_popup;
+    std::unique_ptr<CHistoryListDlg> m_historyList;
     std::unique_ptr<DataMaintenance> m_maintenance;
     QSystemTrayIcon *m_tray = nullptr;
     QMenu *m_trayMenu = nullptr;

@@ -2,14 +2,9 @@
 
 #include <utility>
 
-#include <QBrush>
-
 #include "data/SetupRecord.h"
 #include "calls/CallRows.h"
-#include "calls/CallText.h"
-#include "calls/ServiceLevel.h"
-#include "ui/Colours.h"
-#include "ui/UiText.h"
+#include "ui/CallCells.h"
 
 CallListModel::CallListModel(const CallRows &rows, const SetupRecord &setup, RemarkEditor editRemark,
                              QObject *parent)
@@ -112,39 +107,21 @@ int CallListModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QVariant CallListModel::cellText(int row, int column) const
-{
-    if (column == 0)
-        return QString::number(row + 1);
-    return QString::fromStdString(callCellText(*callAt(row), column, m_setup, uiLanguage()));
-}
-
 QVariant CallListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
     const CCall &call = *callAt(index.row());
-    switch (role) {
-    case Qt::DisplayRole:
-        return cellText(index.row(), index.column());
-    case Qt::EditRole:
+    if (role == Qt::EditRole)
         return index.column() == RemarkColumn ? QString::fromStdString(call.Remark) : QVariant();
-    case Qt::BackgroundRole:
-        return QBrush(qColour(levelColours(serviceLevel(call, m_setup), m_setup).background));
-    case Qt::ForegroundRole:
-        return QBrush(qColour(levelColours(serviceLevel(call, m_setup), m_setup).text));
-    case Qt::TextAlignmentRole:
-        return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
-    default:
-        return {};
-    }
+    return callCellData(call, index.row(), index.column(), role, m_setup);
 }
 
 QVariant CallListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
-    return section == 0 ? QStringLiteral("NO.") : uiText(CallColumnHeaders[std::size_t(section - 1)]);
+    return callColumnHeader(section);
 }
 
 Qt::ItemFlags CallListModel::flags(const QModelIndex &index) const

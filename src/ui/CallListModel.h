@@ -71,7 +71,6 @@ private:
         QString text;
     };
 
-    QVariant cellText(int row, int column) const;
     // The open editor's text when its row is about to go (leaving is true).
     std::optional<TakenRemark> takeRemarkIf(bool leaving);
     void store(const std::optional<TakenRemark> &taken);

@@ -1,6 +1,7 @@
 #include "ui/ChildDialog.h"
 
 #include <QAbstractButton>
+#include <QKeyEvent>
 
 #include "ui/UiText.h"
 #include "ui/WindowFrame.h"
@@ -29,4 +30,13 @@ int ChildDialog::run()
 void ChildDialog::reject()
 {
     done(ResultCancelled);
+}
+
+void ChildDialog::keyPressEvent(QKeyEvent *event)
+{
+    if (m_ignoreEscape && event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }

@@ -36,7 +36,11 @@ protected:
     // Call once the form is set up: the frame, the window's name and
     // `closebtn`.
     void setUpFrame(TextId name);
+    // For windows where Escape is taken without any action.
+    void ignoreEscape() { m_ignoreEscape = true; }
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     WindowFrame *m_frame = nullptr;
+    bool m_ignoreEscape = false;
 };

@@ -8,12 +8,14 @@ class QWidget;
 
 // What a file dialog is asked for. start is the folder to begin in, or a
 // full path whose name is offered; filter is in the dialogs' own form,
-// "Backup Files(*.ovkbk)".
+// "Backup Files(*.ovkbk)". A save that adds to an existing file, rather
+// than replacing it, asks no "replace?" question (appendsToExisting).
 struct FileRequest
 {
     QString caption;
     QString start;
     QString filter;
+    bool appendsToExisting = false;
     // Whether a save dialog asks before it names an existing file.
     bool confirmOverwrite = true;
 };

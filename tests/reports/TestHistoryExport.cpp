@@ -253,3 +253,48 @@ TEST_F(HistoryExportTest, WriteFailureIsReported)
     EXPECT_FALSE(result.error.empty());
 }
 }
+
+namespace
+{
+// A list's rows go out in the list's order, and a cancelled export leaves
+// the chosen file as it was.
+TEST_F(HistoryExportTest, ListRowsGoInTheirShownOrderAndCancelWritesNothing)
+{
+    HistoryRows rows;
+    for (const CallPtr &call : makeCalls(5))
+        rows.append(*call);
+    rows.finish();
+    const HistoryExport exporter(m_setup, Lcid::English, m_clock);
+    std::vector<std::size_t> reported;
+    const ExportResult result = exportHistoryRows(rows, {4, 0, 2}, exporter, HistoryRowTexts::headers(Lcid::English),
+                                                  m_folder.file("order.xls"), [&](std::size_t written) {
+                                                      reported.push_back(written);
+                                                      return true;
+                                                  });
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(3u, result.rows);
+    EXPECT_EQ(std::vector<std::size_t> {3}, reported) << "the end is always reported";
+    YExcel::Workbook book;
+    ASSERT_TRUE(book.Load(result.path));
+    EXPECT_EQ(u"P4", book.sheet(0).value(1, 1).text);
+    EXPECT_EQ(u"P0", book.sheet(0).value(2, 1).text);
+    EXPECT_EQ(u"P2", book.sheet(0).value(3, 1).text);
+    EXPECT_EQ(YExcel::CellKind::Undefined, book.sheet(0).value(4, 1).kind);
+    book.Close();
+
+    for (const std::size_t cancelAt : {std::size_t(4096), std::size_t(5000)}) {
+        SCOPED_TRACE(cancelAt);
+        HistoryRows many;
+        for (const CallPtr &call : makeCalls(5000))
+            many.append(*call);
+        many.finish();
+        const std::string before = readFile(result.path);
+        const ExportResult cancelled =
+            exportHistoryRows(many, resultOrder(many), exporter, HistoryRowTexts::headers(Lcid::English), result.path,
+                              [&](std::size_t written) { return written < cancelAt; });
+        EXPECT_FALSE(cancelled.ok);
+        EXPECT_TRUE(cancelled.cancelled);
+        EXPECT_EQ(before, readFile(result.path));
+    }
+}
+}

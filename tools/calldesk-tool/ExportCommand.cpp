@@ -15,6 +15,7 @@
 #include "data/SetupRecord.h"
 #include "reports/ExportPath.h"
 #include "reports/HistoryExport.h"
+#include "reports/HistoryQuery.h"
 
 namespace
 {
@@ -46,17 +47,12 @@ struct Options
     bool help = false;
 };
 
-std::optional<Poco::LocalDateTime> startOfDay(const Poco::DateTime &day)
-{
-    return localDateTime(day.year(), day.month(), day.day(), 0, 0, 0);
-}
-
 // Nullopt with the complaint in error.
 std::optional<Options> parse(const std::vector<std::string> &args, std::string &error)
 {
     Options options;
-    std::optional<Poco::DateTime> fromDay;
-    std::optional<Poco::DateTime> toDay;
+    std::optional<CalendarDay> fromDay;
+    std::optional<CalendarDay> toDay;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string &arg = args[i];
         const auto value = [&]() -> std::optional<std::string> {
@@ -83,7 +79,7 @@ std::optional<Options> parse(const std::vector<std::string> &args, std::string &
                 error = arg + " wants a date as YYYY-MM-DD, not \"" + *text + "\"";
                 return std::nullopt;
             }
-            (arg == "--from" ? fromDay : toDay) = day;
+            (arg == "--from" ? fromDay : toDay) = CalendarDay {day->year(), day->month(), day->day()};
         } else if (arg == "--lang") {
             const auto text = value();
             if (!text)
@@ -115,9 +111,11 @@ std::optional<Options> parse(const std::vector<std::string> &args, std::string &
         return std::nullopt;
     }
     if (fromDay)
-        options.from = startOfDay(*fromDay);
-    if (toDay)
-        options.to = startOfDay(*toDay + Poco::Timespan(1, 0, 0, 0, 0));
+        options.from = localDayStart(*fromDay);
+    if (toDay) {
+        if (const auto after = nextDay(*toDay))
+            options.to = localDayStart(*after);
+    }
     if ((fromDay && !options.from) || (toDay && !options.to)) {
         error = "the date range lies outside what this system's clock can express";
         return std::nullopt;
@@ -163,10 +161,14 @@ int exportCalls(const Options &options, std::ostream &out, std::ostream &err)
         SetupRecord setup;
         db.LoadSetup(setup);
         const std::uint32_t lcid = options.lcid.value_or(setup.LCID);
-        const std::vector<CallPtr> calls = db.LoadCallsByCallTime(options.from, options.to);
+        CallFilter filter;
+        filter.from = options.from;
+        filter.to = options.to;
+        Poco::Data::Session reader = db.OpenHistoryReader();
         const SystemClock clock;
         const HistoryExport exporter(setup, lcid, clock);
-        const ExportResult result = exporter.run(calls, HistoryRowTexts::headers(lcid), options.file);
+        const ExportResult result =
+            exportStoredCalls(reader, filter, exporter, HistoryRowTexts::headers(lcid), options.file);
         if (!result.ok) {
             err << "calldesk-tool export: cannot write " << result.path << ": " << result.error << '\n';
             return 1;

@@ -1,7 +1,7 @@
 // calldesk-screenshots: pictures of the desk's main window and pop-up call
-// window with calls at every level, of both pages of its settings and of
-// its About window, for the documentation. Runs the real
-// windows on a demo site in a temporary folder, with a clock of its own so
+// window with calls at every level, of both pages of its settings, of its
+// About window and of the history query and list, for the documentation.
+// Runs the real windows on a demo site in a temporary folder, with a clock of its own so
 // that the calls have waited as long as each level needs. Meant to run
 // under a real display server (xvfb-run), one language per run.
 #include <iostream>
@@ -11,6 +11,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDateEdit>
 #include <QDir>
 #include <QEventLoop>
 #include <QPixmap>
@@ -19,10 +20,12 @@
 #include <QTimer>
 
 #include "base/Clock.h"
+#include "base/LocalTime.h"
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
 #include "calls/CallDesk.h"
 #include "calls/ISoundPlayer.h"
+#include "reports/HistoryQuery.h"
 #include "ui/DeskLook.h"
 #include "ui/UiText.h"
 #include "ui/WindowFrame.h"
@@ -30,6 +33,8 @@
 #include "shell/MainFrameDlg.h"
 #include "shell/PopupCallDlg.h"
 #include "shell/SetupDlg.h"
+#include "shell/reports/HistoryListDlg.h"
+#include "shell/reports/HistoryQueryDlg.h"
 #include "demo/DemoSite.h"
 
 namespace
@@ -106,6 +111,59 @@ void makeCalls(CallDesk &desk, SettableClock &clock, const Poco::LocalDateTime &
     clock.set(now);
     desk.tick();
 }
+
+// Three days of calls before today's, some open past every warning, some
+// with remarks.
+void storeEarlierCalls(DbManage &db, const Poco::LocalDateTime &now)
+{
+    const std::vector<std::string> zones = db.GetZoneNames();
+    const std::vector<IdText> keys = db.GetServiceTypes();
+    std::vector<EmployeePtr> attendants;
+    db.GetEmployees(attendants);
+    for (int i = 0; i < 60; ++i) {
+        CCall call(now - Poco::Timespan(3, 0, 0, 0, 0) + Poco::Timespan(i * 4321, 0));
+        const int pager = i * 7 % 20 + 1;
+        call.PagerNum = std::to_string(pager);
+        call.Zone = zones[std::size_t(pager - 1) % zones.size()];
+        call.PagerName = call.Zone + " " + std::to_string(pager);
+        call.SevType = keys[std::size_t(i * 4) % keys.size()].second;
+        if (!attendants.empty()) {
+            const stEmployee &attendant = *attendants[std::size_t(i) % attendants.size()];
+            call.EmpID = attendant.EmpID;
+            call.EmpName = attendant.EmpName;
+        }
+        call.SevTotalSeconds = Poco::Timespan(20 + i * 37 % 700, 0);
+        call.SevStatus = i % 6 ? CCall::Answered : CCall::Open;
+        call.ProcessTime = call.CallTime + call.SevTotalSeconds;
+        call.Remark = i % 9 == 0 ? call.Zone : "";
+        db.SaveCall(call);
+    }
+}
+
+bool shootHistory(CMainFrameDlg &window, DbManage &db, const IClock &clock, const QString &out,
+                  const QString &suffix)
+{
+    storeEarlierCalls(db, clock.now());
+    CHistoryQueryDlg query(db, clock, &window);
+    auto *begin = query.findChild<QDateEdit *>(QStringLiteral("DateBegin"));
+    begin->setDate(begin->date().addDays(-3));
+    query.move(40, 40);
+    query.show();
+    bool saved = savePicture(query, out + QStringLiteral("/history-query-%1.png").arg(suffix));
+    const CallFilter filter = historyFilter(query.conditions());
+    query.hide();
+
+    window.showHistory(filter);
+    CHistoryListDlg *list = window.historyList();
+    QEventLoop loop;
+    QObject::connect(list, &CHistoryListDlg::resultShown, &loop, &QEventLoop::quit);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+    list->move(0, 0);
+    saved = savePicture(*list, out + QStringLiteral("/history-list-%1.png").arg(suffix)) && saved;
+    list->close();
+    return saved;
+}
 }
 
 int main(int argc, char *argv[])
@@ -145,8 +203,6 @@ int main(int argc, char *argv[])
     db.LoadSetup(setup);
     // The main window's caption stays in front of the pop-up's owner.
     setup.Option &= ~SetupRecord::OptHoverMost;
-    // The settings show the port of a usual USB adapter (away here).
-    setup.SerialPort = "/dev/ttyUSB0";
 
     const Poco::LocalDateTime now(2024, 6, 15, 12, 30, 0);
     SettableClock clock;
@@ -166,6 +222,14 @@ int main(int argc, char *argv[])
         }
         window.findChild<QAbstractButton *>(QStringLiteral("Optcalllist"))->click();
         saved = savePicture(window, parser.value(out) + QStringLiteral("/main-%1.png").arg(suffix)) && saved;
+
+        // A receiver that stopped answering a few minutes ago.
+        window.linkOutageBegan({OutageCause::NoAnswer, instantOf(now - Poco::Timespan(0, 0, 3, 12, 0)), "/dev/ttyUSB0"});
+        saved = savePicture(window, parser.value(out) + QStringLiteral("/link-failure-%1.png").arg(suffix)) && saved;
+        window.linkOutageEnded({OutageCause::NoAnswer, instantOf(now), "/dev/ttyUSB0"}, instantOf(now));
+
+        // The settings show the port of a usual USB adapter (away here).
+        window.setup().SerialPort = "/dev/ttyUSB0";
 
         // The About window of a desk on a receiver, in the usual data folder.
         AboutFacts facts;
@@ -188,6 +252,7 @@ int main(int argc, char *argv[])
             saved = savePicture(settings, parser.value(out) + QStringLiteral("/setup-colours-%1.png").arg(suffix))
                     && saved;
         }
+        saved = shootHistory(window, db, clock, parser.value(out), suffix) && saved;
         window.closeWithoutAsking();
     }
     DbManage::ReleaseInstance();

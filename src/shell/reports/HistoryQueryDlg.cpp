@@ -1,0 +1,95 @@
+#include "shell/reports/HistoryQueryDlg.h"
+
+#include <QDate>
+#include <QPushButton>
+
+#include "base/Clock.h"
+#include "ui/UiText.h"
+#include "ui_HistoryQuery.h"
+
+namespace
+{
+CalendarDay dayOf(const QDate &date)
+{
+    return {date.year(), date.month(), date.day()};
+}
+
+// Selection 0 stands for "All": no condition.
+std::optional<std::string> chosenText(const QComboBox &box)
+{
+    if (box.currentIndex() <= 0)
+        return std::nullopt;
+    return box.currentText().toStdString();
+}
+}
+
+CHistoryQueryDlg::CHistoryQueryDlg(DbManage &db, const IClock &clock, QWidget *owner)
+    : ChildDialog {owner}
+    , m_ui {std::make_unique<Ui::CHistoryQueryDlg>()}
+{
+    m_ui->setupUi(this);
+    ignoreEscape();
+    setUpFrame(TextId::History);
+    setTexts();
+    fillLists(db);
+    const Poco::LocalDateTime now = clock.now();
+    const QDate today(now.year(), now.month(), now.day());
+    m_ui->DateBegin->setDate(today);
+    m_ui->DateEnd->setDate(today);
+    connect(m_ui->btnok, &QPushButton::clicked, this, [this] { done(ResultOk); });
+    connect(m_ui->btncancel, &QPushButton::clicked, this, [this] { done(ResultCancelled); });
+}
+
+CHistoryQueryDlg::~CHistoryQueryDlg() = default;
+
+void CHistoryQueryDlg::setTexts()
+{
+    setControlTexts(*this, {
+                               {"title", TextId::HistoryQuery},
+                               {"LabBeginDate", TextId::BeginTime},
+                               {"LabEndDate", TextId::EndTime},
+                               {"LabZone", TextId::ServiceZone},
+                               {"LabSevType", TextId::ServiceType},
+                               {"LabSevEmp", TextId::InchargePerson},
+                               {"LabSevTiming", TextId::Timing},
+                               {"LabSevState", TextId::ServiceState},
+                               {"btnok", TextId::Ok},
+                               {"btncancel", TextId::Cancel},
+                           });
+}
+
+void CHistoryQueryDlg::fillLists(DbManage &db)
+{
+    m_ui->CboArea->addItem(uiText(TextId::All));
+    for (const std::string &zone : db.GetZoneNames())
+        m_ui->CboArea->addItem(QString::fromStdString(zone));
+
+    m_ui->CboSevType->addItem(uiText(TextId::All), 0);
+    m_serviceTypes = offeredServiceTypes(db.GetServiceTypes());
+    for (const IdText &type : m_serviceTypes)
+        m_ui->CboSevType->addItem(QString::fromStdString(type.second), QVariant::fromValue(type.first));
+
+    for (const TextId state : {TextId::All, TextId::Unhandled, TextId::Processed})
+        m_ui->CboSevStatus->addItem(uiText(state));
+
+    for (QComboBox *box : {static_cast<QComboBox *>(m_ui->CboArea), static_cast<QComboBox *>(m_ui->CboSevType),
+                           static_cast<QComboBox *>(m_ui->CboSevStatus)})
+        box->setCurrentIndex(0);
+}
+
+HistoryConditions CHistoryQueryDlg::conditions() const
+{
+    HistoryConditions conditions;
+    conditions.begin = dayOf(m_ui->DateBegin->date());
+    conditions.end = dayOf(m_ui->DateEnd->date());
+    conditions.zone = chosenText(*m_ui->CboArea);
+    if (const int type = m_ui->CboSevType->currentIndex(); type > 0)
+        conditions.serviceType = m_serviceTypes[std::size_t(type - 1)].second;
+    conditions.attendant = m_ui->EditWaiter->text().toStdString();
+    conditions.minServiceSeconds = m_ui->TimeMin->secondsOfDay();
+    conditions.maxServiceSeconds = m_ui->TimeMax->secondsOfDay();
+    if (const int state = m_ui->CboSevStatus->currentIndex(); state > 0)
+        conditions.state = state == 1 ? CCall::Open : CCall::Answered;
+    return conditions;
+}
+

@@ -17,19 +17,6 @@
 
 namespace
 {
-struct ToolRun
-{
-    std::optional<int> exitCode;
-    std::string output;
-};
-
-ToolRun tool(std::vector<std::string> arguments)
-{
-    arguments.insert(arguments.begin(), builtProgram("calldesk-tool"));
-    ChildProcess run(arguments, ChildProcess::Errors::WithOutput);
-    const std::optional<int> exitCode = run.finish();
-    return {exitCode, run.output()};
-}
 
 // The last line of the output (progress lines come before it).
 std::string lastLine(std::string output)
@@ -71,7 +58,7 @@ protected:
 TEST_F(BackupCommand, BacksUpToTheDefaultPathOrTheFileGiven)
 {
     fill();
-    const ToolRun system = tool({"backup", "--data-dir", folder(), "--system"});
+    const ToolRun system = runCalldeskTool({"backup", "--data-dir", folder(), "--system"});
     ASSERT_EQ(0, system.exitCode) << system.output;
     const std::string written = lastLine(system.output);
     EXPECT_EQ(0u, written.rfind(folder() + "BackUP/System", 0)) << written;
@@ -79,7 +66,7 @@ TEST_F(BackupCommand, BacksUpToTheDefaultPathOrTheFileGiven)
     EXPECT_EQ(SQLITE_OK, SqliteFile::checkOpens(written, DbManage::SystemKey));
 
     const std::string history = file("nightly.ovkbk");
-    const ToolRun run = tool({"backup", "--data-dir", folder(), "--history", history});
+    const ToolRun run = runCalldeskTool({"backup", "--data-dir", folder(), "--history", history});
     ASSERT_EQ(0, run.exitCode) << run.output;
     EXPECT_EQ(history, lastLine(run.output));
     EXPECT_EQ(SQLITE_OK, SqliteFile::checkOpens(history, DbManage::HistoryKey));
@@ -90,8 +77,8 @@ TEST_F(BackupCommand, RestoresABackupOfItsKindAndNothingElse)
     fill();
     const std::string system = file("System.ovkbk");
     const std::string history = file("History.ovkbk");
-    ASSERT_EQ(0, tool({"backup", "--data-dir", folder(), "--system", system}).exitCode);
-    ASSERT_EQ(0, tool({"backup", "--data-dir", folder(), "--history", history}).exitCode);
+    ASSERT_EQ(0, runCalldeskTool({"backup", "--data-dir", folder(), "--system", system}).exitCode);
+    ASSERT_EQ(0, runCalldeskTool({"backup", "--data-dir", folder(), "--history", history}).exitCode);
     {
         auto db = open();
         db->InsertZone("Garden");
@@ -122,16 +109,16 @@ TEST_F(BackupCommand, RestoresABackupOfItsKindAndNothingElse)
         SCOPED_TRACE(c.name);
         std::vector<std::string> arguments {"restore", "--data-dir", folder()};
         arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
-        const ToolRun run = tool(arguments);
+        const ToolRun run = runCalldeskTool(arguments);
         EXPECT_EQ(c.exitCode, run.exitCode) << run.output;
         EXPECT_EQ((std::vector<std::string> {"Terrace", "Garden"}), zones());
         EXPECT_EQ(3, calls());
     }
 
-    ToolRun run = tool({"restore", "--data-dir", folder(), "--system", system});
+    ToolRun run = runCalldeskTool({"restore", "--data-dir", folder(), "--system", system});
     EXPECT_EQ(0, run.exitCode) << run.output;
     EXPECT_EQ(std::vector<std::string> {"Terrace"}, zones());
-    run = tool({"restore", "--data-dir", folder(), "--history", history});
+    run = runCalldeskTool({"restore", "--data-dir", folder(), "--history", history});
     EXPECT_EQ(0, run.exitCode) << run.output;
     EXPECT_EQ(2, calls());
 }
@@ -142,7 +129,7 @@ TEST_F(BackupCommand, RestoreAndPortRefuseWhileADeskRunsOnTheFolder)
 {
     fill();
     const std::string history = file("History.ovkbk");
-    ASSERT_EQ(0, tool({"backup", "--data-dir", folder(), "--history", history}).exitCode);
+    ASSERT_EQ(0, runCalldeskTool({"backup", "--data-dir", folder(), "--history", history}).exitCode);
 
     DataFolderLock desk(folder());
     ASSERT_TRUE(desk.tryLock());
@@ -150,11 +137,11 @@ TEST_F(BackupCommand, RestoreAndPortRefuseWhileADeskRunsOnTheFolder)
          {std::vector<std::string> {"restore", "--data-dir", folder(), "--history", history},
           std::vector<std::string> {"port", "--data-dir", folder(), "/dev/ttyUSB7"}}) {
         SCOPED_TRACE(arguments.front());
-        const ToolRun run = tool(arguments);
+        const ToolRun run = runCalldeskTool(arguments);
         EXPECT_EQ(1, run.exitCode);
         EXPECT_NE(std::string::npos, run.output.find("a desk runs on this data folder")) << run.output;
     }
-    const ToolRun backup = tool({"backup", "--data-dir", folder(), "--history", file("beside.ovkbk")});
+    const ToolRun backup = runCalldeskTool({"backup", "--data-dir", folder(), "--history", file("beside.ovkbk")});
     EXPECT_EQ(0, backup.exitCode) << backup.output;
     desk.unlock();
 
@@ -162,6 +149,6 @@ TEST_F(BackupCommand, RestoreAndPortRefuseWhileADeskRunsOnTheFolder)
     open()->LoadSetup(setup);
     EXPECT_EQ("", setup.SerialPort);
     EXPECT_EQ(2, calls());
-    EXPECT_EQ(0, tool({"port", "--data-dir", folder(), "/dev/ttyUSB7"}).exitCode) << "the lock is free again";
+    EXPECT_EQ(0, runCalldeskTool({"port", "--data-dir", folder(), "/dev/ttyUSB7"}).exitCode) << "the lock is free again";
 }
 }

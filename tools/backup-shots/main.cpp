@@ -1,27 +1,21 @@
 // Draws the windows of clearing the history, and the progress window of a
-// history restore, in both languages into PNG files, for the documentation and for looking at them after a layout
-// change. Needs a display (run it under xvfb-run with the xcb platform).
+// history restore, in both languages into PNG files, for the documentation
+// and for looking at them after a layout change. Needs a display (run it
+// under xvfb-run with the xcb platform).
 //
 //   calldesk-backup-shots <output folder>
 #include <chrono>
-#include <iostream>
 #include <string>
 #include <thread>
 
-#include <Poco/Data/SQLite/Connector.h>
-#include <Poco/File.h>
-#include <Poco/TemporaryFile.h>
-
-#include <QApplication>
-#include <QDir>
 #include <QLineEdit>
 #include <QTimer>
 
 #include "data/DbManage.h"
-#include "ui/UiText.h"
 #include "ui/WorkProgressDlg.h"
 #include "shell/backup/ClearConfirmDlg.h"
 #include "shell/backup/DataClearDlg.h"
+#include "shots/ShotsProgram.h"
 #include "shots/WindowShot.h"
 
 namespace
@@ -56,29 +50,8 @@ bool shootAll(DbManage &db, const QString &folder, const QString &suffix)
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    if (argc != 2) {
-        std::cerr << "usage: calldesk-backup-shots <output folder>" << std::endl;
-        return 2;
-    }
-    const QString folder = QString::fromLocal8Bit(argv[1]);
-    QDir().mkpath(folder);
-    try {
-        Poco::Data::SQLite::Connector::registerConnector();
-        const std::string dataFolder = Poco::TemporaryFile::tempName() + "/";
-        Poco::File(dataFolder).createDirectories();
-        bool ok = true;
-        {
-            DbManage db(dataFolder);
-            setUiLanguage(1033);
-            ok &= shootAll(db, folder, QStringLiteral("en"));
-            setUiLanguage(2052);
-            ok &= shootAll(db, folder, QStringLiteral("zh"));
-        }
-        Poco::File(dataFolder).remove(true);
-        return ok ? 0 : 1;
-    } catch (const std::exception &error) {
-        std::cerr << "calldesk-backup-shots: " << error.what() << std::endl;
-        return 1;
-    }
+    return runShotsProgram(argc, argv, "calldesk-backup-shots",
+                           [](DbManage &db, std::uint32_t, const QString &folder, const QString &suffix) {
+                               return shootAll(db, folder, suffix);
+                           });
 }

@@ -1,7 +1,7 @@
-#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include <Poco/Data/SQLite/Connector.h>
@@ -11,6 +11,7 @@
 #include "data/DataFolder.h"
 #include "data/DbManage.h"
 #include "CommandLine.h"
+#include "DatabaseOptions.h"
 #include "ProgressLine.h"
 
 namespace
@@ -27,23 +28,16 @@ int runBackup(const std::vector<std::string> &arguments)
                      "copied from one consistent moment while calls go on being stored. A file at FILE is replaced "
                      "only once the backup is complete. Suits a nightly cron job.\n"
                      "Exit status: 0 written, 1 failed, 2 bad arguments.");
-    line.option("data-dir", "DIR", "The desk's data folder (default: the desk's default data folder).");
-    line.flag("system", "Back up the system database.");
-    line.flag("history", "Back up the call history.");
+    addDatabaseOptions(line, "Back up");
     if (const auto exitCode = line.parse(arguments))
         return *exitCode;
-    if (line.has("system") == line.has("history"))
-        return line.fail("give one of --system and --history");
     if (line.positionals().size() > 1)
         return line.fail("one file at most");
-    const DatabaseKind kind = line.has("system") ? DatabaseKind::System : DatabaseKind::History;
+    const auto choice = chosenDatabase(line, Name);
+    if (const int *exitCode = std::get_if<int>(&choice))
+        return *exitCode;
+    const auto &[kind, folder] = std::get<DatabaseChoice>(choice);
 
-    if (line.has("data-dir") && !std::filesystem::is_directory(line.text("data-dir"))) {
-        std::cerr << Name << ": no folder " << line.text("data-dir") << std::endl;
-        return 1;
-    }
-    const std::string folder =
-        resolveDataFolder(line.has("data-dir") ? std::optional(line.text("data-dir")) : std::nullopt);
     std::string path;
     if (line.positionals().empty()) {
         ensureFolder(BackupFiles::folderOf(folder));

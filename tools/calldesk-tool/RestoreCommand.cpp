@@ -1,8 +1,8 @@
 #include <exception>
-#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include <Poco/Data/SQLite/Connector.h>
@@ -13,6 +13,7 @@
 #include "data/DataFolderLock.h"
 #include "data/DbManage.h"
 #include "CommandLine.h"
+#include "DatabaseOptions.h"
 #include "FolderInUse.h"
 #include "ProgressLine.h"
 
@@ -40,24 +41,17 @@ int runRestore(const std::vector<std::string> &arguments)
                      "changes. Refuses while a desk runs on the data folder (close it first), and keeps a desk from "
                      "starting there until it is done.\n"
                      "Exit status: 0 restored, 1 failed or refused, 2 bad arguments.");
-    line.option("data-dir", "DIR", "The desk's data folder (default: the desk's default data folder).");
-    line.flag("system", "Restore the system database.");
-    line.flag("history", "Restore the call history.");
+    addDatabaseOptions(line, "Restore");
     if (const auto exitCode = line.parse(arguments))
         return *exitCode;
-    if (line.has("system") == line.has("history"))
-        return line.fail("give one of --system and --history");
     if (line.positionals().size() != 1)
         return line.fail("give the backup file to restore");
-    const DatabaseKind kind = line.has("system") ? DatabaseKind::System : DatabaseKind::History;
+    const auto choice = chosenDatabase(line, Name);
+    if (const int *exitCode = std::get_if<int>(&choice))
+        return *exitCode;
+    const auto &[kind, folder] = std::get<DatabaseChoice>(choice);
     const std::string file = line.positionals().front();
 
-    if (line.has("data-dir") && !std::filesystem::is_directory(line.text("data-dir"))) {
-        std::cerr << Name << ": no folder " << line.text("data-dir") << std::endl;
-        return 1;
-    }
-    const std::string folder =
-        resolveDataFolder(line.has("data-dir") ? std::optional(line.text("data-dir")) : std::nullopt);
     DataFolderLock lock(folder);
     if (!lockFolder(lock, Name))
         return 1;

@@ -21,6 +21,8 @@ constexpr std::string_view PlainHeader {"SQLite format 3\0", 16};
 // progress moves and a cancel is heard within a moment.
 constexpr int BackupPagesPerStep = 256;
 constexpr int BusyWaitMs = 100;
+// Pages of a backup between two flushes of its file (8 MB at 4 KB a page).
+constexpr long long FlushEveryPages = 2048;
 // Virtual machine steps between two looks at the cancel flag while a file
 // is checked.
 constexpr int CheckProgressSteps = 200000;
@@ -336,7 +338,21 @@ int backupInto(sqlite3 *source, const std::string &path, const std::string &key,
             rc = sqlite3_errcode(file.get());
             logFailure("back up into " + path, sqlite3_errmsg(file.get()));
         } else {
-            rc = runBackup(backup, progress, remaining, total);
+            // The copy's pages go to disk every few megabytes: left to pile
+            // up in the page cache, a gigabyte of them is flushed with the
+            // desk's next synchronous commit, which then waits for all of it.
+            const int fd = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
+            long long synced = 0;
+            const Progress flushing = [&](long long done, long long all) {
+                if (fd >= 0 && done - synced >= FlushEveryPages) {
+                    ::fdatasync(fd);
+                    synced = done;
+                }
+                return !progress || progress(done, all);
+            };
+            rc = runBackup(backup, flushing, remaining, total);
+            if (fd >= 0)
+                ::close(fd);
             if (rc != SQLITE_OK && rc != SQLITE_INTERRUPT)
                 logFailure("back up into " + path, sqlite3_errstr(rc));
         }

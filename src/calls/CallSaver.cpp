@@ -13,6 +13,10 @@ CallSaver::CallSaver(ICallStore &store)
 
 void CallSaver::save(const CallPtr &call)
 {
+    if (m_holding) {
+        wait(call);
+        return;
+    }
     if (!m_waiting.empty()) {
         wait(call);
         retry();
@@ -28,6 +32,10 @@ void CallSaver::saveRemark(const CallPtr &call)
 {
     if (std::find(m_waiting.begin(), m_waiting.end(), call) != m_waiting.end())
         return;
+    if (m_holding) {
+        wait(call);
+        return;
+    }
     if (!m_store.UpdateCallRemark(*call)) {
         wait(call);
         refused();
@@ -38,6 +46,8 @@ bool CallSaver::retry()
 {
     if (m_waiting.empty())
         return true;
+    if (m_holding)
+        return false;
     std::size_t stored = 0;
     while (stored < m_waiting.size() && m_store.SaveCall(*m_waiting[stored]))
         ++stored;
@@ -54,6 +64,27 @@ bool CallSaver::retry()
     m_error.clear();
     changed();
     return true;
+}
+
+void CallSaver::hold()
+{
+    m_holding = true;
+}
+
+std::vector<CallPtr> CallSaver::release(const std::function<bool(const CCall &call)> &stillStored)
+{
+    m_holding = false;
+    std::vector<CallPtr> dropped;
+    std::erase_if(m_waiting, [&](const CallPtr &call) {
+        if (call->ID == 0 || stillStored(*call))
+            return false;
+        dropped.push_back(call);
+        return true;
+    });
+    if (!dropped.empty())
+        changed();
+    retry();
+    return dropped;
 }
 
 void CallSaver::wait(const CallPtr &call)

@@ -25,7 +25,18 @@ public:
     // Stores the call's remark; a call that waits gets it with its row.
     void saveRemark(const CallPtr &call);
     // Tries the waiting calls once more, in order; true when none is left.
+    // Tries nothing while held.
     bool retry();
+
+    // While the history is being replaced (a restore), calls only queue:
+    // nothing is tried, and nothing counts as refused.
+    void hold();
+    // Ends the hold. A waiting call already stored (its ID set) keeps its
+    // place only when stillStored says the history still holds its row;
+    // the others are dropped and returned, so that no change is written over
+    // whatever row carries that ID now. Then the queue is tried at once.
+    std::vector<CallPtr> release(const std::function<bool(const CCall &call)> &stillStored);
+    bool holding() const { return m_holding; }
 
     std::size_t waiting() const { return m_waiting.size(); }
     const std::vector<CallPtr> &waitingCalls() const { return m_waiting; }
@@ -44,5 +55,6 @@ private:
     std::vector<CallPtr> m_waiting;
     std::string m_error;
     std::size_t m_storedLate = 0;
+    bool m_holding = false;
     std::function<void()> m_onChange;
 };

@@ -16,6 +16,8 @@ using Poco::Data::Statement;
 
 namespace
 {
+constexpr const char *HistoryRestoringText = "the history is being restored";
+
 constexpr const char *CallColumns =
     "ID,CallTime,ProcessTime,TimeOut,EmpID,EmpName,SevStatus,SevTotalSeconds,SevType,PagerNum,PagerName,Zone,Remark";
 
@@ -59,6 +61,10 @@ std::vector<CallPtr> sharedInTableOrder(std::vector<CCall> &rows)
 
 bool DbManage::SaveCall(CCall &call)
 {
+    if (m_historyRestoring) {
+        m_historyError = HistoryRestoringText;
+        return false;
+    }
     if (call.ID != 0) {
         return runRecorded(m_historyError, [&] {
             Statement update(HistorySession);
@@ -80,6 +86,10 @@ bool DbManage::SaveCall(CCall &call)
 
 bool DbManage::UpdateCallRemark(const CCall &call)
 {
+    if (m_historyRestoring) {
+        m_historyError = HistoryRestoringText;
+        return false;
+    }
     return runRecorded(m_historyError, [&] {
         HistorySession << "UPDATE TBHistory SET Remark=? WHERE ID=?", bind(nullIfEmpty(call.Remark)),
             bind(Poco::UInt64(call.ID)), now;
@@ -98,6 +108,8 @@ std::vector<CallPtr> DbManage::LoadUntreatedToday(const Poco::LocalDateTime &cur
 {
     std::vector<CCall> rows;
     const std::string dayStart = utcText(startOfLocalDay(currentTime));
+    if (!historyAvailable("load today's open calls"))
+        return {};
     runLogged("load today's open calls", [&] {
         HistorySession << "SELECT " + std::string(CallColumns)
                 + " from TBHistory where SevStatus=0 and CallTime > ?",
@@ -108,6 +120,8 @@ std::vector<CallPtr> DbManage::LoadUntreatedToday(const Poco::LocalDateTime &cur
 
 bool DbManage::DeleteHistoryBefore(const Poco::LocalDateTime &cutoff)
 {
+    if (!historyAvailable("delete old calls"))
+        return false;
     return runLogged("delete old calls", [&] {
         HistorySession << "delete from TBHistory where Calltime < ?;", bind(utcText(cutoff)), now;
     });
@@ -116,6 +130,8 @@ bool DbManage::DeleteHistoryBefore(const Poco::LocalDateTime &cutoff)
 std::vector<CallPtr> DbManage::LoadCallsByCallTime(const std::optional<Poco::LocalDateTime> &from,
                                                    const std::optional<Poco::LocalDateTime> &to)
 {
+    if (!historyAvailable("load calls by call time"))
+        return {};
     std::vector<CallPtr> calls;
     CallFilter filter;
     filter.from = from;
@@ -219,4 +235,26 @@ CallSelect selectCalls(const CallFilter &filter, std::optional<std::size_t> limi
         select.values.emplace_back(Poco::Int64(*limit));
     }
     return select;
+}
+
+bool DbManage::historyAvailable(std::string_view what)
+{
+    if (!m_historyRestoring)
+        return true;
+    statementFailed(what, HistoryRestoringText);
+    return false;
+}
+
+bool DbManage::HoldsCall(const CCall &call)
+{
+    if (call.ID == 0 || !historyAvailable("look up a stored call"))
+        return false;
+    std::vector<std::string> callTimes;
+    std::vector<std::string> pagers;
+    const bool read = runLogged("look up a stored call", [&] {
+        HistorySession << "SELECT CallTime,PagerNum FROM TBHistory WHERE ID=?", bind(Poco::UInt64(call.ID)),
+            into(callTimes), into(pagers), now;
+    });
+    return read && callTimes.size() == 1 && callTimes.front() == utcText(call.CallTime)
+        && pagers.front() == call.PagerNum;
 }

@@ -25,6 +25,18 @@ using Poco::Data::SQLite::Utility;
 namespace
 {
 constexpr std::size_t LoginTimeoutSeconds = 60;
+// The desk's wait for a clearing worker's batch, in steps of a millisecond:
+// SQLite's own busy timeout sleeps ever longer (up to 100 ms at a time), so a
+// call would wait for a batch long gone.
+constexpr int HistoryBusyWaitMs = 5000;
+
+int waitBriefly(void *, int attempts)
+{
+    if (attempts >= HistoryBusyWaitMs)
+        return 0;
+    sqlite3_sleep(1);
+    return 1;
+}
 
 std::mutex g_instanceLock;
 std::shared_ptr<DbManage> g_instance;
@@ -214,11 +226,14 @@ void DbManage::configureHistorySession()
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
         throw DatabaseFileError(Folder + HistoryFileName, sqlite3_errmsg(db));
     execRaw(HistorySession, "PRAGMA synchronous=FULL");
+    // A clearing worker holds the write lock for one batch at a time; the
+    // desk's next save waits for it rather than failing.
+    sqlite3_busy_handler(db, waitBriefly, nullptr);
 }
 
 // A damaged file is never overwritten, nor one set aside before: it goes
 // under the first free numbered name.
-void DbManage::setAside(const std::string &fileName) const
+void DbManage::setAside(const std::string &fileName)
 {
     const std::string from = Folder + fileName;
     std::string to;
@@ -232,6 +247,7 @@ void DbManage::setAside(const std::string &fileName) const
             throw DatabaseFileError(from, std::string("cannot set the damaged file aside: ") + std::strerror(errno));
     }
     logEvent("the damaged " + from + " was set aside as " + to);
+    m_setAside.push_back({fileName == SystemFileName ? DatabaseKind::System : DatabaseKind::History, from, to});
     // A write-ahead log belongs to the file it was written for; left behind,
     // it would be replayed into the fresh database.
     SqliteFile::renameNoReplace(from + "-wal", to + "-wal");

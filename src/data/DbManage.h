@@ -1,17 +1,20 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include <Poco/Data/Session.h>
 #include <Poco/LocalDateTime.h>
 
+#include "data/BackupFiles.h"
 #include "data/Call.h"
 #include "data/CallFilter.h"
 #include "data/CallStore.h"
@@ -19,6 +22,7 @@
 #include "data/Employee.h"
 #include "data/Outage.h"
 #include "data/Pager.h"
+#include "data/SqliteFile.h"
 #include "data/User.h"
 
 struct SetupRecord;
@@ -122,6 +126,63 @@ public:
     // a report worker: its long queries never wait for the desk's writes.
     Poco::Data::Session OpenHistoryReader() const;
 
+    // A damaged database file that the construction set aside (and replaced
+    // by an empty database): the start offers to restore it from a backup.
+    struct SetAsideFile
+    {
+        DatabaseKind kind;
+        std::string from;
+        std::string to;
+    };
+    const std::vector<SetAsideFile> &setAsideFiles() const { return m_setAside; }
+
+    // Backups. Each writes a temporary file beside path and renames it over
+    // path only once it is complete, on disk and opens under its key; a
+    // failure or a cancel leaves path as it was. lastFailure() on the calling
+    // thread says why one failed.
+    //
+    // The in-memory system database, unsaved changes included. Main thread.
+    bool BackupSystem(const std::string &path);
+    // A snapshot of the history, read on a connection of its own while calls
+    // go on being stored. Any thread.
+    bool BackupHistory(const std::string &path, const SqliteFile::Progress &progress = {}) const;
+    // The same from the files of a data folder, without opening them as the
+    // desk does (nothing is created, repaired or set aside): for tools,
+    // which may run beside a desk. The system database as last saved.
+    static bool BackupSystemFile(const std::string &folder, const std::string &path, std::string &error);
+    static bool BackupHistoryFile(const std::string &folder, const std::string &path,
+                                  const SqliteFile::Progress &progress, std::string &error);
+
+    // Restores. Each first checks that the backup opens under the key of its
+    // kind, passes the quick check and holds its kind's table; otherwise it
+    // fails and nothing changes.
+    //
+    // Replaces the in-memory system database, adds what the backup lacks and
+    // marks it changed, so that the next save writes it. Main thread.
+    bool RestoreSystem(const std::string &path);
+    // Replaces the history through the desk's own history connection, in one
+    // transaction that a failure or a cancel rolls back. It runs on a worker
+    // between beginHistoryRestore and endHistoryRestore (main thread), while
+    // every other use of the history fails at once with "the history is being
+    // restored"; endHistoryRestore adds what an older backup lacks (once: a
+    // second call does nothing). A backup or restore never takes one of the
+    // data folder's own files for its file.
+    void beginHistoryRestore();
+    bool RestoreHistory(const std::string &path, const SqliteFile::Progress &progress = {});
+    void endHistoryRestore();
+    bool historyRestoring() const { return m_historyRestoring.load(); }
+    // Whether the stored row at the call's ID is this call (same pager and
+    // call time): after a restore, a change to a call the restored history
+    // does not hold must not be written over whatever row has its ID now.
+    bool HoldsCall(const CCall &call);
+
+    // Deletes the calls made before cutoff (local time), a few thousand per
+    // transaction on a connection of its own, so that the desk's writes wait
+    // at most one batch. Progress counts calls. The number deleted, -1 on
+    // failure (lastFailure() on the calling thread says why). Any thread.
+    std::int64_t ClearHistoryBefore(const Poco::LocalDateTime &cutoff,
+                                    const SqliteFile::Progress &progress = {}) const;
+
     // Settings record.
     void LoadSetup(SetupRecord &record);
     // False when the row could not be written (lastFailure() says why).
@@ -220,7 +281,10 @@ private:
     void openHistoryDatabase();
     void configureHistorySession();
     void checkHistoryWritable();
-    void setAside(const std::string &fileName) const;
+    void setAside(const std::string &fileName);
+    // False, with the reason recorded for what, while the history is being
+    // restored by a worker.
+    bool historyAvailable(std::string_view what);
 
     std::string Folder;
     Poco::Data::Session SystemSession;
@@ -228,4 +292,6 @@ private:
     bool Modified = false;
     SystemFile m_systemFile;
     std::string m_historyError;
+    std::vector<SetAsideFile> m_setAside;
+    std::atomic<bool> m_historyRestoring {false};
 };

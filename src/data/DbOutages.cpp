@@ -57,6 +57,8 @@ std::vector<stOutage> selectOutages(Poco::Data::Session &session, const std::opt
 
 std::uint64_t DbManage::BeginOutage(const stOutage &outage)
 {
+    if (!historyAvailable("store a failure of the link"))
+        return 0;
     return insertForNewId(HistorySession, "store a failure of the link", [&] {
         HistorySession << "INSERT INTO TBOutage(BeginTime,EndTime,Port,Cause) VALUES(?,NULL,?,?)",
             bind(utcText(outage.Begin)), bind(outage.Port), bind(outage.Cause), now;
@@ -65,6 +67,8 @@ std::uint64_t DbManage::BeginOutage(const stOutage &outage)
 
 bool DbManage::EndOutage(std::uint64_t id, const Poco::LocalDateTime &end)
 {
+    if (!historyAvailable("store the end of a failure of the link"))
+        return false;
     return runLogged("store the end of a failure of the link", [&] {
         HistorySession << "UPDATE TBOutage SET EndTime=? WHERE ID=?", bind(utcText(end)), bind(Poco::UInt64(id)),
             now;
@@ -74,6 +78,8 @@ bool DbManage::EndOutage(std::uint64_t id, const Poco::LocalDateTime &end)
 int DbManage::CloseOpenOutages(const Poco::LocalDateTime &end)
 {
     int closed = -1;
+    if (!historyAvailable("close the failures a crash left open"))
+        return closed;
     runLogged("close the failures a crash left open", [&] {
         Statement update(HistorySession);
         update << "UPDATE TBOutage SET EndTime=? WHERE EndTime IS NULL", bind(utcText(end));
@@ -86,6 +92,8 @@ std::vector<stOutage> DbManage::LoadOutages(const std::optional<Poco::LocalDateT
                                             const std::optional<Poco::LocalDateTime> &to)
 {
     std::vector<stOutage> outages;
+    if (!historyAvailable("read the failures of the link"))
+        return outages;
     runLogged("read the failures of the link", [&] { outages = selectOutages(HistorySession, from, to); });
     return outages;
 }

@@ -17,8 +17,15 @@
 namespace
 {
 constexpr std::string_view PlainHeader {"SQLite format 3\0", 16};
-constexpr int BackupPagesPerStep = 5;
+// Large enough that a gigabyte takes a few thousand steps, small enough that
+// progress moves and a cancel is heard within a moment.
+constexpr int BackupPagesPerStep = 256;
 constexpr int BusyWaitMs = 100;
+// Pages of a backup between two flushes of its file (8 MB at 4 KB a page).
+constexpr long long FlushEveryPages = 2048;
+// Virtual machine steps between two looks at the cancel flag while a file
+// is checked.
+constexpr int CheckProgressSteps = 200000;
 
 // Closes a connection opened here, whatever path leaves the function.
 class OwnedConnection
@@ -46,22 +53,84 @@ int openKeyed(OwnedConnection &connection, const std::string &path, const std::s
     return SQLITE_OK;
 }
 
+// Asked while a file is checked: an empty callback never cancels.
+int checkGoesOn(void *progress)
+{
+    const auto &report = *static_cast<const SqliteFile::Progress *>(progress);
+    return report && !report(0, 0) ? 1 : 0;
+}
+
 // Reads every page through the codec: a wrong key or a damaged file is
 // found here, before anything is replaced.
-int checkReadable(sqlite3 *db)
+int checkReadable(sqlite3 *db, const SqliteFile::Progress &progress)
 {
+    sqlite3_progress_handler(db, CheckProgressSteps, checkGoesOn,
+                             const_cast<void *>(static_cast<const void *>(&progress)));
     sqlite3_stmt *statement = nullptr;
     int rc = sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &statement, nullptr);
-    if (rc != SQLITE_OK)
-        return sqlite3_errcode(db);
-    rc = sqlite3_step(statement);
     int result = SQLITE_OK;
-    if (rc != SQLITE_ROW)
+    if (rc != SQLITE_OK) {
         result = sqlite3_errcode(db);
-    else if (std::string_view(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0))) != "ok")
-        result = SQLITE_CORRUPT;
+    } else {
+        rc = sqlite3_step(statement);
+        if (rc != SQLITE_ROW)
+            result = sqlite3_errcode(db);
+        else if (std::string_view(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0))) != "ok")
+            result = SQLITE_CORRUPT;
+    }
     sqlite3_finalize(statement);
+    sqlite3_progress_handler(db, 0, nullptr, nullptr);
     return result;
+}
+
+// A backup of the other kind under the same key (or a database of some
+// other program) lacks the table its kind is made of.
+int checkHoldsTable(sqlite3 *db, const char *table)
+{
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT 1 FROM sqlite_master WHERE type='table' AND name=?", -1, &statement, nullptr)
+        != SQLITE_OK)
+        return sqlite3_errcode(db);
+    sqlite3_bind_text(statement, 1, table, -1, SQLITE_STATIC);
+    const int rc = sqlite3_step(statement);
+    sqlite3_finalize(statement);
+    if (rc == SQLITE_ROW)
+        return SQLITE_OK;
+    if (rc == SQLITE_DONE) {
+        logFailure("check a backup file", std::string("it holds no table ") + table);
+        return SQLITE_NOTADB;
+    }
+    return sqlite3_errcode(db);
+}
+
+bool reportProgress(const SqliteFile::Progress &progress, sqlite3_backup *backup)
+{
+    if (!progress)
+        return true;
+    const long long total = sqlite3_backup_pagecount(backup);
+    return progress(total - sqlite3_backup_remaining(backup), total);
+}
+
+// Steps the backup to its end. A cancel finishes it early, which rolls the
+// target's write transaction back.
+int runBackup(sqlite3_backup *backup, const SqliteFile::Progress &progress, int *remaining = nullptr,
+              int *total = nullptr)
+{
+    int rc = SQLITE_OK;
+    bool cancelled = false;
+    do {
+        rc = sqlite3_backup_step(backup, BackupPagesPerStep);
+        if (remaining)
+            *remaining = sqlite3_backup_remaining(backup);
+        if (total)
+            *total = sqlite3_backup_pagecount(backup);
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+            sqlite3_sleep(BusyWaitMs);
+        if ((rc == SQLITE_OK || rc == SQLITE_DONE) && !reportProgress(progress, backup))
+            cancelled = rc == SQLITE_OK;
+    } while (!cancelled && (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED));
+    const int finished = sqlite3_backup_finish(backup);
+    return cancelled ? SQLITE_INTERRUPT : finished;
 }
 
 }
@@ -125,7 +194,8 @@ void syncFolderOf(const std::string &path)
 
 // Last steps of every write: the temporary file must be encrypted when a key
 // was given (a plain file would mean the codec silently did nothing), on
-// disk, and then takes the target's place in one rename.
+// disk, open under its key, and then takes the target's place in one rename.
+// Until that rename whatever was at the target stays as it was.
 int publish(const std::string &temporary, const std::string &path, const std::string &key)
 {
     if (!key.empty() && SqliteFile::hasPlainHeader(temporary)) {
@@ -133,7 +203,17 @@ int publish(const std::string &temporary, const std::string &path, const std::st
         std::remove(temporary.c_str());
         return SQLITE_ERROR;
     }
-    if (!syncFile(temporary) || std::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (!syncFile(temporary)) {
+        logFailure("write " + path, std::strerror(errno));
+        std::remove(temporary.c_str());
+        return SQLITE_IOERR;
+    }
+    if (const int rc = SqliteFile::checkOpens(temporary, key); rc != SQLITE_OK) {
+        logFailure("write " + path, std::string("the written file does not open: ") + sqlite3_errstr(rc));
+        std::remove(temporary.c_str());
+        return rc;
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
         logFailure("write " + path, std::strerror(errno));
         std::remove(temporary.c_str());
         return SQLITE_IOERR;
@@ -167,13 +247,12 @@ int copyIntoMemory(sqlite3 *source, sqlite3 *target)
                                SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_RESIZEABLE);
 }
 
-int copyByBackup(sqlite3 *source, sqlite3 *target)
+int copyByBackup(sqlite3 *source, sqlite3 *target, const SqliteFile::Progress &progress)
 {
     sqlite3_backup *backup = sqlite3_backup_init(target, "main", source, "main");
     if (!backup)
         return sqlite3_errcode(target);
-    sqlite3_backup_step(backup, -1);
-    const int rc = sqlite3_backup_finish(backup);
+    const int rc = runBackup(backup, progress);
     return rc == SQLITE_OK ? sqlite3_errcode(target) : rc;
 }
 
@@ -186,17 +265,36 @@ bool isInMemory(sqlite3 *db)
 
 namespace SqliteFile
 {
-int copyFileInto(sqlite3 *target, const std::string &path, const std::string &key)
+int copyFileInto(sqlite3 *target, const std::string &path, const std::string &key, const Progress &progress,
+                 const char *requiredTable)
 {
     if (!target)
         return SQLITE_MISUSE;
     OwnedConnection file;
     int rc = openKeyed(file, path, key, SQLITE_OPEN_READONLY);
     if (rc == SQLITE_OK)
-        rc = checkReadable(file.get());
+        rc = checkReadable(file.get(), progress);
+    if (rc == SQLITE_OK && requiredTable)
+        rc = checkHoldsTable(file.get(), requiredTable);
     if (rc != SQLITE_OK)
         return rc;
-    return isInMemory(target) ? copyIntoMemory(file.get(), target) : copyByBackup(file.get(), target);
+    return isInMemory(target) ? copyIntoMemory(file.get(), target) : copyByBackup(file.get(), target, progress);
+}
+
+int checkOpens(const std::string &path, const std::string &key)
+{
+    OwnedConnection file;
+    int rc = openKeyed(file, path, key, SQLITE_OPEN_READONLY);
+    if (rc != SQLITE_OK)
+        return rc;
+    sqlite3_stmt *statement = nullptr;
+    rc = sqlite3_prepare_v2(file.get(), "SELECT count(*) FROM sqlite_master", -1, &statement, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(statement) == SQLITE_ROW ? SQLITE_OK : sqlite3_errcode(file.get());
+    else
+        rc = sqlite3_errcode(file.get());
+    sqlite3_finalize(statement);
+    return rc;
 }
 
 int writeInto(sqlite3 *source, const std::string &path, const std::string &key)
@@ -220,7 +318,8 @@ int writeInto(sqlite3 *source, const std::string &path, const std::string &key)
     return publish(temporary, path, key);
 }
 
-int backupInto(sqlite3 *source, const std::string &path, const std::string &key, int *remaining, int *total)
+int backupInto(sqlite3 *source, const std::string &path, const std::string &key, int *remaining, int *total,
+               const Progress &progress)
 {
     if (!source)
         return SQLITE_MISUSE;
@@ -239,17 +338,28 @@ int backupInto(sqlite3 *source, const std::string &path, const std::string &key,
             rc = sqlite3_errcode(file.get());
             logFailure("back up into " + path, sqlite3_errmsg(file.get()));
         } else {
-            do {
-                rc = sqlite3_backup_step(backup, BackupPagesPerStep);
-                if (remaining)
-                    *remaining = sqlite3_backup_remaining(backup);
-                if (total)
-                    *total = sqlite3_backup_pagecount(backup);
-                if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
-                    sqlite3_sleep(BusyWaitMs);
-            } while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED);
-            rc = sqlite3_backup_finish(backup);
+            // The copy's pages go to disk every few megabytes: left to pile
+            // up in the page cache, a gigabyte of them is flushed with the
+            // desk's next synchronous commit, which then waits for all of it.
+            const int fd = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
+            long long synced = 0;
+            const Progress flushing = [&](long long done, long long all) {
+                if (fd >= 0 && done - synced >= FlushEveryPages) {
+                    ::fdatasync(fd);
+                    synced = done;
+                }
+                return !progress || progress(done, all);
+            };
+            rc = runBackup(backup, flushing, remaining, total);
+            if (fd >= 0)
+                ::close(fd);
+            if (rc != SQLITE_OK && rc != SQLITE_INTERRUPT)
+                logFailure("back up into " + path, sqlite3_errstr(rc));
         }
+        // A copy of a WAL database says so in its header; a backup file is
+        // one file, opened read-only later, so it is made a plain one.
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(file.get(), "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
     }
     if (rc != SQLITE_OK) {
         std::remove(temporary.c_str());

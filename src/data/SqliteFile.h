@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 struct sqlite3;
@@ -16,16 +17,35 @@ struct sqlite3;
 // so a crash never leaves a half-written database behind.
 namespace SqliteFile
 {
-// Replaces the content of target's main database with the file's.
-int copyFileInto(sqlite3 *target, const std::string &path, const std::string &key);
+// Reports long work from the thread that does it: pages done and the total,
+// with a total of 0 while the amount is not known yet (the file is being
+// checked). Returning false cancels the work, which then changes nothing
+// and ends with SQLITE_INTERRUPT.
+using Progress = std::function<bool(long long done, long long total)>;
+
+// Replaces the content of target's main database with the file's, once the
+// file has opened under key, passed the quick check and, when requiredTable
+// is given, shown that table (a backup of the other kind is refused before
+// anything changes). An in-memory target takes the whole image at once; a
+// file target takes the pages a step at a time, reporting progress, in one
+// write transaction that a cancel or failure rolls back.
+int copyFileInto(sqlite3 *target, const std::string &path, const std::string &key, const Progress &progress = {},
+                 const char *requiredTable = nullptr);
 
 // Writes source's main database as a new file encrypted under key.
 int writeInto(sqlite3 *source, const std::string &path, const std::string &key);
 
 // As writeInto, with the online backup run a few pages at a time, so that
 // a busy source (other connections writing to it) is waited for, not failed.
-// Source and file must use the same codec and key.
-int backupInto(sqlite3 *source, const std::string &path, const std::string &key, int *remaining, int *total);
+// Source and file must use the same codec and key. A read transaction open
+// on source is kept, so the file holds that snapshot whatever others write
+// meanwhile. The file is a rollback-journal database, whatever source is.
+int backupInto(sqlite3 *source, const std::string &path, const std::string &key, int *remaining, int *total,
+               const Progress &progress = {});
+
+// Opens the file under key and reads its schema: SQLITE_OK when it is a
+// database under that key.
+int checkOpens(const std::string &path, const std::string &key);
 
 // The path as an SQLite URI ("file:..."), with the characters that URIs
 // reserve escaped, so query parameters can follow.

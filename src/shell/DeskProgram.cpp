@@ -24,6 +24,7 @@
 #include "ui/UiText.h"
 #include "shell/MainFrameDlg.h"
 #include "shell/TerminationSignals.h"
+#include "shell/backup/DataMaintenance.h"
 
 namespace
 {
@@ -70,9 +71,25 @@ std::optional<int> DeskProgram::start()
     }
     applyLanguage(lcidForLocaleName(m_options.localeName));
     m_dataFolder = resolveDataFolder(m_options.dataFolder);
+    // One program at a time on a data folder: a desk of another user, or a
+    // restore from the command line, would otherwise write over this one.
+    m_folderLock = std::make_unique<DataFolderLock>(m_dataFolder);
+    if (!m_folderLock->tryLock() && !m_folderLock->error().empty()) {
+        // A folder where no lock file can be made either will not take the
+        // databases: opening them says why.
+        logEvent("cannot lock the data folder: " + m_folderLock->error());
+    } else if (!m_folderLock->isHeld()) {
+        const std::string holder = m_folderLock->holder() ? std::to_string(m_folderLock->holder()) : "?";
+        logEvent("the data folder " + m_dataFolder + " is in use by process " + holder);
+        tellStartupError(uiText(TextId::DataFolderInUse,
+                                {QString::fromStdString(m_dataFolder), QString::fromStdString(holder)}));
+        return 1;
+    }
     if (!openDatabases())
         return 1;
     DbManage &db = *DbManage::GetInstance();
+    for (const DbManage::SetAsideFile &damaged : db.setAsideFiles())
+        DataMaintenance::offerRestoreAtStart(db, damaged);
     if (const std::uint32_t stored = db.GetLCID(); stored != 0)
         applyLanguage(stored);
 
@@ -177,6 +194,8 @@ void DeskProgram::finish()
         m_databaseOpen = false;
     }
     m_instance.release();
+    if (m_folderLock)
+        m_folderLock->unlock();
     if (relaunch) {
         logEvent("starting again in the new language");
         if (!m_options.relaunch(m_options.arguments))

@@ -10,6 +10,7 @@
 #include <QTranslator>
 
 #include "base/Clock.h"
+#include "data/DataFolderLock.h"
 #include "shell/MainFrameDlg.h"
 #include "shell/SingleInstance.h"
 
@@ -51,7 +52,9 @@ public:
 
     // Everything up to the shown main window. An exit code when the program
     // ends here instead: 0 when another desk runs (it was asked to come
-    // forward), 1 when the databases cannot be opened (the user was told).
+    // forward), 1 when the data folder is in use by another program or the
+    // databases cannot be opened (the user was told). A damaged database
+    // that the start set aside is offered for a restore from a backup.
     std::optional<int> start();
     // Runs until the main window has closed, then finishes; returns the
     // exit code.
@@ -75,6 +78,7 @@ private:
     DeskOptions m_options;
     SingleInstance m_instance;
     std::string m_dataFolder;
+    std::unique_ptr<DataFolderLock> m_folderLock;
     SystemClock m_clock;
     std::unique_ptr<QtSoundPlayer> m_player;
     std::unique_ptr<TerminationSignals> m_signals;

@@ -27,6 +27,8 @@
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
 #include "ui/WindowFrame.h"
+#include "ui/controls/MenuCommand.h"
+#include "ui/controls/MenuEx.h"
 #include "site/EmployeeDlg.h"
 #include "site/InfoEntryDlg.h"
 #include "shell/AboutDlg.h"
@@ -37,6 +39,7 @@
 #include "shell/PopupCallDlg.h"
 #include "shell/SetupDlg.h"
 #include "shell/UserDlg.h"
+#include "shell/backup/DataMaintenance.h"
 #include "shell/reports/HistoryListDlg.h"
 #include "shell/reports/HistoryQueryDlg.h"
 #include "ui_main.h"
@@ -104,6 +107,8 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     connect(m_ui->btnInfoEntry, &QAbstractButton::clicked, this, [this] { CInfoEntryDlg(m_db, this).run(); });
     connect(m_ui->btnabout, &QAbstractButton::clicked, this, &CMainFrameDlg::aboutClicked);
     connect(m_ui->btnSetup, &QAbstractButton::clicked, this, &CMainFrameDlg::setupClicked);
+    m_maintenance = std::make_unique<DataMaintenance>(*this);
+    connect(m_ui->btnMaintenance, &QAbstractButton::clicked, this, &CMainFrameDlg::maintenanceClicked);
     connect(m_ui->Optuntreatedlist, &QAbstractButton::toggled, this, [this](bool on) {
         if (on)
             m_ui->maintablayout->setCurrentIndex(0);
@@ -244,9 +249,42 @@ void CMainFrameDlg::openConfiguredPort()
     m_link->openConfigured();
 }
 
-void CMainFrameDlg::menuCommand(int command, int)
+void CMainFrameDlg::maintenanceClicked()
 {
+    CMenuEx menu(this);
+    menu.addItem(uiText(TextId::BackupSystemSettings), CommandBackup, int(DatabaseKind::System));
+    menu.addItem(uiText(TextId::BackupHistory), CommandBackup, int(DatabaseKind::History));
+    menu.addItem(uiText(TextId::RestoreSystemSettings), CommandRestore, int(DatabaseKind::System));
+    menu.addItem(uiText(TextId::RestoreHistory), CommandRestore, int(DatabaseKind::History));
+    menu.addItem(uiText(TextId::ClearHistory), CommandClearHistory, 0);
+    if (QMenu *shown = menu.showBelow(m_ui->btnMaintenance))
+        shown->setObjectName(QStringLiteral("maintenanceMenu"));
+}
+
+void CMainFrameDlg::customEvent(QEvent *event)
+{
+    if (event->type() == MenuCommandEvent::EventType) {
+        const auto &chosen = static_cast<const MenuCommandEvent &>(*event);
+        menuCommand(int(chosen.command()), int(chosen.subChoice()));
+        return;
+    }
+    QWidget::customEvent(event);
+}
+
+void CMainFrameDlg::menuCommand(int command, int subChoice)
+{
+    const auto kind = subChoice == int(DatabaseKind::History) ? DatabaseKind::History : DatabaseKind::System;
     switch (command) {
+    case CommandBackup:
+        m_maintenance->BackupDatabase(kind);
+        break;
+    case CommandRestore:
+        if (confirm(this, TextId::RestoreQuestion, TextId::Prompt, PromptAnswer::No))
+            m_maintenance->RestoreDatabase(kind);
+        break;
+    case CommandClearHistory:
+        m_maintenance->ClearHistory();
+        break;
     case CommandShowWindow:
         showFromTray();
         break;
@@ -309,6 +347,10 @@ void CMainFrameDlg::minimiseClicked()
 void CMainFrameDlg::closeEvent(QCloseEvent *event)
 {
     event->accept();
+    // Work behind a progress window stops and tidies up before the
+    // databases go.
+    if (m_maintenance)
+        m_maintenance->abandon();
     if (!m_tornDown)
         emit closing();
     teardown();
@@ -474,9 +516,12 @@ void CMainFrameDlg::showLinkStatus()
 void CMainFrameDlg::unsavedCallsChanged()
 {
     const CallSaver &saver = m_desk->saver();
-    m_ui->LabSaveWarning->setVisible(saver.waiting() > 0);
+    // Calls held back during a restore are no failure: the progress window
+    // says they are stored when it ends.
+    const bool refused = saver.waiting() > 0 && !saver.holding();
+    m_ui->LabSaveWarning->setVisible(refused);
     m_ui->LabSaveWarning->setText(
-        saver.waiting() > 0 ? uiText(TextId::HistoryNotSaved, {QString::fromStdString(saver.error())}) : QString());
+        refused ? uiText(TextId::HistoryNotSaved, {QString::fromStdString(saver.error())}) : QString());
 }
 
 void CMainFrameDlg::frameHandled(const FrameRecord &record, bool repeat)
@@ -492,7 +537,13 @@ void CMainFrameDlg::setupClicked()
         closeWithoutAsking();
 }
 
-SettingsApplied CMainFrameDlg::applySettings(const SetupRecord &changed)
+void CMainFrameDlg::closePopup()
+{
+    if (m_popup)
+        m_popup->close();
+}
+
+SettingsApplied CMainFrameDlg::applySettings(const SetupRecord &changed, PortFailure portFailure)
 {
     SettingsApplied applied;
     const bool autostartWas = m_setup.has(SetupRecord::OptAutoRunPCStart);
@@ -506,7 +557,8 @@ SettingsApplied CMainFrameDlg::applySettings(const SetupRecord &changed)
         applied.port = changed.SerialPort;
         applied.portError = m_link->errorString();
         logEvent("cannot open port " + changed.SerialPort + ": " + applied.portError);
-        return applied;
+        if (portFailure == PortFailure::StopThere)
+            return applied;
     }
 
     const std::uint32_t oldLanguage = m_setup.LCID;

@@ -18,6 +18,7 @@ class CallFrameIntake;
 class CallListModel;
 class CHistoryListDlg;
 class CPopupCallDlg;
+class DataMaintenance;
 class DbManage;
 class DeskEventLog;
 class LinkAlarm;
@@ -56,7 +57,11 @@ class CMainFrameDlg : public QWidget, public ICallDeskView, public ILinkOwner
     Q_OBJECT
 
 public:
-    // Commands of the tray menu.
+    // Commands of the data maintenance menu (sub-choice: the database) and
+    // of the tray menu.
+    static constexpr int CommandBackup = 1;
+    static constexpr int CommandRestore = 2;
+    static constexpr int CommandClearHistory = 3;
     static constexpr int CommandShowWindow = 14;
     static constexpr int CommandExit = 15;
     static constexpr int ServiceTickMs = 1000;
@@ -89,11 +94,15 @@ public:
     // port first, then the title, the tray icon, the on-top state and every
     // value the desk reads when it next needs it, then the save, then the
     // start with the desktop. Tells nobody: the outcome says what happened.
-    SettingsApplied applySettings(const SetupRecord &changed);
+    SettingsApplied applySettings(const SetupRecord &changed, PortFailure portFailure = PortFailure::StopThere);
 
     CallDesk &callDesk() { return *m_desk; }
     SetupRecord &setup() { return m_setup; }
     DbManage &db() { return m_db; }
+    const IClock &clock() const { return m_clock; }
+    DataMaintenance &maintenance() { return *m_maintenance; }
+    // Closes the pop-up call window, if one is open.
+    void closePopup();
     const ReceiverLink &link() const { return *m_link; }
     ISoundPlayer &soundPlayer() { return m_player; }
     CPopupCallDlg *popup() const { return m_popup.get(); }
@@ -131,6 +140,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Menu commands posted by the pop-up menus.
+    void customEvent(QEvent *event) override;
 
 private:
     void setUpTexts();
@@ -143,6 +154,7 @@ private:
     void historyClicked();
     void aboutClicked();
     void setupClicked();
+    void maintenanceClicked();
     void showTrayIcon();
     void keepOnTop(bool onTop);
     void showTitle();
@@ -170,6 +182,7 @@ private:
     CallListModel *m_callsModel = nullptr;
     std::unique_ptr<CPopupCallDlg> m_popup;
     std::unique_ptr<CHistoryListDlg> m_historyList;
+    std::unique_ptr<DataMaintenance> m_maintenance;
     QSystemTrayIcon *m_tray = nullptr;
     QMenu *m_trayMenu = nullptr;
     QTimer m_serviceTimer;

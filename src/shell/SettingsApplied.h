@@ -2,6 +2,16 @@
 
 #include <string>
 
+// What applying a settings record does when its port cannot be opened.
+enum class PortFailure
+{
+    // Nothing else is applied: the setup window lets the user choose again.
+    StopThere,
+    // The rest is applied and saved all the same (a restored record, whose
+    // port the desk keeps trying).
+    ApplyTheRest,
+};
+
 // What applying a settings record to the running desk did
 // (CMainFrameDlg::applySettings), for the window that asked to tell the
 // user.

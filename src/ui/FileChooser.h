@@ -16,6 +16,8 @@ struct FileRequest
     QString start;
     QString filter;
     bool appendsToExisting = false;
+    // Whether a save dialog asks before it names an existing file.
+    bool confirmOverwrite = true;
 };
 
 // Lets the user pick a file: file dialogs in the program, a recording double

@@ -20,6 +20,7 @@ std::optional<QString> FileDialogChooser::openFile(QWidget *parent, const FileRe
 std::optional<QString> FileDialogChooser::saveFile(QWidget *parent, const FileRequest &request)
 {
     const QFileDialog::Options options =
-        request.appendsToExisting ? QFileDialog::DontConfirmOverwrite : QFileDialog::Options();
+        request.appendsToExisting || !request.confirmOverwrite ? QFileDialog::Options(QFileDialog::DontConfirmOverwrite)
+                                                                : QFileDialog::Options();
     return chosen(QFileDialog::getSaveFileName(parent, request.caption, request.start, request.filter, nullptr, options));
 }

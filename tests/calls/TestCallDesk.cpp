@@ -687,3 +687,56 @@ TEST_F(CallDeskTest, ACallThatComesWhileOthersWaitQueuesBehindThem)
     EXPECT_EQ((std::vector<std::string> {"12", "7"}), pagers);
 }
 }
+
+// The history is restored from a backup while calls go on: the desk holds
+// its writes back, then stores each call that came meanwhile once; a change
+// to a call the restored history does not hold is dropped, not written over
+// the row that takes its ID.
+TEST_F(CallDeskTest, CallsThatComeDuringAHistoryRestoreAreStoredOnceItEnds)
+{
+    press("12");
+    press("5");
+    const std::string backup = file("History.ovkbk");
+    ASSERT_TRUE(m_db->BackupHistory(backup));
+    press("9"); // stored after the backup: the restore forgets it
+    ASSERT_EQ(3, historyRows());
+
+    m_desk->saver().hold();
+    m_db->beginHistoryRestore();
+    bool pressed = false;
+    const bool restored = m_db->RestoreHistory(backup, [&](long long, long long total) {
+        if (total > 0 && !pressed) {
+            pressed = true;
+            press("30");
+            cancel("12");
+            cancel("9");
+            for (const CallPtr &call : m_desk->list(CallListId::Calls).rows())
+                if (call->PagerNum == "30")
+                    m_desk->setRemark(call, "at the bar");
+        }
+        return true;
+    });
+    m_db->endHistoryRestore();
+    ASSERT_TRUE(restored);
+    ASSERT_TRUE(pressed);
+    EXPECT_EQ(4u, m_desk->list(CallListId::Calls).size()) << "calls are shown at once";
+    EXPECT_EQ(3u, m_desk->saver().waiting()) << "nothing was tried while held";
+
+    const auto dropped = m_desk->saver().release([&](const CCall &call) { return m_db->HoldsCall(call); });
+    ASSERT_EQ(1u, dropped.size());
+    EXPECT_EQ("9", dropped.front()->PagerNum);
+    EXPECT_EQ(0u, m_desk->saver().waiting());
+    m_desk->reloadOpenCalls();
+
+    std::vector<std::string> stored;
+    std::vector<int> states;
+    std::vector<std::string> remarks;
+    RawDatabase(*m_db).history() << "SELECT PagerNum, SevStatus, coalesce(Remark,'') FROM TBHistory ORDER BY ID",
+        into(stored), into(states), into(remarks), now;
+    EXPECT_EQ((std::vector<std::string> {"12", "5", "30"}), stored) << "none lost, none doubled";
+    EXPECT_EQ((std::vector<int> {CCall::Answered, CCall::Open, CCall::Open}), states);
+    EXPECT_EQ((std::vector<std::string> {"", "", "at the bar"}), remarks);
+    auto open = pagers(CallListId::Unanswered);
+    std::sort(open.begin(), open.end());
+    EXPECT_EQ((std::vector<std::string> {"30", "5"}), open) << "today's open calls, read again";
+}

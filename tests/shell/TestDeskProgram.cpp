@@ -10,12 +10,14 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "data/DataFolderLock.h"
 #include "data/DatabaseFileError.h"
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
 #include "ui/UiText.h"
 #include "shell/DeskProgram.h"
 #include "shell/MainFrameDlg.h"
+#include "support/RecordingFileChooser.h"
 #include "support/RecordingMessagePrompt.h"
 #include "support/TempFolder.h"
 
@@ -215,6 +217,64 @@ private slots:
         QCOMPARE(prompt.shown[0].text, text);
         QCOMPARE(prompt.shown[0].caption, QStringLiteral("无线呼叫系统"));
         QVERIFY(prompt.shown[0].icon == PromptIcon::Error);
+    }
+
+    // Another user's desk, or a restore from the command line, holds the
+    // data folder.
+    void aFolderHeldByAnotherProgramEndsTheStart()
+    {
+        RecordingMessagePrompt prompt;
+        Desk desk;
+        DataFolderLock other(desk.data.path());
+        QVERIFY(other.tryLock());
+        QCOMPARE(desk.start(), std::optional<int>(1));
+        QVERIFY(!desk.program->mainWindow());
+        QCOMPARE(prompt.shown.size(), std::size_t(1));
+        QVERIFY2(prompt.shown[0].text.startsWith(QStringLiteral("The data folder ")), qPrintable(prompt.shown[0].text));
+        other.unlock();
+        QVERIFY(!desk.start());
+    }
+
+    void aDamagedDatabaseIsOfferedForARestore_data()
+    {
+        QTest::addColumn<bool>("restore");
+        QTest::newRow("restored") << true;
+        QTest::newRow("declined") << false;
+    }
+
+    // The damaged file is set aside; the desk asks, then opens the backup
+    // chosen and starts with it, or starts with the new empty database.
+    void aDamagedDatabaseIsOfferedForARestore()
+    {
+        QFETCH(bool, restore);
+        TempFolder saved;
+        const std::string backup = saved.file("System.ovkbk");
+        {
+            Poco::Data::SQLite::Connector::registerConnector();
+            DbManage db(saved.path());
+            SetupRecord setup = SetupRecord::defaults(Lcid::English, "Harbour bar", saved.path());
+            QVERIFY(db.SaveSetup(setup));
+            QVERIFY(db.BackupSystem(backup));
+        }
+        RecordingMessagePrompt prompt;
+        RecordingFileChooser chooser;
+        Desk desk;
+        writeFile(desk.data.file(DbManage::SystemFileName), std::string(4096, 'x'));
+        prompt.answerNext(restore ? PromptAnswer::Yes : PromptAnswer::No);
+        chooser.answerNext(QString::fromStdString(backup));
+        QVERIFY(!desk.start());
+        QVERIFY(prompt.shown[0].icon == PromptIcon::Question);
+        QVERIFY(fileExists(desk.data.file("bad_ovk.db")));
+        if (restore) {
+            QCOMPARE(chooser.requests.size(), std::size_t(1));
+            QCOMPARE(chooser.requests[0].request.start, QString::fromStdString(desk.data.path() + "BackUP/"));
+            QCOMPARE(prompt.shown.back().text, uiText(TextId::RestoreSucceeded));
+            QCOMPARE(desk.title(), QStringLiteral("Harbour bar"));
+        } else {
+            QVERIFY(chooser.requests.empty());
+            QCOMPARE(prompt.shown.size(), std::size_t(1));
+            QVERIFY(desk.title() != QStringLiteral("Harbour bar"));
+        }
     }
 };
 

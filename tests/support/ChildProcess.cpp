@@ -18,6 +18,14 @@ std::string builtProgram(const std::string &name)
     return std::string(binaryDir ? binaryDir : ".") + "/bin/" + name;
 }
 
+ToolRun runCalldeskTool(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), builtProgram("calldesk-tool"));
+    ChildProcess run(arguments, ChildProcess::Errors::WithOutput);
+    const std::optional<int> exitCode = run.finish();
+    return {exitCode, run.output()};
+}
+
 ChildProcess::ChildProcess(const std::vector<std::string> &arguments, Errors errors)
 {
     int pipeFds[2];

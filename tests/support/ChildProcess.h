@@ -10,6 +10,15 @@
 // The path of a program the build made: $CALLDESK_BINARY_DIR/bin/<name>.
 std::string builtProgram(const std::string &name);
 
+// What a run of calldesk-tool ended with: its exit code (nullopt when it did
+// not end in time) and its output, standard error included.
+struct ToolRun
+{
+    std::optional<int> exitCode;
+    std::string output;
+};
+ToolRun runCalldeskTool(std::vector<std::string> arguments);
+
 // A program that a test runs as a process of its own. Its standard output
 // (with its standard error, when asked) is read line by line; a process
 // still running when the object goes is killed and reaped.

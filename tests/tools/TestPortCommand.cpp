@@ -11,20 +11,6 @@
 
 namespace
 {
-struct ToolRun
-{
-    std::optional<int> exitCode;
-    std::string output;
-};
-
-ToolRun tool(std::vector<std::string> arguments)
-{
-    arguments.insert(arguments.begin(), builtProgram("calldesk-tool"));
-    ChildProcess run(arguments, ChildProcess::Errors::WithOutput);
-    const std::optional<int> exitCode = run.finish();
-    return {exitCode, run.output()};
-}
-
 class PortCommand : public DataFixture
 {
 };
@@ -32,11 +18,11 @@ class PortCommand : public DataFixture
 TEST_F(PortCommand, SetsAndShowsTheStoredPort)
 {
     const std::string folder = this->folder();
-    ToolRun shown = tool({"port", "--data-dir", folder});
+    ToolRun shown = runCalldeskTool({"port", "--data-dir", folder});
     EXPECT_EQ(0, shown.exitCode) << shown.output;
     EXPECT_EQ("no serial port set\n", shown.output);
 
-    ToolRun set = tool({"port", "--data-dir", folder, "/dev/ttyUSB3"});
+    ToolRun set = runCalldeskTool({"port", "--data-dir", folder, "/dev/ttyUSB3"});
     EXPECT_EQ(0, set.exitCode) << set.output;
     auto db = open();
     SetupRecord setup;
@@ -44,8 +30,8 @@ TEST_F(PortCommand, SetsAndShowsTheStoredPort)
     EXPECT_EQ("/dev/ttyUSB3", setup.SerialPort);
     db.reset();
 
-    shown = tool({"port", "--data-dir", folder});
+    shown = runCalldeskTool({"port", "--data-dir", folder});
     EXPECT_EQ("/dev/ttyUSB3\n", shown.output);
-    EXPECT_EQ(2, tool({"port", "--data-dir", folder, "a", "b"}).exitCode);
+    EXPECT_EQ(2, runCalldeskTool({"port", "--data-dir", folder, "a", "b"}).exitCode);
 }
 }

@@ -8,9 +8,11 @@
 
 #include "base/StringTable.h"
 #include "data/DataFolder.h"
+#include "data/DataFolderLock.h"
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
 #include "CommandLine.h"
+#include "FolderInUse.h"
 
 namespace
 {
@@ -40,7 +42,7 @@ int runPort(const std::vector<std::string> &arguments)
 {
     CommandLine line("calldesk-tool port", "[options] [PATH]",
                      "Shows the serial port the desk opens at start-up, or sets it to PATH (for example "
-                     "/dev/ttyUSB0; \"calldesk-tool ports\" lists them). Close the desk first: it writes its own "
+                     "/dev/ttyUSB0; \"calldesk-tool ports\" lists them). Refuses while a desk runs on the data folder: it writes its own "
                      "copy of the settings when it ends.");
     line.option("data-dir", "DIR", "The desk's data folder (default: the desk's default data folder).");
     if (const auto exitCode = line.parse(arguments))
@@ -54,7 +56,12 @@ int runPort(const std::vector<std::string> &arguments)
     std::optional<std::string> folder;
     if (line.has("data-dir"))
         folder = line.text("data-dir");
-    DbManage::SetFolder(resolveDataFolder(folder));
+    const std::string dataFolder = resolveDataFolder(folder);
+    // A running desk writes its own copy of the settings when it ends.
+    DataFolderLock lock(dataFolder);
+    if (!lockFolder(lock, "calldesk-tool port"))
+        return 1;
+    DbManage::SetFolder(dataFolder);
     std::string stored;
     std::string error;
     bool done = false;

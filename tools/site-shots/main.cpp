@@ -8,18 +8,12 @@
 #include <iostream>
 #include <string>
 
-#include <Poco/Data/SQLite/Connector.h>
-#include <Poco/File.h>
-#include <Poco/TemporaryFile.h>
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QDir>
 #include <QLineEdit>
 #include <QTreeView>
 
 #include "data/DbManage.h"
-#include "ui/DeskLook.h"
 #include "ui/UiText.h"
 #include "ui/controls/ComboExUI.h"
 #include "ui/controls/TimeUI.h"
@@ -34,6 +28,7 @@
 #include "site/EmployeeDlg.h"
 #include "site/InfoEntryDlg.h"
 #include "demo/DemoSite.h"
+#include "shots/ShotsProgram.h"
 #include "shots/WindowShot.h"
 
 namespace
@@ -137,39 +132,12 @@ bool shootAll(DbManage &db, const QString &folder, const QString &suffix)
     }
     return ok;
 }
-
-bool shootLanguage(const QString &folder, std::uint32_t lcid, const QString &suffix)
-{
-    const std::string dataFolder = Poco::TemporaryFile::tempName() + "/";
-    Poco::File(dataFolder).createDirectories();
-    bool ok = false;
-    {
-        DbManage db(dataFolder);
-        setUiLanguage(lcid);
-        ok = sampleSite(db, lcid) && shootAll(db, folder, suffix);
-    }
-    Poco::File(dataFolder).remove(true);
-    return ok;
-}
 }
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    applyDeskLook();
-    if (argc != 2) {
-        std::cerr << "usage: calldesk-site-shots <output folder>" << std::endl;
-        return 2;
-    }
-    const QString folder = QString::fromLocal8Bit(argv[1]);
-    QDir().mkpath(folder);
-    try {
-        Poco::Data::SQLite::Connector::registerConnector();
-        bool ok = shootLanguage(folder, 1033, QStringLiteral("en"));
-        ok &= shootLanguage(folder, 2052, QStringLiteral("zh"));
-        return ok ? 0 : 1;
-    } catch (const std::exception &error) {
-        std::cerr << "calldesk-site-shots: " << error.what() << std::endl;
-        return 1;
-    }
+    return runShotsProgram(argc, argv, "calldesk-site-shots",
+                           [](DbManage &db, std::uint32_t lcid, const QString &folder, const QString &suffix) {
+                               return sampleSite(db, lcid) && shootAll(db, folder, suffix);
+                           });
 }

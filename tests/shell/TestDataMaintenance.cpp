@@ -1,0 +1,325 @@
+// The data maintenance menu of the main window: backup, restore and clearing
+// of the history, as the person at the desk drives them.
+#include <QAbstractButton>
+#include <QDateTimeEdit>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTest>
+
+#include "base/LocalTime.h"
+#include "data/SetupRecord.h"
+#include "data/SqliteFile.h"
+#include "calls/CallDesk.h"
+#include "ui/UiText.h"
+#include "ui/controls/ComboEditUI.h"
+#include "shell/LoginDlg.h"
+#include "shell/MainFrameDlg.h"
+#include "shell/backup/ClearConfirmDlg.h"
+#include "shell/backup/DataClearDlg.h"
+#include "support/DeskTestWindow.h"
+#include "support/RawDatabase.h"
+#include "support/RecordingFileChooser.h"
+#include "support/RecordingMessagePrompt.h"
+#include "support/ShellTestSupport.h"
+#include "support/TempFolder.h"
+
+namespace
+{
+void logIn(DeskTestWindow &desk, const QString &name, const QString &password)
+{
+    const auto loggedIn = whenModal<CLoginDlg>([name, password](CLoginDlg &login) {
+        control<CComboEditUI>(login, "cboUsername")->setText(name);
+        control<QLineEdit>(login, "editPassword")->setText(password);
+        QTest::mouseClick(control<QAbstractButton>(login, "btnok"), Qt::LeftButton);
+    });
+    desk.find<QAbstractButton>("btnLogin")->click();
+    QVERIFY(*loggedIn);
+}
+
+Poco::Int64 calls(DeskTestWindow &desk)
+{
+    return RawDatabase(desk.db()).historyNumber("SELECT count(*) FROM TBHistory");
+}
+
+// The message last shown, with its caption and icon.
+void checkMessage(const RecordingMessagePrompt &prompt, TextId text, const QString &caption, PromptIcon icon)
+{
+    QVERIFY(!prompt.shown.empty());
+    QVERIFY2(prompt.shown.back().text.startsWith(uiText(text)), qPrintable(prompt.shown.back().text));
+    QCOMPARE(prompt.shown.back().caption, caption);
+    QVERIFY(prompt.shown.back().icon == icon);
+}
+}
+
+class TestDataMaintenance : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void theRightEnablesTheButtonAndItsMenu_data();
+    void theRightEnablesTheButtonAndItsMenu();
+    void backsUpEitherDatabase();
+    void restoreAsksFirstAndRefusesTheWrongKind();
+    void systemRestoreWithTheSameLanguageAppliesTheSettingsAtOnce();
+    void systemRestoreWithTheOtherLanguageStartsAgain();
+    void historyRestoreReadsTodaysOpenCallsAgain();
+    void clearingAsksForTheAdminPassword_data();
+    void clearingAsksForTheAdminPassword();
+};
+
+void TestDataMaintenance::theRightEnablesTheButtonAndItsMenu_data()
+{
+    QTest::addColumn<int>("authority");
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("data maintenance") << 0x20 << true;
+    QTest::newRow("every other right") << 0xDF << false;
+}
+
+void TestDataMaintenance::theRightEnablesTheButtonAndItsMenu()
+{
+    QFETCH(int, authority);
+    QFETCH(bool, enabled);
+    DeskTestWindow desk(DeskTestWindow::preparing([authority](DbManage &db) {
+        stUser clerk {true, std::uint8_t(authority), 0, "pw", "Clerk", "Desk"};
+        db.InsertOperator(clerk);
+    }));
+    desk.window().open();
+    logIn(desk, "Clerk", "pw");
+    auto *button = desk.find<QAbstractButton>("btnMaintenance");
+    QCOMPARE(button->isEnabled(), enabled);
+    if (!enabled)
+        return;
+    QTest::mouseClick(button, Qt::LeftButton);
+    auto *menu = desk.find<QMenu>("maintenanceMenu");
+    QVERIFY(menu);
+    QStringList items;
+    for (QAction *action : menu->actions())
+        items << action->text();
+    QCOMPARE(items, QStringList({uiText(TextId::BackupSystemSettings), uiText(TextId::BackupHistory),
+                                 uiText(TextId::RestoreSystemSettings), uiText(TextId::RestoreHistory),
+                                 uiText(TextId::ClearHistory)}));
+    menu->close();
+}
+
+void TestDataMaintenance::backsUpEitherDatabase()
+{
+    DeskTestWindow desk;
+    desk.window().open();
+    RecordingMessagePrompt prompt;
+    RecordingFileChooser chooser;
+    TempFolder elsewhere;
+    const std::string folder = desk.db().folder() + "BackUP/";
+
+    // A change not saved yet is in the backup.
+    QVERIFY(desk.db().InsertZone("Roof") != 0);
+    const QString system = QString::fromStdString(elsewhere.file("System.ovkbk"));
+    chooser.answerNext(system);
+    desk.window().menuCommand(CMainFrameDlg::CommandBackup, 0);
+    QCOMPARE(chooser.requests.size(), std::size_t(1));
+    QVERIFY(chooser.requests[0].kind == RecordingFileChooser::Kind::Save);
+    QCOMPARE(chooser.requests[0].request.caption, uiText(TextId::SelectBackupFolder));
+    QCOMPARE(chooser.requests[0].request.start, QString::fromStdString(folder + "System20240615090000.ovkbk"));
+    QCOMPARE(chooser.requests[0].request.filter, QString("Backup Files(*.ovkbk)"));
+    QVERIFY(!chooser.requests[0].request.confirmOverwrite);
+    checkMessage(prompt, TextId::BackupSucceeded, uiText(TextId::Prompt), PromptIcon::Information);
+    DbManage restored(elsewhere.path());
+    QVERIFY(restored.RestoreSystem(system.toStdString()));
+    QVERIFY(restored.ZoneExists("Roof"));
+
+    desk.call("3");
+    const QString history = QString::fromStdString(elsewhere.file("History.ovkbk"));
+    chooser.answerNext(history);
+    desk.window().menuCommand(CMainFrameDlg::CommandBackup, 1);
+    QCOMPARE(chooser.requests.back().request.start, QString::fromStdString(folder + "History20240615090000.ovkbk"));
+    checkMessage(prompt, TextId::BackupSucceeded, uiText(TextId::Prompt), PromptIcon::Information);
+    QCOMPARE(SqliteFile::checkOpens(history.toStdString(), DbManage::HistoryKey), 0);
+
+    // A cancelled dialog: nothing happens.
+    const std::size_t messages = prompt.shown.size();
+    desk.window().menuCommand(CMainFrameDlg::CommandBackup, 1);
+    QCOMPARE(prompt.shown.size(), messages);
+
+    // A folder that cannot take the file: message 160 with the reason.
+    chooser.answerNext(QString::fromStdString(elsewhere.file("no/such/folder/History.ovkbk")));
+    desk.window().menuCommand(CMainFrameDlg::CommandBackup, 1);
+    checkMessage(prompt, TextId::BackupFailed, QString(), PromptIcon::Error);
+}
+
+void TestDataMaintenance::restoreAsksFirstAndRefusesTheWrongKind()
+{
+    DeskTestWindow desk;
+    desk.window().open();
+    RecordingMessagePrompt prompt;
+    RecordingFileChooser chooser;
+    TempFolder elsewhere;
+    const std::string history = elsewhere.file("History.ovkbk");
+    QVERIFY(desk.db().BackupHistory(history));
+
+    prompt.answerNext(PromptAnswer::No);
+    desk.window().menuCommand(CMainFrameDlg::CommandRestore, 0);
+    QCOMPARE(prompt.shown.size(), std::size_t(1));
+    QCOMPARE(prompt.shown[0].text, uiText(TextId::RestoreQuestion));
+    QCOMPARE(prompt.shown[0].caption, uiText(TextId::Prompt));
+    QVERIFY(prompt.shown[0].icon == PromptIcon::Question);
+    QVERIFY(chooser.requests.empty());
+
+    const auto zones = desk.db().GetZoneNames();
+    prompt.answerNext(PromptAnswer::Yes);
+    chooser.answerNext(QString::fromStdString(history));
+    desk.window().menuCommand(CMainFrameDlg::CommandRestore, 0);
+    QCOMPARE(chooser.requests.size(), std::size_t(1));
+    QVERIFY(chooser.requests[0].kind == RecordingFileChooser::Kind::Open);
+    QCOMPARE(chooser.requests[0].request.caption, uiText(TextId::SelectBackupFile));
+    checkMessage(prompt, TextId::RestoreFailed, QString(), PromptIcon::Error);
+    QCOMPARE(desk.db().GetZoneNames(), zones);
+    QVERIFY(!desk.window().restartOnClose());
+}
+
+// The restored row becomes the settings in memory, applied as the setup
+// window applies them: a later save cannot bring the old ones back.
+void TestDataMaintenance::systemRestoreWithTheSameLanguageAppliesTheSettingsAtOnce()
+{
+    DeskTestWindow desk;
+    desk.window().open();
+    RecordingMessagePrompt prompt;
+    RecordingFileChooser chooser;
+    TempFolder elsewhere;
+    SetupRecord setup = desk.window().setup();
+    setup.Title = "Garden restaurant";
+    desk.window().applySettings(setup);
+    const std::string system = elsewhere.file("System.ovkbk");
+    QVERIFY(desk.db().BackupSystem(system));
+    setup.Title = "Renamed since";
+    desk.window().applySettings(setup);
+    QCOMPARE(desk.window().windowTitle(), QString("Renamed since"));
+
+    prompt.answerNext(PromptAnswer::Yes);
+    chooser.answerNext(QString::fromStdString(system));
+    desk.window().menuCommand(CMainFrameDlg::CommandRestore, 0);
+    checkMessage(prompt, TextId::RestoreSucceeded, uiText(TextId::Prompt), PromptIcon::Information);
+    QCOMPARE(desk.window().windowTitle(), QString("Garden restaurant"));
+    QCOMPARE(desk.window().setup().Title, std::string("Garden restaurant"));
+    QVERIFY(!desk.window().restartOnClose());
+    SetupRecord stored;
+    desk.db().LoadSetup(stored);
+    QCOMPARE(stored.Title, std::string("Garden restaurant"));
+}
+
+void TestDataMaintenance::systemRestoreWithTheOtherLanguageStartsAgain()
+{
+    DeskTestWindow desk;
+    desk.window().open();
+    RecordingMessagePrompt prompt;
+    RecordingFileChooser chooser;
+    TempFolder elsewhere;
+    SetupRecord chinese = desk.window().setup();
+    chinese.LCID = Lcid::Chinese;
+    QVERIFY(desk.db().SaveSetup(chinese));
+    const std::string system = elsewhere.file("System.ovkbk");
+    QVERIFY(desk.db().BackupSystem(system));
+    QVERIFY(desk.db().SaveSetup(desk.window().setup()));
+
+    prompt.answerNext(PromptAnswer::Yes);
+    chooser.answerNext(QString::fromStdString(system));
+    desk.window().menuCommand(CMainFrameDlg::CommandRestore, 0);
+    // Only the question: no message.
+    QCOMPARE(prompt.shown.size(), std::size_t(1));
+    QVERIFY(desk.window().restartOnClose());
+    QVERIFY(!desk.window().isVisible());
+}
+
+void TestDataMaintenance::historyRestoreReadsTodaysOpenCallsAgain()
+{
+    DeskTestWindow desk;
+    desk.window().open();
+    RecordingMessagePrompt prompt;
+    RecordingFileChooser chooser;
+    TempFolder elsewhere;
+    desk.call("3");
+    const std::string history = elsewhere.file("History.ovkbk");
+    QVERIFY(desk.db().BackupHistory(history));
+    desk.call("4");
+    QCOMPARE(desk.desk().openCallCount(), std::size_t(2));
+
+    prompt.answerNext(PromptAnswer::Yes);
+    chooser.answerNext(QString::fromStdString(history));
+    desk.window().menuCommand(CMainFrameDlg::CommandRestore, 1);
+    checkMessage(prompt, TextId::RestoreSucceeded, uiText(TextId::Prompt), PromptIcon::Information);
+    QCOMPARE(calls(desk), Poco::Int64(1));
+    QCOMPARE(desk.desk().openCallCount(), std::size_t(1));
+    QCOMPARE(desk.desk().list(CallListId::Unanswered).at(0)->PagerNum, std::string("3"));
+    desk.call("5");
+    QCOMPARE(desk.desk().saver().waiting(), std::size_t(0));
+    QCOMPARE(calls(desk), Poco::Int64(2));
+}
+
+void TestDataMaintenance::clearingAsksForTheAdminPassword_data()
+{
+    QTest::addColumn<QString>("adminPassword");
+    QTest::addColumn<bool>("hasAdmin");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("no ADMIN, empty") << "" << false << "" << true;
+    QTest::newRow("no ADMIN, any text") << "" << false << "secret" << false;
+    QTest::newRow("ADMIN, its password") << "Secret" << true << "Secret" << true;
+    QTest::newRow("ADMIN, another case") << "Secret" << true << "secret" << false;
+    QTest::newRow("ADMIN, a longer text") << "Secret" << true << "Secret " << false;
+}
+
+// The window opened at 10:15 and 2020-06-01 chosen: the calls before
+// 2020-06-01 10:15 go, after the ADMIN password; a wrong one is told and
+// the window stays for another try.
+void TestDataMaintenance::clearingAsksForTheAdminPassword()
+{
+    QFETCH(QString, adminPassword);
+    QFETCH(bool, hasAdmin);
+    QFETCH(QString, typed);
+    QFETCH(bool, accepted);
+    DeskTestWindow desk(DeskTestWindow::preparing([&](DbManage &db) {
+        if (hasAdmin) {
+            stUser admin {true, 0xFF, 0, adminPassword.toStdString(), "ADMIN", ""};
+            db.InsertOperator(admin);
+        }
+        for (const auto &[time, pager] : std::vector<std::pair<Poco::LocalDateTime, std::string>> {
+                 {*localDateTime(2020, 6, 1, 10, 14, 59), "1"},
+                 {*localDateTime(2020, 6, 1, 10, 15, 0), "2"},
+             }) {
+            CCall call(time);
+            call.PagerNum = pager;
+            db.SaveCall(call);
+        }
+    }));
+    desk.clock.set(*localDateTime(2024, 6, 15, 10, 15, 0));
+    desk.window().open();
+    RecordingMessagePrompt prompt;
+
+    bool stayedOpen = false;
+    const auto chosen = whenModal<CDataClearDlg>([](CDataClearDlg &window) {
+        auto *date = control<QDateTimeEdit>(window, "DateClear");
+        QCOMPARE(date->date(), QDate(2024, 6, 15));
+        date->setDate(QDate(2020, 6, 1));
+        QTest::mouseClick(control<QAbstractButton>(window, "btnok"), Qt::LeftButton);
+    });
+    const auto confirmed = whenModal<CClearConfirmDlg>([&](CClearConfirmDlg &window) {
+        control<QLineEdit>(window, "editPassword")->setText(typed);
+        QTest::mouseClick(control<QAbstractButton>(window, "btnok"), Qt::LeftButton);
+        if (accepted)
+            return;
+        stayedOpen = window.isVisible();
+        QTest::mouseClick(control<QAbstractButton>(window, "btncancel"), Qt::LeftButton);
+    });
+    desk.window().menuCommand(CMainFrameDlg::CommandClearHistory, 0);
+    QVERIFY(*chosen);
+    QVERIFY(*confirmed);
+    if (accepted) {
+        checkMessage(prompt, TextId::ClearSucceeded, uiText(TextId::Prompt), PromptIcon::Information);
+        QCOMPARE(calls(desk), Poco::Int64(1));
+    } else {
+        QVERIFY(stayedOpen);
+        checkMessage(prompt, TextId::PasswordError, QString(), PromptIcon::Warning);
+        QCOMPARE(calls(desk), Poco::Int64(2));
+    }
+}
+
+QTEST_MAIN(TestDataMaintenance)
+#include "TestDataMaintenance.moc"

@@ -1,0 +1,154 @@
+// The backup and restore commands run as cron jobs and installers run them,
+// on a data folder of their own.
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include "data/DataFolderLock.h"
+#include "data/SetupRecord.h"
+#include "data/SqliteFile.h"
+#include "support/ChildProcess.h"
+#include "support/DataFixture.h"
+#include "support/RawDatabase.h"
+
+namespace
+{
+
+// The last line of the output (progress lines come before it).
+std::string lastLine(std::string output)
+{
+    while (!output.empty() && output.back() == '\n')
+        output.pop_back();
+    const auto start = output.rfind('\n');
+    return start == std::string::npos ? output : output.substr(start + 1);
+}
+
+class BackupCommand : public DataFixture
+{
+protected:
+    // A data folder with one zone and two calls, saved.
+    void fill()
+    {
+        auto db = open();
+        db->InsertZone("Terrace");
+        for (const char *pager : {"3", "4"}) {
+            CCall call(Poco::LocalDateTime(2020, 6, 1, 8, 0, 0));
+            call.PagerNum = pager;
+            ASSERT_TRUE(db->SaveCall(call));
+        }
+        ASSERT_TRUE(db->SaveSystemDatabase());
+    }
+
+    std::vector<std::string> zones()
+    {
+        return open()->GetZoneNames();
+    }
+
+    Poco::Int64 calls()
+    {
+        auto db = open();
+        return RawDatabase(*db).historyNumber("SELECT count(*) FROM TBHistory");
+    }
+};
+
+TEST_F(BackupCommand, BacksUpToTheDefaultPathOrTheFileGiven)
+{
+    fill();
+    const ToolRun system = runCalldeskTool({"backup", "--data-dir", folder(), "--system"});
+    ASSERT_EQ(0, system.exitCode) << system.output;
+    const std::string written = lastLine(system.output);
+    EXPECT_EQ(0u, written.rfind(folder() + "BackUP/System", 0)) << written;
+    EXPECT_EQ(".ovkbk", std::filesystem::path(written).extension().string());
+    EXPECT_EQ(SQLITE_OK, SqliteFile::checkOpens(written, DbManage::SystemKey));
+
+    const std::string history = file("nightly.ovkbk");
+    const ToolRun run = runCalldeskTool({"backup", "--data-dir", folder(), "--history", history});
+    ASSERT_EQ(0, run.exitCode) << run.output;
+    EXPECT_EQ(history, lastLine(run.output));
+    EXPECT_EQ(SQLITE_OK, SqliteFile::checkOpens(history, DbManage::HistoryKey));
+}
+
+TEST_F(BackupCommand, RestoresABackupOfItsKindAndNothingElse)
+{
+    fill();
+    const std::string system = file("System.ovkbk");
+    const std::string history = file("History.ovkbk");
+    ASSERT_EQ(0, runCalldeskTool({"backup", "--data-dir", folder(), "--system", system}).exitCode);
+    ASSERT_EQ(0, runCalldeskTool({"backup", "--data-dir", folder(), "--history", history}).exitCode);
+    {
+        auto db = open();
+        db->InsertZone("Garden");
+        CCall call(Poco::LocalDateTime(2020, 6, 2, 8, 0, 0));
+        call.PagerNum = "5";
+        ASSERT_TRUE(db->SaveCall(call));
+        ASSERT_TRUE(db->SaveSystemDatabase());
+    }
+    const std::string text = file("notes.ovkbk");
+    writeFile(text, std::string(4096, 'x'));
+
+    struct Case
+    {
+        const char *name;
+        std::vector<std::string> arguments;
+        int exitCode;
+    };
+    const Case refused[] = {
+        {"history backup as system", {"--system", history}, 1},
+        {"system backup as history", {"--history", system}, 1},
+        {"no database", {"--history", text}, 1},
+        {"missing file", {"--system", file("missing.ovkbk")}, 1},
+        {"no kind", {history}, 2},
+        {"both kinds", {"--system", "--history", history}, 2},
+        {"no file", {"--system"}, 2},
+    };
+    for (const Case &c : refused) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> arguments {"restore", "--data-dir", folder()};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        const ToolRun run = runCalldeskTool(arguments);
+        EXPECT_EQ(c.exitCode, run.exitCode) << run.output;
+        EXPECT_EQ((std::vector<std::string> {"Terrace", "Garden"}), zones());
+        EXPECT_EQ(3, calls());
+    }
+
+    ToolRun run = runCalldeskTool({"restore", "--data-dir", folder(), "--system", system});
+    EXPECT_EQ(0, run.exitCode) << run.output;
+    EXPECT_EQ(std::vector<std::string> {"Terrace"}, zones());
+    run = runCalldeskTool({"restore", "--data-dir", folder(), "--history", history});
+    EXPECT_EQ(0, run.exitCode) << run.output;
+    EXPECT_EQ(2, calls());
+}
+
+// A desk holds the data folder's lock while it runs: restore and port refuse
+// and change nothing; a backup goes on beside it.
+TEST_F(BackupCommand, RestoreAndPortRefuseWhileADeskRunsOnTheFolder)
+{
+    fill();
+    const std::string history = file("History.ovkbk");
+    ASSERT_EQ(0, runCalldeskTool({"backup", "--data-dir", folder(), "--history", history}).exitCode);
+
+    DataFolderLock desk(folder());
+    ASSERT_TRUE(desk.tryLock());
+    for (const std::vector<std::string> &arguments :
+         {std::vector<std::string> {"restore", "--data-dir", folder(), "--history", history},
+          std::vector<std::string> {"port", "--data-dir", folder(), "/dev/ttyUSB7"}}) {
+        SCOPED_TRACE(arguments.front());
+        const ToolRun run = runCalldeskTool(arguments);
+        EXPECT_EQ(1, run.exitCode);
+        EXPECT_NE(std::string::npos, run.output.find("a desk runs on this data folder")) << run.output;
+    }
+    const ToolRun backup = runCalldeskTool({"backup", "--data-dir", folder(), "--history", file("beside.ovkbk")});
+    EXPECT_EQ(0, backup.exitCode) << backup.output;
+    desk.unlock();
+
+    SetupRecord setup;
+    open()->LoadSetup(setup);
+    EXPECT_EQ("", setup.SerialPort);
+    EXPECT_EQ(2, calls());
+    EXPECT_EQ(0, runCalldeskTool({"port", "--data-dir", folder(), "/dev/ttyUSB7"}).exitCode) << "the lock is free again";
+}
+}

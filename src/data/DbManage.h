@@ -227,7 +227,11 @@ public:
     bool UpdateOperatorRights(std::uint8_t authority, std::uint64_t id);
     bool UpdateOperatorPassword(const std::string &password, std::uint64_t id);
     bool DeleteOperator(std::uint64_t id);
-    std::string GetAdminPassword();
+    // The ADMIN account's password; empty when there is no such account
+    // (the first login as ADMIN makes one without a password). nullopt when
+    // it cannot be read (lastFailure() says why): a check must then refuse,
+    // not compare against an empty password.
+    std::optional<std::string> GetAdminPassword();
 
     // The call lookup and the call history (ICallStore).
     bool LookupCall(CCall &call, const Poco::LocalDateTime &callTime, int key, const std::string &pagerNum) override;

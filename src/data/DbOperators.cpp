@@ -99,13 +99,13 @@ bool DbManage::DeleteOperator(std::uint64_t id)
     });
 }
 
-std::string DbManage::GetAdminPassword()
+std::optional<std::string> DbManage::GetAdminPassword()
 {
     std::string password;
     if (!runLogged("read the administrator's password", [&] {
             SystemSession << "SELECT Password from TBOperator where upper(Operator)=\"ADMIN\";", into(password),
                 limit(1), now;
         }))
-        return {};
+        return std::nullopt;
     return password;
 }

@@ -212,6 +212,12 @@ TEST_F(SiteTables, Operators)
     db.FindOperator("admin", [&](const std::string &password, auto &&...) { passwords.push_back(password); });
     EXPECT_EQ((std::vector<std::string> {"secret", "other"}), passwords) << "one call per row, table order";
     EXPECT_EQ("secret", db.GetAdminPassword()) << "the first in table order";
+    {
+        RawDatabase raw(db);
+        raw.changeSystem("ALTER TABLE TBOperator RENAME TO TBOperatorAway;");
+        EXPECT_EQ(std::nullopt, db.GetAdminPassword()) << "unreadable is not the same as no ADMIN";
+        raw.changeSystem("ALTER TABLE TBOperatorAway RENAME TO TBOperator;");
+    }
 
     RawDatabase(db).setSystemModified(false);
     EXPECT_TRUE(db.UpdateOperatorRights(0x03, clerk.ID));

@@ -259,11 +259,14 @@ void TestDataMaintenance::clearingAsksForTheAdminPassword_data()
     QTest::addColumn<bool>("hasAdmin");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("accepted");
-    QTest::newRow("no ADMIN, empty") << "" << false << "" << true;
-    QTest::newRow("no ADMIN, any text") << "" << false << "secret" << false;
-    QTest::newRow("ADMIN, its password") << "Secret" << true << "Secret" << true;
-    QTest::newRow("ADMIN, another case") << "Secret" << true << "secret" << false;
-    QTest::newRow("ADMIN, a longer text") << "Secret" << true << "Secret " << false;
+    QTest::addColumn<bool>("unreadable");
+    QTest::newRow("no ADMIN, empty") << "" << false << "" << true << false;
+    QTest::newRow("no ADMIN, any text") << "" << false << "secret" << false << false;
+    QTest::newRow("ADMIN, its password") << "Secret" << true << "Secret" << true << false;
+    QTest::newRow("ADMIN, another case") << "Secret" << true << "secret" << false << false;
+    QTest::newRow("ADMIN, a longer text") << "Secret" << true << "Secret " << false << false;
+    // An operator table that cannot be read must not pass for "no ADMIN".
+    QTest::newRow("operators unreadable, empty") << "" << false << "" << false << true;
 }
 
 // The window opened at 10:15 and 2020-06-01 chosen: the calls before
@@ -275,6 +278,7 @@ void TestDataMaintenance::clearingAsksForTheAdminPassword()
     QFETCH(bool, hasAdmin);
     QFETCH(QString, typed);
     QFETCH(bool, accepted);
+    QFETCH(bool, unreadable);
     DeskTestWindow desk(DeskTestWindow::preparing([&](DbManage &db) {
         if (hasAdmin) {
             stUser admin {true, 0xFF, 0, adminPassword.toStdString(), "ADMIN", ""};
@@ -291,6 +295,8 @@ void TestDataMaintenance::clearingAsksForTheAdminPassword()
     }));
     desk.clock.set(*localDateTime(2024, 6, 15, 10, 15, 0));
     desk.window().open();
+    if (unreadable)
+        RawDatabase(desk.db()).changeSystem("DROP TABLE TBOperator;");
     RecordingMessagePrompt prompt;
 
     bool stayedOpen = false;
@@ -316,7 +322,14 @@ void TestDataMaintenance::clearingAsksForTheAdminPassword()
         QCOMPARE(calls(desk), Poco::Int64(1));
     } else {
         QVERIFY(stayedOpen);
-        checkMessage(prompt, TextId::PasswordError, QString(), PromptIcon::Warning);
+        if (unreadable) {
+            QCOMPARE(prompt.shown.size(), std::size_t(1));
+            QVERIFY2(prompt.shown[0].text.startsWith(uiText(TextId::AdminPasswordUnreadable, {QString()})),
+                     qPrintable(prompt.shown[0].text));
+            QVERIFY(prompt.shown[0].icon == PromptIcon::Error);
+        } else {
+            checkMessage(prompt, TextId::PasswordError, QString(), PromptIcon::Warning);
+        }
         QCOMPARE(calls(desk), Poco::Int64(2));
     }
 }

@@ -29,7 +29,13 @@ CClearConfirmDlg::~CClearConfirmDlg() = default;
 
 void CClearConfirmDlg::okClicked()
 {
-    if (m_ui->editPassword->text().toStdString() == m_db.GetAdminPassword()) {
+    const std::optional<std::string> password = m_db.GetAdminPassword();
+    if (!password) {
+        messagePrompt().show(this, {uiText(TextId::AdminPasswordUnreadable, {QString::fromStdString(m_db.lastFailure())}),
+                                    QString(), PromptIcon::Error, PromptButtons::Ok});
+        return;
+    }
+    if (m_ui->editPassword->text().toStdString() == *password) {
         done(ResultOk);
         return;
     }

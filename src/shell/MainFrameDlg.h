@@ -11,11 +11,14 @@
 #include "receiver/LinkOwner.h"
 #include "receiver/SerialPortScanner.h"
 #include "calls/ICallDeskView.h"
+#include "reports/ServiceStatistics.h"
 #include "shell/SettingsApplied.h"
 
 class CallDesk;
+class CMenuEx;
 class CallFrameIntake;
 class CallListModel;
+class CDataStatisticDlg;
 class CHistoryListDlg;
 class CPopupCallDlg;
 class DbManage;
@@ -83,6 +86,10 @@ public:
     // which is made on first use and reused after.
     void showHistory(const CallFilter &filter);
     CHistoryListDlg *historyList() const { return m_historyList.get(); }
+    // The one statistics window, while it is open.
+    CDataStatisticDlg *statistics() const { return m_statistics.get(); }
+    // The menu of `btnStatistic` (commands 4 to 12).
+    const CMenuEx &statisticsMenu() const { return *m_statisticsMenu; }
 
     // Applies a changed settings record to the running desk and saves it,
     // whoever changed it (the setup window, a restored system database): the
@@ -131,6 +138,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     void setUpTexts();
@@ -141,6 +149,11 @@ private:
     void closeClicked();
     void operatorsClicked();
     void historyClicked();
+    void setUpStatisticsMenu();
+    // Counts for the mode in the one statistics window, made on first use;
+    // conditions, when given, replace those it holds.
+    StatisticConditions heldConditions() const;
+    void showStatistics(int mode, const std::optional<StatisticConditions> &conditions = std::nullopt);
     void aboutClicked();
     void setupClicked();
     void showTrayIcon();
@@ -170,6 +183,8 @@ private:
     CallListModel *m_callsModel = nullptr;
     std::unique_ptr<CPopupCallDlg> m_popup;
     std::unique_ptr<CHistoryListDlg> m_historyList;
+    std::unique_ptr<CDataStatisticDlg> m_statistics;
+    std::unique_ptr<CMenuEx> m_statisticsMenu;
     QSystemTrayIcon *m_tray = nullptr;
     QMenu *m_trayMenu = nullptr;
     QTimer m_serviceTimer;

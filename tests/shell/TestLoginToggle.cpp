@@ -96,7 +96,7 @@ void TestLoginToggle::loginEnablesExactlyTheRightsButtons_data()
     QTest::newRow("0x05, offered windows") << 0x05 << int(LoginToggle::OfferedRights)
                                            << QStringList {"btnUser", "btnEmployee"};
     QTest::newRow("0xFE, offered windows") << 0xFE << int(LoginToggle::OfferedRights)
-                                           << QStringList {"btnSetup", "btnEmployee", "btnHistory", "btnInfoEntry"};
+                                           << QStringList {"btnSetup", "btnEmployee", "btnHistory", "btnStatistic", "btnInfoEntry"};
 }
 
 void TestLoginToggle::loginEnablesExactlyTheRightsButtons()

@@ -7,6 +7,7 @@ int runExport(const std::vector<std::string> &arguments);
 int runDemoSite(const std::vector<std::string> &arguments);
 int runPort(const std::vector<std::string> &arguments);
 int runOutages(const std::vector<std::string> &arguments);
+int runStats(const std::vector<std::string> &arguments);
 
 const std::vector<Subcommand> &subcommands()
 {
@@ -16,6 +17,7 @@ const std::vector<Subcommand> &subcommands()
         {"ports", "List the serial ports present; with --watch, follow them coming and going.", runPorts},
         {"port", "Show or set the serial port the desk opens at start-up.", runPort},
         {"export", "Write stored calls of a range of days to an Excel 97-2003 workbook.", runExport},
+        {"stats", "Print a service statistics table as the statistics window shows it.", runStats},
         {"outages", "List the failures of the link to the receiver that the desk logged.", runOutages},
         {"demo-site", "Fill an empty data folder with a small demo site for trying the desk.", runDemoSite},
     };

@@ -278,6 +278,21 @@ std::array<TextId, 6> statisticHeaders(StatisticMode mode)
     return headers;
 }
 
+std::string periodText(const CallFilter &calls)
+{
+    if (!calls.from || !calls.to)
+        return {};
+    const CalendarDay first = dayOf(*calls.from);
+    // The range ends at the midnight after its last day.
+    const CalendarDay last = dayOf(*calls.to - Poco::Timespan(0, 1, 0, 0, 0));
+    const auto text = [](CalendarDay day) {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", day.year, day.month, day.day);
+        return std::string(buffer);
+    };
+    return first == last ? text(first) : text(first) + " - " + text(last);
+}
+
 std::string averageTimeText(std::int64_t microseconds)
 {
     constexpr std::int64_t Second = 1000000;

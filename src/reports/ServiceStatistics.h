@@ -99,6 +99,10 @@ TextId statisticTitle(StatisticMode mode);
 // Columns 1 to 6.
 std::array<TextId, 6> statisticHeaders(StatisticMode mode);
 
+// The local days a table counted: "2024-06-10 - 2024-06-16", or one day;
+// empty when the calls have no range.
+std::string periodText(const CallFilter &calls);
+
 // "mm:ss.mmm", "hh:mm:ss.mmm" from one hour, "Nd hh:mm:ss.mmm" from one day.
 std::string averageTimeText(std::int64_t microseconds);
 // "91.67%", or "0" for no call passed.

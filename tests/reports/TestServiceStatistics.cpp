@@ -139,6 +139,21 @@ TEST(StatisticPeriods, WeeksRunMondayToSundayAcrossNewYear)
     EXPECT_EQ(monthEnd({2023, 2, 10}), (CalendarDay {2023, 2, 28}));
 }
 
+TEST(StatisticPeriods, PeriodTextNamesTheLocalDays)
+{
+    // The day the clocks go back in Berlin has 25 hours.
+    ScopedTimeZone zone("Europe/Berlin");
+    StatisticConditions conditions;
+    conditions.begin = conditions.end = {2024, 10, 27};
+    const auto day = statisticCalls(StatisticMode::RangeByZone, conditions, at(2024, 1, 1, 0));
+    ASSERT_TRUE(day);
+    EXPECT_EQ(periodText(*day), "2024-10-27");
+    const auto week = statisticCalls(StatisticMode::WeekByZone, conditions, at(2024, 10, 27, 12));
+    ASSERT_TRUE(week);
+    EXPECT_EQ(periodText(*week), "2024-10-21 - 2024-10-27");
+    EXPECT_EQ(periodText(CallFilter {}), "");
+}
+
 // The periods are the desk's local ones: the first and last seconds of each
 // local period count, the seconds just outside do not.
 TEST_F(ServiceStatisticsTest, PeriodsAreLocalInShanghaiAndBerlin)

@@ -66,11 +66,17 @@ void CChartDlg::draw()
     auto *categories = new QBarCategoryAxis();
     for (const std::string &category : m_chart.categories)
         categories->append(QString::fromStdString(category));
+    // Many names side by side would be cut short; slanted, they fit whole.
+    constexpr std::size_t UprightLabels = 6;
+    if (m_chart.categories.size() > UprightLabels)
+        categories->setLabelsAngle(-35);
     chart->addAxis(categories, Qt::AlignBottom);
     bars->attachAxis(categories);
     auto *values = new QValueAxis();
     const bool rates = m_chart.series.size() == 1;
-    values->setRange(0, rates ? 100.0 : std::max(1.0, highest * 1.1));
+    values->setRange(0, rates ? 100.0 : std::max(1.0, highest));
+    // Round steps: whole numbers of calls, tens of percent.
+    values->applyNiceNumbers();
     values->setLabelFormat(rates ? QStringLiteral("%.0f%%") : QStringLiteral("%.0f"));
     chart->addAxis(values, Qt::AlignLeft);
     bars->attachAxis(values);

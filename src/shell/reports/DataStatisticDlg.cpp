@@ -97,7 +97,8 @@ void CDataStatisticDlg::showMode()
     const bool rows = !m_table.rows.empty() && !m_counting;
     m_ui->passratebtn->setEnabled(rows);
     m_ui->tmoutbtn->setEnabled(rows);
-    m_ui->LabState->setText(m_counting ? uiText(TextId::CountingCalls) : QString());
+    m_ui->LabState->setText(m_counting ? uiText(TextId::CountingCalls)
+                                       : QString::fromStdString(periodText(m_table.allCalls)));
 }
 
 void CDataStatisticDlg::open()

@@ -4,7 +4,10 @@
 #include <algorithm>
 #include <variant>
 
+#include <sqlite3.h>
+
 #include <Poco/Data/RecordSet.h>
+#include <Poco/Data/SQLite/Utility.h>
 #include <Poco/Data/Statement.h>
 
 #include "base/EventLog.h"
@@ -231,8 +234,49 @@ CallSelect selectCalls(const CallFilter &filter, std::optional<std::size_t> limi
     return select;
 }
 
+namespace
+{
+// Lets the caller of a long statement pace it and stop it: SQLite calls
+// back every hundred steps of its engine, and a non-zero answer interrupts
+// the statement. Removed when it goes, so the connection runs on without.
+class ProgressHook
+{
+public:
+    ProgressHook(Poco::Data::Session &session, const std::function<bool()> &keepGoing)
+        : m_handle {Poco::Data::SQLite::Utility::dbHandle(session)}
+        , m_keepGoing {keepGoing}
+    {
+        if (m_keepGoing)
+            sqlite3_progress_handler(m_handle, StepsPerCall, &ProgressHook::call, this);
+    }
+    ~ProgressHook()
+    {
+        if (m_keepGoing)
+            sqlite3_progress_handler(m_handle, 0, nullptr, nullptr);
+    }
+    ProgressHook(const ProgressHook &) = delete;
+    ProgressHook &operator=(const ProgressHook &) = delete;
+
+    bool stopped() const { return m_stopped; }
+
+private:
+    static constexpr int StepsPerCall = 100;
+
+    static int call(void *self)
+    {
+        auto *hook = static_cast<ProgressHook *>(self);
+        hook->m_stopped = hook->m_stopped || !hook->m_keepGoing();
+        return hook->m_stopped ? 1 : 0;
+    }
+
+    sqlite3 *m_handle;
+    const std::function<bool()> &m_keepGoing;
+    bool m_stopped = false;
+};
+}
+
 CallGroupsResult DbManage::CountCallGroups(Poco::Data::Session &session, const CallFilter &filter,
-                                           CallGrouping grouping)
+                                           CallGrouping grouping, const std::function<bool()> &keepGoing)
 {
     // A text stored empty is "not set" as much as NULL is (the filter's
     // empty text selects both), so both fall into one group.
@@ -250,11 +294,19 @@ CallGroupsResult DbManage::CountCallGroups(Poco::Data::Session &session, const C
         select.sql += " group by 1,2 order by 1,2";
     CallGroupsResult result;
     try {
+        const ProgressHook hook(session, keepGoing);
         Statement statement(session);
         statement << select.sql;
         for (const CallSelect::Value &value : select.values)
             std::visit([&](const auto &bound) { statement, bind(bound); }, value);
-        statement.execute();
+        try {
+            statement.execute();
+        } catch (const std::exception &) {
+            if (!hook.stopped())
+                throw;
+            result.stopped = true;
+            return result;
+        }
         Poco::Data::RecordSet rows(statement);
         for (std::size_t row = 0; row < rows.rowCount(); ++row) {
             CallGroup group;

@@ -75,6 +75,8 @@ struct CallGroup
 struct CallGroupsResult
 {
     bool ok = false;
+    // keepGoing said no.
+    bool stopped = false;
     std::string error;
     // The groups that hold a call, in the order of their keys.
     std::vector<CallGroup> groups;
@@ -238,9 +240,12 @@ public:
                                               std::optional<std::size_t> limit = std::nullopt);
 
     // Counts the calls the filter selects on session (the desk's history
-    // connection or a reader), by group.
+    // connection or a reader), by group. While the statement runs,
+    // keepGoing is asked now and then (every hundred steps of SQLite's
+    // engine); false ends the count early, with ok false and no error.
     static CallGroupsResult CountCallGroups(Poco::Data::Session &session, const CallFilter &filter,
-                                            CallGrouping grouping);
+                                            CallGrouping grouping,
+                                            const std::function<bool()> &keepGoing = {});
 
 private:
     // Raw SQL on the sessions, for tests and benchmarks (tests/support).

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <limits>
 
 #include <Poco/DateTime.h>
@@ -10,6 +11,7 @@
 
 #include "base/TextOrder.h"
 #include "data/DbManage.h"
+#include "reports/WorkPacer.h"
 
 namespace
 {
@@ -186,10 +188,19 @@ StatisticsResult computeStatistics(Poco::Data::Session &session, StatisticMode m
         return result;
     }
     result.allCalls = *counted;
+    // The counts run inside SQLite: its engine calls back now and then, to
+    // rest a moment for the desk's threads and to hear a stop.
+    WorkPacer pacer;
+    const std::function<bool()> keepGoing = [&] {
+        pacer.step();
+        return !stop;
+    };
     if (groupsByAttendant(mode) || groupsByZone(mode)) {
         const bool byAttendant = groupsByAttendant(mode);
         const CallGroupsResult groups = DbManage::CountCallGroups(
-            session, *counted, byAttendant ? CallGrouping::Attendant : CallGrouping::Zone);
+            session, *counted, byAttendant ? CallGrouping::Attendant : CallGrouping::Zone, keepGoing);
+        if (groups.stopped)
+            return result;
         if (!groups.ok) {
             result.error = failureText(groups.error);
             return result;
@@ -216,7 +227,11 @@ StatisticsResult computeStatistics(Poco::Data::Session &session, StatisticMode m
         std::optional<CallFilter> calls = daysFilter(period.first, period.last);
         if (!calls)
             continue;
-        const CallGroupsResult groups = DbManage::CountCallGroups(session, *calls, CallGrouping::None);
+        const CallGroupsResult groups = DbManage::CountCallGroups(session, *calls, CallGrouping::None, keepGoing);
+        if (groups.stopped) {
+            result.rows.clear();
+            return result;
+        }
         if (!groups.ok) {
             result.error = failureText(groups.error);
             result.rows.clear();

@@ -329,6 +329,29 @@ TEST_F(ServiceStatisticsTest, YearAndMonthViewsByLocalMonthsAndDays)
     EXPECT_TRUE(cellsOf(empty).empty());
 }
 
+// A count asked to stop ends at once, without a result and without an
+// error to tell; the connection counts normally after.
+TEST_F(ServiceStatisticsTest, AStoppedCountEndsWithoutResult)
+{
+    std::vector<StoredCall> calls;
+    for (int i = 0; i < 200; ++i)
+        calls.push_back({at(2024, 6, 15, 8, i / 60, i % 60), "E1", "Li", "Hall", "T1", i % 2 == 0, 10});
+    store(calls);
+    Poco::Data::Session reader = m_db->OpenHistoryReader();
+    int asked = 0;
+    const CallGroupsResult stopped =
+        DbManage::CountCallGroups(reader, CallFilter {}, CallGrouping::Attendant, [&] { return ++asked < 3; });
+    EXPECT_TRUE(stopped.stopped);
+    EXPECT_FALSE(stopped.ok);
+    EXPECT_TRUE(stopped.error.empty());
+    EXPECT_EQ(asked, 3);
+    const CallGroupsResult counted = DbManage::CountCallGroups(reader, CallFilter {}, CallGrouping::Attendant);
+    ASSERT_TRUE(counted.ok);
+    ASSERT_EQ(counted.groups.size(), 1u);
+    EXPECT_EQ(counted.groups[0].calls, 200);
+    EXPECT_EQ(counted.groups[0].timeouts, 100);
+}
+
 TEST(StatisticSorting, EachColumnBothWays)
 {
     const auto row = [](std::string key1, std::string key2, int calls, int timeouts, std::int64_t average,

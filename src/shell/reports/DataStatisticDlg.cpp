@@ -115,8 +115,9 @@ void CDataStatisticDlg::rerun(StatisticMode mode)
     const std::uint64_t request = m_lastRequest + 1;
     const StatisticConditions conditions = m_conditions;
     const Poco::LocalDateTime now = m_clock.now();
+    const std::uint32_t lcid = uiLanguage();
     const bool queued = m_runner->submit(
-        [this, request, mode, conditions, now](const std::atomic<bool> &stop) {
+        [this, request, mode, conditions, now, lcid](const std::atomic<bool> &stop) {
             StatisticsResult result;
             try {
                 Poco::Data::Session reader = m_db.OpenHistoryReader();
@@ -127,7 +128,13 @@ void CDataStatisticDlg::rerun(StatisticMode mode)
             }
             if (stop)
                 return;
-            auto posted = std::make_shared<StatisticsResult>(std::move(result));
+            // The texts too are made here: thousands of rows would hold up
+            // the desk's thread.
+            auto posted = std::make_shared<CountedTable>();
+            posted->ok = result.ok;
+            posted->error = std::move(result.error);
+            if (result.ok)
+                posted->table = statisticTable(result, lcid);
             QMetaObject::invokeMethod(
                 this, [this, request, posted] { showResult(request, std::move(*posted)); }, Qt::QueuedConnection);
         },
@@ -142,7 +149,7 @@ void CDataStatisticDlg::rerun(StatisticMode mode)
     showMode();
 }
 
-void CDataStatisticDlg::showResult(std::uint64_t request, StatisticsResult &&result)
+void CDataStatisticDlg::showResult(std::uint64_t request, CountedTable &&result)
 {
     // A result the user has asked past since: the later one is coming.
     if (request != m_lastRequest)
@@ -155,7 +162,7 @@ void CDataStatisticDlg::showResult(std::uint64_t request, StatisticsResult &&res
         emit countingFailed();
         return;
     }
-    m_table = statisticTable(result, uiLanguage());
+    m_table = std::move(result.table);
     showTable();
     showMode();
     if (!isVisible())

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "data/CallFilter.h"
 #include "reports/LatestJobRunner.h"
@@ -59,7 +60,15 @@ signals:
 private:
     void setTexts();
     void showMode();
-    void showResult(std::uint64_t request, StatisticsResult &&result);
+    // What a worker's count comes back as.
+    struct CountedTable
+    {
+        bool ok = false;
+        std::string error;
+        StatisticTable table;
+    };
+
+    void showResult(std::uint64_t request, CountedTable &&result);
     void showTable();
     void sortRequested(int key);
     void lineActivated(int line);

@@ -8,11 +8,27 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include "base/Language.h"
+#include "data/DbManage.h"
+#include "data/SetupRecord.h"
+#include "demo/DemoSite.h"
 #include "AckProbe.h"
 
 namespace
 {
 double g_longestStallMs = 0;
+}
+
+bool prepareBenchDesk(DbManage &db, const std::string &portPath, SetupRecord &setup, std::string &error)
+{
+    if (db.GetPagers().empty() && !seedDemoSite(db, {portPath, Lcid::English, false}, error))
+        return false;
+    setup = SetupRecord::defaults(Lcid::English, "calldesk", db.folder());
+    db.LoadSetup(setup);
+    setup.SerialPort = portPath;
+    db.SaveSetup(setup);
+    db.SaveSystemDatabase();
+    return true;
 }
 
 double msSince(std::chrono::steady_clock::time_point start)

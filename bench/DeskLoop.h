@@ -8,6 +8,8 @@
 #include "calls/ISoundPlayer.h"
 
 class AckProbe;
+class DbManage;
+struct SetupRecord;
 
 // What the benchmarks of the desk's windows share: a desk without sound,
 // and an event loop run as the desk's own runs while the probe times it.
@@ -20,6 +22,11 @@ public:
     void stop() override {}
     void playAlarm(const std::string &) override {}
 };
+
+// Makes db's folder a desk on the pseudo-terminal portPath: the demo site
+// when it has no pagers, the settings' defaults with that port, saved.
+// False, with the reason in error, when the site cannot be made.
+bool prepareBenchDesk(DbManage &db, const std::string &portPath, SetupRecord &setup, std::string &error);
 
 double msSince(std::chrono::steady_clock::time_point start);
 

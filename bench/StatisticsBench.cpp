@@ -70,18 +70,12 @@ int main(int argc, char **argv)
 
     PseudoTerminal line;
     DbManage db(folder);
-    if (db.GetPagers().empty()) {
-        std::string error;
-        if (!seedDemoSite(db, {line.portPath(), Lcid::English, false}, error)) {
-            std::fprintf(stderr, "statistics_bench: %s\n", error.c_str());
-            return 1;
-        }
+    SetupRecord setup;
+    std::string error;
+    if (!prepareBenchDesk(db, line.portPath(), setup, error)) {
+        std::fprintf(stderr, "statistics_bench: %s\n", error.c_str());
+        return 1;
     }
-    SetupRecord setup = SetupRecord::defaults(Lcid::English, "calldesk", folder);
-    db.LoadSetup(setup);
-    setup.SerialPort = line.portPath();
-    db.SaveSetup(setup);
-    db.SaveSystemDatabase();
 
     const SystemClock clock;
     Silence silence;

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,7 @@
 #include "shell/MainFrameDlg.h"
 #include "shell/reports/DataStatisticDlg.h"
 #include "demo/DemoSite.h"
-#include "AckProbe.h"
-#include "DeskLoop.h"
+#include "BenchDesk.h"
 
 namespace
 {
@@ -66,23 +66,16 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     Poco::Data::SQLite::Connector::registerConnector();
-    setUiLanguage(Lcid::English);
-
-    PseudoTerminal line;
-    DbManage db(folder);
-    SetupRecord setup;
-    std::string error;
-    if (!prepareBenchDesk(db, line.portPath(), setup, error)) {
-        std::fprintf(stderr, "statistics_bench: %s\n", error.c_str());
+    std::unique_ptr<BenchDesk> desk;
+    try {
+        desk = std::make_unique<BenchDesk>(folder);
+    } catch (const std::exception &failure) {
+        std::fprintf(stderr, "statistics_bench: %s\n", failure.what());
         return 1;
     }
-
-    const SystemClock clock;
-    Silence silence;
-    CMainFrameDlg window(db, setup, clock, silence);
-    window.open();
-    runFor(std::chrono::milliseconds(500));
-    AckProbe probe(line);
+    CMainFrameDlg &window = desk->window();
+    AckProbe &probe = desk->probe();
+    const IClock &clock = desk->clock();
     std::printf("history of %s, the desk's own process (offscreen), %d s of frames per case\n", folder.c_str(),
                 seconds);
 

@@ -1,5 +1,6 @@
 #include "BenchDesk.h"
 
+#include <cstdio>
 #include <stdexcept>
 
 #include "base/Language.h"
@@ -19,3 +20,13 @@ BenchDesk::BenchDesk(const std::string &folder)
 }
 
 BenchDesk::~BenchDesk() = default;
+
+std::unique_ptr<BenchDesk> BenchDesk::open(const std::string &folder, const char *program)
+{
+    try {
+        return std::make_unique<BenchDesk>(folder);
+    } catch (const std::exception &failure) {
+        std::fprintf(stderr, "%s: %s\n", program, failure.what());
+        return nullptr;
+    }
+}

@@ -19,6 +19,8 @@ class BenchDesk
 {
 public:
     explicit BenchDesk(const std::string &folder);
+    // The same, or null after telling why on standard error as program.
+    static std::unique_ptr<BenchDesk> open(const std::string &folder, const char *program);
     ~BenchDesk();
 
     CMainFrameDlg &window() { return *m_window; }

@@ -66,13 +66,9 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     Poco::Data::SQLite::Connector::registerConnector();
-    std::unique_ptr<BenchDesk> desk;
-    try {
-        desk = std::make_unique<BenchDesk>(folder);
-    } catch (const std::exception &failure) {
-        std::fprintf(stderr, "statistics_bench: %s\n", failure.what());
+    const std::unique_ptr<BenchDesk> desk = BenchDesk::open(folder, "statistics_bench");
+    if (!desk)
         return 1;
-    }
     CMainFrameDlg &window = desk->window();
     AckProbe &probe = desk->probe();
     const IClock &clock = desk->clock();

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,76 +40,11 @@
 #include "shell/MainFrameDlg.h"
 #include "shell/reports/HistoryListDlg.h"
 #include "demo/DemoSite.h"
-#include "AckProbe.h"
+#include "BenchDesk.h"
 
 namespace
 {
 using SteadyClock = std::chrono::steady_clock;
-
-class Silence : public ISoundPlayer
-{
-public:
-    void playOnce(const std::string &) override {}
-    void playLooped(const std::string &) override {}
-    void stop() override {}
-    void playAlarm(const std::string &) override {}
-};
-
-double msSince(SteadyClock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(SteadyClock::now() - start).count();
-}
-
-// The longest time the desk's thread went without handling its events.
-double g_longestStallMs = 0;
-
-// Runs the event loop until done says so or the time is up. The loop sleeps
-// between events, as the desk's own does: a loop that spun would take a
-// processor from the desk and its workers.
-bool runUntil(const std::function<bool()> &done, std::chrono::milliseconds limit)
-{
-    if (done())
-        return true;
-    const auto deadline = SteadyClock::now() + limit;
-    bool reached = false;
-    QEventLoop loop;
-    QTimer check;
-    check.setInterval(2);
-    auto last = SteadyClock::now();
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        g_longestStallMs = std::max(g_longestStallMs, msSince(last));
-        last = SteadyClock::now();
-        reached = done();
-        if (reached || SteadyClock::now() > deadline)
-            loop.quit();
-    });
-    check.start();
-    loop.exec();
-    return reached;
-}
-
-void runFor(std::chrono::milliseconds span)
-{
-    runUntil([] { return false; }, span);
-}
-
-long peakRssMb()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::atol(line.c_str() + 6) / 1024;
-    return -1;
-}
-
-// Ends the probe while the desk goes on answering its last frame.
-std::vector<double> stopProbe(AckProbe &probe)
-{
-    probe.requestStop();
-    runUntil([&probe] { return probe.finished(); }, std::chrono::seconds(30));
-    return probe.stop();
-}
 
 struct Case
 {
@@ -116,12 +52,6 @@ struct Case
     const char *name;
     CallFilter filter;
 };
-
-void printLatency(const char *what, const std::vector<double> &latencies)
-{
-    std::printf("  %-34s acknowledgement p50 %7.3f ms  p99 %7.3f ms  (%zu frames)\n", what,
-                percentile(latencies, 0.5), percentile(latencies, 0.99), latencies.size());
-}
 }
 
 int main(int argc, char **argv)
@@ -147,29 +77,12 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     Poco::Data::SQLite::Connector::registerConnector();
-    setUiLanguage(Lcid::English);
-
-    PseudoTerminal line;
-    DbManage db(folder);
-    if (db.GetPagers().empty()) {
-        std::string error;
-        if (!seedDemoSite(db, {line.portPath(), Lcid::English, false}, error)) {
-            std::fprintf(stderr, "history_query_bench: %s\n", error.c_str());
-            return 1;
-        }
-    }
-    SetupRecord setup = SetupRecord::defaults(Lcid::English, "calldesk", folder);
-    db.LoadSetup(setup);
-    setup.SerialPort = line.portPath();
-    db.SaveSetup(setup);
-    db.SaveSystemDatabase();
-
-    const SystemClock clock;
-    Silence silence;
-    CMainFrameDlg window(db, setup, clock, silence);
-    window.open();
-    runFor(std::chrono::milliseconds(500));
-    AckProbe probe(line);
+    const std::unique_ptr<BenchDesk> desk = BenchDesk::open(folder, "history_query_bench");
+    if (!desk)
+        return 1;
+    CMainFrameDlg &window = desk->window();
+    AckProbe &probe = desk->probe();
+    const IClock &clock = desk->clock();
     std::printf("history of %s, the desk's own process (offscreen), %d s of frames per case\n", folder.c_str(),
                 seconds);
 
@@ -220,7 +133,7 @@ int main(int argc, char **argv)
             idle.insert(idle.end(), quiet.begin(), quiet.end());
 
             probe.start();
-            g_longestStallMs = 0;
+            resetLongestStall();
             const auto start = SteadyClock::now();
             while (SteadyClock::now() - start < Slice) {
                 const auto asked = SteadyClock::now();
@@ -237,7 +150,7 @@ int main(int argc, char **argv)
                 runFor(std::chrono::milliseconds(100));
             }
             const std::vector<double> busy = stopProbe(probe);
-            longestStall = std::max(longestStall, g_longestStallMs);
+            longestStall = std::max(longestStall, longestStallMs());
             during.insert(during.end(), busy.begin(), busy.end());
         }
         std::printf("%s: %zu rows%s, request to rows drawn: median %.1f ms, max %.1f ms (%zu runs); peak RSS %ld MB\n",

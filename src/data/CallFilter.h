@@ -22,6 +22,9 @@ struct CallFilter
     // stored without one (NULL), which is how an empty text is stored.
     std::optional<std::string> zone;
     std::optional<std::string> serviceType;
+    std::optional<std::string> pagerName;
+    std::optional<std::string> attendantId;
+    std::optional<std::string> attendantName;
     // Calls whose attendant's name contains this text anywhere. "%" and "_"
     // in it are plain characters, not wildcards.
     std::optional<std::string> attendantNamePart;
@@ -42,6 +45,12 @@ struct CallSelect
     std::string sql;
     std::vector<Value> values;
 };
+
+// The " where ..." part of a history statement that selects the filter's
+// calls (empty for an empty filter), with the values of its "?" in order.
+// Every statement on the history's calls takes its conditions from here, so
+// a count and the list of the calls it counted cannot disagree.
+CallSelect callConditions(const CallFilter &filter);
 
 // The statement that reads the filter's calls, all thirteen stored columns,
 // in call-time order (ties in the order they were stored). With a limit, at

@@ -4,6 +4,10 @@
 #include <algorithm>
 #include <variant>
 
+#include <sqlite3.h>
+
+#include <Poco/Data/RecordSet.h>
+#include <Poco/Data/SQLite/Utility.h>
 #include <Poco/Data/Statement.h>
 
 #include "base/EventLog.h"
@@ -182,10 +186,9 @@ CallReadResult DbManage::LoadCallsByCallTime(Poco::Data::Session &session, const
     return result;
 }
 
-CallSelect selectCalls(const CallFilter &filter, std::optional<std::size_t> limit)
+CallSelect callConditions(const CallFilter &filter)
 {
     CallSelect select;
-    select.sql = "SELECT " + std::string(CallColumns) + " from TBHistory";
     const char *joiner = " where ";
     const auto condition = [&](const std::string &text) {
         select.sql += joiner + text;
@@ -211,6 +214,9 @@ CallSelect selectCalls(const CallFilter &filter, std::optional<std::size_t> limi
     }
     exactText("Zone", filter.zone);
     exactText("SevType", filter.serviceType);
+    exactText("PagerName", filter.pagerName);
+    exactText("EmpID", filter.attendantId);
+    exactText("EmpName", filter.attendantName);
     if (filter.attendantNamePart) {
         condition("EmpName like ? escape '\\'");
         select.values.emplace_back(likePattern(*filter.attendantNamePart));
@@ -227,6 +233,13 @@ CallSelect selectCalls(const CallFilter &filter, std::optional<std::size_t> limi
         condition("SevStatus=?");
         select.values.emplace_back(Poco::Int64(*filter.state));
     }
+    return select;
+}
+
+CallSelect selectCalls(const CallFilter &filter, std::optional<std::size_t> limit)
+{
+    CallSelect select = callConditions(filter);
+    select.sql = "SELECT " + std::string(CallColumns) + " from TBHistory" + select.sql;
     // The call-time index gives this order without a sort; ID breaks ties
     // between calls of the same second in the order they were stored.
     select.sql += " order by CallTime,ID";
@@ -257,4 +270,99 @@ bool DbManage::HoldsCall(const CCall &call)
     });
     return read && callTimes.size() == 1 && callTimes.front() == utcText(call.CallTime)
         && pagers.front() == call.PagerNum;
+}
+
+namespace
+{
+// Lets the caller of a long statement pace it and stop it: SQLite calls
+// back every hundred steps of its engine, and a non-zero answer interrupts
+// the statement. Removed when it goes, so the connection runs on without.
+class ProgressHook
+{
+public:
+    ProgressHook(Poco::Data::Session &session, const std::function<bool()> &keepGoing)
+        : m_handle {Poco::Data::SQLite::Utility::dbHandle(session)}
+        , m_keepGoing {keepGoing}
+    {
+        if (m_keepGoing)
+            sqlite3_progress_handler(m_handle, StepsPerCall, &ProgressHook::call, this);
+    }
+    ~ProgressHook()
+    {
+        if (m_keepGoing)
+            sqlite3_progress_handler(m_handle, 0, nullptr, nullptr);
+    }
+    ProgressHook(const ProgressHook &) = delete;
+    ProgressHook &operator=(const ProgressHook &) = delete;
+
+    bool stopped() const { return m_stopped; }
+
+private:
+    static constexpr int StepsPerCall = 100;
+
+    static int call(void *self)
+    {
+        auto *hook = static_cast<ProgressHook *>(self);
+        hook->m_stopped = hook->m_stopped || !hook->m_keepGoing();
+        return hook->m_stopped ? 1 : 0;
+    }
+
+    sqlite3 *m_handle;
+    const std::function<bool()> &m_keepGoing;
+    bool m_stopped = false;
+};
+}
+
+CallGroupsResult DbManage::CountCallGroups(Poco::Data::Session &session, const CallFilter &filter,
+                                           CallGrouping grouping, const std::function<bool()> &keepGoing)
+{
+    // A text stored empty is "not set" as much as NULL is (the filter's
+    // empty text selects both), so both fall into one group.
+    const char *keys = "null,null";
+    if (grouping == CallGrouping::Attendant)
+        keys = "nullif(EmpID,''),nullif(EmpName,'')";
+    else if (grouping == CallGrouping::Zone)
+        keys = "nullif(Zone,''),nullif(PagerName,'')";
+    CallSelect select = callConditions(filter);
+    select.sql = std::string("SELECT ") + keys
+        + ",count(*),count(case when TimeOut<>0 then 1 end),"
+          "avg(case when SevStatus=0 then null else SevTotalSeconds end) from TBHistory"
+        + select.sql;
+    if (grouping != CallGrouping::None)
+        select.sql += " group by 1,2 order by 1,2";
+    CallGroupsResult result;
+    try {
+        const ProgressHook hook(session, keepGoing);
+        Statement statement(session);
+        statement << select.sql;
+        for (const CallSelect::Value &value : select.values)
+            std::visit([&](const auto &bound) { statement, bind(bound); }, value);
+        try {
+            statement.execute();
+        } catch (const std::exception &) {
+            if (!hook.stopped())
+                throw;
+            result.stopped = true;
+            return result;
+        }
+        Poco::Data::RecordSet rows(statement);
+        for (std::size_t row = 0; row < rows.rowCount(); ++row) {
+            CallGroup group;
+            if (!rows.isNull(0, row))
+                group.key1 = rows.value(0, row).convert<std::string>();
+            if (!rows.isNull(1, row))
+                group.key2 = rows.value(1, row).convert<std::string>();
+            group.calls = rows.value(2, row).convert<Poco::Int64>();
+            group.timeouts = rows.value(3, row).convert<Poco::Int64>();
+            if (!rows.isNull(4, row))
+                group.averageServiceSeconds = rows.value(4, row).convert<double>();
+            if (group.calls > 0)
+                result.groups.push_back(std::move(group));
+        }
+        result.ok = true;
+    } catch (const std::exception &error) {
+        result.error = errorText(error);
+        logFailure("count calls in the history", error);
+    }
+    return result;
 }

@@ -53,6 +53,39 @@ struct CallReadResult
     bool more = false;
 };
 
+// How CountCallGroups groups the calls it counts.
+enum class CallGrouping
+{
+    // EmpID, EmpName.
+    Attendant,
+    // Zone, PagerName.
+    Zone,
+    // One group of every call.
+    None,
+};
+
+// The calls of one group: its keys (none for a text not set), how many,
+// how many ran into the timeout, and the average service time of those
+// answered (none when no call was answered).
+struct CallGroup
+{
+    std::optional<std::string> key1;
+    std::optional<std::string> key2;
+    std::int64_t calls = 0;
+    std::int64_t timeouts = 0;
+    std::optional<double> averageServiceSeconds;
+};
+
+struct CallGroupsResult
+{
+    bool ok = false;
+    // keepGoing said no.
+    bool stopped = false;
+    std::string error;
+    // The groups that hold a call, in the order of their keys.
+    std::vector<CallGroup> groups;
+};
+
 // The one database object of the process: the in-memory copy of the system
 // database ("ovk.db") and the history database ("history.db") on its file,
 // with one member operation per statement.
@@ -270,6 +303,14 @@ public:
     static CallReadResult LoadCallsByCallTime(Poco::Data::Session &session, const CallFilter &filter,
                                               const CallVisitor &visit,
                                               std::optional<std::size_t> limit = std::nullopt);
+
+    // Counts the calls the filter selects on session (the desk's history
+    // connection or a reader), by group. While the statement runs,
+    // keepGoing is asked now and then (every hundred steps of SQLite's
+    // engine); false ends the count early, with ok false and no error.
+    static CallGroupsResult CountCallGroups(Poco::Data::Session &session, const CallFilter &filter,
+                                            CallGrouping grouping,
+                                            const std::function<bool()> &keepGoing = {});
 
 private:
     // Raw SQL on the sessions, for tests and benchmarks (tests/support).

@@ -28,6 +28,7 @@ public:
                                                 | OperatorRules::bitValue(1) // system settings
                                                 | OperatorRules::bitValue(2) // attendants and timetable
                                                 | OperatorRules::bitValue(3) // history
+                                                | OperatorRules::bitValue(4) // statistics
                                                 | OperatorRules::bitValue(5) // data maintenance
                                                 | OperatorRules::bitValue(6); // zones, pagers and keys
 

@@ -40,8 +40,12 @@
 #include "shell/SetupDlg.h"
 #include "shell/UserDlg.h"
 #include "shell/backup/DataMaintenance.h"
+#include "shell/reports/CompreStatisticDlg.h"
+#include "shell/reports/DataStatisticDlg.h"
+#include "shell/reports/EmpSpecify.h"
 #include "shell/reports/HistoryListDlg.h"
 #include "shell/reports/HistoryQueryDlg.h"
+#include "shell/reports/PosSpecify.h"
 #include "ui_main.h"
 
 namespace
@@ -103,6 +107,7 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     m_login = new LoginToggle(*this, m_db);
     connect(m_ui->btnUser, &QAbstractButton::clicked, this, &CMainFrameDlg::operatorsClicked);
     connect(m_ui->btnHistory, &QAbstractButton::clicked, this, &CMainFrameDlg::historyClicked);
+    setUpStatisticsMenu();
     connect(m_ui->btnEmployee, &QAbstractButton::clicked, this, [this] { CEmployeeDlg(m_db, this).run(); });
     connect(m_ui->btnInfoEntry, &QAbstractButton::clicked, this, [this] { CInfoEntryDlg(m_db, this).run(); });
     connect(m_ui->btnabout, &QAbstractButton::clicked, this, &CMainFrameDlg::aboutClicked);
@@ -171,6 +176,54 @@ void CMainFrameDlg::showHistory(const CallFilter &filter)
         m_historyList->activateWindow();
     }
     m_historyList->requery(filter);
+}
+
+void CMainFrameDlg::setUpStatisticsMenu()
+{
+    m_statisticsMenu = std::make_unique<CMenuEx>(this);
+    const TextId periods[] = {TextId::TodayPassRate, TextId::ThisWeekPassRate, TextId::ThisMonthPassRate,
+                              TextId::ConditionalStatistics};
+    std::uint32_t command = std::uint32_t(StatisticMode::TodayByAttendant);
+    for (const TextId grouping : {TextId::StatisticsByAttendant, TextId::StatisticsByZone}) {
+        m_statisticsMenu->addItem(uiText(grouping), 0);
+        for (const TextId period : periods)
+            m_statisticsMenu->addSubItem(uiText(period), command++);
+    }
+    m_statisticsMenu->addItem(uiText(TextId::ComprehensiveStatistics), std::uint32_t(StatisticMode::Year));
+    connect(m_ui->btnStatistic, &QAbstractButton::clicked, this,
+            [this] { m_statisticsMenu->showBelow(m_ui->btnStatistic); });
+}
+
+void CMainFrameDlg::showStatistics(int command, const std::optional<StatisticConditions> &conditions)
+{
+    const std::optional<StatisticMode> mode = statisticMode(command);
+    if (!mode)
+        return;
+    if (!m_statistics) {
+        m_statistics = std::make_unique<CDataStatisticDlg>(m_db, m_clock, *mode);
+        connect(m_statistics.get(), &CDataStatisticDlg::callsRequested, this, &CMainFrameDlg::showHistory);
+        // Closed, it goes once control is back in the event loop; the next
+        // command makes a new one.
+        connect(m_statistics.get(), &QDialog::finished, this, [this] {
+            if (m_statistics)
+                m_statistics.release()->deleteLater();
+        });
+        m_statistics->open();
+    } else {
+        m_statistics->showNormal();
+        m_statistics->raise();
+        m_statistics->activateWindow();
+    }
+    if (conditions)
+        m_statistics->setConditions(*conditions);
+    m_statistics->rerun(*mode);
+}
+
+// Each condition window changes only its own conditions; the others stay
+// as the statistics window holds them.
+StatisticConditions CMainFrameDlg::heldConditions() const
+{
+    return m_statistics ? m_statistics->conditions() : StatisticConditions {};
 }
 
 void CMainFrameDlg::aboutClicked()
@@ -292,6 +345,51 @@ void CMainFrameDlg::menuCommand(int command, int subChoice)
         m_restart = false;
         closeWithoutAsking();
         break;
+    case int(StatisticMode::RangeByAttendant): {
+        CEmpSpecify choice(m_db, m_clock, this);
+        if (choice.run() != CEmpSpecify::ResultOk)
+            break;
+        StatisticConditions conditions = heldConditions();
+        const StatisticConditions chosen = choice.conditions();
+        conditions.attendant = chosen.attendant;
+        conditions.begin = chosen.begin;
+        conditions.end = chosen.end;
+        showStatistics(command, conditions);
+        break;
+    }
+    case int(StatisticMode::RangeByZone): {
+        CPosSpecify choice(m_db, m_clock, this);
+        if (choice.run() != CPosSpecify::ResultOk)
+            break;
+        StatisticConditions conditions = heldConditions();
+        const StatisticConditions chosen = choice.conditions();
+        conditions.zone = chosen.zone;
+        conditions.pager = chosen.pager;
+        conditions.begin = chosen.begin;
+        conditions.end = chosen.end;
+        showStatistics(command, conditions);
+        break;
+    }
+    case int(StatisticMode::Year): {
+        CCompreStatisticDlg choice(m_clock, this);
+        const int view = choice.run();
+        if (view != CCompreStatisticDlg::ResultYear && view != CCompreStatisticDlg::ResultMonth)
+            break;
+        // The chosen day is the yearly and monthly views' only condition;
+        // the attendant, zone and pager chosen before stay for their modes.
+        StatisticConditions conditions = heldConditions();
+        conditions.begin = conditions.end = choice.chosenDay();
+        showStatistics(view, conditions);
+        break;
+    }
+    case int(StatisticMode::TodayByAttendant):
+    case int(StatisticMode::WeekByAttendant):
+    case int(StatisticMode::MonthByAttendant):
+    case int(StatisticMode::TodayByZone):
+    case int(StatisticMode::WeekByZone):
+    case int(StatisticMode::MonthByZone):
+        showStatistics(command);
+        break;
     default:
         // The other commands belong to windows of their own.
         break;
@@ -372,6 +470,7 @@ void CMainFrameDlg::teardown()
         m_events->portClosed(port, m_link->close());
     }
     m_popup.reset();
+    m_statistics.reset();
     m_historyList.reset();
     if (m_tray)
         m_tray->hide();

@@ -11,11 +11,14 @@
 #include "receiver/LinkOwner.h"
 #include "receiver/SerialPortScanner.h"
 #include "calls/ICallDeskView.h"
+#include "reports/ServiceStatistics.h"
 #include "shell/SettingsApplied.h"
 
 class CallDesk;
+class CMenuEx;
 class CallFrameIntake;
 class CallListModel;
+class CDataStatisticDlg;
 class CHistoryListDlg;
 class CPopupCallDlg;
 class DataMaintenance;
@@ -88,6 +91,10 @@ public:
     // which is made on first use and reused after.
     void showHistory(const CallFilter &filter);
     CHistoryListDlg *historyList() const { return m_historyList.get(); }
+    // The one statistics window, while it is open.
+    CDataStatisticDlg *statistics() const { return m_statistics.get(); }
+    // The menu of `btnStatistic` (commands 4 to 12).
+    const CMenuEx &statisticsMenu() const { return *m_statisticsMenu; }
 
     // Applies a changed settings record to the running desk and saves it,
     // whoever changed it (the setup window, a restored system database): the
@@ -152,6 +159,11 @@ private:
     void closeClicked();
     void operatorsClicked();
     void historyClicked();
+    void setUpStatisticsMenu();
+    // Counts for the mode in the one statistics window, made on first use;
+    // conditions, when given, replace those it holds.
+    StatisticConditions heldConditions() const;
+    void showStatistics(int mode, const std::optional<StatisticConditions> &conditions = std::nullopt);
     void aboutClicked();
     void setupClicked();
     void maintenanceClicked();
@@ -183,6 +195,8 @@ private:
     std::unique_ptr<CPopupCallDlg> m_popup;
     std::unique_ptr<CHistoryListDlg> m_historyList;
     std::unique_ptr<DataMaintenance> m_maintenance;
+    std::unique_ptr<CDataStatisticDlg> m_statistics;
+    std::unique_ptr<CMenuEx> m_statisticsMenu;
     QSystemTrayIcon *m_tray = nullptr;
     QMenu *m_trayMenu = nullptr;
     QTimer m_serviceTimer;

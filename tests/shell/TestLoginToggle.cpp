@@ -96,8 +96,8 @@ void TestLoginToggle::loginEnablesExactlyTheRightsButtons_data()
     QTest::newRow("0x05, offered windows") << 0x05 << int(LoginToggle::OfferedRights)
                                            << QStringList {"btnUser", "btnEmployee"};
     QTest::newRow("0xFE, offered windows") << 0xFE << int(LoginToggle::OfferedRights)
-                                           << QStringList {"btnSetup", "btnEmployee", "btnHistory", "btnMaintenance",
-                                                           "btnInfoEntry"};
+                                           << QStringList {"btnSetup", "btnEmployee", "btnHistory", "btnStatistic",
+                                                           "btnMaintenance", "btnInfoEntry"};
 }
 
 void TestLoginToggle::loginEnablesExactlyTheRightsButtons()

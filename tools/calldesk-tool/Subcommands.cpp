@@ -9,6 +9,7 @@ int runPort(const std::vector<std::string> &arguments);
 int runOutages(const std::vector<std::string> &arguments);
 int runBackup(const std::vector<std::string> &arguments);
 int runRestore(const std::vector<std::string> &arguments);
+int runStats(const std::vector<std::string> &arguments);
 
 const std::vector<Subcommand> &subcommands()
 {
@@ -21,6 +22,7 @@ const std::vector<Subcommand> &subcommands()
         {"backup", "Write a backup of the system database or of the call history (also while the desk runs).",
          runBackup},
         {"restore", "Replace the system database or the call history by a backup (desk closed).", runRestore},
+        {"stats", "Print a service statistics table as the statistics window shows it.", runStats},
         {"outages", "List the failures of the link to the receiver that the desk logged.", runOutages},
         {"demo-site", "Fill an empty data folder with a small demo site for trying the desk.", runDemoSite},
     };

@@ -9,6 +9,7 @@
 #include <string>
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDateEdit>
@@ -33,8 +34,13 @@
 #include "shell/MainFrameDlg.h"
 #include "shell/PopupCallDlg.h"
 #include "shell/SetupDlg.h"
+#include "shell/reports/ChartDlg.h"
+#include "shell/reports/CompreStatisticDlg.h"
+#include "shell/reports/DataStatisticDlg.h"
+#include "shell/reports/EmpSpecify.h"
 #include "shell/reports/HistoryListDlg.h"
 #include "shell/reports/HistoryQueryDlg.h"
+#include "shell/reports/PosSpecify.h"
 #include "demo/DemoSite.h"
 
 namespace
@@ -164,6 +170,86 @@ bool shootHistory(CMainFrameDlg &window, DbManage &db, const IClock &clock, cons
     list->close();
     return saved;
 }
+
+// The week's calls that ran late, some answered by nobody on duty: the
+// statistics show timeouts and "Not set".
+void storeLateCalls(DbManage &db, const Poco::LocalDateTime &now)
+{
+    std::vector<EmployeePtr> attendants;
+    db.GetEmployees(attendants);
+    const std::vector<std::string> zones = db.GetZoneNames();
+    for (int i = 0; i < 30; ++i) {
+        CCall call(now - Poco::Timespan(i * 9000, 0));
+        call.PagerNum = std::to_string(i % 20 + 1);
+        call.Zone = zones[std::size_t(i) % zones.size()];
+        call.PagerName = call.Zone + " " + call.PagerNum;
+        if (i % 10 != 9 && !attendants.empty()) {
+            const stEmployee &attendant = *attendants[std::size_t(i * 3) % attendants.size()];
+            call.EmpID = attendant.EmpID;
+            call.EmpName = attendant.EmpName;
+        }
+        call.TimeOut = i % 3 == 0;
+        call.SevTotalSeconds = Poco::Timespan(call.TimeOut ? 400 + i * 61 : 40 + i * 7, 0);
+        call.SevStatus = i % 8 ? CCall::Answered : CCall::Open;
+        call.ProcessTime = call.CallTime + call.SevTotalSeconds;
+        db.SaveCall(call);
+    }
+}
+
+// Waits until the statistics window shows the latest count.
+void awaitStatistics(CDataStatisticDlg &statistics)
+{
+    QEventLoop loop;
+    QObject::connect(&statistics, &CDataStatisticDlg::resultShown, &loop, &QEventLoop::quit);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    if (statistics.isCounting())
+        loop.exec();
+}
+
+// The week by attendant (the calls of shootHistory), its charts, and the
+// three windows that choose conditions, shown without their modal loops.
+bool shootStatistics(CMainFrameDlg &window, DbManage &db, const IClock &clock, const QString &out,
+                     const QString &suffix)
+{
+    const auto picture = [&](QWidget &shown, const char *name) {
+        return savePicture(shown, out + QStringLiteral("/%1-%2.png").arg(QLatin1String(name), suffix));
+    };
+    storeLateCalls(db, clock.now());
+    bool saved = true;
+    {
+        CEmpSpecify choice(db, clock, &window);
+        choice.move(40, 40);
+        choice.show();
+        saved = picture(choice, "statistics-attendant-conditions") && saved;
+    }
+    {
+        CPosSpecify choice(db, clock, &window);
+        choice.findChild<QComboBox *>(QStringLiteral("CboArea"))->setCurrentIndex(1);
+        choice.move(40, 40);
+        choice.show();
+        saved = picture(choice, "statistics-zone-conditions") && saved;
+    }
+    {
+        CCompreStatisticDlg choice(clock, &window);
+        choice.move(40, 40);
+        choice.show();
+        saved = picture(choice, "statistics-comprehensive") && saved;
+    }
+    window.menuCommand(int(StatisticMode::WeekByAttendant));
+    CDataStatisticDlg *statistics = window.statistics();
+    awaitStatistics(*statistics);
+    statistics->move(0, 0);
+    saved = picture(*statistics, "statistics-table") && saved;
+    for (const auto &[kind, name] : {std::pair {ChartKind::PassRate, "statistics-passrate-chart"},
+                                     std::pair {ChartKind::CallsAndTimeouts, "statistics-calls-chart"}}) {
+        CChartDlg chart(statistics->table(), kind, statistics);
+        chart.move(0, 0);
+        chart.show();
+        saved = picture(chart, name) && saved;
+    }
+    statistics->close();
+    return saved;
+}
 }
 
 int main(int argc, char *argv[])
@@ -253,6 +339,7 @@ int main(int argc, char *argv[])
                     && saved;
         }
         saved = shootHistory(window, db, clock, parser.value(out), suffix) && saved;
+        saved = shootStatistics(window, db, clock, parser.value(out), suffix) && saved;
         window.closeWithoutAsking();
     }
     DbManage::ReleaseInstance();

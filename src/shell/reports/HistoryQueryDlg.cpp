@@ -5,15 +5,11 @@
 
 #include "base/Clock.h"
 #include "ui/UiText.h"
+#include "shell/reports/ConditionDates.h"
 #include "ui_HistoryQuery.h"
 
 namespace
 {
-CalendarDay dayOf(const QDate &date)
-{
-    return {date.year(), date.month(), date.day()};
-}
-
 // Selection 0 stands for "All": no condition.
 std::optional<std::string> chosenText(const QComboBox &box)
 {
@@ -32,10 +28,7 @@ CHistoryQueryDlg::CHistoryQueryDlg(DbManage &db, const IClock &clock, QWidget *o
     setUpFrame(TextId::History);
     setTexts();
     fillLists(db);
-    const Poco::LocalDateTime now = clock.now();
-    const QDate today(now.year(), now.month(), now.day());
-    m_ui->DateBegin->setDate(today);
-    m_ui->DateEnd->setDate(today);
+    showToday(clock, {m_ui->DateBegin, m_ui->DateEnd});
     connect(m_ui->btnok, &QPushButton::clicked, this, [this] { done(ResultOk); });
     connect(m_ui->btncancel, &QPushButton::clicked, this, [this] { done(ResultCancelled); });
 }
@@ -80,8 +73,8 @@ void CHistoryQueryDlg::fillLists(DbManage &db)
 HistoryConditions CHistoryQueryDlg::conditions() const
 {
     HistoryConditions conditions;
-    conditions.begin = dayOf(m_ui->DateBegin->date());
-    conditions.end = dayOf(m_ui->DateEnd->date());
+    conditions.begin = calendarDayOf(m_ui->DateBegin->date());
+    conditions.end = calendarDayOf(m_ui->DateEnd->date());
     conditions.zone = chosenText(*m_ui->CboArea);
     if (const int type = m_ui->CboSevType->currentIndex(); type > 0)
         conditions.serviceType = m_serviceTypes[std::size_t(type - 1)].second;

@@ -1,0 +1,100 @@
+#include "shell/reports/ChartDlg.h"
+
+#include <algorithm>
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QDir>
+#include <QPushButton>
+#include <QValueAxis>
+
+#include "ui/FileChooser.h"
+#include "ui/MessagePrompt.h"
+#include "ui/UiText.h"
+#include "ui_Chart.h"
+
+namespace
+{
+QColor colourOf(std::uint32_t argb)
+{
+    return QColor::fromRgba(argb);
+}
+}
+
+CChartDlg::CChartDlg(const StatisticTable &table, ChartKind kind, QWidget *owner)
+    : ChildDialog {owner}
+    , m_ui {std::make_unique<Ui::CChartDlg>()}
+    , m_chart {statisticChart(table, kind, uiLanguage())}
+{
+    m_ui->setupUi(this);
+    setUpFrame(kind == ChartKind::PassRate ? TextId::PassRateChart : TextId::CallsAndTimeoutsChart);
+    setWindowTitle(QStringLiteral("ChartView"));
+    m_ui->title->setText(QString::fromStdString(m_chart.title));
+    setControlTexts(*this, {{"btnSavePicture", TextId::SaveChart}, {"okbtn", TextId::Close}});
+    connect(m_ui->okbtn, &QPushButton::clicked, this, [this] { done(ResultClosed); });
+    connect(m_ui->btnSavePicture, &QPushButton::clicked, this, &CChartDlg::saveClicked);
+    draw();
+}
+
+CChartDlg::~CChartDlg() = default;
+
+void CChartDlg::draw()
+{
+    auto *chart = new QChart();
+    chart->legend()->setAlignment(Qt::AlignTop);
+    chart->setBackgroundBrush(Qt::white);
+    m_ui->ChartView->setChart(chart);
+    m_ui->ChartView->setRenderHint(QPainter::Antialiasing);
+    if (m_chart.categories.empty())
+        return;
+    auto *bars = new QBarSeries();
+    double highest = 0;
+    for (const ChartSeries &series : m_chart.series) {
+        auto *set = new QBarSet(QString::fromStdString(series.name));
+        set->setColor(colourOf(series.fill));
+        set->setBorderColor(colourOf(series.outline));
+        for (const double value : series.values) {
+            set->append(value);
+            highest = std::max(highest, value);
+        }
+        bars->append(set);
+    }
+    chart->addSeries(bars);
+    auto *categories = new QBarCategoryAxis();
+    for (const std::string &category : m_chart.categories)
+        categories->append(QString::fromStdString(category));
+    // Many names side by side would be cut short; slanted, they fit whole.
+    constexpr std::size_t UprightLabels = 6;
+    if (m_chart.categories.size() > UprightLabels)
+        categories->setLabelsAngle(-35);
+    chart->addAxis(categories, Qt::AlignBottom);
+    bars->attachAxis(categories);
+    auto *values = new QValueAxis();
+    const bool rates = m_chart.series.size() == 1;
+    values->setRange(0, rates ? 100.0 : std::max(1.0, highest));
+    // Round steps: whole numbers of calls, tens of percent.
+    values->applyNiceNumbers();
+    values->setLabelFormat(rates ? QStringLiteral("%.0f%%") : QStringLiteral("%.0f"));
+    chart->addAxis(values, Qt::AlignLeft);
+    bars->attachAxis(values);
+}
+
+void CChartDlg::saveClicked()
+{
+    FileRequest request;
+    request.caption = uiText(TextId::SaveChart);
+    request.start = QDir::home().filePath(QStringLiteral("chart.png"));
+    request.filter = QStringLiteral("PNG (*.png)");
+    const std::optional<QString> chosen = fileChooser().saveFile(this, request);
+    if (!chosen)
+        return;
+    QString path = *chosen;
+    if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
+        path += QStringLiteral(".png");
+    if (!m_ui->ChartView->grab().save(path, "PNG"))
+        messagePrompt().show(this, {uiText(TextId::ChartNotSaved, {path}), uiText(TextId::Prompt), PromptIcon::Error,
+                                    PromptButtons::Ok});
+}

@@ -1,0 +1,203 @@
+#include "shell/reports/DataStatisticDlg.h"
+
+#include <utility>
+#include <vector>
+
+#include <QHeaderView>
+#include <QPushButton>
+
+#include "base/Clock.h"
+#include "base/EventLog.h"
+#include "data/DbManage.h"
+#include "ui/MessagePrompt.h"
+#include "ui/UiText.h"
+#include "ui/WindowFrame.h"
+#include "ui/controls/RecordListModel.h"
+#include "shell/reports/ChartDlg.h"
+#include "ui_DataStatistic.h"
+
+// One line of the table: a row or the totals row, with its number (none
+// for the totals row, which keeps its place at the end).
+struct StatisticLine
+{
+    const StatisticRow *row = nullptr;
+    int number = 0;
+};
+
+class StatisticListModel : public RecordListModel<const StatisticLine>
+{
+public:
+    static std::vector<Column> columns()
+    {
+        std::vector<Column> columns;
+        columns.push_back({{}, [](const StatisticLine &line) {
+                               return line.number > 0 ? QString::number(line.number) : QString();
+                           },
+                           48});
+        const std::array<int, 6> widths {110, 130, 90, 90, 120, 90};
+        for (std::size_t cell = 0; cell < 6; ++cell)
+            columns.push_back({{}, [cell](const StatisticLine &line) {
+                                   return QString::fromStdString(line.row->cells[cell]);
+                               },
+                               widths[cell]});
+        return columns;
+    }
+
+    explicit StatisticListModel(QObject *parent)
+        : RecordListModel<const StatisticLine>(columns(), parent)
+    {
+    }
+};
+
+CDataStatisticDlg::CDataStatisticDlg(DbManage &db, const IClock &clock, StatisticMode mode)
+    : ChildDialog {nullptr}
+    , m_ui {std::make_unique<Ui::CDataStatisticDlg>()}
+    , m_db {db}
+    , m_clock {clock}
+    , m_mode {mode}
+    , m_model {new StatisticListModel(this)}
+{
+    m_ui->setupUi(this);
+    // An ordinary window of its own, which minimises and maximises.
+    setWindowFlags((windowFlags() & ~Qt::WindowType_Mask) | Qt::Window);
+    setUpFrame(TextId::PassRateStatistics);
+    setWindowTitle(uiText(TextId::PassRateStatistics));
+    setTexts();
+    m_ui->StatisticList->setUp(*m_model);
+    for (int column = 0; column < m_model->columnCount(); ++column)
+        m_ui->StatisticList->horizontalHeader()->resizeSection(column, m_model->columnWidth(column));
+    connect(m_ui->StatisticList, &CCallListUI::sortRequested, this, &CDataStatisticDlg::sortRequested);
+    connect(m_ui->StatisticList, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex &index) { lineActivated(index.row()); });
+    connect(m_ui->okbtn, &QPushButton::clicked, this, [this] { done(ResultClosed); });
+    connect(m_ui->passratebtn, &QPushButton::clicked, this, [this] { openChart(ChartKind::PassRate); });
+    connect(m_ui->tmoutbtn, &QPushButton::clicked, this, [this] { openChart(ChartKind::CallsAndTimeouts); });
+    m_runner = std::make_unique<LatestJobRunner>("statistics");
+    showMode();
+}
+
+CDataStatisticDlg::~CDataStatisticDlg() = default;
+
+void CDataStatisticDlg::setTexts()
+{
+    setControlTexts(*this, {
+                               {"okbtn", TextId::Close},
+                               {"passratebtn", TextId::PassRateChart},
+                               {"tmoutbtn", TextId::CallsAndTimeoutsChart},
+                           });
+}
+
+void CDataStatisticDlg::showMode()
+{
+    m_ui->title->setText(uiText(statisticTitle(m_mode)));
+    const std::array<TextId, 6> headers = statisticHeaders(m_mode);
+    m_model->setHeader(0, QStringLiteral("NO."));
+    for (std::size_t column = 0; column < headers.size(); ++column)
+        m_model->setHeader(int(column) + 1, uiText(headers[column]));
+    const bool rows = !m_table.rows.empty() && !m_counting;
+    m_ui->passratebtn->setEnabled(rows);
+    m_ui->tmoutbtn->setEnabled(rows);
+    m_ui->LabState->setText(m_counting ? uiText(TextId::CountingCalls)
+                                       : QString::fromStdString(periodText(m_table.allCalls)));
+}
+
+void CDataStatisticDlg::open()
+{
+    WindowFrame::centre(*this, nullptr);
+    show();
+    raise();
+    activateWindow();
+}
+
+void CDataStatisticDlg::rerun(StatisticMode mode)
+{
+    m_mode = mode;
+    const std::uint64_t request = m_lastRequest + 1;
+    const StatisticConditions conditions = m_conditions;
+    const Poco::LocalDateTime now = m_clock.now();
+    const std::uint32_t lcid = uiLanguage();
+    const bool queued = m_runner->submit(
+        [this, request, mode, conditions, now, lcid](const std::atomic<bool> &stop) {
+            StatisticsResult result;
+            try {
+                Poco::Data::Session reader = m_db.OpenHistoryReader();
+                result = computeStatistics(reader, mode, conditions, now, stop);
+            } catch (const std::exception &error) {
+                logFailure("open a reader for the statistics", error);
+                result.error = errorText(error);
+            }
+            if (stop)
+                return;
+            // The texts too are made here: thousands of rows would hold up
+            // the desk's thread.
+            auto posted = std::make_shared<CountedTable>();
+            posted->ok = result.ok;
+            posted->error = std::move(result.error);
+            if (result.ok)
+                posted->table = statisticTable(result, lcid);
+            QMetaObject::invokeMethod(
+                this, [this, request, posted] { showResult(request, std::move(*posted)); }, Qt::QueuedConnection);
+        },
+        true);
+    if (!queued) {
+        messagePrompt().show(this, {uiText(TextId::StatisticsFailed, {QStringLiteral("no worker thread")}),
+                                    uiText(TextId::ProgramName), PromptIcon::Error, PromptButtons::Ok});
+        return;
+    }
+    m_lastRequest = request;
+    m_counting = true;
+    showMode();
+}
+
+void CDataStatisticDlg::showResult(std::uint64_t request, CountedTable &&result)
+{
+    // A result the user has asked past since: the later one is coming.
+    if (request != m_lastRequest)
+        return;
+    m_counting = false;
+    if (!result.ok) {
+        showMode();
+        messagePrompt().show(this, {uiText(TextId::StatisticsFailed, {QString::fromStdString(result.error)}),
+                                    uiText(TextId::ProgramName), PromptIcon::Error, PromptButtons::Ok});
+        emit countingFailed();
+        return;
+    }
+    m_table = std::move(result.table);
+    showTable();
+    showMode();
+    if (!isVisible())
+        open();
+    emit resultShown();
+}
+
+void CDataStatisticDlg::showTable()
+{
+    std::vector<std::shared_ptr<const StatisticLine>> lines;
+    for (std::size_t i = 0; i < m_table.rows.size(); ++i)
+        lines.push_back(std::make_shared<const StatisticLine>(StatisticLine {&m_table.rows[i], int(i) + 1}));
+    if (m_table.totals)
+        lines.push_back(std::make_shared<const StatisticLine>(StatisticLine {&*m_table.totals, 0}));
+    m_model->setRecords(std::move(lines));
+    m_ui->StatisticList->clearSelection();
+}
+
+void CDataStatisticDlg::sortRequested(int key)
+{
+    if (m_table.rows.empty())
+        return;
+    sortStatisticRows(m_table.rows, key);
+    showTable();
+}
+
+void CDataStatisticDlg::lineActivated(int line)
+{
+    if (line < 0 || std::size_t(line) >= m_table.lineCount())
+        return;
+    emit callsRequested(m_table.callsOf(std::size_t(line)));
+}
+
+void CDataStatisticDlg::openChart(ChartKind kind)
+{
+    CChartDlg chart(m_table, kind, this);
+    chart.run();
+}

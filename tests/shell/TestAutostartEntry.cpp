@@ -155,7 +155,7 @@ TEST(AutostartEntryName, TitlesBecomeFileNames)
     EXPECT_TRUE(name.ends_with("呼.desktop"));
 }
 
-// The quoting rules of Exec, as the desktop entry specification gives them,
+// The quoting rules of Exec in a desktop entry (freedesktop.org),
 // written out by hand: a reserved character puts the argument in quotes, in
 // which " ` $ \ take a backslash; "%" is doubled; the file's own escapes then
 // double every backslash once more.

@@ -6,6 +6,7 @@
 #include "base/Clock.h"
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
+#include "calls/ISoundPlayer.h"
 #include "receiver/PseudoTerminal.h"
 #include "shell/MainFrameDlg.h"
 #include "AckProbe.h"
@@ -32,7 +33,7 @@ private:
     DbManage m_db;
     SetupRecord m_setup;
     const SystemClock m_clock;
-    Silence m_silence;
+    SilentSoundPlayer m_silence;
     std::unique_ptr<CMainFrameDlg> m_window;
     std::unique_ptr<AckProbe> m_probe;
 };

@@ -38,15 +38,6 @@ public:
     void unsavedCallsChanged() override {}
 };
 
-class QuietPlayer : public ISoundPlayer
-{
-public:
-    void playOnce(const std::string &) override {}
-    void playLooped(const std::string &) override {}
-    void stop() override {}
-    void playAlarm(const std::string &) override {}
-};
-
 class SteppedClock : public IClock
 {
 public:
@@ -109,7 +100,7 @@ int main(int argc, char **argv)
     setup.LeastRecords = 1000;
     setup.Option = SetupRecord::OptTimeoutRestart;
     SteppedClock clock;
-    QuietPlayer player;
+    SilentSoundPlayer player;
     QuietView view;
     CallDesk desk(db, setup, clock, player, view, Lcid::English);
 

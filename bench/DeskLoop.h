@@ -5,23 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "calls/ISoundPlayer.h"
-
 class AckProbe;
 class DbManage;
 struct SetupRecord;
 
-// What the benchmarks of the desk's windows share: a desk without sound,
-// and an event loop run as the desk's own runs while the probe times it.
-
-class Silence : public ISoundPlayer
-{
-public:
-    void playOnce(const std::string &) override {}
-    void playLooped(const std::string &) override {}
-    void stop() override {}
-    void playAlarm(const std::string &) override {}
-};
+// What the benchmarks of the desk's windows share: an event loop run as the
+// desk's own runs while the probe times it.
 
 // Makes db's folder a desk on the pseudo-terminal portPath: the demo site
 // when it has no pagers, the settings' defaults with that port, saved.

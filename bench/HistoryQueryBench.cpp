@@ -33,7 +33,6 @@
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
 #include "receiver/PseudoTerminal.h"
-#include "calls/ISoundPlayer.h"
 #include "reports/HistoryQuery.h"
 #include "ui/HistoryListModel.h"
 #include "ui/UiText.h"

@@ -16,3 +16,14 @@ public:
     // neither stops nor is stopped by the warning sounds.
     virtual void playAlarm(const std::string &path) = 0;
 };
+
+// Plays nothing: for a desk that runs without a speaker (pictures,
+// benchmarks).
+class SilentSoundPlayer : public ISoundPlayer
+{
+public:
+    void playOnce(const std::string &) override {}
+    void playLooped(const std::string &) override {}
+    void stop() override {}
+    void playAlarm(const std::string &) override {}
+};

@@ -6,16 +6,16 @@
 
 #include <Poco/Data/SQLite/Connector.h>
 #include <Poco/DateTime.h>
-#include <Poco/Exception.h>
 
 #include "base/Clock.h"
+#include "base/EventLog.h"
 #include "base/LocalTime.h"
-#include "data/DataFolder.h"
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
 #include "reports/ExportPath.h"
 #include "reports/HistoryExport.h"
 #include "reports/HistoryQuery.h"
+#include "HistoryFolder.h"
 
 namespace
 {
@@ -123,13 +123,6 @@ std::optional<Options> parse(const std::vector<std::string> &args, std::string &
     return options;
 }
 
-std::string describe(const std::exception &error)
-{
-    if (const auto *poco = dynamic_cast<const Poco::Exception *>(&error))
-        return poco->displayText();
-    return error.what();
-}
-
 void report(const ExportResult &result, const std::string &chosen, std::ostream &out)
 {
     if (result.redirected)
@@ -143,16 +136,10 @@ void report(const ExportResult &result, const std::string &chosen, std::ostream 
 
 int exportCalls(const Options &options, std::ostream &out, std::ostream &err)
 {
-    if (options.dataDir && !pathExists(*options.dataDir)) {
-        err << "calldesk-tool export: no folder " << *options.dataDir << '\n';
+    const std::optional<std::string> found = historyFolder(options.dataDir, "export", err);
+    if (!found)
         return 1;
-    }
-    const std::string folder = resolveDataFolder(options.dataDir);
-    if (!pathExists(folder + DbManage::HistoryFileName)) {
-        err << "calldesk-tool export: no call history in " << folder << " (" << DbManage::HistoryFileName
-            << " is missing)\n";
-        return 1;
-    }
+    const std::string &folder = *found;
     Poco::Data::SQLite::Connector::registerConnector();
     try {
         // Exporting never changes the stored settings, even when there were
@@ -176,7 +163,7 @@ int exportCalls(const Options &options, std::ostream &out, std::ostream &err)
         report(result, options.file, out);
         return 0;
     } catch (const std::exception &error) {
-        err << "calldesk-tool export: cannot open the databases in " << folder << ": " << describe(error) << '\n';
+        err << "calldesk-tool export: cannot open the databases in " << folder << ": " << errorText(error) << '\n';
         return 1;
     }
 }

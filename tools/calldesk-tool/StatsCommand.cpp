@@ -5,16 +5,16 @@
 #include <vector>
 
 #include <Poco/Data/SQLite/Connector.h>
-#include <Poco/Exception.h>
 
+#include "base/EventLog.h"
 #include "base/Language.h"
 #include "base/LocalTime.h"
-#include "data/DataFolder.h"
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
 #include "reports/ExportPath.h"
 #include "reports/ServiceStatistics.h"
 #include "CommandLine.h"
+#include "HistoryFolder.h"
 
 namespace
 {
@@ -178,20 +178,11 @@ int runStats(const std::vector<std::string> &arguments)
     if (!mode)
         return line.fail(error);
 
-    std::optional<std::string> chosenFolder;
-    if (line.has("data-dir")) {
-        chosenFolder = line.text("data-dir");
-        if (!pathExists(*chosenFolder)) {
-            std::cerr << "calldesk-tool stats: no folder " << *chosenFolder << std::endl;
-            return 1;
-        }
-    }
-    const std::string folder = resolveDataFolder(chosenFolder);
-    if (!pathExists(folder + DbManage::HistoryFileName)) {
-        std::cerr << "calldesk-tool stats: no call history in " << folder << " (" << DbManage::HistoryFileName
-                  << " is missing)" << std::endl;
+    const std::optional<std::string> found =
+        historyFolder(line.has("data-dir") ? std::optional(line.text("data-dir")) : std::nullopt, "stats", std::cerr);
+    if (!found)
         return 1;
-    }
+    const std::string &folder = *found;
     Poco::Data::SQLite::Connector::registerConnector();
     try {
         DbManage db(folder, DbManage::SystemFile::ReadOnly);
@@ -218,12 +209,8 @@ int runStats(const std::vector<std::string> &arguments)
             printLine(table.totals->cells, csv);
         std::cout.flush();
         return 0;
-    } catch (const Poco::Exception &failure) {
-        std::cerr << "calldesk-tool stats: cannot open the databases in " << folder << ": " << failure.displayText()
-                  << std::endl;
-        return 1;
     } catch (const std::exception &failure) {
-        std::cerr << "calldesk-tool stats: cannot open the databases in " << folder << ": " << failure.what()
+        std::cerr << "calldesk-tool stats: cannot open the databases in " << folder << ": " << errorText(failure)
                   << std::endl;
         return 1;
     }

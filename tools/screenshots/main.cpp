@@ -55,15 +55,6 @@ private:
     Poco::LocalDateTime m_now;
 };
 
-class Silence : public ISoundPlayer
-{
-public:
-    void playOnce(const std::string &) override {}
-    void playLooped(const std::string &) override {}
-    void stop() override {}
-    void playAlarm(const std::string &) override {}
-};
-
 // Lets the window system draw what was shown.
 void settle(int ms)
 {
@@ -293,7 +284,7 @@ int main(int argc, char *argv[])
     const Poco::LocalDateTime now(2024, 6, 15, 12, 30, 0);
     SettableClock clock;
     clock.set(now);
-    Silence silence;
+    SilentSoundPlayer silence;
     bool saved = true;
     {
         CMainFrameDlg window(db, setup, clock, silence);

@@ -74,5 +74,5 @@ std::string warningSoundPath(const std::string &dataFolder, int warning)
 
 std::string alarmSoundPath(const std::string &dataFolder)
 {
-    return withTrailingSeparator(dataFolder) + "sounds/alarm.wav";
+    return soundFolder(dataFolder) + "alarm.wav";
 }

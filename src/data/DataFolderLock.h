@@ -29,7 +29,6 @@ public:
     // The process that holds the lock, as its file says; 0 when unknown.
     long holder() const { return m_holder; }
     const std::string &error() const { return m_error; }
-    const std::string &path() const { return m_path; }
 
 private:
     std::string m_path;

@@ -137,7 +137,7 @@ int backupFileOf(const std::string &folder, const char *fileName, const char *ke
     try {
         rc = backupFromFile(source, key, path, progress);
     } catch (const std::exception &failure) {
-        error = source + ": " + failureText(failure);
+        error = source + ": " + errorText(failure);
         return SQLITE_ERROR;
     }
     if (rc != SQLITE_OK)

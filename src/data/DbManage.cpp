@@ -283,19 +283,8 @@ bool DbManage::SaveSystemDatabase()
 {
     if (!Modified || m_systemFile == SystemFile::ReadOnly)
         return false;
-    const std::string path = Folder + SystemFileName;
-    int rc = SQLITE_ERROR;
-    try {
-        rc = SqliteFile::writeInto(Utility::dbHandle(SystemSession), path, SystemKey);
-    } catch (const std::exception &error) {
-        logFailure("copy a session to " + path, error);
-        rememberFailure(path + ": " + failureText(error));
+    if (!CopySessionToFile(Folder + SystemFileName, SystemKey, SystemSession))
         return false;
-    }
-    if (rc != SQLITE_OK) {
-        rememberFailure(path + ": " + sqlite3_errstr(rc));
-        return false;
-    }
     Modified = false;
     return true;
 }
@@ -322,12 +311,19 @@ bool DbManage::CopyFileToSession(Session &session, const std::string &path, cons
 
 bool DbManage::CopySessionToFile(const std::string &path, const std::string &key, Session &session)
 {
+    int rc = SQLITE_ERROR;
     try {
-        return SqliteFile::writeInto(Utility::dbHandle(session), path, key) == SQLITE_OK;
+        rc = SqliteFile::writeInto(Utility::dbHandle(session), path, key);
     } catch (const std::exception &error) {
         logFailure("copy a session to " + path, error);
+        rememberFailure(path + ": " + errorText(error));
         return false;
     }
+    if (rc != SQLITE_OK) {
+        rememberFailure(path + ": " + sqlite3_errstr(rc));
+        return false;
+    }
+    return true;
 }
 
 bool DbManage::CopySessionToFileStepwise(const std::string &path, Session &session, const std::string &key,

@@ -203,7 +203,6 @@ public:
     void beginHistoryRestore();
     bool RestoreHistory(const std::string &path, const SqliteFile::Progress &progress = {});
     void endHistoryRestore();
-    bool historyRestoring() const { return m_historyRestoring.load(); }
     // Whether the stored row at the call's ID is this call (same pager and
     // call time): after a restore, a change to a call the restored history
     // does not hold must not be written over whatever row has its ID now.

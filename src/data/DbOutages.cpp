@@ -117,7 +117,7 @@ std::optional<std::vector<stOutage>> DbManage::ReadOutages(const std::string &fo
         reader << "SELECT count(*) FROM sqlite_master WHERE name='TBOutage'", into(tables), now;
         return tables == 0 ? std::vector<stOutage>() : selectOutages(reader, from, to);
     } catch (const std::exception &failure) {
-        error = path + ": " + failureText(failure);
+        error = path + ": " + errorText(failure);
         return std::nullopt;
     }
 }

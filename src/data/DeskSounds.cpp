@@ -59,9 +59,8 @@ bool installDeskSounds(const std::string &dataFolder, std::string &error)
         {warningSoundPath(dataFolder, 2), {CalldeskWarning2Wav, CalldeskWarning2WavSize}},
         {alarmSoundPath(dataFolder), {CalldeskAlarmWav, CalldeskAlarmWavSize}},
     };
-    const std::string &first = sounds[0].path;
-    if (!ensureFolder(first.substr(0, first.rfind('/') + 1))) {
-        error = "cannot create the folder of " + first;
+    if (!ensureFolder(soundFolder(dataFolder))) {
+        error = "cannot create the folder of " + sounds[0].path;
         return false;
     }
     bool written = true;

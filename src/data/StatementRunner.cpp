@@ -9,16 +9,9 @@ namespace
 thread_local std::string t_lastFailure;
 }
 
-std::string failureText(const std::exception &error)
-{
-    if (const auto *poco = dynamic_cast<const Poco::Exception *>(&error))
-        return poco->displayText();
-    return error.what();
-}
-
 void statementFailed(std::string_view what, const std::exception &error)
 {
-    statementFailed(what, failureText(error));
+    statementFailed(what, errorText(error));
 }
 
 void statementFailed(std::string_view what, std::string_view detail)

@@ -16,9 +16,6 @@
 #include "base/EventLog.h"
 #include "data/NotifiedTransaction.h"
 
-// The text of a failure, POCO's display text for its own exceptions.
-std::string failureText(const std::exception &error);
-
 // Logs a failed statement operation and keeps its detail as the calling
 // thread's last failure.
 void statementFailed(std::string_view what, const std::exception &error);
@@ -51,7 +48,7 @@ bool runRecorded(std::string &error, Work &&work)
         work();
         return true;
     } catch (const std::exception &failure) {
-        error = failureText(failure);
+        error = errorText(failure);
         return false;
     }
 }
@@ -71,7 +68,7 @@ std::uint64_t insertForNewId(Poco::Data::Session &session, std::string &error, I
             error = "the database reported no new row";
         return static_cast<std::uint64_t>(id);
     } catch (const std::exception &failure) {
-        error = failureText(failure);
+        error = errorText(failure);
         return 0;
     }
 }

@@ -78,9 +78,6 @@ public:
     Step frame(const Poco::Timestamp &now);
     Step tick(const Poco::Timestamp &now);
 
-    const std::optional<LinkOutage> &outage() const { return m_outage; }
-    bool asking() const { return m_askingSince.has_value(); }
-
 private:
     Step fail(OutageCause cause, const Poco::Timestamp &since, const std::string &port);
     Step ask(const Poco::Timestamp &now);

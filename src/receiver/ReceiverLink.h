@@ -71,8 +71,6 @@ public:
 
     const LinkStatus &status() const { return m_monitor.status(); }
     bool linkCheckRunning() const { return m_monitor.checkRunning(); }
-    // The failure of the link that lasts now, if any.
-    const std::optional<LinkOutage> &outage() const { return m_supervision.outage(); }
 
 private:
     void drainQueue();

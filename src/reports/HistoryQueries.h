@@ -58,8 +58,6 @@ public:
     // worker could be started; nothing will be reported then.
     std::uint64_t request(const CallFilter &filter);
 
-    std::size_t cap() const { return m_cap; }
-
     // Lets go of rows no longer shown on the worker's thread: freeing a
     // million rows takes long enough to hold up the desk.
     void release(std::shared_ptr<const HistoryRows> rows) { m_runner.dispose(std::move(rows)); }

@@ -127,11 +127,6 @@ int HistoryRows::compare(std::size_t a, std::size_t b, const SortPlan &plan) con
                          [&](SortField field) { return compareField(rowA, rowB, field); });
 }
 
-int HistoryRows::compare(std::size_t a, std::size_t b, int key) const
-{
-    return compare(a, b, sortPlan(key));
-}
-
 std::vector<std::uint32_t> sortedOrder(const HistoryRows &rows, std::vector<std::uint32_t> order, int key)
 {
     if (order.empty())

@@ -21,7 +21,6 @@
 class HistoryRows
 {
 public:
-    void reserve(std::size_t rows) { m_rows.reserve(rows); }
     void append(const CCall &call);
     // After the last append: ranks the texts for sorting.
     void finish();
@@ -32,9 +31,8 @@ public:
     // id, which nothing shown needs.
     CCall call(std::size_t row) const;
 
-    // Negative when row a comes before row b under the sort key (as
+    // Negative when row a comes before row b under the sort plan (as
     // compareForSortKey orders their calls), 0 when they tie.
-    int compare(std::size_t a, std::size_t b, int key) const;
     int compare(std::size_t a, std::size_t b, const SortPlan &plan) const;
 
 private:

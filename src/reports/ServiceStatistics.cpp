@@ -93,7 +93,7 @@ std::vector<Period> periodsOf(StatisticMode mode, CalendarDay chosen)
     return periods;
 }
 
-std::string failureText(const std::string &error)
+std::string orUnknown(const std::string &error)
 {
     return error.empty() ? std::string("unknown error") : error;
 }
@@ -202,7 +202,7 @@ StatisticsResult computeStatistics(Poco::Data::Session &session, StatisticMode m
         if (groups.stopped)
             return result;
         if (!groups.ok) {
-            result.error = failureText(groups.error);
+            result.error = orUnknown(groups.error);
             return result;
         }
         for (const CallGroup &group : groups.groups) {
@@ -233,7 +233,7 @@ StatisticsResult computeStatistics(Poco::Data::Session &session, StatisticMode m
             return result;
         }
         if (!groups.ok) {
-            result.error = failureText(groups.error);
+            result.error = orUnknown(groups.error);
             result.rows.clear();
             return result;
         }

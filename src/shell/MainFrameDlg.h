@@ -107,7 +107,6 @@ public:
     SetupRecord &setup() { return m_setup; }
     DbManage &db() { return m_db; }
     const IClock &clock() const { return m_clock; }
-    DataMaintenance &maintenance() { return *m_maintenance; }
     // Closes the pop-up call window, if one is open.
     void closePopup();
     const ReceiverLink &link() const { return *m_link; }

@@ -27,8 +27,6 @@ public:
     void RestoreDatabase(DatabaseKind kind);
     void ClearHistory();
 
-    // Work runs behind a progress window.
-    bool busy() const { return !m_progress.isNull(); }
     // The desk is closing: the running work is asked to stop, and what it
     // leaves is tidied up without telling anyone.
     void abandon();

@@ -701,8 +701,8 @@ void CMainFrameDlg::showTitle()
     const QString title = QString::fromStdString(m_setup.Title);
     m_ui->title->setText(title);
     setWindowTitle(title);
-    if (m_tray)
-        m_tray->setToolTip(title.left(TrayToolTipLength));
+    // The tray's tip holds the title and, while one lasts, the link's failure.
+    showLinkStatus();
 }
 
 void CMainFrameDlg::showTrayIcon()
@@ -719,11 +719,9 @@ void CMainFrameDlg::showTrayIcon()
                 showFromTray();
         });
     }
-    m_tray->setToolTip(QString::fromStdString(m_setup.Title).left(TrayToolTipLength));
     m_tray->show();
-    // The link's failure, if one lasts, marks the new icon too.
-    if (m_alarm && m_link)
-        showLinkStatus();
+    // The tip, and the link's failure if one lasts, mark the new icon too.
+    showLinkStatus();
 }
 
 // Only the window system hears of it: the window keeps its place and size

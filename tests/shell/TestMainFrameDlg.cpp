@@ -362,6 +362,32 @@ private slots:
         QVERIFY(!desk.find<QAbstractButton>("btnSilence")->isHidden());
     }
 
+    // The tray's tip names the failure as long as it lasts, also after the
+    // settings gave the desk a new title.
+    void aNewTitleKeepsTheFailureInTheTrayTip()
+    {
+        PseudoTerminal receiver;
+        const std::string port = receiver.portPath();
+        DeskTestWindow desk(DeskTestWindow::adjusting(
+            [&](SetupRecord &setup) {
+                setup.SerialPort = port;
+                setup.Option |= SetupRecord::OptShowTask;
+            },
+            true));
+        auto *label = desk.find<QLabel>("LabSerialPort");
+        QTRY_COMPARE(label->text(), QStringLiteral("Connected to ") + QString::fromStdString(port));
+        receiver.closeMaster();
+        QTRY_VERIFY(label->text().startsWith(QStringLiteral("The receiver's port has been gone")));
+        QSystemTrayIcon *tray = desk.window().trayIcon();
+        QVERIFY(tray);
+        QVERIFY(tray->toolTip().endsWith(u'\n' + label->text()));
+
+        SetupRecord changed = desk.window().setup();
+        changed.Title = "Terrace bar";
+        desk.window().applySettings(changed, PortFailure::ApplyTheRest);
+        QCOMPARE(tray->toolTip(), QStringLiteral("Terrace bar\n") + label->text());
+    }
+
     void aSilentReceiverIsFoundAlarmedAndLogged()
     {
         PseudoTerminal receiver;

@@ -51,11 +51,6 @@ void takeOption(SetupRecord &record, std::uint8_t option, const QCheckBox &box)
         record.Option &= static_cast<std::uint8_t>(~option);
 }
 
-void tellWarning(QWidget *parent, const QString &text, std::optional<TextId> caption)
-{
-    messagePrompt().show(parent, {text, caption ? uiText(*caption) : QString(), PromptIcon::Warning,
-                                  PromptButtons::Ok});
-}
 }
 
 CSetupDlg::CSetupDlg(CMainFrameDlg &desk, QWidget *owner)
@@ -202,14 +197,15 @@ void CSetupDlg::ok()
 
     const SettingsApplied applied = m_desk.applySettings(fieldsRecord(records));
     if (applied.portFailed) {
-        tellWarning(this, uiText(TextId::OpenPortFailed, {QString::fromStdString(applied.port)}), TextId::Prompt);
+        inform(this, uiText(TextId::OpenPortFailed, {QString::fromStdString(applied.port)}), TextId::Prompt,
+               PromptIcon::Warning);
         return;
     }
     if (applied.autostartFailed && applied.autostartOn)
         inform(this, TextId::AutoBootFailed, NoCaption, PromptIcon::Warning);
     else if (applied.autostartFailed)
-        tellWarning(this, uiText(TextId::AutoBootNotRemoved, {QString::fromStdString(applied.autostartError)}),
-                    TextId::Prompt);
+        inform(this, uiText(TextId::AutoBootNotRemoved, {QString::fromStdString(applied.autostartError)}),
+               TextId::Prompt, PromptIcon::Warning);
     if (!applied.saved) {
         tellChangeNotSaved(this, applied.saveError);
         return;

@@ -23,7 +23,12 @@ IMessagePrompt *setMessagePrompt(IMessagePrompt *prompt)
 
 void inform(QWidget *parent, TextId text, std::optional<TextId> caption, PromptIcon icon)
 {
-    messagePrompt().show(parent, {uiText(text), caption ? uiText(*caption) : QString(), icon, PromptButtons::Ok});
+    inform(parent, uiText(text), caption, icon);
+}
+
+void inform(QWidget *parent, const QString &text, std::optional<TextId> caption, PromptIcon icon)
+{
+    messagePrompt().show(parent, {text, caption ? uiText(*caption) : QString(), icon, PromptButtons::Ok});
 }
 
 bool confirm(QWidget *parent, TextId text, TextId caption, PromptAnswer preselected)

@@ -61,6 +61,9 @@ IMessagePrompt *setMessagePrompt(IMessagePrompt *prompt);
 // Shows the text with the caption and an OK button.
 void inform(QWidget *parent, TextId text, std::optional<TextId> caption = TextId::Prompt,
             PromptIcon icon = PromptIcon::Information);
+// The same for a text made with its values (a file, a reason).
+void inform(QWidget *parent, const QString &text, std::optional<TextId> caption = TextId::Prompt,
+            PromptIcon icon = PromptIcon::Information);
 // Asks the text with the caption, a question icon, Yes and No; true on Yes.
 // A question whose Yes cannot be undone preselects No.
 bool confirm(QWidget *parent, TextId text, TextId caption, PromptAnswer preselected = PromptAnswer::Yes);

@@ -31,8 +31,8 @@ void CClearConfirmDlg::okClicked()
 {
     const std::optional<std::string> password = m_db.GetAdminPassword();
     if (!password) {
-        messagePrompt().show(this, {uiText(TextId::AdminPasswordUnreadable, {QString::fromStdString(m_db.lastFailure())}),
-                                    QString(), PromptIcon::Error, PromptButtons::Ok});
+        inform(this, uiText(TextId::AdminPasswordUnreadable, {QString::fromStdString(m_db.lastFailure())}), NoCaption,
+               PromptIcon::Error);
         return;
     }
     if (m_ui->editPassword->text().toStdString() == *password) {

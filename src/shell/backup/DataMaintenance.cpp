@@ -30,7 +30,7 @@ void tellFailure(QWidget *owner, TextId text, const std::string &reason)
     QString message = uiText(text);
     if (!reason.empty())
         message += u'\n' + QString::fromStdString(reason);
-    messagePrompt().show(owner, {message, QString(), PromptIcon::Error, PromptButtons::Ok});
+    inform(owner, message, NoCaption, PromptIcon::Error);
 }
 
 std::optional<std::string> chooseBackupToRestore(QWidget *owner, const std::string &dataFolder)
@@ -232,8 +232,7 @@ void DataMaintenance::ClearHistory()
     if (m_abandoned)
         return;
     if (deleted < 0) {
-        messagePrompt().show(&m_window, {uiText(TextId::ClearFailed, {QString::fromStdString(error)}), QString(),
-                                         PromptIcon::Error, PromptButtons::Ok});
+        inform(&m_window, uiText(TextId::ClearFailed, {QString::fromStdString(error)}), NoCaption, PromptIcon::Error);
         return;
     }
     m_window.callDesk().reloadOpenCalls();

@@ -95,6 +95,5 @@ void CChartDlg::saveClicked()
     if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
         path += QStringLiteral(".png");
     if (!m_ui->ChartView->grab().save(path, "PNG"))
-        messagePrompt().show(this, {uiText(TextId::ChartNotSaved, {path}), uiText(TextId::Prompt), PromptIcon::Error,
-                                    PromptButtons::Ok});
+        inform(this, uiText(TextId::ChartNotSaved, {path}), TextId::Prompt, PromptIcon::Error);
 }

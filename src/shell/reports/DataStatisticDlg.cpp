@@ -140,8 +140,8 @@ void CDataStatisticDlg::rerun(StatisticMode mode)
         },
         true);
     if (!queued) {
-        messagePrompt().show(this, {uiText(TextId::StatisticsFailed, {QStringLiteral("no worker thread")}),
-                                    uiText(TextId::ProgramName), PromptIcon::Error, PromptButtons::Ok});
+        inform(this, uiText(TextId::StatisticsFailed, {QStringLiteral("no worker thread")}), TextId::ProgramName,
+               PromptIcon::Error);
         return;
     }
     m_lastRequest = request;
@@ -157,8 +157,8 @@ void CDataStatisticDlg::showResult(std::uint64_t request, CountedTable &&result)
     m_counting = false;
     if (!result.ok) {
         showMode();
-        messagePrompt().show(this, {uiText(TextId::StatisticsFailed, {QString::fromStdString(result.error)}),
-                                    uiText(TextId::ProgramName), PromptIcon::Error, PromptButtons::Ok});
+        inform(this, uiText(TextId::StatisticsFailed, {QString::fromStdString(result.error)}), TextId::ProgramName,
+               PromptIcon::Error);
         emit countingFailed();
         return;
     }

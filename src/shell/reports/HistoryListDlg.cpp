@@ -26,11 +26,6 @@ QString countText(std::size_t count)
     return QLocale(QLocale::English).toString(qulonglong(count));
 }
 
-void tell(QWidget *parent, const QString &text, PromptIcon icon)
-{
-    messagePrompt().show(parent, {text, uiText(TextId::Prompt), icon, PromptButtons::Ok});
-}
-
 // Row numbers of a million rows need more room than the call lists' column
 // 0, and the wider window leaves room for whole pager names.
 constexpr int NumberColumnWidth = 64;
@@ -93,7 +88,8 @@ void CHistoryListDlg::requery(const CallFilter &filter)
 {
     const std::uint64_t request = m_queries->request(filter);
     if (request == 0) {
-        tell(this, uiText(TextId::QueryFailed, {QStringLiteral("no worker thread")}), PromptIcon::Error);
+        inform(this, uiText(TextId::QueryFailed, {QStringLiteral("no worker thread")}), TextId::Prompt,
+               PromptIcon::Error);
         return;
     }
     m_lastRequest = request;
@@ -120,7 +116,8 @@ void CHistoryListDlg::showResult(HistoryResult &&result)
     m_querying = false;
     if (!result.ok) {
         showState();
-        tell(this, uiText(TextId::QueryFailed, {QString::fromStdString(result.error)}), PromptIcon::Error);
+        inform(this, uiText(TextId::QueryFailed, {QString::fromStdString(result.error)}), TextId::Prompt,
+               PromptIcon::Error);
         emit queryFailed();
         return;
     }
@@ -245,12 +242,12 @@ void CHistoryListDlg::exportFinished(const std::string &chosen, const ExportResu
     if (result.cancelled)
         logEvent("export to " + result.path + " cancelled");
     else if (!result.ok)
-        tell(this, uiText(TextId::ExportFailed, {QString::fromStdString(result.error)}), PromptIcon::Error);
+        inform(this, uiText(TextId::ExportFailed, {QString::fromStdString(result.error)}), TextId::Prompt,
+               PromptIcon::Error);
     else if (result.redirected)
-        tell(this, uiText(TextId::ExportWrittenBeside, {QString::fromStdString(chosen), written}),
-             PromptIcon::Information);
+        inform(this, uiText(TextId::ExportWrittenBeside, {QString::fromStdString(chosen), written}));
     else
-        tell(this, uiText(TextId::ExportWritten, {countText(result.rows), written}), PromptIcon::Information);
+        inform(this, uiText(TextId::ExportWritten, {countText(result.rows), written}));
     emit exportEnded(result);
 }
 

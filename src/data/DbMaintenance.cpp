@@ -23,7 +23,6 @@ using Poco::Data::SQLite::Utility;
 
 namespace
 {
-constexpr std::size_t LoginTimeoutSeconds = 60;
 // Rows per transaction of a clearing: small enough that a call the desk
 // stores meanwhile waits a few milliseconds, large enough that the
 // synchronous commits do not dominate.
@@ -112,8 +111,7 @@ bool readable(const std::string &path, std::string &error)
 int backupFromFile(const std::string &source, const std::string &key, const std::string &path,
                    const SqliteFile::Progress &progress)
 {
-    Session reader(Connector::KEY, SqliteFile::uri(source) + "?mode=ro", LoginTimeoutSeconds);
-    DbManage::SetSessionKey(reader, key);
+    Session reader = DbManage::OpenReader(source, key);
     sqlite3 *db = Utility::dbHandle(reader);
     int rc = sqlite3_exec(db, "BEGIN; SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
@@ -232,7 +230,7 @@ std::int64_t DbManage::ClearHistoryBefore(const Poco::LocalDateTime &cutoff,
     const std::string before = utcText(cutoff);
     std::int64_t deleted = 0;
     try {
-        Session writer(Connector::KEY, Folder + HistoryFileName, LoginTimeoutSeconds);
+        Session writer(Connector::KEY, Folder + HistoryFileName, DbManage::LoginTimeoutSeconds);
         SetSessionKey(writer, HistoryKey);
         sqlite3 *db = Utility::dbHandle(writer);
         sqlite3_busy_timeout(db, ClearBusyTimeoutMs);

@@ -24,7 +24,6 @@ using Poco::Data::SQLite::Utility;
 
 namespace
 {
-constexpr std::size_t LoginTimeoutSeconds = 60;
 // The desk's wait for a clearing worker's batch, in steps of a millisecond:
 // SQLite's own busy timeout sleeps ever longer (up to 100 ms at a time), so a
 // call would wait for a batch long gone.
@@ -105,7 +104,7 @@ Session openHistorySession(const std::string &path)
     if (const int error = SqliteFile::openError(path, true); error != 0 && error != ENOENT)
         throw DatabaseFileError(path, std::strerror(error));
     try {
-        return Session(Connector::KEY, path, LoginTimeoutSeconds);
+        return Session(Connector::KEY, path, DbManage::LoginTimeoutSeconds);
     } catch (const Poco::Exception &error) {
         throw DatabaseFileError(path, error.displayText());
     }
@@ -352,8 +351,13 @@ int DbManage::SetSessionKey(Session &session, const std::string &key)
 
 Session DbManage::OpenHistoryReader() const
 {
-    Session reader(Connector::KEY, SqliteFile::uri(Folder + HistoryFileName) + "?mode=ro", LoginTimeoutSeconds);
-    SetSessionKey(reader, HistoryKey);
+    return OpenReader(Folder + HistoryFileName, HistoryKey);
+}
+
+Session DbManage::OpenReader(const std::string &path, const std::string &key)
+{
+    Session reader(Connector::KEY, SqliteFile::uri(path) + "?mode=ro", LoginTimeoutSeconds);
+    SetSessionKey(reader, key);
     return reader;
 }
 

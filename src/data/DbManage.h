@@ -158,6 +158,10 @@ public:
     // A read-only, keyed connection of its own on the history database, for
     // a report worker: its long queries never wait for the desk's writes.
     Poco::Data::Session OpenHistoryReader() const;
+    // A read-only connection on the keyed database file at path; may throw.
+    static Poco::Data::Session OpenReader(const std::string &path, const std::string &key);
+    // How long a connection waits for another's lock before it fails.
+    static constexpr std::size_t LoginTimeoutSeconds = 60;
 
     // A damaged database file that the construction set aside (and replaced
     // by an empty database): the start offers to restore it from a backup.

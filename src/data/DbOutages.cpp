@@ -110,8 +110,7 @@ std::optional<std::vector<stOutage>> DbManage::ReadOutages(const std::string &fo
     }
     try {
         Poco::Data::SQLite::Connector::registerConnector();
-        Poco::Data::Session reader(Poco::Data::SQLite::Connector::KEY, SqliteFile::uri(path) + "?mode=ro");
-        SetSessionKey(reader, HistoryKey);
+        Poco::Data::Session reader = OpenReader(path, HistoryKey);
         // An older history without the table has no failures to tell.
         int tables = 0;
         reader << "SELECT count(*) FROM sqlite_master WHERE name='TBOutage'", into(tables), now;

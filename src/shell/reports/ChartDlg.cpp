@@ -12,17 +12,10 @@
 #include <QValueAxis>
 
 #include "ui/FileChooser.h"
+#include "ui/Colours.h"
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
 #include "ui_Chart.h"
-
-namespace
-{
-QColor colourOf(std::uint32_t argb)
-{
-    return QColor::fromRgba(argb);
-}
-}
 
 CChartDlg::CChartDlg(const StatisticTable &table, ChartKind kind, QWidget *owner)
     : ChildDialog {owner}
@@ -54,8 +47,8 @@ void CChartDlg::draw()
     double highest = 0;
     for (const ChartSeries &series : m_chart.series) {
         auto *set = new QBarSet(QString::fromStdString(series.name));
-        set->setColor(colourOf(series.fill));
-        set->setBorderColor(colourOf(series.outline));
+        set->setColor(qColour(series.fill));
+        set->setBorderColor(qColour(series.outline));
         for (const double value : series.values) {
             set->append(value);
             highest = std::max(highest, value);

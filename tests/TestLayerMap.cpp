@@ -13,17 +13,34 @@ namespace fs = std::filesystem;
 
 namespace
 {
-// Each layer and the layers it may include besides itself.
+// Each layer and the layers it may include besides itself. A folder nested in
+// another layer's folder is a layer of its own: the workbook files know nothing
+// of the history, and the shared controls nothing of the windows' logic.
 const std::map<std::string, std::set<std::string>> AllowedLayers = {
     {"base", {}},
     {"data", {"base"}},
     {"receiver", {"base"}},
     {"calls", {"base", "data", "receiver"}},
-    {"reports", {"base", "data", "calls"}},
-    {"ui", {"base", "data", "receiver", "calls", "reports"}},
-    {"site", {"base", "data", "receiver", "calls", "reports", "ui"}},
-    {"shell", {"base", "data", "receiver", "calls", "reports", "ui", "site"}},
+    {"reports/xls", {"base"}},
+    {"reports", {"base", "data", "calls", "reports/xls"}},
+    {"ui/controls", {"base"}},
+    {"ui", {"base", "data", "receiver", "calls", "reports", "reports/xls", "ui/controls"}},
+    {"site", {"base", "data", "receiver", "calls", "reports", "reports/xls", "ui", "ui/controls"}},
+    {"shell", {"base", "data", "receiver", "calls", "reports", "reports/xls", "ui", "ui/controls", "site"}},
 };
+
+// The layer whose folder is the longest prefix of a path below src/, or empty.
+std::string layerOf(const std::string &path)
+{
+    std::string best;
+    for (const auto &[layer, allowed] : AllowedLayers) {
+        const bool inside = path.size() > layer.size() && path.compare(0, layer.size(), layer) == 0
+            && path[layer.size()] == '/';
+        if (inside && layer.size() > best.size())
+            best = layer;
+    }
+    return best;
+}
 
 fs::path sourceFolder()
 {
@@ -38,12 +55,11 @@ std::string includedLayer(const std::string &line)
     const auto start = line.find_first_not_of(" \t");
     if (start == std::string::npos || line.compare(start, directive.size(), directive) != 0)
         return {};
-    const std::string path = line.substr(start + directive.size());
-    const auto slash = path.find('/');
-    const auto quote = path.find('"');
-    if (slash == std::string::npos || quote < slash)
+    const std::string rest = line.substr(start + directive.size());
+    const auto quote = rest.find('"');
+    if (quote == std::string::npos)
         return {};
-    return path.substr(0, slash);
+    return layerOf(rest.substr(0, quote));
 }
 
 TEST(LayerMap, IncludesPointDownOnly)
@@ -57,7 +73,7 @@ TEST(LayerMap, IncludesPointDownOnly)
         if (!entry.is_regular_file() || (extension != ".h" && extension != ".cpp"))
             continue;
         const fs::path relative = fs::relative(entry.path(), src);
-        const std::string layer = relative.begin()->string();
+        const std::string layer = layerOf(relative.generic_string());
         const auto allowed = AllowedLayers.find(layer);
         if (allowed == AllowedLayers.end()) {
             violations.push_back(relative.string() + ": in no layer");
@@ -70,8 +86,7 @@ TEST(LayerMap, IncludesPointDownOnly)
             const std::string included = includedLayer(line);
             if (included.empty() || included == layer || allowed->second.count(included))
                 continue;
-            if (AllowedLayers.count(included))
-                violations.push_back(relative.string() + ":" + std::to_string(number) + ": " + line);
+            violations.push_back(relative.string() + ":" + std::to_string(number) + ": " + line);
         }
     }
     EXPECT_GT(filesRead, 0u);
@@ -87,7 +102,11 @@ TEST(LayerMap, ReadsTheLayerOfAnInclude)
         const char *layer;
     } cases[] = {
         {"#include \"data/DbManage.h\"", "data"},
-        {"  #include \"ui/controls/TimeUI.h\"", "ui"},
+        {"  #include \"ui/controls/TimeUI.h\"", "ui/controls"},
+        {"#include \"ui/CallListModel.h\"", "ui"},
+        {"#include \"reports/xls/Workbook.h\"", "reports/xls"},
+        {"#include \"reports/HistoryRows.h\"", "reports"},
+        {"#include \"uix/Thing.h\"", ""},
         {"#include \"ui_main.h\"", ""},
         {"#include <QWidget>", ""},
         {"// #include \"shell/X.h\"", ""},

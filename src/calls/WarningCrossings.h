@@ -29,7 +29,6 @@ public:
     // forgotten.
     void endTick();
 
-    std::size_t watchedCount() const { return m_watches.size(); }
 
 private:
     struct Watch

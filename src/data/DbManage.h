@@ -93,7 +93,7 @@ struct CallGroupsResult
 // Statement operations never throw: they report failure through their
 // results. They run on the main thread, except the history readers that
 // report workers open for themselves (OpenHistoryReader).
-class DbManage : public std::enable_shared_from_this<DbManage>, public ICallStore
+class DbManage : public ICallStore
 {
 public:
     // How the system database's file is used.

@@ -35,7 +35,6 @@ public:
 
     const LinkStatus &status() const { return m_status; }
     bool checkRunning() const { return m_checkRunning; }
-    bool failureShown() const { return m_failureShown; }
 
 private:
     Step stopCheck();

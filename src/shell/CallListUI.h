@@ -32,7 +32,6 @@ public:
     // A list whose rows are only read.
     void setUp(QAbstractItemModel &model);
     // The key the next click on the column's header asks for.
-    int headerTag(int column) const { return m_tags.at(std::size_t(column)); }
 
 signals:
     void sortRequested(int key);

@@ -40,7 +40,6 @@ public:
     // The window handles `minbtn` itself (the main window may hide to the tray).
     void leaveMinimiseToWindow();
 
-    bool isActive() const { return m_active; }
     QColor borderColour() const;
     QColor titleColour() const;
     int captionHeight() const;

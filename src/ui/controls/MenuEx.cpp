@@ -1,7 +1,6 @@
 #include "ui/controls/MenuEx.h"
 
 #include <QCoreApplication>
-#include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
@@ -48,11 +47,6 @@ QMenu *CMenuEx::showAt(QPoint globalPosition) const
 QMenu *CMenuEx::showBelow(const QWidget *button) const
 {
     return showAt(button->mapToGlobal(QPoint {0, button->height()}));
-}
-
-QMenu *CMenuEx::showAtCursor() const
-{
-    return showAt(QCursor::pos());
 }
 
 QMenu *CMenuEx::build() const

@@ -49,7 +49,6 @@ public:
     QMenu *showAt(QPoint globalPosition) const;
     // At the lower-left corner of a tool-bar button.
     QMenu *showBelow(const QWidget *button) const;
-    QMenu *showAtCursor() const;
 
 private:
     QMenu *build() const;

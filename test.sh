@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the normal build,
-# the core again under AddressSanitizer and UndefinedBehaviorSanitizer, and a
-# short run of each fuzz target. Exits non-zero when anything fails.
+# the Debian package made from it (installed, run and purged again), the core
+# again under AddressSanitizer and UndefinedBehaviorSanitizer, and a short run
+# of each fuzz target. Exits non-zero when anything fails.
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 
@@ -29,6 +30,7 @@ build_and_test() {
 }
 
 stage "build and tests" build_and_test build -DCMAKE_BUILD_TYPE=Release
+stage "package" tests/package/test-deb --build-dir build
 stage "sanitizers (core)" build_and_test build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
     -DCALLDESK_CORE_ONLY=ON -DCALLDESK_SANITIZE=ON
 stage "fuzz targets" env CC=clang CXX=clang++ bash -c \

@@ -44,9 +44,21 @@ static std::string userDataFolder()
     return withTrailingSeparator(std::string(home && *home ? home : "/tmp")) + ".local/share/calldesk/";
 }
 
+bool holdsPortableCopy(const std::string &folder)
+{
+    // Root may write anywhere: the folders the system installs programs into
+    // never hold a desk's data, or an installed desk run once as root would
+    // leave its databases beside the system's programs.
+    for (const char *system : {"/usr/", "/bin/", "/sbin/"}) {
+        if (folder.starts_with(system))
+            return false;
+    }
+    return ::access(folder.c_str(), W_OK) == 0;
+}
+
 std::string defaultDataFolder()
 {
-    if (const std::string own = programFolder(); ::access(own.c_str(), W_OK) == 0)
+    if (const std::string own = programFolder(); holdsPortableCopy(own))
         return own;
     return userDataFolder();
 }

@@ -7,12 +7,18 @@
 // a separator, so file names can be appended to it.
 //
 // An explicit folder (--data-dir) wins. Otherwise the program's own folder is
-// used when it is writable (a portable copy), and the user's data folder
-// ($XDG_DATA_HOME/calldesk/, by default ~/.local/share/calldesk/) when it is
-// not (an installed program). The folder is created when missing.
+// used when it holds a portable copy (see holdsPortableCopy), and the user's
+// data folder ($XDG_DATA_HOME/calldesk/, by default ~/.local/share/calldesk/)
+// when it does not (an installed program). The folder is created when
+// missing.
 std::string resolveDataFolder(const std::optional<std::string> &explicitFolder);
 // The folder resolveDataFolder picks without an explicit one, not created.
 std::string defaultDataFolder();
+
+// Whether a program in this folder (ending in a separator) is a portable
+// copy that keeps its data beside it: the folder is writable and is not one
+// of the system's (/usr/..., /bin/, /sbin/), which even root leaves alone.
+bool holdsPortableCopy(const std::string &folder);
 
 // The folder of the running program file, with a trailing separator.
 std::string programFolder();

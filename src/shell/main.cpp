@@ -2,12 +2,14 @@
 #include <cstdlib>
 #include <exception>
 #include <iostream>
+#include <string>
 
 #include <Poco/Exception.h>
 
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include "base/BuildVersion.h"
 #include "data/SetupRecord.h"
 #include "ui/DeskLook.h"
 #include "shell/DeskProgram.h"
@@ -20,7 +22,8 @@ DeskOptions parseOptions(QApplication &app)
     parser.setApplicationDescription(QStringLiteral(
         "The desk of the wireless calling system: shows, times and escalates the calls a receiver on a serial port "
         "passes on, and keeps their history."));
-    parser.addHelpOption();
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption dataDir(QStringLiteral("data-dir"),
                                      QStringLiteral("Keep the databases, backups and sounds in DIR."),
                                      QStringLiteral("DIR"));
@@ -30,12 +33,19 @@ DeskOptions parseOptions(QApplication &app)
                                         QStringLiteral("FILE"));
     parser.addOption(dataDir);
     parser.addOption(screenshot);
-    parser.process(app);
-    if (!parser.positionalArguments().isEmpty()) {
-        std::cerr << "calldesk: unexpected argument \"" << parser.positionalArguments().first().toStdString()
-                  << "\"\n(calldesk --help shows the options)" << std::endl;
+    // Bad arguments end with 2, as in calldesk-tool (process() would end with 1).
+    const auto refuse = [](const std::string &reason) {
+        std::cerr << "calldesk: " << reason << "\n(calldesk --help shows the options)" << std::endl;
         std::exit(2);
-    }
+    };
+    if (!parser.parse(app.arguments()))
+        refuse(parser.errorText().toStdString());
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))
+        parser.showHelp(0);
+    if (parser.isSet(version))
+        parser.showVersion();
+    if (!parser.positionalArguments().isEmpty())
+        refuse("unexpected argument \"" + parser.positionalArguments().first().toStdString() + "\"");
 
     DeskOptions options;
     if (parser.isSet(dataDir))
@@ -51,6 +61,9 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("calldesk"));
+    QApplication::setApplicationVersion(QString::fromStdString(buildVersion()));
+    // Lets the desktop match the windows to the installed entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(CALLDESK_APP_ID));
     // Only the main window's closing ends the desk: while it hides in the
     // tray, closing a message box must not end it.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,6 +1,7 @@
 // The desk program itself, as a process: it opens the pseudo-terminal its
 // settings name, answers every frame of a receiver there, keeps the calls,
 // logs what happened and closes in order on SIGTERM.
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@
 #include <Poco/Data/SQLite/Connector.h>
 #include <gtest/gtest.h>
 
+#include "base/BuildVersion.h"
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
 #include "receiver/CmdPump.h"
@@ -157,5 +159,31 @@ TEST(DeskProcess, AnswersEveryFrameKeepsTheCallsAndClosesInOrderOnSigterm)
     EXPECT_FALSE(calls[1]->isAnswered());
     EXPECT_FALSE(calls[1]->EmpName.empty());
     EXPECT_TRUE(fileExists(data.file("sounds/warning1.wav")));
+}
+
+TEST(DeskProcess, NamesItsVersionAndRefusesBadArgumentsWithTwo)
+{
+    const struct
+    {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string line;
+    } cases[] = {
+        {{"--version"}, 0, "calldesk " + buildVersion()},
+        {{"--help"}, 0, "Usage: " + builtProgram("calldesk") + " [options]"},
+        {{"--no-such-option"}, 2, "calldesk: Unknown option 'no-such-option'."},
+        {{"--data-dir"}, 2, "calldesk: Missing value after '--data-dir'."},
+        {{"extra"}, 2, "calldesk: unexpected argument \"extra\""},
+    };
+    for (const auto &row : cases) {
+        SCOPED_TRACE(row.arguments.front());
+        std::vector<std::string> command {builtProgram("calldesk")};
+        command.insert(command.end(), row.arguments.begin(), row.arguments.end());
+        ChildProcess desk(command, ChildProcess::Errors::WithOutput);
+        EXPECT_EQ(std::optional<int>(row.exitCode), desk.finish()) << desk.output();
+        // Qt may warn first (no runtime folder, for one).
+        EXPECT_NE(desk.lines().end(), std::find(desk.lines().begin(), desk.lines().end(), row.line))
+            << desk.output();
+    }
 }
 }

@@ -6,6 +6,7 @@
 
 #include <Poco/Exception.h>
 
+#include "base/BuildVersion.h"
 #include "Subcommand.h"
 
 namespace
@@ -16,7 +17,9 @@ void printUsage(std::ostream &out)
     for (const Subcommand &command : subcommands())
         out << "  " << command.name << std::string(12 - std::string(command.name).size(), ' ') << command.summary
             << "\n";
-    out << "\n\"calldesk-tool COMMAND --help\" describes a command's options." << std::endl;
+    out << "\n\"calldesk-tool COMMAND --help\" describes a command's options; \"calldesk-tool --version\" "
+           "names this build."
+        << std::endl;
 }
 }
 
@@ -29,6 +32,10 @@ int main(int argc, char *argv[])
     }
     if (arguments[0] == "--help" || arguments[0] == "-h" || arguments[0] == "help") {
         printUsage(std::cout);
+        return 0;
+    }
+    if (arguments[0] == "--version") {
+        std::cout << "calldesk-tool " << buildVersion() << std::endl;
         return 0;
     }
     for (const Subcommand &command : subcommands()) {

@@ -426,6 +426,7 @@ void TestInfoEntryDlg::overLongStoredValuesStayWhole_data()
     QTest::newRow("nine-digit pager number") << "PagerNum" << "123456789";
     QTest::newRow("long pager name") << "Name" << QString(300, 'N');
     QTest::newRow("long key text") << "ServiceType" << QString(300, 'K');
+    QTest::newRow("long zone name") << "Zone" << QString(300, 'Z');
 }
 
 void TestInfoEntryDlg::overLongStoredValuesStayWhole()
@@ -434,7 +435,7 @@ void TestInfoEntryDlg::overLongStoredValuesStayWhole()
     QFETCH(QString, stored);
     const std::string value = stored.toStdString();
     OpenWindow open([&](SiteDatabase &site) {
-        const std::string table = column == "ServiceType" ? "TBServices" : "TBPager";
+        const std::string table = column == "ServiceType" ? "TBServices" : column == "Zone" ? "TBZone" : "TBPager";
         RawDatabase(site.db()).changeSystem("UPDATE " + table + " SET " + column.toStdString() + "='" + value +
                                             "' WHERE ID=(SELECT min(ID) FROM " + table + ")");
     });
@@ -443,6 +444,20 @@ void TestInfoEntryDlg::overLongStoredValuesStayWhole()
         clickButton(*open.window, "closebtn");
         QCOMPARE(open.site.db().GetServiceTypes().front().second, value);
         QVERIFY(open.prompt.shown.empty());
+        return;
+    }
+    if (column == "Zone") {
+        // Unchanged, it is the zone's own name: refused as taken, not stored cut.
+        open.showPage("OptPlace");
+        clickListRow(*open.window, "AreaList", 0);
+        QVERIFY(throughChild<CAlterAreaDlg>(*open.window, "btnAlterPos", [&](CAlterAreaDlg &alter) {
+            QCOMPARE(control<QLineEdit>(alter, "EditArea")->text(), stored);
+            clickButton(alter, "btnok");
+            QVERIFY(alter.isVisible());
+            checkWarning(open.prompt, "This zone already exists!");
+            alter.reject();
+        }));
+        QCOMPARE(open.site.db().GetZones().front().second, value);
         return;
     }
     open.showPage("OptPager");

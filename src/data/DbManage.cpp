@@ -366,10 +366,28 @@ std::string DbManage::lastFailure() const
     return lastStatementFailure();
 }
 
+FailureKind DbManage::lastFailureKind() const
+{
+    return lastStatementFailureKind();
+}
+
 bool DbManage::changeSystem(const char *what, const std::function<void()> &work)
 {
     if (!runLogged(what, work))
         return false;
+    Modified = true;
+    return true;
+}
+
+bool DbManage::changeSystemRows(const char *what, const std::function<void()> &work)
+{
+    if (!runLogged(what, work))
+        return false;
+    // Rows a trigger changed do not count: only the statement's own.
+    if (sqlite3_changes(Utility::dbHandle(SystemSession)) == 0) {
+        statementFailed(what, "no row matched; it was changed or deleted meanwhile", FailureKind::NoRowMatched);
+        return false;
+    }
     Modified = true;
     return true;
 }

@@ -20,6 +20,7 @@
 #include "data/CallStore.h"
 #include "data/Duty.h"
 #include "data/Employee.h"
+#include "data/FailureKind.h"
 #include "data/Outage.h"
 #include "data/Pager.h"
 #include "data/SqliteFile.h"
@@ -139,6 +140,9 @@ public:
     // failed, in the database's words: what a window shows beside its own
     // text when a change was refused.
     std::string lastFailure() const;
+    // What kind of refusal that was, where the database's words alone would
+    // leave the user guessing.
+    FailureKind lastFailureKind() const;
 
     // Writes the in-memory system database to "ovk.db" when it changed.
     // False when nothing was to be written, writing failed (the old file then
@@ -321,6 +325,10 @@ private:
 
     // Runs a change of the system database; Modified follows its success.
     bool changeSystem(const char *what, const std::function<void()> &work);
+    // The same for an update or delete of given rows: one that matched no
+    // row fails (FailureKind::NoRowMatched), since the window would show a
+    // change that the database does not hold.
+    bool changeSystemRows(const char *what, const std::function<void()> &work);
     // Runs an insert into a system table; on success the new row's id goes
     // into id and Modified is set.
     bool insertSystemRow(const char *what, std::uint64_t &id, const std::function<void()> &insert);

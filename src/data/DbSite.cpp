@@ -86,7 +86,7 @@ std::uint64_t DbManage::InsertZone(const std::string &zone)
 
 bool DbManage::UpdateZone(const std::string &zone, std::uint64_t id)
 {
-    return changeSystem("rename a zone", [&] {
+    return changeSystemRows("rename a zone", [&] {
         std::string name = zone;
         Poco::UInt64 row = id;
         SystemSession << "UPDATE TBZone SET Zone=? WHERE ID=?;", use(name), use(row), now;
@@ -95,7 +95,7 @@ bool DbManage::UpdateZone(const std::string &zone, std::uint64_t id)
 
 bool DbManage::DeleteZone(const std::string &zone)
 {
-    return changeSystem("delete a zone", [&] {
+    return changeSystemRows("delete a zone", [&] {
         std::string name = zone;
         SystemSession << "DELETE FROM TBZone WHERE Zone=:zn;", use(name), now;
     });
@@ -122,7 +122,7 @@ bool DbManage::InsertPager(stPager &pager)
 
 bool DbManage::UpdatePager(const stPager &pager)
 {
-    return changeSystem("update a pager", [&] {
+    return changeSystemRows("update a pager", [&] {
         SystemSession << "UPDATE TBPager SET PagerNum=?,Name=?,ZoneId=? WHERE ID=?", bind(nullIfEmpty(pager.PagerNum)),
             bind(nullIfEmpty(pager.Name)), bind(nullIfZero(pager.ZoneId)), bind(Poco::UInt64(pager.ID)), now;
     });
@@ -130,7 +130,7 @@ bool DbManage::UpdatePager(const stPager &pager)
 
 bool DbManage::DeletePager(const std::string &pagerNum)
 {
-    return changeSystem("delete a pager", [&] {
+    return changeSystemRows("delete a pager", [&] {
         std::string number = pagerNum;
         SystemSession << "DELETE FROM TBPager WHERE PagerNum=?", use(number), now;
     });

@@ -57,7 +57,7 @@ bool DbManage::InsertEmployee(stEmployee &employee)
 
 bool DbManage::UpdateEmployee(const stEmployee &employee)
 {
-    return changeSystem("update an attendant", [&] {
+    return changeSystemRows("update an attendant", [&] {
         Statement update(SystemSession);
         update << "UPDATE TBEmployee SET EmpID=?,EmpName=?,Gender=?,Telephone=?,Remark=? WHERE ID=?;";
         bindEmployee(update, employee);
@@ -77,7 +77,7 @@ bool DbManage::EmpIDExists(const std::string &empId)
 
 bool DbManage::DeleteEmployee(std::uint64_t id)
 {
-    return changeSystem("delete an attendant", [&] {
+    return changeSystemRows("delete an attendant", [&] {
         Poco::UInt64 row = id;
         SystemSession << "DELETE FROM TBEmployee WHERE ID=?;", use(row), now;
     });
@@ -102,7 +102,7 @@ bool DbManage::InsertDuty(stDuty &duty)
 
 bool DbManage::UpdateDuty(const stDuty &duty)
 {
-    return changeSystem("update a duty", [&] {
+    return changeSystemRows("update a duty", [&] {
         Statement update(SystemSession);
         update << "UPDATE TBDuty SET EmpID=?,BeginTime=?,EndTime=?,ZoneId=? WHERE ID=?;";
         bindDuty(update, duty);
@@ -113,7 +113,7 @@ bool DbManage::UpdateDuty(const stDuty &duty)
 
 bool DbManage::DeleteDuty(std::uint64_t id)
 {
-    return changeSystem("delete a duty", [&] {
+    return changeSystemRows("delete a duty", [&] {
         Poco::UInt64 row = id;
         SystemSession << "DELETE FROM TBDuty WHERE ID=?;", use(row), now;
     });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <utility>
+#include <vector>
 
 #include <Poco/Timespan.h>
 
@@ -23,4 +24,19 @@ bool endsBeforeItBegins(const stDuty &duty);
 // keeping the duty's row id, and 00:00:00 to its end as a new row. Both keep
 // the attendant, its link and the zone.
 std::pair<stDuty, stDuty> splitAtMidnight(const stDuty &duty);
+
+// An end of 00:00:00 means "until midnight": the duty then ends 23:59:59,
+// not one second after midnight before its own begin.
+stDuty untilMidnight(const stDuty &duty);
+
+// Whether two duties of one zone share a second: a call in that second
+// would go to one of them only. A duty that covers nothing overlaps none.
+bool overlap(const stDuty &a, const stDuty &b);
+// For each duty, whether another of the list overlaps it.
+std::vector<bool> overlapping(const std::vector<DutyPtr> &duties);
+
+// The other part of a duty across midnight, stored as two rows: the one of
+// the same attendant and zone that begins at 00:00:00 when the duty ends at
+// 23:59:59, or the other way round. None when the duty is no such part.
+DutyPtr otherPart(const stDuty &duty, const std::vector<DutyPtr> &duties);
 }

@@ -14,17 +14,20 @@
 #include <Poco/Types.h>
 
 #include "base/EventLog.h"
+#include "data/FailureKind.h"
 #include "data/NotifiedTransaction.h"
 
 // Logs a failed statement operation and keeps its detail as the calling
-// thread's last failure.
+// thread's last failure; unless given, its kind is read from its text.
 void statementFailed(std::string_view what, const std::exception &error);
 void statementFailed(std::string_view what, std::string_view detail);
+void statementFailed(std::string_view what, std::string_view detail, FailureKind kind);
 // Keeps the detail as the calling thread's last failure without logging it
 // (for failures the caller logs, or logs once while they repeat).
-void rememberFailure(std::string_view detail);
+void rememberFailure(std::string_view detail, FailureKind kind = FailureKind::Other);
 // The detail of the last failure on the calling thread; empty when none.
 const std::string &lastStatementFailure();
+FailureKind lastStatementFailureKind();
 
 // True when work ran without throwing.
 template <typename Work>

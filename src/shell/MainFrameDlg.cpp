@@ -416,22 +416,31 @@ void CMainFrameDlg::showUnminimised()
     show();
 }
 
-// Calls the history has not taken would be lost with the desk: the
-// question says how many, after one more try.
+// Calls the history has not taken, and changes the system database's file
+// lacks, would be lost with the desk: after one more try of each, the user
+// is asked about each loss.
 void CMainFrameDlg::closeClicked()
 {
     m_desk->saver().retry();
+    saveSystemDatabaseIfChanged();
     const std::size_t unsaved = m_desk->saver().waiting();
-    if (unsaved == 0) {
+    if (unsaved == 0 && !m_saveFailed) {
         if (confirm(this, TextId::ExitQuestion, TextId::Confirm))
             close();
         return;
     }
-    const QString text = uiText(TextId::ExitLosesCalls, {QString::number(unsaved)});
+    if (unsaved > 0 && !closeLosingAccepted(uiText(TextId::ExitLosesCalls, {QString::number(unsaved)})))
+        return;
+    if (m_saveFailed && !closeLosingAccepted(uiText(TextId::ExitLosesChanges)))
+        return;
+    close();
+}
+
+bool CMainFrameDlg::closeLosingAccepted(const QString &text)
+{
     const PromptMessage question {text, uiText(TextId::Confirm), PromptIcon::Warning, PromptButtons::YesNo,
                                   PromptAnswer::No};
-    if (messagePrompt().show(this, question) == PromptAnswer::Yes)
-        close();
+    return messagePrompt().show(this, question) == PromptAnswer::Yes;
 }
 
 void CMainFrameDlg::minimiseClicked()
@@ -487,15 +496,21 @@ void CMainFrameDlg::serviceTick()
 }
 
 // Within a second of any change, besides at exit. A failure is logged once
-// until a save succeeds again; the change stays marked and is tried again.
+// and shown until a save succeeds again: a window accepted the change, and
+// only this says that it is not on disk. The change stays marked and is
+// tried again.
 void CMainFrameDlg::saveSystemDatabaseIfChanged()
 {
-    if (!m_db.modified())
+    const bool saved = !m_db.modified() || m_db.SaveSystemDatabase();
+    if (!saved) {
+        m_saveError = m_db.lastFailure();
+        if (!m_saveFailed)
+            logFailure("save the system database", m_saveError);
+    }
+    if (m_saveFailed == !saved)
         return;
-    const bool saved = m_db.SaveSystemDatabase();
-    if (!saved && !m_saveFailed)
-        logFailure("save the system database", m_db.lastFailure());
     m_saveFailed = !saved;
+    showSaveWarning();
 }
 
 CallListModel &CMainFrameDlg::modelOf(CallListId list) const
@@ -614,13 +629,21 @@ void CMainFrameDlg::showLinkStatus()
 
 void CMainFrameDlg::unsavedCallsChanged()
 {
+    showSaveWarning();
+}
+
+void CMainFrameDlg::showSaveWarning()
+{
     const CallSaver &saver = m_desk->saver();
+    QStringList warnings;
     // Calls held back during a restore are no failure: the progress window
     // says they are stored when it ends.
-    const bool refused = saver.waiting() > 0 && !saver.holding();
-    m_ui->LabSaveWarning->setVisible(refused);
-    m_ui->LabSaveWarning->setText(
-        refused ? uiText(TextId::HistoryNotSaved, {QString::fromStdString(saver.error())}) : QString());
+    if (saver.waiting() > 0 && !saver.holding())
+        warnings << uiText(TextId::HistoryNotSaved, {QString::fromStdString(saver.error())});
+    if (m_saveFailed)
+        warnings << uiText(TextId::SystemNotSaved, {QString::fromStdString(m_saveError)});
+    m_ui->LabSaveWarning->setVisible(!warnings.isEmpty());
+    m_ui->LabSaveWarning->setText(warnings.join(u'\n'));
 }
 
 void CMainFrameDlg::frameHandled(const FrameRecord &record, bool repeat)
@@ -684,8 +707,9 @@ SettingsApplied CMainFrameDlg::applySettings(const SetupRecord &changed, PortFai
     // while the user is still there.
     applied.saved = m_db.SaveSetup(m_setup) && (m_db.SaveSystemDatabase() || !m_db.modified());
     if (!applied.saved)
-        applied.saveError = m_db.lastFailure();
+        applied.saveError = m_saveError = m_db.lastFailure();
     m_saveFailed = !applied.saved;
+    showSaveWarning();
 
     applied.autostartOn = m_setup.has(SetupRecord::OptAutoRunPCStart);
     if (applied.autostartOn != autostartWas) {

@@ -174,6 +174,11 @@ private:
     void popupClosed();
     void teardown();
     void saveSystemDatabaseIfChanged();
+    // The status row's red warning of what is not saved: calls the history
+    // refuses, changes of the system database that did not reach its file.
+    void showSaveWarning();
+    // Asks whether to close although something would be lost; true on Yes.
+    bool closeLosingAccepted(const QString &text);
     CallListModel &modelOf(CallListId list) const;
 
     std::unique_ptr<Ui::CMainFrameDlg> m_ui;
@@ -202,6 +207,7 @@ private:
     LoginToggle *m_login = nullptr;
     QTimer m_linkCheckTimer;
     bool m_saveFailed = false;
+    std::string m_saveError;
     bool m_restart = false;
     bool m_tornDown = false;
 };

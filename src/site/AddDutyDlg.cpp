@@ -21,6 +21,7 @@ stDuty wholeDay()
 }
 
 CAddDutyDlg::CAddDutyDlg(DbManage &db, QWidget *owner)
-    : DutyFormDlg {TextId::AddDuty, TextId::SelectPosition, storedAttendants(db), db.GetZones(), wholeDay(), owner}
+    : DutyFormDlg {TextId::AddDuty, TextId::SelectPosition, storedAttendants(db), db.GetZones(), db.GetDuties(),
+                   wholeDay(), owner}
 {
 }

@@ -5,6 +5,7 @@
 #include "data/DbManage.h"
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
+#include "site/StoredText.h"
 #include "ui_AddArea.h"
 
 AreaFormDlg::AreaFormDlg(TextId title, DbManage &db, const QString &name, QWidget *owner)
@@ -20,7 +21,7 @@ AreaFormDlg::AreaFormDlg(TextId title, DbManage &db, const QString &name, QWidge
                                {"btnok", TextId::Ok},
                                {"closebtn", TextId::Cancel},
                            });
-    m_ui->EditArea->setText(name);
+    StoredText::show(*m_ui->EditArea, name.toStdString());
     m_ui->EditArea->selectAll();
     m_ui->EditArea->setFocus(Qt::OtherFocusReason);
     connect(m_ui->btnok, &QPushButton::clicked, this, &AreaFormDlg::save);

@@ -6,6 +6,7 @@
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
 #include "ui/controls/TimeUI.h"
+#include "site/DutyTexts.h"
 #include "site/ZoneCombo.h"
 #include "ui_AddDuty.h"
 
@@ -23,11 +24,13 @@ Poco::Timespan timeOf(const CTimeUI &editor)
 }
 
 DutyFormDlg::DutyFormDlg(TextId title, TextId noZone, std::vector<EmployeePtr> attendants,
-                         const std::vector<IdText> &zones, const stDuty &duty, QWidget *owner)
+                         const std::vector<IdText> &zones, std::vector<DutyPtr> timetable, const stDuty &duty,
+                         QWidget *owner)
     : ChildDialog {owner}
     , m_ui {std::make_unique<Ui::CAddDutyDlg>()}
     , m_noZone {noZone}
     , m_attendants {std::move(attendants)}
+    , m_timetable {std::move(timetable)}
     , m_duty {duty}
 {
     m_ui->setupUi(this);
@@ -45,7 +48,7 @@ DutyFormDlg::DutyFormDlg(TextId title, TextId noZone, std::vector<EmployeePtr> a
     for (const EmployeePtr &attendant : m_attendants) {
         if (chosen < 0 && duty.EmpID != 0 && attendant->ID == duty.EmpID)
             chosen = m_ui->CboName->count();
-        m_ui->CboName->addItem(QString::fromStdString(attendant->EmpName));
+        m_ui->CboName->addItem(DutyTexts::attendant(*attendant));
     }
     m_ui->CboName->selectItem(chosen);
     ZoneCombo::fill(*m_ui->CboArea, zones, duty.ZoneId);
@@ -76,15 +79,39 @@ void DutyFormDlg::save()
     duty.Zone = zone->second;
     duty.BeginTime = timeOf(*m_ui->TimeBebin);
     duty.EndTime = timeOf(*m_ui->TimeEnd);
-    if (!DutyRules::endsBeforeItBegins(duty)) {
-        m_duties = {duty};
-    } else {
+    duty = DutyRules::untilMidnight(duty);
+    std::vector<stDuty> duties {duty};
+    if (DutyRules::endsBeforeItBegins(duty)) {
         if (!splitAccepted())
             return;
         auto [evening, morning] = DutyRules::splitAtMidnight(duty);
-        m_duties = {evening, morning};
+        duties = {evening, morning};
     }
+    if (!overlapAccepted(duties))
+        return;
+    m_duties = std::move(duties);
     done(ResultOk);
+}
+
+bool DutyFormDlg::overlapAccepted(const std::vector<stDuty> &duties)
+{
+    for (const stDuty &duty : duties) {
+        for (const DutyPtr &stored : m_timetable) {
+            // The row being changed is replaced, not overlapped.
+            if ((m_duty.ID != 0 && stored->ID == m_duty.ID) || !DutyRules::overlap(duty, *stored))
+                continue;
+            const stEmployee *attendant = nullptr;
+            for (const EmployeePtr &candidate : m_attendants) {
+                if (candidate->ID == stored->EmpID)
+                    attendant = candidate.get();
+            }
+            const QString text = uiText(TextId::DutyOverlaps, {DutyTexts::duty(*stored, attendant)});
+            const PromptMessage question {text, uiText(TextId::ProgramName), PromptIcon::Warning,
+                                          PromptButtons::YesNo, PromptAnswer::No};
+            return messagePrompt().show(this, question) == PromptAnswer::Yes;
+        }
+    }
+    return true;
 }
 
 bool DutyFormDlg::splitAccepted()

@@ -1,8 +1,11 @@
 #include "site/EmployeeDlg.h"
 
+#include <QBrush>
+#include <QColor>
 #include <QPushButton>
 #include <QStackedWidget>
 
+#include "data/DutyRules.h"
 #include "data/StaffOrder.h"
 #include "calls/CallText.h"
 #include "ui/MessagePrompt.h"
@@ -12,6 +15,7 @@
 #include "site/AddEmployeeDlg.h"
 #include "site/AlterDutyDlg.h"
 #include "site/AlterEmployeeDlg.h"
+#include "site/DutyTexts.h"
 #include "site/SortingHeader.h"
 #include "ui_employee.h"
 
@@ -64,6 +68,10 @@ CEmployeeDlg::CEmployeeDlg(DbManage &db, QWidget *owner)
     setTexts();
     showRecords(*m_ui->EmpInfoList, *m_employees);
     showRecords(*m_ui->DutyList, *m_duties);
+    m_duties->setRowRole([this](const stDuty &duty, int role) {
+        return role == Qt::ForegroundRole && m_overlapping.count(&duty) != 0 ? QVariant(QBrush(QColor(0xC0, 0, 0)))
+                                                                            : QVariant();
+    });
 
     auto *employeeHeader = new SortingHeader(*m_ui->EmpInfoList, m_employees->columnCount());
     connect(employeeHeader, &SortingHeader::sortRequested, this, [this](int key) {
@@ -128,6 +136,19 @@ void CEmployeeDlg::load()
     for (const DutyPtr &duty : duties)
         link(*duty);
     m_duties->setRecords(std::move(duties));
+    markOverlaps();
+}
+
+void CEmployeeDlg::markOverlaps()
+{
+    const std::vector<DutyPtr> &duties = m_duties->records();
+    const std::vector<bool> overlapping = DutyRules::overlapping(duties);
+    m_overlapping.clear();
+    for (std::size_t i = 0; i < duties.size(); ++i) {
+        if (overlapping[i])
+            m_overlapping.insert(duties[i].get());
+    }
+    m_duties->refreshAll();
 }
 
 EmployeePtr CEmployeeDlg::selectedEmployee()
@@ -163,7 +184,7 @@ void CEmployeeDlg::addEmployee()
     if (add.run() != ResultOk)
         return;
     if (!m_db.InsertEmployee(*add.employee())) {
-        tellChangeNotSaved(this, m_db.lastFailure());
+        tellChangeNotSaved(this, m_db);
         return;
     }
     m_employees->append(add.employee());
@@ -178,7 +199,7 @@ void CEmployeeDlg::alterEmployee()
     if (alter.run() != ResultOk)
         return;
     if (!m_db.UpdateEmployee(*alter.employee())) {
-        tellChangeNotSaved(this, m_db.lastFailure());
+        tellChangeNotSaved(this, m_db);
         return;
     }
     // Into the shared record itself: its duty rows show the change too.
@@ -193,11 +214,12 @@ void CEmployeeDlg::deleteEmployee()
     if (!employee)
         return;
     const PromptMessage question {uiText(TextId::DeleteQuestion) + text(employee->EmpName) + u'?',
-                                  uiText(TextId::ProgramName), PromptIcon::Question, PromptButtons::YesNo};
+                                  uiText(TextId::ProgramName), PromptIcon::Question, PromptButtons::YesNo,
+                                  PromptAnswer::No};
     if (messagePrompt().show(this, question) != PromptAnswer::Yes)
         return;
     if (!m_db.DeleteEmployee(employee->ID)) {
-        tellChangeNotSaved(this, m_db.lastFailure());
+        tellChangeNotSaved(this, m_db);
         return;
     }
     m_employees->remove(m_employees->rowOf(employee.get()));
@@ -206,6 +228,7 @@ void CEmployeeDlg::deleteEmployee()
         if (m_duties->record(row)->EmpID == employee->ID)
             m_duties->remove(row);
     }
+    markOverlaps();
 }
 
 void CEmployeeDlg::insertDuties(std::vector<stDuty> duties)
@@ -213,11 +236,12 @@ void CEmployeeDlg::insertDuties(std::vector<stDuty> duties)
     for (stDuty &duty : duties) {
         auto stored = std::make_shared<stDuty>(std::move(duty));
         if (!m_db.InsertDuty(*stored)) {
-            tellChangeNotSaved(this, m_db.lastFailure());
-            return;
+            tellChangeNotSaved(this, m_db);
+            break;
         }
         m_duties->append(stored);
     }
+    markOverlaps();
 }
 
 void CEmployeeDlg::addDuty()
@@ -243,13 +267,41 @@ void CEmployeeDlg::alterDuty()
         return;
     std::vector<stDuty> duties = alter.duties();
     if (!m_db.UpdateDuty(duties.front())) {
-        tellChangeNotSaved(this, m_db.lastFailure());
+        tellChangeNotSaved(this, m_db);
         return;
     }
+    const stDuty before = *duty;
     *duty = duties.front();
     m_duties->refresh(m_duties->rowOf(duty.get()));
     duties.erase(duties.begin());
     insertDuties(std::move(duties));
+    changeOtherPart(before, *duty);
+}
+
+// The two rows of a night duty are one duty to the user: reassigning the
+// evening alone would leave the morning with the attendant who went.
+void CEmployeeDlg::changeOtherPart(const stDuty &before, const stDuty &after)
+{
+    if (before.EmpID == after.EmpID && before.ZoneId == after.ZoneId)
+        return;
+    const DutyPtr other = DutyRules::otherPart(before, m_duties->records());
+    if (!other)
+        return;
+    const QString text = uiText(TextId::ChangeOtherPart, {DutyTexts::duty(*other, other->Employee.get())});
+    const PromptMessage question {text, uiText(TextId::ProgramName), PromptIcon::Question, PromptButtons::YesNo};
+    if (messagePrompt().show(this, question) != PromptAnswer::Yes)
+        return;
+    stDuty changed = *other;
+    changed.EmpID = after.EmpID;
+    changed.Employee = after.Employee;
+    changed.ZoneId = after.ZoneId;
+    changed.Zone = after.Zone;
+    if (!m_db.UpdateDuty(changed)) {
+        tellChangeNotSaved(this, m_db);
+        return;
+    }
+    *other = changed;
+    markOverlaps();
 }
 
 void CEmployeeDlg::deleteDuty()
@@ -257,11 +309,12 @@ void CEmployeeDlg::deleteDuty()
     const DutyPtr duty = selectedDuty();
     if (!duty)
         return;
-    if (!confirm(this, TextId::DeleteDutyQuestion, TextId::ProgramName))
+    if (!confirm(this, TextId::DeleteDutyQuestion, TextId::ProgramName, PromptAnswer::No))
         return;
     if (!m_db.DeleteDuty(duty->ID)) {
-        tellChangeNotSaved(this, m_db.lastFailure());
+        tellChangeNotSaved(this, m_db);
         return;
     }
     m_duties->remove(m_duties->rowOf(duty.get()));
+    markOverlaps();
 }

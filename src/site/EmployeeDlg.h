@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "data/DbManage.h"
@@ -18,7 +19,10 @@ class CEmployeeDlg;
 // attendant removes its duties from the page as the database removes them.
 // Each change is stored at once by its button and shown only once stored; a
 // refused change is reported with the database's reason and leaves the
-// lists as they were. Header clicks sort either list. Main thread only.
+// lists as they were. Duties that overlap another of their zone show in
+// red: a call in the shared time goes to one of them only. Changing the
+// attendant or zone of one part of a duty across midnight offers to change
+// the other part too. Header clicks sort either list. Main thread only.
 class CEmployeeDlg : public ChildDialog
 {
     Q_OBJECT
@@ -51,6 +55,11 @@ private:
     void link(stDuty &duty) const;
     // Stores new duties and lists each one stored, up to a refusal.
     void insertDuties(std::vector<stDuty> duties);
+    // Marks the duties that overlap another, after any change of the list.
+    void markOverlaps();
+    // Offers the other part of a duty across midnight the attendant and
+    // zone its first part was given.
+    void changeOtherPart(const stDuty &before, const stDuty &after);
 
     void addEmployee();
     void alterEmployee();
@@ -63,4 +72,5 @@ private:
     DbManage &m_db;
     EmployeeListModel *m_employees;
     DutyListModel *m_duties;
+    std::set<const stDuty *> m_overlapping;
 };

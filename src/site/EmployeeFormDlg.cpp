@@ -5,6 +5,7 @@
 #include "data/DbManage.h"
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
+#include "site/StoredText.h"
 #include "ui_AddEmployee.h"
 
 EmployeeFormDlg::EmployeeFormDlg(TextId title, DbManage &db, EmployeePtr employee, QWidget *owner)
@@ -27,10 +28,10 @@ EmployeeFormDlg::EmployeeFormDlg(TextId title, DbManage &db, EmployeePtr employe
                                {"btnok", TextId::Ok},
                                {"closebtn", TextId::Cancel},
                            });
-    m_ui->editEmpID->setText(QString::fromStdString(m_employee->EmpID));
-    m_ui->editName->setText(QString::fromStdString(m_employee->EmpName));
-    m_ui->editTelephone->setText(QString::fromStdString(m_employee->Telephone));
-    m_ui->editRemark->setText(QString::fromStdString(m_employee->Remark));
+    StoredText::show(*m_ui->editEmpID, m_employee->EmpID);
+    StoredText::show(*m_ui->editName, m_employee->EmpName);
+    StoredText::show(*m_ui->editTelephone, m_employee->Telephone);
+    StoredText::show(*m_ui->editRemark, m_employee->Remark);
     (m_employee->Gender ? m_ui->OptMale : m_ui->OptFemale)->setChecked(true);
     m_ui->editEmpID->setFocus(Qt::OtherFocusReason);
     connect(m_ui->btnok, &QPushButton::clicked, this, &EmployeeFormDlg::save);
@@ -40,7 +41,7 @@ EmployeeFormDlg::~EmployeeFormDlg() = default;
 
 void EmployeeFormDlg::save()
 {
-    const std::string code = m_ui->editEmpID->text().toStdString();
+    const std::string code = StoredText::taken(*m_ui->editEmpID, m_employee->EmpID);
     if (code.empty()) {
         inform(this, TextId::EnterAttendantId, NoCaption, PromptIcon::Warning);
         return;
@@ -49,7 +50,7 @@ void EmployeeFormDlg::save()
         inform(this, TextId::AttendantIdExists, NoCaption, PromptIcon::Warning);
         return;
     }
-    const std::string name = m_ui->editName->text().toStdString();
+    const std::string name = StoredText::taken(*m_ui->editName, m_employee->EmpName);
     if (name.empty()) {
         inform(this, TextId::OperatorNameEmpty, NoCaption, PromptIcon::Warning);
         return;
@@ -57,7 +58,7 @@ void EmployeeFormDlg::save()
     m_employee->EmpID = code;
     m_employee->EmpName = name;
     m_employee->Gender = m_ui->OptMale->isChecked();
-    m_employee->Telephone = m_ui->editTelephone->text().toStdString();
-    m_employee->Remark = m_ui->editRemark->text().toStdString();
+    m_employee->Telephone = StoredText::taken(*m_ui->editTelephone, m_employee->Telephone);
+    m_employee->Remark = StoredText::taken(*m_ui->editRemark, m_employee->Remark);
     done(ResultOk);
 }

@@ -12,6 +12,7 @@
 #include "site/AddPagerDlg.h"
 #include "site/AlterAreaDlg.h"
 #include "site/AlterPagerDlg.h"
+#include "site/StoredText.h"
 #include "ui_InfoEntry.h"
 
 namespace
@@ -110,7 +111,7 @@ void CInfoEntryDlg::loadKeys()
             continue;
         m_keys[std::size_t(id)] = service;
         if (QLineEdit *edit = id > 0 ? keyEdit(int(id)) : nullptr)
-            edit->setText(text(service));
+            StoredText::show(*edit, service);
     }
 }
 
@@ -141,8 +142,9 @@ void CInfoEntryDlg::saveKeys()
     bool refused = false;
     for (int key = 1; key <= KeyCount; ++key) {
         const QLineEdit *edit = keyEdit(key);
-        const std::string service = edit ? edit->text().toStdString() : m_keys[std::size_t(key)];
-        if (service == m_keys[std::size_t(key)])
+        const std::string &stored = m_keys[std::size_t(key)];
+        const std::string service = edit ? StoredText::taken(*edit, stored) : stored;
+        if (service == stored)
             continue;
         if (m_db.SetServiceType(service, std::uint64_t(key)))
             m_keys[std::size_t(key)] = service;
@@ -151,7 +153,7 @@ void CInfoEntryDlg::saveKeys()
     }
     // The window closes all the same: the user learns which way it went.
     if (refused)
-        tellChangeNotSaved(this, m_db.lastFailure());
+        tellChangeNotSaved(this, m_db);
 }
 
 void CInfoEntryDlg::addZone()
@@ -162,7 +164,7 @@ void CInfoEntryDlg::addZone()
     const std::string name = add.name().toStdString();
     const std::uint64_t id = m_db.InsertZone(name);
     if (id == 0) {
-        tellChangeNotSaved(this, m_db.lastFailure());
+        tellChangeNotSaved(this, m_db);
         return;
     }
     m_zones->append(std::make_shared<IdText>(id, name));
@@ -178,7 +180,7 @@ void CInfoEntryDlg::alterZone()
         return;
     const std::string name = alter.name().toStdString();
     if (!m_db.UpdateZone(name, zone->first)) {
-        tellChangeNotSaved(this, m_db.lastFailure());
+        tellChangeNotSaved(this, m_db);
         return;
     }
     zone->second = name;
@@ -197,11 +199,12 @@ void CInfoEntryDlg::deleteZone()
         return;
     // The zone's pagers and duties go with it: ask before so much goes.
     const PromptMessage question {uiText(TextId::DeleteZoneQuestion, {text(zone->second)}),
-                                  uiText(TextId::ProgramName), PromptIcon::Question, PromptButtons::YesNo};
+                                  uiText(TextId::ProgramName), PromptIcon::Question, PromptButtons::YesNo,
+                                  PromptAnswer::No};
     if (messagePrompt().show(this, question) != PromptAnswer::Yes)
         return;
     if (!m_db.DeleteZone(zone->second)) {
-        tellChangeNotSaved(this, m_db.lastFailure());
+        tellChangeNotSaved(this, m_db);
         return;
     }
     m_zones->remove(m_zones->rowOf(zone.get()));
@@ -222,7 +225,7 @@ void CInfoEntryDlg::addPager()
     if (add.run() != ResultOk)
         return;
     if (!m_db.InsertPager(*add.pager())) {
-        tellChangeNotSaved(this, m_db.lastFailure());
+        tellChangeNotSaved(this, m_db);
         return;
     }
     m_pagers->append(add.pager());
@@ -237,7 +240,7 @@ void CInfoEntryDlg::alterPager()
     if (alter.run() != ResultOk)
         return;
     if (!m_db.UpdatePager(*alter.pager())) {
-        tellChangeNotSaved(this, m_db.lastFailure());
+        tellChangeNotSaved(this, m_db);
         return;
     }
     m_pagers->replace(m_pagers->rowOf(pager.get()), alter.pager());
@@ -248,10 +251,10 @@ void CInfoEntryDlg::deletePager()
     const PagerListModel::RecordPtr pager = selectedPager();
     if (!pager)
         return;
-    if (!confirm(this, TextId::DeletePagerQuestion, TextId::ProgramName))
+    if (!confirm(this, TextId::DeletePagerQuestion, TextId::ProgramName, PromptAnswer::No))
         return;
     if (!m_db.DeletePager(pager->PagerNum)) {
-        tellChangeNotSaved(this, m_db.lastFailure());
+        tellChangeNotSaved(this, m_db);
         return;
     }
     // The statement deletes every pager of this number.

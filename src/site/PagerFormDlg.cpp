@@ -6,6 +6,7 @@
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
 #include "site/PagerNumberFilter.h"
+#include "site/StoredText.h"
 #include "site/ZoneCombo.h"
 #include "ui_AddPager.h"
 
@@ -28,8 +29,8 @@ PagerFormDlg::PagerFormDlg(TextId title, TextId zoneLabel, DbManage &db, PagerPt
     // The number must be the very text the receiver sends: no input method.
     m_ui->PagerCodeEdit->setValidator(new PagerNumberFilter(m_ui->PagerCodeEdit));
     m_ui->PagerCodeEdit->setAttribute(Qt::WA_InputMethodEnabled, false);
-    m_ui->PagerEdit->setText(QString::fromStdString(m_pager->Name));
-    m_ui->PagerCodeEdit->setText(QString::fromStdString(m_pager->PagerNum));
+    StoredText::show(*m_ui->PagerEdit, m_pager->Name);
+    StoredText::show(*m_ui->PagerCodeEdit, m_pager->PagerNum);
     ZoneCombo::fill(*m_ui->CboArea, m_db.GetZones(), m_pager->ZoneId);
     m_ui->PagerEdit->setFocus(Qt::OtherFocusReason);
     connect(m_ui->btnok, &QPushButton::clicked, this, &PagerFormDlg::save);
@@ -39,12 +40,12 @@ PagerFormDlg::~PagerFormDlg() = default;
 
 void PagerFormDlg::save()
 {
-    const std::string name = m_ui->PagerEdit->text().toStdString();
+    const std::string name = StoredText::taken(*m_ui->PagerEdit, m_pager->Name);
     if (name.empty()) {
         inform(this, TextId::PagerNameEmpty, NoCaption, PromptIcon::Warning);
         return;
     }
-    const std::string number = m_ui->PagerCodeEdit->text().toStdString();
+    const std::string number = StoredText::taken(*m_ui->PagerCodeEdit, m_pager->PagerNum);
     if (number.empty()) {
         inform(this, TextId::PagerNumberEmpty, NoCaption, PromptIcon::Warning);
         return;

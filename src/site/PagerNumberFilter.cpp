@@ -2,14 +2,22 @@
 
 #include <algorithm>
 
+namespace
+{
+const QString HexDigits = QStringLiteral("0123456789ABCDEF");
+}
+
 PagerNumberFilter::PagerNumberFilter(QObject *parent)
-    : NumberFilter {QStringLiteral("0123456789ABCDEF"), parent}
+    : NumberFilter {HexDigits, parent}
 {
 }
 
-QValidator::State PagerNumberFilter::validate(QString &input, int &position) const
+QValidator::State PagerNumberFilter::validate(QString &input, int &) const
 {
-    if (std::any_of(input.cbegin(), input.cend(), [](QChar c) { return c.isSpace(); }))
-        return Invalid;
-    return NumberFilter::validate(input, position);
+    for (QChar &c : input) {
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - u'a' + u'A');
+    }
+    const bool refused = std::any_of(input.cbegin(), input.cend(), [](QChar c) { return !HexDigits.contains(c); });
+    return refused ? Invalid : Acceptable;
 }

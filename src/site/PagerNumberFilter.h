@@ -2,10 +2,11 @@
 
 #include "ui/controls/NumberFilter.h"
 
-// The filter of the pager number field: the hexadecimal digits the
-// receiver's numbers are made of pass, other letters and digits do not, and
-// neither do spaces, which the list would not show and no receiver sends
-// inside a number; other punctuation passes. Lives on the UI thread.
+// The filter of the pager number field. The number must be the very text
+// the receiver sends, which is made of 0-9 and A-F only: lower-case letters
+// become upper case as they are typed (dropping them would leave another
+// valid number, "a1" becoming "1"), and everything else is refused,
+// punctuation and invisible characters included. Lives on the UI thread.
 class PagerNumberFilter : public NumberFilter
 {
     Q_OBJECT

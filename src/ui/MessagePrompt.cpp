@@ -1,5 +1,6 @@
 #include "ui/MessagePrompt.h"
 
+#include "data/DbManage.h"
 #include "ui/MessageBoxPrompt.h"
 #include "ui/UiText.h"
 
@@ -41,5 +42,22 @@ bool confirm(QWidget *parent, TextId text, TextId caption, PromptAnswer preselec
 void tellChangeNotSaved(QWidget *parent, const std::string &reason)
 {
     const QString text = uiText(TextId::ChangeNotSaved, {QString::fromStdString(reason)});
+    messagePrompt().show(parent, {text, uiText(TextId::Prompt), PromptIcon::Warning, PromptButtons::Ok});
+}
+
+void tellChangeNotSaved(QWidget *parent, const DbManage &db)
+{
+    TextId lead = TextId::ChangeNotSaved;
+    switch (db.lastFailureKind()) {
+    case FailureKind::Duplicate:
+        lead = TextId::DuplicateNotSaved;
+        break;
+    case FailureKind::NoRowMatched:
+        lead = TextId::RecordGone;
+        break;
+    case FailureKind::Other:
+        break;
+    }
+    const QString text = uiText(lead, {QString::fromStdString(db.lastFailure())});
     messagePrompt().show(parent, {text, uiText(TextId::Prompt), PromptIcon::Warning, PromptButtons::Ok});
 }

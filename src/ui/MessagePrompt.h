@@ -7,6 +7,7 @@
 
 #include "base/TextId.h"
 
+class DbManage;
 class QWidget;
 
 enum class PromptIcon
@@ -70,3 +71,7 @@ bool confirm(QWidget *parent, TextId text, TextId caption, PromptAnswer preselec
 // Tells the user that the database refused a change, with the reason it gave
 // (DbManage::lastFailure()).
 void tellChangeNotSaved(QWidget *parent, const std::string &reason);
+// The same for the last change db refused: a refusal of a kind the program
+// knows (a duplicate, a record gone) is told in the user's language, with
+// the database's words after it.
+void tellChangeNotSaved(QWidget *parent, const DbManage &db);

@@ -1,4 +1,7 @@
 // The times of a duty: a duty across midnight and the two rows it stands for.
+#include <memory>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "base/LocalTime.h"
@@ -59,5 +62,73 @@ TEST(DutyRules, SplitAtMidnightKeepsAttendantZoneAndRow)
         EXPECT_FALSE(DutyRules::endsBeforeItBegins(*part));
     }
     EXPECT_EQ(Poco::Timespan(0, 23, 59, 59, 0), DutyRules::timeOfDay(23, 59, 59));
+}
+
+TEST(DutyRules, AnEndAtMidnightMeansUntilMidnight)
+{
+    EXPECT_EQ(DutyRules::LastSecondOfDay, wholeSeconds(DutyRules::untilMidnight(duty(22 * 3600, 0)).EndTime));
+    EXPECT_EQ(22 * 3600, wholeSeconds(DutyRules::untilMidnight(duty(22 * 3600, 0)).BeginTime));
+    EXPECT_EQ(DutyRules::LastSecondOfDay, wholeSeconds(DutyRules::untilMidnight(duty(0, 0)).EndTime));
+    EXPECT_EQ(1, wholeSeconds(DutyRules::untilMidnight(duty(0, 1)).EndTime));
+}
+
+TEST(DutyRules, DutiesOfAZoneOverlapWhenTheyShareASecond)
+{
+    struct Case
+    {
+        const char *name;
+        int begin1, end1, begin2, end2;
+        bool sameZone;
+        bool overlap;
+    };
+    const int h = 3600;
+    const Case cases[] = {
+        {"one inside the other", 8 * h, 17 * h, 10 * h, 11 * h, true, true},
+        {"sharing the end second", 8 * h, 12 * h, 12 * h, 18 * h, true, true},
+        {"one after the other", 8 * h, 12 * h - 1, 12 * h, 18 * h, true, false},
+        {"other zone", 8 * h, 17 * h, 10 * h, 11 * h, false, false},
+        {"one covering nothing", 22 * h, 6 * h, 23 * h, 23 * h + 60, true, false},
+        {"parts of a night duty", 22 * h, DutyRules::LastSecondOfDay, 0, 6 * h, true, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        stDuty a = duty(c.begin1, c.end1);
+        stDuty b = duty(c.begin2, c.end2);
+        b.ID = 8;
+        if (!c.sameZone)
+            b.ZoneId = 5;
+        EXPECT_EQ(c.overlap, DutyRules::overlap(a, b));
+        EXPECT_EQ(c.overlap, DutyRules::overlap(b, a));
+    }
+    const std::vector<DutyPtr> timetable {std::make_shared<stDuty>(duty(8 * 3600, 12 * 3600)),
+                                          std::make_shared<stDuty>(duty(13 * 3600, 14 * 3600)),
+                                          std::make_shared<stDuty>(duty(11 * 3600, 13 * 3600 - 1))};
+    EXPECT_EQ((std::vector<bool> {true, false, true}), DutyRules::overlapping(timetable));
+}
+
+TEST(DutyRules, TheOtherPartOfANightDutyHasItsAttendantAndZone)
+{
+    auto part = [](std::uint64_t id, int begin, int end, std::uint64_t attendant, std::uint64_t zone) {
+        auto d = std::make_shared<stDuty>(duty(begin, end));
+        d->ID = id;
+        d->EmpID = attendant;
+        d->ZoneId = zone;
+        return d;
+    };
+    const int h = 3600;
+    const DutyPtr evening = part(1, 22 * h, DutyRules::LastSecondOfDay, 3, 2);
+    const DutyPtr morning = part(2, 0, 6 * h, 3, 2);
+    const std::vector<DutyPtr> timetable {
+        part(3, 0, 6 * h, 4, 2),                          // another attendant
+        part(4, 0, 6 * h, 3, 5),                          // another zone
+        part(5, 0, DutyRules::LastSecondOfDay, 3, 2),     // the whole day
+        evening,
+        morning,
+    };
+    EXPECT_EQ(morning, DutyRules::otherPart(*evening, timetable));
+    EXPECT_EQ(evening, DutyRules::otherPart(*morning, timetable));
+    EXPECT_EQ(nullptr, DutyRules::otherPart(*timetable[2], timetable)) << "a whole day is no part";
+    EXPECT_EQ(nullptr, DutyRules::otherPart(*part(6, 8 * h, 17 * h, 3, 2), timetable));
+    EXPECT_EQ(nullptr, DutyRules::otherPart(*evening, {evening})) << "not itself";
 }
 }

@@ -1,5 +1,6 @@
 // The statements on the site and staff tables of DbManage: service types, zones, pagers, attendants,
 // duties, operators, and the call lookup that joins them.
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -49,6 +50,7 @@ TEST_F(SiteTables, ServiceTypesAndZones)
     EXPECT_TRUE(db.modified());
     RawDatabase(db).setSystemModified(false);
     EXPECT_EQ(0u, db.InsertZone("Hall")) << "zone names are unique";
+    EXPECT_EQ(FailureKind::Duplicate, db.lastFailureKind()) << db.lastFailure();
     EXPECT_FALSE(db.modified());
     EXPECT_TRUE(db.ZoneExists("Hall"));
     EXPECT_FALSE(db.ZoneExists("hall"));
@@ -327,6 +329,7 @@ TEST_F(SiteTables, RefusedChangesKeepTheirReason)
         RawDatabase(db).changeSystem(trigger);
     EXPECT_EQ(0u, db.InsertZone("Bar"));
     EXPECT_NE(std::string::npos, db.lastFailure().find("zones are locked")) << db.lastFailure();
+    EXPECT_EQ(FailureKind::Other, db.lastFailureKind()) << "a trigger's refusal is no duplicate";
     EXPECT_FALSE(db.UpdateZone("Terrace", hall));
     EXPECT_NE(std::string::npos, db.lastFailure().find("names are locked")) << db.lastFailure();
     EXPECT_FALSE(db.SetServiceType("Waiter", 3));
@@ -336,4 +339,55 @@ TEST_F(SiteTables, RefusedChangesKeepTheirReason)
     std::string elsewhere = "unset";
     std::thread([&] { elsewhere = db.lastFailure(); }).join();
     EXPECT_EQ("", elsewhere);
+}
+
+// An update or delete of a row that went meanwhile changes nothing: it must
+// not pass for done, nor mark the database changed.
+TEST_F(SiteTables, ChangesThatMatchNoRowFail)
+{
+    DbManage &db = *m_db;
+    const std::uint64_t hall = db.InsertZone("Hall");
+    stPager pager {0, hall, "12", "Table 12", ""};
+    stEmployee ann {false, "A07", "Ann", "", "", 0};
+    ASSERT_TRUE(db.InsertPager(pager) && db.InsertEmployee(ann));
+    stDuty duty;
+    duty.EmpID = ann.ID;
+    duty.ZoneId = hall;
+    ASSERT_TRUE(db.InsertDuty(duty));
+    const std::uint64_t gone = 999;
+    stPager gonePager = pager;
+    gonePager.ID = gone;
+    stEmployee goneAttendant = ann;
+    goneAttendant.ID = gone;
+    stDuty goneDuty = duty;
+    goneDuty.ID = gone;
+
+    struct Case
+    {
+        const char *name;
+        std::function<bool()> change;
+    };
+    const Case cases[] = {
+        {"rename a zone", [&] { return db.UpdateZone("Terrace", gone); }},
+        {"delete a zone", [&] { return db.DeleteZone("Terrace"); }},
+        {"update a pager", [&] { return db.UpdatePager(gonePager); }},
+        {"delete a pager", [&] { return db.DeletePager("13"); }},
+        {"update an attendant", [&] { return db.UpdateEmployee(goneAttendant); }},
+        {"delete an attendant", [&] { return db.DeleteEmployee(gone); }},
+        {"update a duty", [&] { return db.UpdateDuty(goneDuty); }},
+        {"delete a duty", [&] { return db.DeleteDuty(gone); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        RawDatabase(db).setSystemModified(false);
+        EXPECT_FALSE(c.change());
+        EXPECT_EQ(FailureKind::NoRowMatched, db.lastFailureKind());
+        EXPECT_NE(std::string::npos, db.lastFailure().find("no row matched")) << db.lastFailure();
+        EXPECT_FALSE(db.modified());
+    }
+    // An update that leaves a row as it was still matched it.
+    EXPECT_TRUE(db.UpdatePager(pager));
+    EXPECT_TRUE(db.UpdateDuty(duty));
+    EXPECT_EQ(1u, db.GetPagers().size());
+    EXPECT_EQ(1u, db.GetDuties().size());
 }

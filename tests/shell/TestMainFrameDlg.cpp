@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QAbstractButton>
@@ -530,6 +531,45 @@ private slots:
         QVERIFY(readFile(file) != before);
         DbManage reopened(desk.db().folder());
         QVERIFY(reopened.ZoneExists("Roof"));
+    }
+
+    // A change the file cannot take is shown in red until a save takes it,
+    // and closing asks before it is lost.
+    void aSystemDatabaseThatCannotBeSavedIsShownUntilSaved()
+    {
+        RecordingMessagePrompt prompt;
+        DeskTestWindow desk;
+        auto *warning = desk.find<QLabel>("LabSaveWarning");
+        QSignalSpy closed(&desk.window(), &CMainFrameDlg::closed);
+        const std::string file = desk.db().folder() + DbManage::SystemFileName;
+        desk.wait(1);
+        // Nothing can be renamed over a folder, not even by root.
+        QVERIFY(std::remove(file.c_str()) == 0 && ::mkdir(file.c_str(), 0700) == 0);
+        QVERIFY(desk.db().InsertZone("Roof") != 0);
+        desk.wait(1);
+        QVERIFY(!warning->isHidden());
+        QVERIFY2(warning->text().startsWith(QStringLiteral("Changes to the settings and the site are not saved to "
+                                                           "disk: ")),
+                 qPrintable(warning->text()));
+        QVERIFY2(warning->text().contains(QStringLiteral("ovk.db")), qPrintable(warning->text()));
+        desk.wait(2);
+        QVERIFY(!warning->isHidden());
+
+        prompt.answerNext(PromptAnswer::No);
+        desk.find<QAbstractButton>("closebtn")->click();
+        QCOMPARE(prompt.shown.size(), std::size_t(1));
+        QCOMPARE(prompt.shown[0].text, uiText(TextId::ExitLosesChanges));
+        QVERIFY(prompt.shown[0].icon == PromptIcon::Warning);
+        QVERIFY(prompt.shown[0].preselected == PromptAnswer::No);
+        QCOMPARE(closed.count(), 0);
+
+        QVERIFY(::rmdir(file.c_str()) == 0);
+        desk.wait(1);
+        QVERIFY(warning->isHidden());
+        QVERIFY(DbManage(desk.db().folder()).ZoneExists("Roof"));
+        prompt.answerNext(PromptAnswer::No);
+        desk.find<QAbstractButton>("closebtn")->click();
+        QCOMPARE(prompt.shown.back().text, uiText(TextId::ExitQuestion));
     }
 
     void aboutOpensWithoutLoggingIn()

@@ -91,15 +91,24 @@ private slots:
     void attendantWindowRefusesIncompleteAndTakenNumbers();
     void staffNumbersTakeFifteenCharacters();
     void modifiedAttendantShowsInItsDuties();
+    void overLongStoredValuesStayWhole_data();
+    void overLongStoredValuesStayWhole();
     void actionsWithoutSelectionAskForAnAttendant_data();
     void actionsWithoutSelectionAskForAnAttendant();
     void deletingAnAttendantTakesItsDuties();
+    void deletingADutyAsksFirst();
     void headerClicksSortDescendingThenAscending();
     void newDutyCoversTheWholeDayUntilChanged();
     void dutyCoversBothEndsAndNoMore();
     void dutyAcrossMidnightIsStoredAsTwo();
     void modifiedDutyAcrossMidnightKeepsItsRowForTheEvening();
     void modifyDutyShowsItsValuesAndRefusesGaps();
+    void attendantsOfOneNameAreToldApartByNumber();
+    void anEndOfMidnightMeansUntilMidnight();
+    void overlappingDutiesAreNamedAndShown_data();
+    void overlappingDutiesAreNamedAndShown();
+    void changingOnePartOfANightDutyOffersTheOther_data();
+    void changingOnePartOfANightDutyOffersTheOther();
     void addedDutyFollowsItsAttendant();
     void refusedChangesAreToldAndLeaveTheLists_data();
     void refusedChangesAreToldAndLeaveTheLists();
@@ -250,6 +259,49 @@ void TestEmployeeDlg::modifiedAttendantShowsInItsDuties()
     QCOMPARE(stored[0]->EmpName, std::string("Anna"));
 }
 
+void TestEmployeeDlg::overLongStoredValuesStayWhole_data()
+{
+    // A value longer than its field takes by typing, stored by another
+    // program; the window changes another field.
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("edited");
+    QTest::newRow("20-character staff number") << "EmpID" << "editEmpID" << "ABCDEFGHIJKLMNOPQRST" << "editName";
+    QTest::newRow("long name") << "EmpName" << "editName" << QString(300, 'N') << "editRemark";
+    QTest::newRow("long telephone") << "Telephone" << "editTelephone" << QString(300, '5') << "editName";
+    QTest::newRow("long remark") << "Remark" << "editRemark" << QString(300, 'R') << "editName";
+}
+
+void TestEmployeeDlg::overLongStoredValuesStayWhole()
+{
+    QFETCH(QString, column);
+    QFETCH(QString, field);
+    QFETCH(QString, stored);
+    QFETCH(QString, edited);
+    const std::string value = stored.toStdString();
+    OpenWindow open([&](SiteDatabase &site) {
+        RawDatabase(site.db()).changeSystem("UPDATE TBEmployee SET " + column.toStdString() + "='" + value +
+                                            "' WHERE ID=" + std::to_string(site.ann.ID));
+    });
+    clickListRow(*open.window, "EmpInfoList", 0);
+    QVERIFY(throughChild<CAlterEmployeeDlg>(*open.window, "btnEmpAlter", [&](CAlterEmployeeDlg &alter) {
+        QCOMPARE(control<QLineEdit>(alter, field.toLatin1().constData())->text(), stored);
+        setEditText(alter, edited.toLatin1().constData(), "Edited");
+        clickButton(alter, "btnok");
+    }));
+    QVERIFY(open.prompt.shown.empty());
+    std::vector<EmployeePtr> attendants;
+    QVERIFY(open.site.db().GetEmployees(attendants));
+    const stEmployee &ann = *attendants.front();
+    const std::string storedNow = column == "EmpID"     ? ann.EmpID
+                                  : column == "EmpName" ? ann.EmpName
+                                  : column == "Telephone" ? ann.Telephone
+                                                          : ann.Remark;
+    QCOMPARE(storedNow, value);
+    QCOMPARE(edited == "editName" ? ann.EmpName : ann.Remark, std::string("Edited"));
+}
+
 void TestEmployeeDlg::actionsWithoutSelectionAskForAnAttendant_data()
 {
     QTest::addColumn<QString>("button");
@@ -280,6 +332,7 @@ void TestEmployeeDlg::deletingAnAttendantTakesItsDuties()
     QCOMPARE(open.lastMessage(), QString("Are you sure you want to delete Ann?"));
     QCOMPARE(open.prompt.shown.back().caption, QString("Wireless call system"));
     QVERIFY(open.prompt.shown.back().buttons == PromptButtons::YesNo);
+    QVERIFY(open.prompt.shown.back().preselected == PromptAnswer::No);
     QCOMPARE(open.window->duties().rowCount(), 3);
 
     open.prompt.answerNext(PromptAnswer::Yes);
@@ -287,6 +340,25 @@ void TestEmployeeDlg::deletingAnAttendantTakesItsDuties()
     QCOMPARE(open.staffNumbers(), (QStringList {"B02"}));
     QCOMPARE(open.duties(), (QStringList {"B02 12:00:00-23:59:59 Bar"}));
     QCOMPARE(open.site.number("SELECT count(*) FROM TBDuty"), 1LL);
+}
+
+void TestEmployeeDlg::deletingADutyAsksFirst()
+{
+    OpenWindow open;
+    open.showDuties();
+    clickListRow(*open.window, "DutyList", 1);
+    open.prompt.answerNext(PromptAnswer::No);
+    clickButton(*open.window, "btnDutyDelete");
+    QCOMPARE(open.lastMessage(), QString("Delete the duty record?"));
+    QCOMPARE(open.prompt.shown.back().caption, QString("Wireless call system"));
+    QVERIFY(open.prompt.shown.back().buttons == PromptButtons::YesNo);
+    QVERIFY(open.prompt.shown.back().preselected == PromptAnswer::No);
+    QCOMPARE(open.window->duties().rowCount(), 3);
+
+    open.prompt.answerNext(PromptAnswer::Yes);
+    clickButton(*open.window, "btnDutyDelete");
+    QCOMPARE(open.duties(), (QStringList {"A07 08:00:00-11:59:59 Hall", "A07 06:00:00-07:00:00 Bar"}));
+    QCOMPARE(open.site.number("SELECT count(*) FROM TBDuty"), 2LL);
 }
 
 void TestEmployeeDlg::headerClicksSortDescendingThenAscending()
@@ -321,7 +393,7 @@ void TestEmployeeDlg::newDutyCoversTheWholeDayUntilChanged()
         QCOMPARE(add.windowTitle(), QString("Add timetable"));
         auto *names = control<CComboExUI>(add, "CboName");
         QCOMPARE(names->count(), 2);
-        QCOMPARE(names->itemText(1), QString("Bo"));
+        QCOMPARE(names->itemText(1), QString("Bo (B02)"));
         QCOMPARE(names->currentIndex(), -1);
         QCOMPARE(control<CComboExUI>(add, "CboArea")->currentIndex(), -1);
         QCOMPARE(control<CTimeUI>(add, "TimeBebin")->text(), QString("00:00:00"));
@@ -333,7 +405,10 @@ void TestEmployeeDlg::newDutyCoversTheWholeDayUntilChanged()
         QVERIFY(add.isVisible());
         checkLastMessage(open.prompt, "Please select a position", PromptIcon::Warning);
         control<CComboExUI>(add, "CboArea")->selectItem(0);
+        // The whole day in the Hall takes in Ann's morning there.
+        open.prompt.answerNext(PromptAnswer::Yes);
         clickButton(add, "btnok");
+        QVERIFY(open.lastMessage().startsWith("This duty overlaps another duty of its zone: Ann (A07)"));
     }));
     QCOMPARE(open.duties().last(), QString("B02 00:00:00-23:59:59 Hall"));
     QCOMPARE(open.site.onDuty("12", 0, 0, 0), std::string("Bo"));
@@ -415,8 +490,8 @@ void TestEmployeeDlg::modifyDutyShowsItsValuesAndRefusesGaps()
     QVERIFY(throughChild<CAlterDutyDlg>(*open.window, "btnDutyAlter", [](CAlterDutyDlg &alter) {
         QCOMPARE(alter.windowTitle(), QString("Modify timetable"));
         auto *names = control<CComboExUI>(alter, "CboName");
-        QCOMPARE(names->itemText(0), QString("Bo"));
-        QCOMPARE(names->currentText(), QString("Ann"));
+        QCOMPARE(names->itemText(0), QString("Bo (B02)"));
+        QCOMPARE(names->currentText(), QString("Ann (A07)"));
         QCOMPARE(control<CComboExUI>(alter, "CboArea")->currentText(), QString("Bar"));
         QCOMPARE(control<CTimeUI>(alter, "TimeBebin")->text(), QString("06:00:00"));
         QCOMPARE(control<CTimeUI>(alter, "TimeEnd")->text(), QString("07:00:00"));
@@ -439,6 +514,123 @@ void TestEmployeeDlg::modifyDutyShowsItsValuesAndRefusesGaps()
         alter.reject();
     }));
     QCOMPARE(rowTexts(open.window->duties(), 3)[0], QString("Not set"));
+}
+
+void TestEmployeeDlg::attendantsOfOneNameAreToldApartByNumber()
+{
+    OpenWindow open([](SiteDatabase &site) {
+        stEmployee otherAnn {true, "A08", "Ann", "", "", 0};
+        stEmployee noNumber {true, "", "Di", "", "", 0};
+        site.db().InsertEmployee(otherAnn);
+        site.db().InsertEmployee(noNumber);
+    });
+    open.showDuties();
+    QVERIFY(throughChild<CAddDutyDlg>(*open.window, "btnDutyAdd", [](CAddDutyDlg &add) {
+        auto *names = control<CComboExUI>(add, "CboName");
+        QStringList entries;
+        for (int i = 0; i < names->count(); ++i)
+            entries << names->itemText(i);
+        QCOMPARE(entries, (QStringList {"Ann (A07)", "Bo (B02)", "Ann (A08)", "Di"}));
+        add.reject();
+    }));
+}
+
+void TestEmployeeDlg::anEndOfMidnightMeansUntilMidnight()
+{
+    OpenWindow open;
+    open.showDuties();
+    QVERIFY(throughChild<CAddDutyDlg>(*open.window, "btnDutyAdd", [](CAddDutyDlg &add) {
+        fillDuty(add, 1, "22:00:00", "00:00:00", 0);
+    }));
+    QVERIFY(open.prompt.shown.empty());
+    QCOMPARE(open.duties().last(), QString("B02 22:00:00-23:59:59 Hall"));
+    QCOMPARE(open.site.number("SELECT count(*) FROM TBDuty"), 4LL);
+    QCOMPARE(open.site.onDuty("12", 23, 59, 59), std::string("Bo"));
+    QCOMPARE(open.site.onDuty("12", 0, 0, 0), std::string());
+}
+
+void TestEmployeeDlg::overlappingDutiesAreNamedAndShown_data()
+{
+    QTest::addColumn<bool>("storeAnyway");
+    QTest::newRow("declined") << false;
+    QTest::newRow("accepted") << true;
+}
+
+// Ann has the Hall from 08:00:00 to 11:59:59; Bo is added from 10:00.
+void TestEmployeeDlg::overlappingDutiesAreNamedAndShown()
+{
+    QFETCH(bool, storeAnyway);
+    OpenWindow open;
+    open.showDuties();
+    auto isRed = [&open](int row) {
+        return open.window->duties().data(open.window->duties().index(row, 0), Qt::ForegroundRole).isValid();
+    };
+    QVERIFY(!isRed(0));
+    QVERIFY(throughChild<CAddDutyDlg>(*open.window, "btnDutyAdd", [&](CAddDutyDlg &add) {
+        open.prompt.answerNext(storeAnyway ? PromptAnswer::Yes : PromptAnswer::No);
+        fillDuty(add, 1, "10:00:00", "12:00:00", 0);
+        QCOMPARE(open.lastMessage(), QString("This duty overlaps another duty of its zone: Ann (A07), "
+                                             "08:00:00-11:59:59, Hall. A call would go to only one of them. "
+                                             "Store it all the same?"));
+        QVERIFY(open.prompt.shown.back().buttons == PromptButtons::YesNo);
+        QVERIFY(open.prompt.shown.back().preselected == PromptAnswer::No);
+        QCOMPARE(add.isVisible(), !storeAnyway);
+        if (!storeAnyway)
+            add.reject();
+    }));
+    QCOMPARE(open.site.number("SELECT count(*) FROM TBDuty"), storeAnyway ? 4LL : 3LL);
+    QCOMPARE(open.window->duties().rowCount(), storeAnyway ? 4 : 3);
+    QCOMPARE(isRed(0), storeAnyway);
+    QVERIFY(!isRed(1) && !isRed(2));
+    if (storeAnyway)
+        QVERIFY(isRed(3));
+
+    // A duty changed within its own times overlaps nothing but the other.
+    const std::size_t asked = open.prompt.shown.size();
+    clickListRow(*open.window, "DutyList", 0);
+    QVERIFY(throughChild<CAlterDutyDlg>(*open.window, "btnDutyAlter", [](CAlterDutyDlg &alter) {
+        fillDuty(alter, 0, "07:00:00", "09:59:59", 0);
+    }));
+    QCOMPARE(open.prompt.shown.size(), asked);
+    QCOMPARE(open.duties()[0], QString("A07 07:00:00-09:59:59 Hall"));
+    QVERIFY(!isRed(0));
+    if (storeAnyway)
+        QVERIFY(!isRed(3));
+}
+
+void TestEmployeeDlg::changingOnePartOfANightDutyOffersTheOther_data()
+{
+    QTest::addColumn<bool>("both");
+    QTest::newRow("both parts") << true;
+    QTest::newRow("this part only") << false;
+}
+
+// Bo's 12:00:00-23:59:59 in the Bar goes on from 00:00:00 to 05:00:00; the
+// evening is given to Ann.
+void TestEmployeeDlg::changingOnePartOfANightDutyOffersTheOther()
+{
+    QFETCH(bool, both);
+    OpenWindow open([](SiteDatabase &site) {
+        RawDatabase(site.db()).changeSystem("INSERT INTO TBDuty(EmpID,BeginTime,EndTime,ZoneId) VALUES(" +
+                                            std::to_string(site.bo.ID) + ",0,18000," + std::to_string(site.bar) +
+                                            ")");
+    });
+    open.showDuties();
+    clickListRow(*open.window, "DutyList", 1);
+    open.prompt.answerNext(both ? PromptAnswer::Yes : PromptAnswer::No);
+    QVERIFY(throughChild<CAlterDutyDlg>(*open.window, "btnDutyAlter", [](CAlterDutyDlg &alter) {
+        control<CComboExUI>(alter, "CboName")->selectItem(0);
+        clickButton(alter, "btnok");
+    }));
+    QCOMPARE(open.prompt.shown.size(), std::size_t(1));
+    QCOMPARE(open.lastMessage(), QString("This duty continues across midnight as Bo (B02), 00:00:00-05:00:00, Bar. "
+                                         "Give that part the same attendant and zone too?"));
+    QCOMPARE(open.duties()[1], QString("A07 12:00:00-23:59:59 Bar"));
+    QCOMPARE(open.duties()[3], QString(both ? "A07 00:00:00-05:00:00 Bar" : "B02 00:00:00-05:00:00 Bar"));
+    QCOMPARE(open.site.onDuty("0A", 23, 0, 0), std::string("Ann"));
+    QCOMPARE(open.site.onDuty("0A", 4, 0, 0), std::string(both ? "Ann" : "Bo"));
+    if (both)
+        QCOMPARE(open.window->duties().record(3)->Employee, open.window->employees().record(0));
 }
 
 void TestEmployeeDlg::addedDutyFollowsItsAttendant()

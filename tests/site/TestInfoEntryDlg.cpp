@@ -23,6 +23,8 @@ namespace
 // The site window, with its lists and tabs at hand.
 struct OpenWindow : OpenSiteWindow<CInfoEntryDlg>
 {
+    using OpenSiteWindow::OpenSiteWindow;
+
     QStringList zoneNames() const
     {
         return columnTexts(window->zones(), 0);
@@ -84,11 +86,15 @@ private slots:
     void pagerWindowRefusesIncompleteAndTakenNumbers();
     void addedPagersAreStoredWithOrWithoutZone();
     void modifiedPagerKeepsItsRowUntilStored();
+    void overLongStoredValuesStayWhole_data();
+    void overLongStoredValuesStayWhole();
     void pagerActionsWithoutSelectionAskForOne_data();
     void pagerActionsWithoutSelectionAskForOne();
     void deletingAPagerAsksFirst();
     void refusedChangesAreToldAndLeaveTheLists_data();
     void refusedChangesAreToldAndLeaveTheLists();
+    void refusalsOfAKnownKindAreToldInTheLanguage_data();
+    void refusalsOfAKnownKindAreToldInTheLanguage();
 };
 
 void TestInfoEntryDlg::opensWithItsTextsInTheLanguage_data()
@@ -272,6 +278,8 @@ void TestInfoEntryDlg::deletingAZoneAsksAndTakesItsPagersAndDuties()
     QCOMPARE(open.prompt.shown[0].text, QString("Delete the zone \"Hall\"? Its pagers and duties are deleted with it."));
     QCOMPARE(open.prompt.shown[0].caption, QString("Wireless call system"));
     QVERIFY(open.prompt.shown[0].buttons == PromptButtons::YesNo);
+    // Nothing brings a deleted zone back: Enter must not delete it.
+    QVERIFY(open.prompt.shown[0].preselected == PromptAnswer::No);
     QCOMPARE(open.zoneNames(), (QStringList {"Hall", "Bar"}));
     QCOMPARE(open.pagerNumbers(), (QStringList {"12", "0A", "7"}));
 
@@ -286,32 +294,41 @@ void TestInfoEntryDlg::deletingAZoneAsksAndTakesItsPagersAndDuties()
 
 void TestInfoEntryDlg::pagerNumberTakesOnlyWhatTheReceiverSends_data()
 {
+    // What typing the text character by character leaves, and what pasting it whole does.
+    QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("taken");
-    QTest::newRow("hexadecimal digits") << "0A1F" << "0A1F";
-    QTest::newRow("lower-case hex letters") << "1a2f" << "12";
-    QTest::newRow("letters after F") << "G1Z2" << "12";
-    QTest::newRow("letters beyond ASCII") << QString::fromUtf8("中1é2") << "12";
-    QTest::newRow("a fifth character") << "12345" << "1234";
-    QTest::newRow("spaces") << " 1 2 " << "12";
-    QTest::newRow("other punctuation") << "1-2." << "1-2.";
+    QTest::addColumn<QString>("pasted");
+    QTest::newRow("hexadecimal digits") << "0A1F" << "0A1F" << "0A1F";
+    // Dropped, they would leave another valid number ("a1" as "1").
+    QTest::newRow("lower-case hex letters") << "a1f" << "A1F" << "A1F";
+    QTest::newRow("letters after F") << "G1Z2" << "12" << "";
+    QTest::newRow("lower-case letters after f") << "g1z2" << "12" << "";
+    QTest::newRow("letters beyond ASCII") << QString::fromUtf8("中1é2") << "12" << "";
+    QTest::newRow("a fifth character") << "12345" << "1234" << "1234";
+    QTest::newRow("spaces") << " 1 2 " << "12" << "";
+    QTest::newRow("punctuation") << "1-2." << "12" << "";
+    QTest::newRow("invisible characters") << QString::fromUtf8("1\u200B\u00AD2") << "12" << "";
 }
 
 void TestInfoEntryDlg::pagerNumberTakesOnlyWhatTheReceiverSends()
 {
+    QFETCH(QString, text);
     QFETCH(QString, typed);
-    QFETCH(QString, taken);
+    QFETCH(QString, pasted);
     OpenWindow open;
     open.showPage("OptPager");
     const bool opened = throughChild<CAddPagerDlg>(*open.window, "btnAddPager", [&](CAddPagerDlg &add) {
         auto *number = control<QLineEdit>(add, "PagerCodeEdit");
         number->setFocus();
         // One key press per character, as a keyboard or an input method sends it.
-        for (const QChar c : typed) {
+        for (const QChar c : text) {
             QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
             QApplication::sendEvent(number, &press);
         }
-        QCOMPARE(number->text(), taken);
+        QCOMPARE(number->text(), typed);
+        number->clear();
+        number->insert(text);
+        QCOMPARE(number->text(), pasted);
         QVERIFY(!number->testAttribute(Qt::WA_InputMethodEnabled));
         add.reject();
     });
@@ -400,6 +417,64 @@ void TestInfoEntryDlg::modifiedPagerKeepsItsRowUntilStored()
     QCOMPARE(stored->ZoneId, open.site.bar);
 }
 
+void TestInfoEntryDlg::overLongStoredValuesStayWhole_data()
+{
+    // A value longer than its field takes by typing, stored by the receiver's
+    // numbering or another program; the window changes another field.
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("nine-digit pager number") << "PagerNum" << "123456789";
+    QTest::newRow("long pager name") << "Name" << QString(300, 'N');
+    QTest::newRow("long key text") << "ServiceType" << QString(300, 'K');
+    QTest::newRow("long zone name") << "Zone" << QString(300, 'Z');
+}
+
+void TestInfoEntryDlg::overLongStoredValuesStayWhole()
+{
+    QFETCH(QString, column);
+    QFETCH(QString, stored);
+    const std::string value = stored.toStdString();
+    OpenWindow open([&](SiteDatabase &site) {
+        const std::string table = column == "ServiceType" ? "TBServices" : column == "Zone" ? "TBZone" : "TBPager";
+        RawDatabase(site.db()).changeSystem("UPDATE " + table + " SET " + column.toStdString() + "='" + value +
+                                            "' WHERE ID=(SELECT min(ID) FROM " + table + ")");
+    });
+    if (column == "ServiceType") {
+        QCOMPARE(keyText(*open.window, 1), stored);
+        clickButton(*open.window, "closebtn");
+        QCOMPARE(open.site.db().GetServiceTypes().front().second, value);
+        QVERIFY(open.prompt.shown.empty());
+        return;
+    }
+    if (column == "Zone") {
+        // Unchanged, it is the zone's own name: refused as taken, not stored cut.
+        open.showPage("OptPlace");
+        clickListRow(*open.window, "AreaList", 0);
+        QVERIFY(throughChild<CAlterAreaDlg>(*open.window, "btnAlterPos", [&](CAlterAreaDlg &alter) {
+            QCOMPARE(control<QLineEdit>(alter, "EditArea")->text(), stored);
+            clickButton(alter, "btnok");
+            QVERIFY(alter.isVisible());
+            checkWarning(open.prompt, "This zone already exists!");
+            alter.reject();
+        }));
+        QCOMPARE(open.site.db().GetZones().front().second, value);
+        return;
+    }
+    open.showPage("OptPager");
+    clickListRow(*open.window, "pagerList", 0);
+    QVERIFY(throughChild<CAlterPagerDlg>(*open.window, "btnAlterPager", [&](CAlterPagerDlg &alter) {
+        const char *shownIn = column == "PagerNum" ? "PagerCodeEdit" : "PagerEdit";
+        QCOMPARE(control<QLineEdit>(alter, shownIn)->text(), stored);
+        setEditText(alter, column == "PagerNum" ? "PagerEdit" : "PagerCodeEdit", "99");
+        clickButton(alter, "btnok");
+    }));
+    QVERIFY(open.prompt.shown.empty());
+    const PagerPtr pager = open.site.db().GetPagers().front();
+    QCOMPARE(column == "PagerNum" ? pager->PagerNum : pager->Name, value);
+    QCOMPARE(column == "PagerNum" ? pager->Name : pager->PagerNum, std::string("99"));
+    QCOMPARE(rowTexts(open.window->pagers(), 0).value(column == "PagerNum" ? 1 : 0), stored);
+}
+
 void TestInfoEntryDlg::pagerActionsWithoutSelectionAskForOne_data()
 {
     QTest::addColumn<QString>("button");
@@ -428,6 +503,7 @@ void TestInfoEntryDlg::deletingAPagerAsksFirst()
     QCOMPARE(open.lastMessage(), QString("Are you sure you want to delete this pager?"));
     QCOMPARE(open.prompt.shown.back().caption, QString("Wireless call system"));
     QVERIFY(open.prompt.shown.back().icon == PromptIcon::Question);
+    QVERIFY(open.prompt.shown.back().preselected == PromptAnswer::No);
     QCOMPARE(open.pagerNumbers(), (QStringList {"12", "0A", "7"}));
 
     open.prompt.answerNext(PromptAnswer::Yes);
@@ -490,6 +566,52 @@ void TestInfoEntryDlg::refusedChangesAreToldAndLeaveTheLists()
     QCOMPARE(columnTexts(open.window->pagers(), 2), (QStringList {"Hall", "Bar", "Hall"}));
     QCOMPARE(open.site.db().GetZones().size(), std::size_t(2));
     QCOMPARE(open.site.db().GetPagers().front()->Name, std::string("Table 12"));
+}
+
+void TestInfoEntryDlg::refusalsOfAKnownKindAreToldInTheLanguage_data()
+{
+    QTest::addColumn<uint>("lcid");
+    QTest::addColumn<QString>("refusal");
+    QTest::addColumn<QString>("lead");
+    QTest::addColumn<QString>("reason");
+    const QString gone = "no row matched";
+    const QString duplicate = "UNIQUE constraint failed";
+    QTest::newRow("record gone, English")
+        << 1033u << "gone" << "The change could not be saved: the record is no longer in the database" << gone;
+    QTest::newRow("record gone, Chinese") << 2052u << "gone" << "更改未能保存：该记录已不在数据库中" << gone;
+    QTest::newRow("duplicate, English")
+        << 1033u << "duplicate" << "The change could not be saved: another record already holds this name or number."
+        << duplicate;
+    QTest::newRow("duplicate, Chinese") << 2052u << "duplicate" << "更改未能保存：已有其他记录使用此名称或号码。"
+                                        << duplicate;
+}
+
+// The lead says in the user's language what happened; the database's own
+// words follow for whoever looks into it.
+void TestInfoEntryDlg::refusalsOfAKnownKindAreToldInTheLanguage()
+{
+    QFETCH(uint, lcid);
+    QFETCH(QString, refusal);
+    QFETCH(QString, lead);
+    QFETCH(QString, reason);
+    setUiLanguage(lcid);
+    OpenWindow open([&](SiteDatabase &site) {
+        if (refusal == "duplicate")
+            RawDatabase(site.db()).changeSystem("CREATE UNIQUE INDEX PagerNames ON TBPager(Name)");
+    });
+    open.showPage("OptPager");
+    clickListRow(*open.window, "pagerList", 0);
+    // Another desk's user deletes the pager while this window shows it.
+    if (refusal == "gone")
+        RawDatabase(open.site.db()).changeSystem("DELETE FROM TBPager WHERE PagerNum='12'");
+    QVERIFY(throughChild<CAlterPagerDlg>(*open.window, "btnAlterPager", [&](CAlterPagerDlg &alter) {
+        fillPager(alter, refusal == "gone" ? "Table twelve" : "Stool", "12", 0);
+    }));
+    QCOMPARE(open.prompt.shown.size(), std::size_t(1));
+    const QString text = open.lastMessage();
+    QVERIFY2(text.startsWith(lead) && text.contains(reason), qPrintable(text));
+    QVERIFY(open.prompt.shown.back().icon == PromptIcon::Warning);
+    QCOMPARE(rowTexts(open.window->pagers(), 0).value(0), QString("Table 12"));
 }
 
 QTEST_MAIN(TestInfoEntryDlg)

@@ -74,7 +74,7 @@ void rosterRita(CEmployeeDlg &staff)
     clickButton(staff, "OptDuty");
     QVERIFY(throughChild<CAddDutyDlg>(staff, "btnDutyAdd", [](CAddDutyDlg &duty) {
         auto *names = control<CComboExUI>(duty, "CboName");
-        names->selectItem(names->findText("Rita"));
+        names->selectItem(names->findText("Rita (R01)"));
         control<CTimeUI>(duty, "TimeBebin")->setTime(8, 0, 0);
         control<CTimeUI>(duty, "TimeEnd")->setTime(10, 0, 0);
         auto *zones = control<CComboExUI>(duty, "CboArea");

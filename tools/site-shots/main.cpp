@@ -62,6 +62,18 @@ bool sampleSite(DbManage &db, std::uint32_t lcid)
             attendants[i]->Remark = chinese ? "领班" : "Head waiter";
         db.UpdateEmployee(*attendants[i]);
     }
+    // A lunch shift across the change of shifts of the first zone, so that
+    // the timetable shows how overlapping duties look.
+    std::vector<DutyPtr> duties = db.GetDuties();
+    stDuty lunch = *duties.at(0);
+    lunch.ID = 0;
+    lunch.EmpID = attendants.at(2)->ID;
+    lunch.BeginTime = Poco::Timespan(11 * 3600, 0);
+    lunch.EndTime = Poco::Timespan(13 * 3600 + 59 * 60 + 59, 0);
+    if (!db.InsertDuty(lunch)) {
+        std::cerr << "calldesk-site-shots: cannot add the lunch shift" << std::endl;
+        return false;
+    }
     return true;
 }
 

@@ -109,10 +109,12 @@ void CHMSUI::keyPressEvent(QKeyEvent *event)
     QLineEdit::keyPressEvent(event);
 }
 
+// Only a field the user is in steps: a wheel turned to scroll past a window
+// must not change a duty's time on the way.
 void CHMSUI::wheelEvent(QWheelEvent *event)
 {
     const int steps = event->angleDelta().y();
-    if (steps == 0 || isReadOnly()) {
+    if (steps == 0 || isReadOnly() || !hasFocus()) {
         event->ignore();
         return;
     }

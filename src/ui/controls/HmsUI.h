@@ -4,7 +4,7 @@
 
 // One field of the time-of-day editor: hours, minutes or seconds. Digits are
 // typed through a table that never lets the field leave its range; the wheel
-// steps it with wrap-around. Lives on the UI thread.
+// steps it with wrap-around while the field has the focus. Lives on the UI thread.
 class CHMSUI : public QLineEdit
 {
     Q_OBJECT

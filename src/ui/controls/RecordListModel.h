@@ -44,10 +44,21 @@ public:
 
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override
     {
-        if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
+        if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
             return {};
+        const Record &record = *m_records[static_cast<std::size_t>(index.row())];
+        if (role != Qt::DisplayRole)
+            return m_rowRole ? m_rowRole(record, role) : QVariant();
         const Column &column = m_columns[static_cast<std::size_t>(index.column())];
-        return column.text ? column.text(*m_records[static_cast<std::size_t>(index.row())]) : QString();
+        return column.text ? column.text(record) : QString();
+    }
+
+    // What every cell of a row gives for the other roles (a colour, a tip),
+    // from the row's record; an invalid value for a role it leaves alone.
+    void setRowRole(std::function<QVariant(const Record &, int role)> rowRole)
+    {
+        m_rowRole = std::move(rowRole);
+        refreshAll();
     }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override
@@ -101,14 +112,14 @@ public:
     void refresh(int row)
     {
         if (row >= 0 && row < rowCount())
-            emit dataChanged(index(row, 0), index(row, columnCount() - 1), {Qt::DisplayRole});
+            emit dataChanged(index(row, 0), index(row, columnCount() - 1));
     }
 
     // Redraws every row, after records that several rows share changed.
     void refreshAll()
     {
         if (rowCount() > 0)
-            emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::DisplayRole});
+            emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
     }
 
     // Lets the row hold another record (a changed copy that was stored).
@@ -163,4 +174,5 @@ public:
 private:
     std::vector<Column> m_columns;
     std::vector<RecordPtr> m_records;
+    std::function<QVariant(const Record &, int)> m_rowRole;
 };

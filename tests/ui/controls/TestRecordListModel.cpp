@@ -39,6 +39,7 @@ private slots:
     void rowsShareTheirRecords();
     void sortingKeepsTiesAndTheSelection();
     void replacedRecordsAndSharedChangesRedraw();
+    void otherRolesComeFromTheRowsRecord();
 };
 
 void TestRecordListModel::cellsComeFromTheRecordsWhenAsked()
@@ -124,6 +125,27 @@ void TestRecordListModel::replacedRecordsAndSharedChangesRedraw()
     QCOMPARE(changed.count(), 2);
     QCOMPARE(changed.at(1).at(0).toModelIndex(), model->index(0, 0));
     QCOMPARE(changed.at(1).at(1).toModelIndex(), model->index(1, 1));
+}
+
+void TestRecordListModel::otherRolesComeFromTheRowsRecord()
+{
+    auto model = pagerModel();
+    auto hall = std::make_shared<Pager>(Pager {"0A1", "Hall"});
+    model->setRecords({hall, std::make_shared<Pager>(Pager {"0B2", "Terrace"})});
+    QVERIFY(!model->data(model->index(0, 0), Qt::ForegroundRole).isValid());
+
+    QSignalSpy changed(model.get(), &QAbstractItemModel::dataChanged);
+    model->setRowRole([](const Pager &p, int role) {
+        return role == Qt::ToolTipRole && p.zone == "Hall" ? QVariant(QString("in the hall")) : QVariant();
+    });
+    QCOMPARE(changed.count(), 1);
+    for (int column = 0; column < 2; ++column)
+        QCOMPARE(model->data(model->index(0, column), Qt::ToolTipRole).toString(), QString("in the hall"));
+    QVERIFY(!model->data(model->index(1, 0), Qt::ToolTipRole).isValid());
+    QVERIFY(!model->data(model->index(0, 0), Qt::ForegroundRole).isValid());
+    QCOMPARE(cell(*model, 0, 0), QString("0A1"));
+    hall->zone = "Bar";
+    QVERIFY(!model->data(model->index(0, 1), Qt::ToolTipRole).isValid());
 }
 
 QTEST_MAIN(TestRecordListModel)

@@ -1,7 +1,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 
 #include "ui/controls/HmsUI.h"
@@ -25,13 +27,34 @@ void typeKeys(QWidget *field, const QString &keys)
     }
 }
 
-void turnWheel(QWidget *field, int notches)
+// Whether the field took the wheel's event.
+bool turnWheel(QWidget *field, int notches)
 {
     const QPointF at = QPointF(field->rect().center());
     QWheelEvent event(at, field->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton, Qt::NoModifier,
                       Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(field, &event);
+    return event.isAccepted();
 }
+
+// The editor beside another field, in a window of their own that is shown
+// and active; the focus is in the other field.
+struct EditorInWindow
+{
+    QWidget window;
+    CTimeUI *editor = new CTimeUI(&window);
+    QLineEdit *other = new QLineEdit(&window);
+
+    EditorInWindow()
+    {
+        auto *layout = new QVBoxLayout(&window);
+        layout->addWidget(other);
+        layout->addWidget(editor);
+        window.show();
+        window.activateWindow();
+        other->setFocus();
+    }
+};
 }
 
 class TestTimeUI : public QObject
@@ -44,6 +67,7 @@ private slots:
     void typingUpdatesTheValueAndNotifies();
     void wheelStepsWithWrap_data();
     void wheelStepsWithWrap();
+    void wheelLeavesAFieldWithoutFocus();
     void setTextReadsPartsAndRefusesOutOfRange_data();
     void setTextReadsPartsAndRefusesOutOfRange();
     void pasteOutOfRangeIsRefused();
@@ -140,13 +164,30 @@ void TestTimeUI::wheelStepsWithWrap()
     QFETCH(QString, fieldText);
     QFETCH(QString, text);
 
-    CTimeUI editor;
+    EditorInWindow shown;
+    CTimeUI &editor = *shown.editor;
     editor.setText(start);
+    editor.field(field)->setFocus();
+    QTRY_VERIFY(editor.field(field)->hasFocus());
     QSignalSpy changed(&editor, &CTimeUI::textChanged);
-    turnWheel(editor.field(field), notches);
+    QVERIFY(turnWheel(editor.field(field), notches));
     QCOMPARE(editor.field(field)->text(), fieldText);
     QCOMPARE(editor.text(), text);
     QCOMPARE(changed.count(), 1);
+}
+
+// The wheel scrolls whatever holds the editor instead.
+void TestTimeUI::wheelLeavesAFieldWithoutFocus()
+{
+    EditorInWindow shown;
+    QTRY_VERIFY(shown.other->hasFocus());
+    CTimeUI &editor = *shown.editor;
+    editor.setText("08:30:00");
+    QSignalSpy changed(&editor, &CTimeUI::textChanged);
+    for (int field = 0; field < 3; ++field)
+        QVERIFY(!turnWheel(editor.field(field), 1));
+    QCOMPARE(editor.text(), QString("08:30:00"));
+    QCOMPARE(changed.count(), 0);
 }
 
 void TestTimeUI::setTextReadsPartsAndRefusesOutOfRange_data()

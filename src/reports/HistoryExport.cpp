@@ -66,19 +66,31 @@ ExportResult HistoryExport::run(const CallSource &source, const HistoryRowTexts:
     ExportResult result;
     result.path = path;
     YExcel::Workbook book;
-    const bool exists = pathExists(path);
-    result.appended = exists && book.Load(path);
+    if (pathExists(path)) {
+        std::string whyNot;
+        if (const auto lock = officeLockBeside(path)) {
+            result.heldOpen = true;
+            whyNot = "another program has it open (" + *lock + ")";
+        } else if (!book.Load(path)) {
+            whyNot = book.errorString();
+        } else if (!book.notKept().empty()) {
+            whyNot = "appending would drop its " + book.notKept();
+            book.Close();
+        } else {
+            result.appended = true;
+        }
+        if (!result.appended) {
+            logFailure("export: " + path + " is not a workbook to append to, writing beside it", whyNot);
+            result.redirected = true;
+            result.path = alternativeExportPath(path, pathExists);
+        }
+    }
     YExcel::Worksheet *sheet = nullptr;
     if (!result.appended) {
         book.New();
         sheet = &book.sheet(0);
-        if (exists) {
-            logFailure("export: " + path + " is not a workbook to append to, writing beside it",
-                           book.errorString());
-            result.redirected = true;
-            result.path = alternativeExportPath(path, pathExists);
+        if (result.redirected)
             sheet->setName(YExcel::utf16FromUtf8(defaultExportName(m_clock)), true);
-        }
     }
 
     std::size_t inSheet = 0;
@@ -152,4 +164,20 @@ ExportResult exportHistoryRows(const HistoryRows &rows, const std::vector<std::u
         return true;
     };
     return exporter.run(source, headers, path, progress, order.empty() ? rows.size() : order.size());
+}
+
+std::string sheetListText(const std::vector<std::string> &sheets)
+{
+    constexpr std::size_t Head = 3;
+    constexpr std::size_t Tail = 2;
+    std::string text;
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+        if (sheets.size() > Head + Tail + 1 && i == Head) {
+            text += ", \u2026";
+            i = sheets.size() - Tail - 1;
+            continue;
+        }
+        text += (i ? ", " : "") + sheets[i];
+    }
+    return text;
 }

@@ -4,6 +4,7 @@
 
 #include "reports/xls/BiffRecords.h"
 #include "reports/xls/FileIo.h"
+#include "reports/xls/Utf16.h"
 #include "reports/xls/WorkbookReader.h"
 #include "reports/xls/WorkbookWriter.h"
 
@@ -11,6 +12,9 @@ namespace YExcel
 {
 namespace
 {
+// Property set streams ("\x05SummaryInformation"...) start with this.
+constexpr char16_t PropertySetMark = u'\x05';
+
 char16_t foldAscii(char16_t c)
 {
     return (c >= u'a' && c <= u'z') ? char16_t(c - u'a' + u'A') : c;
@@ -81,6 +85,19 @@ bool Workbook::Load(const std::string &path)
     if (!container.findStream(StreamName) && container.findStream(u"Book")) {
         m_error = "the workbook is in the older Excel 5 format";
         return false;
+    }
+    // Without a workbook stream, the container is some other program's
+    // document (a text, a drawing), unless all it holds is the property
+    // sets that any program's container carries.
+    if (!container.findStream(StreamName)) {
+        const auto foreign = std::find_if(
+            container.root().children.begin(), container.root().children.end(), [](const CfbEntry &child) {
+                return child.type != CfbEntry::Type::Stream || child.name.empty() || child.name[0] != PropertySetMark;
+            });
+        if (foreign != container.root().children.end()) {
+            m_error = "a compound file of another kind, holding \"" + utf8FromUtf16(foreign->name) + "\"";
+            return false;
+        }
     }
     WorkbookModel model = WorkbookModel::withDefaults();
     if (const CfbEntry *stream = container.findStream(StreamName)) {

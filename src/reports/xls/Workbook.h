@@ -27,9 +27,14 @@ public:
     // Opens the compound file at path for reading and writing and parses its
     // workbook stream. False (and the file untouched) when the file cannot
     // be opened for both, is not a compound file, or holds a workbook
-    // stream that is damaged, encrypted or not BIFF8. A compound file
-    // without a workbook stream loads as a workbook without sheets.
+    // stream that is damaged, encrypted or not BIFF8, or is a compound
+    // file of another kind. One that holds nothing but property sets loads
+    // as a workbook without sheets.
     bool Load(const std::string &path);
+    // What of the loaded workbook Save would drop or change (formulas,
+    // number formats, column widths, merged cells...); empty when Save
+    // keeps everything it holds.
+    const std::string &notKept() const { return m_model.notKept; }
 
     // Appends an empty sheet with a narrow name. nullptr when the name is
     // not a valid sheet name or another sheet has it already (names compare

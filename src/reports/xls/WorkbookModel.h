@@ -20,6 +20,10 @@ struct WorkbookModel
     std::vector<std::string> styles;
     std::shared_ptr<StringPool> strings = std::make_shared<StringPool>();
     std::vector<std::unique_ptr<Worksheet>> sheets;
+    // The first thing of a loaded stream that a rewrite would drop or
+    // change (a formula, a column width, a cell's format...); empty when
+    // writing the model back keeps all there was.
+    std::string notKept;
 
     // The globals of a new workbook: 4 fonts, 21 formats, 6 styles.
     static WorkbookModel withDefaults();

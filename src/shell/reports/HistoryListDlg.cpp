@@ -172,7 +172,7 @@ void CHistoryListDlg::exportClicked()
     const std::optional<QString> chosen = fileChooser().saveFile(this, request);
     if (!chosen)
         return;
-    startExport(chosen->toStdString(), wholeResult);
+    startExport(withWorkbookExtension(chosen->toStdString()), wholeResult);
 }
 
 void CHistoryListDlg::startExport(const std::string &path, bool wholeResult)
@@ -239,15 +239,21 @@ void CHistoryListDlg::exportFinished(const std::string &chosen, const ExportResu
         m_progress = nullptr;
     }
     const QString written = QString::fromStdString(result.path);
+    const QString sheets = QString::fromStdString(sheetListText(result.sheets));
+    const QString calls = countText(result.rows);
     if (result.cancelled)
         logEvent("export to " + result.path + " cancelled");
     else if (!result.ok)
         inform(this, uiText(TextId::ExportFailed, {QString::fromStdString(result.error)}), TextId::Prompt,
                PromptIcon::Error);
+    else if (result.heldOpen)
+        inform(this, uiText(TextId::ExportHeldOpenBeside, {QString::fromStdString(chosen), calls, written, sheets}));
     else if (result.redirected)
-        inform(this, uiText(TextId::ExportWrittenBeside, {QString::fromStdString(chosen), written}));
+        inform(this, uiText(TextId::ExportWrittenBeside, {QString::fromStdString(chosen), calls, written, sheets}));
+    else if (result.appended)
+        inform(this, uiText(TextId::ExportAppended, {calls, written, sheets}));
     else
-        inform(this, uiText(TextId::ExportWritten, {countText(result.rows), written}));
+        inform(this, uiText(TextId::ExportWritten, {calls, written, sheets}));
     emit exportEnded(result);
 }
 

@@ -23,11 +23,19 @@ void writeRow(YExcel::Worksheet &sheet, std::uint16_t row, const HistoryRowTexts
 {
     for (std::size_t i = 0; i < texts.size(); ++i) {
         auto cell = sheet.Cell(row, std::uint16_t(i + 1));
+        // Times are nearly all different: the shared table would only hold
+        // each once more.
         if (narrowColumn(i) && !header)
-            cell.Set(std::string_view(texts[i]));
+            cell.SetInCell(texts[i]);
         else
             cell.Set(std::u16string_view(YExcel::utf16FromUtf8(texts[i])));
     }
+}
+
+std::string folderOf(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
 }
 
 YExcel::Worksheet *addNumberedSheet(YExcel::Workbook &book)
@@ -106,8 +114,16 @@ ExportResult HistoryExport::run(const CallSource &source, const HistoryRowTexts:
     };
     // The first sheet gets its header even when there is no call.
     startSheet();
+    // A full sheet goes to a working file beside the workbook at once, so
+    // that memory holds one sheet's cells however many calls come.
+    std::string spillError;
+    const std::string folder = folderOf(result.path);
     const auto add = [&](const CCall &call) {
         if (inSheet == CallsPerSheet) {
+            if (!book.spillSheet(book.sheetCount() - 1, folder)) {
+                spillError = book.errorString();
+                return false;
+            }
             sheet = nullptr;
             startSheet();
         }
@@ -120,8 +136,12 @@ ExportResult HistoryExport::run(const CallSource &source, const HistoryRowTexts:
         return !result.cancelled;
     };
     std::string readError;
-    const bool read = source(add, readError);
-    if (!result.cancelled && progress && !progress(result.rows))
+    const bool read = source(add, readError) && spillError.empty();
+    if (!spillError.empty()) {
+        readError = spillError;
+        logFailure("export to " + result.path, spillError);
+    }
+    if (!result.cancelled && read && progress && !progress(result.rows))
         result.cancelled = true;
     if (result.cancelled || !read) {
         result.error = read ? std::string() : readError;

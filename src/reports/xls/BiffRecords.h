@@ -74,6 +74,8 @@ constexpr std::uint16_t RowsPerBlock = 32;
 constexpr std::size_t BofData = 16;
 constexpr std::size_t RowData = 16;
 constexpr std::size_t LabelSstData = 10;
+// A LABEL before its characters: row, column, format, count, option byte.
+constexpr std::size_t LabelData = 9;
 constexpr std::size_t RkData = 10;
 constexpr std::size_t NumberData = 14;
 constexpr std::size_t DimensionsData = 14;

@@ -4,6 +4,7 @@
 
 #include "reports/xls/BiffRecords.h"
 #include "reports/xls/FileIo.h"
+#include "reports/xls/SpillFile.h"
 #include "reports/xls/Utf16.h"
 #include "reports/xls/WorkbookReader.h"
 #include "reports/xls/WorkbookWriter.h"
@@ -131,6 +132,23 @@ Worksheet *Workbook::AddWorksheet(std::string_view narrowName)
     return m_model.sheets.back().get();
 }
 
+bool Workbook::spillSheet(std::size_t index, const std::string &folder)
+{
+    m_error.clear();
+    if (!m_model.spill)
+        m_model.spill = std::make_shared<SpillFile>();
+    if (!m_model.spill->open(folder, m_error))
+        return false;
+    Worksheet &sheet = *m_model.sheets[index];
+    if (sheet.spilled())
+        return true;
+    SpilledCells cells = WorkbookWriter::spill(sheet, *m_model.spill);
+    if (!m_model.spill->flush(m_error))
+        return false;
+    sheet.setSpilled(std::move(cells));
+    return true;
+}
+
 bool Workbook::Save()
 {
     if (m_path.empty()) {
@@ -159,8 +177,11 @@ bool Workbook::writeTo(const std::string &path, const CompoundFile &container)
     if (!writer.plan(m_error))
         return false;
     const GeneratedStream stream {StreamName, writer.size(), [&](ByteSink &sink) { writer.write(sink); }};
-    return replaceFile(
+    const bool written = replaceFile(
         path, [&](ByteSink &sink, std::string &error) { return container.write(sink, &stream, error); }, m_error);
+    if (!written && !writer.failure().empty())
+        m_error = writer.failure();
+    return written;
 }
 
 void Workbook::Close()

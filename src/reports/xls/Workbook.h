@@ -46,6 +46,13 @@ public:
     Worksheet &sheet(std::size_t index) { return *m_model.sheets[index]; }
     const Worksheet &sheet(std::size_t index) const { return *m_model.sheets[index]; }
 
+    // Writes the cells of a sheet that is complete to an unnamed working
+    // file in folder (best the folder of the file to be saved) and lets go
+    // of them; Save and SaveAs copy them from there. The sheet reads as
+    // empty afterwards and takes no more cells. False with errorString()
+    // when the working file cannot be made or written.
+    bool spillSheet(std::size_t index, const std::string &folder);
+
     // Writes the workbook back into the file it was loaded from, keeping
     // the file's other streams. False when nothing was loaded or writing
     // failed; the file is then as it was.

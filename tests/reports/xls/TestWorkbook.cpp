@@ -603,6 +603,86 @@ TEST_F(WorkbookTest, LoadNamesWhatASaveWouldNotKeep)
     }
 }
 
+// A sheet written out early gives the same stream as one kept to the end,
+// and no longer takes cells.
+TEST_F(WorkbookTest, SpilledSheetsWriteTheSameStream)
+{
+    const auto fill = [](Workbook &book) {
+        book.New();
+        for (std::uint16_t row = 0; row < 100; ++row) {
+            book.sheet(0).Cell(row, 1).Set(u"名称 " + std::u16string(1, char16_t(u'A' + row % 20)));
+            book.sheet(0).Cell(row, 2).SetInCell("2024-06-01 12:00:" + std::to_string(row));
+            book.sheet(0).Cell(row, 3).SetInteger(row);
+            book.sheet(0).Cell(row, 4).SetDouble(row + 0.5);
+        }
+        Worksheet *second = book.AddWorksheet("Sheet2");
+        second->Cell(3, 0).Set(u"名称 A");
+        second->Cell(40, 7).SetInCell("in cell");
+    };
+    Workbook kept;
+    fill(kept);
+    ASSERT_TRUE(kept.SaveAs(m_folder.file("kept.xls"))) << kept.errorString();
+    Workbook spilled;
+    fill(spilled);
+    ASSERT_TRUE(spilled.spillSheet(0, m_folder.path())) << spilled.errorString();
+    ASSERT_TRUE(spilled.spillSheet(1, m_folder.path())) << spilled.errorString();
+    EXPECT_FALSE(spilled.sheet(0).Cell(200, 1).Set("late"));
+    EXPECT_EQ(CellKind::Undefined, spilled.sheet(0).value(0, 1).kind);
+    ASSERT_TRUE(spilled.SaveAs(m_folder.file("spilled.xls"))) << spilled.errorString();
+    EXPECT_EQ(workbookStream(m_folder.file("kept.xls")), workbookStream(m_folder.file("spilled.xls")));
+
+    Workbook back;
+    ASSERT_TRUE(back.Load(m_folder.file("spilled.xls"))) << back.errorString();
+    EXPECT_EQ("", back.notKept());
+    EXPECT_EQ(CellKind::Narrow, back.sheet(0).value(99, 2).kind);
+    EXPECT_EQ(u"2024-06-01 12:00:99", back.sheet(0).value(99, 2).text);
+    EXPECT_EQ(u"名称 A", back.sheet(1).value(3, 0).text);
+
+    Workbook nowhere;
+    fill(nowhere);
+    EXPECT_FALSE(nowhere.spillSheet(0, m_folder.file("missing")));
+    EXPECT_FALSE(nowhere.errorString().empty());
+}
+
+// Once the shared table holds its limit, new texts stay in their cells
+// (LABEL records) while texts it has already go on sharing.
+TEST_F(WorkbookTest, TextsBeyondTheSharedLimitStayInTheirCells)
+{
+    Workbook book;
+    book.New();
+    Worksheet &sheet = book.sheet(0);
+    const std::size_t longText = StringPool::MaxChars;
+    std::uint16_t row = 0;
+    for (; std::size_t(row) * longText < Worksheet::SharedTextLimit; ++row)
+        sheet.Cell(row, 0).Set(std::to_string(row) + std::string(longText, 'a'));
+    sheet.Cell(row, 0).Set("new narrow");
+    sheet.Cell(row, 1).Set(u"新的");
+    sheet.Cell(row, 2).Set("0" + std::string(longText, 'a'));
+    const std::string path = m_folder.file("limit.xls");
+    ASSERT_TRUE(book.SaveAs(path)) << book.errorString();
+
+    std::vector<Rec> lastRow;
+    for (const Rec &r : recordsOf(workbookStream(path)))
+        if ((r.type == Record::Label || r.type == Record::LabelSst) && u16(r.data, 0) == row)
+            lastRow.push_back(r);
+    ASSERT_EQ(3u, lastRow.size());
+    EXPECT_EQ(Record::Label, lastRow[0].type);
+    EXPECT_EQ(Record::Label, lastRow[1].type);
+    EXPECT_EQ(Record::LabelSst, lastRow[2].type);
+    EXPECT_EQ(0u, u32(lastRow[2].data, 6)) << "the first text of the table";
+
+    Workbook back;
+    ASSERT_TRUE(back.Load(path)) << back.errorString();
+    EXPECT_EQ(u"new narrow", back.sheet(0).value(row, 0).text);
+    EXPECT_EQ(u"新的", back.sheet(0).value(row, 1).text);
+    EXPECT_EQ(CellKind::Wide, back.sheet(0).value(row, 1).kind);
+    SKIP_WITHOUT_XLRD();
+    const XlrdBook xlrd = readWithXlrd(path);
+    ASSERT_EQ("", xlrd.error);
+    EXPECT_EQ("new narrow", xlrd.sheets[0].text(row, 0));
+    EXPECT_EQ("新的", xlrd.sheets[0].text(row, 1));
+}
+
 TEST_F(WorkbookTest, SheetNamesAreUniqueWithoutRegardToCase)
 {
     Workbook book;

@@ -113,7 +113,7 @@ public:
     static constexpr std::size_t MaxNameChars = 31;
     // Bytes of text the shared table takes before new texts stay in their
     // cells, which bounds what a workbook of many sheets holds in memory.
-    static constexpr std::size_t SharedTextLimit = std::size_t(16) << 20;
+    static constexpr std::size_t SharedTextLimit = std::size_t(4) << 20;
 
     Worksheet(std::shared_ptr<StringPool> strings, std::u16string name, bool wideName);
 

@@ -87,6 +87,25 @@ ExportResult exportHistoryRows(const HistoryRows &rows, const std::vector<std::u
                                const HistoryExport &exporter, const HistoryRowTexts::Row &headers,
                                const std::string &path, const HistoryExport::Progress &progress = {});
 
+// About how many bytes a workbook of this many calls takes: each call's row
+// is mostly records of fixed size, whatever its texts.
+std::uint64_t estimatedExportBytes(std::size_t calls);
+
+// "195 MB": a size for the question before a large export.
+std::string megabytesText(std::uint64_t bytes);
+
+// How many calls the filter selects on session (a history reader): what an
+// export of the whole result writes. ok false with the reason in error, or
+// without one once keepGoing said no.
+struct CallCount
+{
+    bool ok = false;
+    std::uint64_t calls = 0;
+    std::string error;
+};
+CallCount countStoredCalls(Poco::Data::Session &session, const CallFilter &filter,
+                           const std::function<bool()> &keepGoing = {});
+
 // The sheets of an export for a message: all of them, or with very many the
 // first and last few around an ellipsis, so the message stays readable.
 std::string sheetListText(const std::vector<std::string> &sheets);

@@ -333,6 +333,19 @@ TEST_F(HistoryExportTest, LongListGoesOnInFurtherSheetsWithNothingLost)
     EXPECT_EQ(count, call);
 }
 
+// The size the question before a large export names.
+TEST_F(HistoryExportTest, EstimatedSizeIsNearTheFileWritten)
+{
+    const std::size_t count = 20000;
+    const ExportResult result = exportTo("estimate.xls", makeCalls(int(count)));
+    ASSERT_TRUE(result.ok) << result.error;
+    const double written = double(readFile(result.path).size());
+    const double estimated = double(estimatedExportBytes(count));
+    EXPECT_NEAR(written, estimated, written * 0.15);
+    EXPECT_EQ("4 MB", megabytesText(3600000));
+    EXPECT_EQ("1 MB", megabytesText(1200));
+}
+
 TEST_F(HistoryExportTest, WriteFailureIsReported)
 {
     const ExportResult result = exportTo("missing-folder/out.xls", makeCalls(1));

@@ -393,8 +393,9 @@ private slots:
         prompt.answerNext(whole ? PromptAnswer::Yes : PromptAnswer::No);
         QVERIFY(exportAndWait(list, chooser, out.file("all.xls")));
         QCOMPARE(prompt.shown[0].buttons, PromptButtons::YesNo);
-        QVERIFY2(prompt.shown[0].text.startsWith("The list shows only the first 2 calls of this query."),
-                 qPrintable(prompt.shown[0].text));
+        QCOMPARE(prompt.shown[0].text, QString("The list shows only the first 2 calls of this query. Export all 3 "
+                                               "calls it found, into a workbook of about 1 MB?\nChoose No to export "
+                                               "only the calls shown."));
         YExcel::Workbook book;
         QVERIFY(book.Load(out.file("all.xls")));
         std::vector<std::u16string> names;

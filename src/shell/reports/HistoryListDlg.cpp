@@ -156,13 +156,52 @@ void CHistoryListDlg::exportClicked()
 {
     if (m_model->rowCount() == 0)
         return;
-    bool wholeResult = false;
-    if (m_capped) {
-        const PromptAnswer answer =
-            messagePrompt().show(this, {uiText(TextId::ExportWholeResultQuestion, {countText(m_model->rowCount())}),
-                                        uiText(TextId::Prompt), PromptIcon::Question, PromptButtons::YesNo});
-        wholeResult = answer == PromptAnswer::Yes;
+    if (!m_capped) {
+        chooseExportFile(false);
+        return;
     }
+    // The question says how many calls and how large a file the whole
+    // result makes; counting them takes a moment on a large history.
+    m_ui->BtnExport->setEnabled(false);
+    m_ui->LabQueryState->setText(uiText(TextId::CountingCalls));
+    const std::uint64_t shown = m_shownResult;
+    m_tasks->submit([this, shown, filter = m_shownFilter](const std::atomic<bool> &stop) {
+        CallCount count;
+        try {
+            Poco::Data::Session reader = m_db.OpenHistoryReader();
+            count = countStoredCalls(reader, filter, [&stop] { return !stop; });
+        } catch (const std::exception &error) {
+            logFailure("open a reader to count the calls to export", error);
+            count.error = errorText(error);
+        }
+        if (stop)
+            return;
+        QMetaObject::invokeMethod(this, [this, shown, count] { askExportWhole(shown, count); }, Qt::QueuedConnection);
+    });
+}
+
+void CHistoryListDlg::askExportWhole(std::uint64_t shown, const CallCount &count)
+{
+    showState();
+    m_ui->BtnExport->setEnabled(m_model->rowCount() > 0);
+    // Other rows came meanwhile: their own click decides.
+    if (shown != m_shownResult)
+        return;
+    if (!count.ok) {
+        inform(this, uiText(TextId::QueryFailed, {QString::fromStdString(count.error)}), TextId::Prompt,
+               PromptIcon::Error);
+        return;
+    }
+    const PromptAnswer answer = messagePrompt().show(
+        this, {uiText(TextId::ExportWholeResultQuestion,
+                      {countText(m_model->rowCount()), countText(std::size_t(count.calls)),
+                       QString::fromStdString(megabytesText(estimatedExportBytes(std::size_t(count.calls))))}),
+               uiText(TextId::Prompt), PromptIcon::Question, PromptButtons::YesNo});
+    chooseExportFile(answer == PromptAnswer::Yes);
+}
+
+void CHistoryListDlg::chooseExportFile(bool wholeResult)
+{
     const std::string folder = exportFolder(m_db.folder());
     FileRequest request;
     request.caption = uiText(TextId::ExportToExcel);

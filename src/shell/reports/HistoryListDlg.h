@@ -63,6 +63,8 @@ private:
     void showState();
     void sortRequested(int key);
     void exportClicked();
+    void askExportWhole(std::uint64_t shown, const CallCount &count);
+    void chooseExportFile(bool wholeResult);
     void startExport(const std::string &path, bool wholeResult);
     void exportProgress(std::size_t written);
     void exportFinished(const std::string &chosen, const ExportResult &result);

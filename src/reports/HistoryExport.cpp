@@ -89,6 +89,7 @@ ExportResult HistoryExport::run(const CallSource &source, const HistoryRowTexts:
         }
         if (!result.appended) {
             logFailure("export: " + path + " is not a workbook to append to, writing beside it", whyNot);
+            result.whyBeside = whyNot;
             result.redirected = true;
             result.path = alternativeExportPath(path, pathExists);
         }

@@ -25,6 +25,7 @@ struct ExportResult
     bool appended = false;           // the sheets went into an existing workbook
     bool redirected = false;         // the chosen file was left as it was, the rows went beside it
     bool heldOpen = false;           // redirected since another program has the chosen file open
+    std::string whyBeside;           // why the chosen file was left as it was
     bool cancelled = false;          // stopped before writing; no file was touched
     std::string error;
 };

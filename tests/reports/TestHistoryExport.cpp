@@ -298,6 +298,8 @@ TEST_F(HistoryExportTest, WorkbookThatAppendingWouldStripStaysAsItWas)
     EXPECT_FALSE(result.heldOpen);
     EXPECT_EQ(m_folder.file("budget(1).xls"), result.path);
     EXPECT_EQ(before, readFile(chosen));
+    for (const char *lost : {"formulas", "number formats", "merged cells", "column widths"})
+        EXPECT_NE(std::string::npos, result.whyBeside.find(lost)) << lost << " in: " << result.whyBeside;
 }
 
 // 70,000 calls: more than one sheet holds, and a workbook of more than 7 MB,

@@ -133,7 +133,7 @@ void report(const ExportResult &result, const std::string &chosen, std::ostream 
     if (result.heldOpen)
         out << chosen << " is open in another program; left it as it was\n";
     else if (result.redirected)
-        out << chosen << " is not a workbook to append to; left it as it was\n";
+        out << chosen << " is not a workbook to append to (" << result.whyBeside << "); left it as it was\n";
     out << "wrote " << result.rows << (result.rows == 1 ? " call" : " calls") << " to " << result.path << " (sheet"
         << (result.sheets.size() == 1 ? " " : "s ");
     for (std::size_t i = 0; i < result.sheets.size(); ++i)

@@ -24,9 +24,9 @@ struct WorkbookModel
     std::vector<std::unique_ptr<Worksheet>> sheets;
     // Where sheets written out before saving keep their cell records.
     std::shared_ptr<SpillFile> spill;
-    // The first thing of a loaded stream that a rewrite would drop or
-    // change (a formula, a column width, a cell's format...); empty when
-    // writing the model back keeps all there was.
+    // What of a loaded stream a rewrite would drop or change ("formulas,
+    // column widths, other records"); empty when writing the model back
+    // keeps all there was.
     std::string notKept;
 
     // The globals of a new workbook: 4 fonts, 21 formats, 6 styles.

@@ -1,7 +1,6 @@
 #include "reports/xls/WorkbookReader.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -255,10 +254,27 @@ private:
         }
     }
 
+    // Each kind of loss once, in the order found; records without a name
+    // of their own are summed up as one, after the named ones.
     void notKept(const std::string &what)
     {
-        if (m_model.notKept.empty())
-            m_model.notKept = what;
+        if (std::find(m_lost.begin(), m_lost.end(), what) != m_lost.end())
+            return;
+        m_lost.push_back(what);
+        std::string text;
+        for (const std::string &lost : m_lost)
+            text += (text.empty() ? "" : ", ") + lost;
+        if (m_otherRecords)
+            text += std::string(text.empty() ? "" : ", ") + "other records";
+        m_model.notKept = text;
+    }
+
+    void notKeptRecord()
+    {
+        if (m_otherRecords)
+            return;
+        m_otherRecords = true;
+        m_model.notKept += std::string(m_model.notKept.empty() ? "" : ", ") + "other records";
     }
 
     void notKept(std::uint16_t type)
@@ -283,11 +299,8 @@ private:
             return notKept("Boolean or error cells");
         case Record::RString:
             return notKept("formatted text");
-        default: {
-            char text[32];
-            std::snprintf(text, sizeof text, "record 0x%04X", unsigned(type));
-            return notKept(text);
-        }
+        default:
+            return notKeptRecord();
         }
     }
 
@@ -536,6 +549,8 @@ private:
     std::vector<std::string_view> m_sstParts;
     std::vector<SharedString> m_strings;
     std::vector<SheetEntry> m_sheetEntries;
+    std::vector<std::string> m_lost;
+    bool m_otherRecords = false;
 };
 }
 

@@ -56,6 +56,9 @@ CHistoryListDlg::CHistoryListDlg(DbManage &db, const SetupRecord &setup, const I
     connect(m_ui->BtnClose, &QPushButton::clicked, this, [this] { done(ResultClosed); });
 
     m_tasks = std::make_unique<LatestJobRunner>("history list");
+    // Apart from the sorts, so that a sort asked meanwhile does not drop a
+    // count the export question waits for.
+    m_counts = std::make_unique<LatestJobRunner>("history count");
     m_queries = std::make_unique<HistoryQueries>(
         [&db] { return db.OpenHistoryReader(); },
         [this](HistoryResult &&result) {
@@ -165,7 +168,7 @@ void CHistoryListDlg::exportClicked()
     m_ui->BtnExport->setEnabled(false);
     m_ui->LabQueryState->setText(uiText(TextId::CountingCalls));
     const std::uint64_t shown = m_shownResult;
-    m_tasks->submit([this, shown, filter = m_shownFilter](const std::atomic<bool> &stop) {
+    m_counts->submit([this, shown, filter = m_shownFilter](const std::atomic<bool> &stop) {
         CallCount count;
         try {
             Poco::Data::Session reader = m_db.OpenHistoryReader();

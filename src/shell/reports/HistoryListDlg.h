@@ -85,5 +85,6 @@ private:
     std::shared_ptr<std::atomic<bool>> m_exportCancelled;
     // The workers go first, while what their jobs use is still there.
     std::unique_ptr<LatestJobRunner> m_tasks;
+    std::unique_ptr<LatestJobRunner> m_counts;
     std::unique_ptr<HistoryQueries> m_queries;
 };

@@ -348,6 +348,19 @@ TEST_F(HistoryExportTest, EstimatedSizeIsNearTheFileWritten)
     EXPECT_EQ("1 MB", megabytesText(1200));
 }
 
+TEST(HistoryExportSheets, ListForTheMessageShortensOnlyALongOne)
+{
+    const auto sheets = [](int count) {
+        std::vector<std::string> names;
+        for (int n = 1; n <= count; ++n)
+            names.push_back("Sheet" + std::to_string(n));
+        return names;
+    };
+    EXPECT_EQ("Sheet1", sheetListText(sheets(1)));
+    EXPECT_EQ("Sheet1, Sheet2, Sheet3, Sheet4, Sheet5, Sheet6", sheetListText(sheets(6)));
+    EXPECT_EQ("Sheet1, Sheet2, Sheet3, \u2026, Sheet152, Sheet153", sheetListText(sheets(153)));
+}
+
 TEST_F(HistoryExportTest, WriteFailureIsReported)
 {
     const ExportResult result = exportTo("missing-folder/out.xls", makeCalls(1));

@@ -85,3 +85,25 @@ std::string alternativeExportPath(const std::string &chosen, const std::function
         ++n;
     return candidate(n);
 }
+
+std::optional<std::string> officeLockBeside(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    for (const std::string &lock : {folder + ".~lock." + name + "#", folder + "~$" + name}) {
+        if (pathExists(lock))
+            return lock;
+    }
+    return std::nullopt;
+}
+
+std::string withWorkbookExtension(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = path.rfind('.');
+    if (nameStart == path.size() || (dot != std::string::npos && dot >= nameStart))
+        return path;
+    return path + ".xls";
+}

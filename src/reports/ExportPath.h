@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class IClock;
@@ -22,3 +23,13 @@ std::string exportFolder(const std::string &dataFolder);
 std::string alternativeExportPath(const std::string &chosen, const std::function<bool(const std::string &)> &exists);
 
 bool pathExists(const std::string &path);
+
+// path with ".xls" added when its file name has no extension at all, as a
+// save dialog on other systems would add it: "calls" gives "calls.xls",
+// while "calls.old" and ".hidden" are taken as they are.
+std::string withWorkbookExtension(const std::string &path);
+
+// The lock file an office program leaves beside a document it has open
+// (".~lock.<name>#" or "~$<name>"), if there is one beside path. Writing
+// into a file held open like that is lost when that program saves it.
+std::optional<std::string> officeLockBeside(const std::string &path);

@@ -23,11 +23,19 @@ void writeRow(YExcel::Worksheet &sheet, std::uint16_t row, const HistoryRowTexts
 {
     for (std::size_t i = 0; i < texts.size(); ++i) {
         auto cell = sheet.Cell(row, std::uint16_t(i + 1));
+        // Times are nearly all different: the shared table would only hold
+        // each once more.
         if (narrowColumn(i) && !header)
-            cell.Set(std::string_view(texts[i]));
+            cell.SetInCell(texts[i]);
         else
             cell.Set(std::u16string_view(YExcel::utf16FromUtf8(texts[i])));
     }
+}
+
+std::string folderOf(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
 }
 
 YExcel::Worksheet *addNumberedSheet(YExcel::Workbook &book)
@@ -66,19 +74,32 @@ ExportResult HistoryExport::run(const CallSource &source, const HistoryRowTexts:
     ExportResult result;
     result.path = path;
     YExcel::Workbook book;
-    const bool exists = pathExists(path);
-    result.appended = exists && book.Load(path);
+    if (pathExists(path)) {
+        std::string whyNot;
+        if (const auto lock = officeLockBeside(path)) {
+            result.heldOpen = true;
+            whyNot = "another program has it open (" + *lock + ")";
+        } else if (!book.Load(path)) {
+            whyNot = book.errorString();
+        } else if (!book.notKept().empty()) {
+            whyNot = "appending would drop its " + book.notKept();
+            book.Close();
+        } else {
+            result.appended = true;
+        }
+        if (!result.appended) {
+            logFailure("export: " + path + " is not a workbook to append to, writing beside it", whyNot);
+            result.whyBeside = whyNot;
+            result.redirected = true;
+            result.path = alternativeExportPath(path, pathExists);
+        }
+    }
     YExcel::Worksheet *sheet = nullptr;
     if (!result.appended) {
         book.New();
         sheet = &book.sheet(0);
-        if (exists) {
-            logFailure("export: " + path + " is not a workbook to append to, writing beside it",
-                           book.errorString());
-            result.redirected = true;
-            result.path = alternativeExportPath(path, pathExists);
+        if (result.redirected)
             sheet->setName(YExcel::utf16FromUtf8(defaultExportName(m_clock)), true);
-        }
     }
 
     std::size_t inSheet = 0;
@@ -94,8 +115,16 @@ ExportResult HistoryExport::run(const CallSource &source, const HistoryRowTexts:
     };
     // The first sheet gets its header even when there is no call.
     startSheet();
+    // A full sheet goes to a working file beside the workbook at once, so
+    // that memory holds one sheet's cells however many calls come.
+    std::string spillError;
+    const std::string folder = folderOf(result.path);
     const auto add = [&](const CCall &call) {
         if (inSheet == CallsPerSheet) {
+            if (!book.spillSheet(book.sheetCount() - 1, folder)) {
+                spillError = book.errorString();
+                return false;
+            }
             sheet = nullptr;
             startSheet();
         }
@@ -108,8 +137,12 @@ ExportResult HistoryExport::run(const CallSource &source, const HistoryRowTexts:
         return !result.cancelled;
     };
     std::string readError;
-    const bool read = source(add, readError);
-    if (!result.cancelled && progress && !progress(result.rows))
+    const bool read = source(add, readError) && spillError.empty();
+    if (!spillError.empty()) {
+        readError = spillError;
+        logFailure("export to " + result.path, spillError);
+    }
+    if (!result.cancelled && read && progress && !progress(result.rows))
         result.cancelled = true;
     if (result.cancelled || !read) {
         result.error = read ? std::string() : readError;
@@ -152,4 +185,47 @@ ExportResult exportHistoryRows(const HistoryRows &rows, const std::vector<std::u
         return true;
     };
     return exporter.run(source, headers, path, progress, order.empty() ? rows.size() : order.size());
+}
+
+std::string sheetListText(const std::vector<std::string> &sheets)
+{
+    constexpr std::size_t Head = 3;
+    constexpr std::size_t Tail = 2;
+    std::string text;
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+        if (sheets.size() > Head + Tail + 1 && i == Head) {
+            text += ", \u2026";
+            i = sheets.size() - Tail - 1;
+            continue;
+        }
+        text += (i ? ", " : "") + sheets[i];
+    }
+    return text;
+}
+
+std::uint64_t estimatedExportBytes(std::size_t calls)
+{
+    // Measured on exports of a million calls: 195 bytes a call, the
+    // workbook's own records aside.
+    constexpr std::uint64_t BytesPerCall = 195;
+    constexpr std::uint64_t Globals = 4096;
+    return Globals + BytesPerCall * calls;
+}
+
+std::string megabytesText(std::uint64_t bytes)
+{
+    const std::uint64_t megabytes = (bytes + 500000) / 1000000;
+    return std::to_string(megabytes == 0 ? 1 : megabytes) + " MB";
+}
+
+CallCount countStoredCalls(Poco::Data::Session &session, const CallFilter &filter,
+                           const std::function<bool()> &keepGoing)
+{
+    CallCount count;
+    const CallGroupsResult groups = DbManage::CountCallGroups(session, filter, CallGrouping::None, keepGoing);
+    count.ok = groups.ok;
+    count.error = groups.error;
+    for (const CallGroup &group : groups.groups)
+        count.calls += std::uint64_t(group.calls);
+    return count;
 }

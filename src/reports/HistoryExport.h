@@ -23,7 +23,9 @@ struct ExportResult
     std::vector<std::string> sheets; // the sheets written, in order (UTF-8)
     std::size_t rows = 0;            // calls written
     bool appended = false;           // the sheets went into an existing workbook
-    bool redirected = false;         // the chosen file was not a loadable workbook
+    bool redirected = false;         // the chosen file was left as it was, the rows went beside it
+    bool heldOpen = false;           // redirected since another program has the chosen file open
+    std::string whyBeside;           // why the chosen file was left as it was
     bool cancelled = false;          // stopped before writing; no file was touched
     std::string error;
 };
@@ -32,9 +34,13 @@ struct ExportResult
 //
 // A workbook that exists at path gets the rows in new sheets "Sheet<n>",
 // n counting from its number of sheets + 1 to the first free name; a new
-// file gets them in "Sheet1". A file that exists but cannot be loaded as a
-// workbook is never touched: the rows go to a new file beside it
-// (alternativeExportPath), in a sheet named after the default export name.
+// file gets them in "Sheet1". Appending rewrites the whole workbook, so it
+// is done only when the rewrite keeps all the workbook holds: plain text
+// and number cells, as this export writes them. Any other file there (not
+// a workbook, a workbook with formulas, formats or the like, one that an
+// office program has open) is never touched: the rows go to a new file
+// beside it (alternativeExportPath), in a sheet named after the default
+// export name.
 //
 // Each sheet holds the header row and up to 65,535 calls (the rows a BIFF8
 // sheet has); a longer list goes on in further sheets named by the same
@@ -81,3 +87,26 @@ ExportResult exportStoredCalls(Poco::Data::Session &session, const CallFilter &f
 ExportResult exportHistoryRows(const HistoryRows &rows, const std::vector<std::uint32_t> &order,
                                const HistoryExport &exporter, const HistoryRowTexts::Row &headers,
                                const std::string &path, const HistoryExport::Progress &progress = {});
+
+// About how many bytes a workbook of this many calls takes: each call's row
+// is mostly records of fixed size, whatever its texts.
+std::uint64_t estimatedExportBytes(std::size_t calls);
+
+// "195 MB": a size for the question before a large export.
+std::string megabytesText(std::uint64_t bytes);
+
+// How many calls the filter selects on session (a history reader): what an
+// export of the whole result writes. ok false with the reason in error, or
+// without one once keepGoing said no.
+struct CallCount
+{
+    bool ok = false;
+    std::uint64_t calls = 0;
+    std::string error;
+};
+CallCount countStoredCalls(Poco::Data::Session &session, const CallFilter &filter,
+                           const std::function<bool()> &keepGoing = {});
+
+// The sheets of an export for a message: all of them, or with very many the
+// first and last few around an ellipsis, so the message stays readable.
+std::string sheetListText(const std::vector<std::string> &sheets);

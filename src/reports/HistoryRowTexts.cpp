@@ -19,8 +19,6 @@ Row cells(const CCall &call, const SetupRecord &setup, std::uint32_t lcid)
     Row row;
     for (std::size_t i = 0; i < ColumnCount; ++i)
         row[i] = callCellText(call, int(i) + 1, setup, lcid);
-    constexpr std::size_t ProcessTimeColumn = 4;
-    row[ProcessTimeColumn] = callTimeText(call.ProcessTime);
     return row;
 }
 }

@@ -19,7 +19,7 @@ using Row = std::array<std::string, ColumnCount>;
 // The header texts of columns 1 to 9 in the language.
 Row headers(std::uint32_t lcid);
 
-// Columns 1 to 9 as the call lists show them, except that the process time
-// is shown whatever the call's state.
+// Columns 1 to 9 as the call lists show them. A call nobody answered has
+// no process time: the one its record holds is only its call time.
 Row cells(const CCall &call, const SetupRecord &setup, std::uint32_t lcid);
 }

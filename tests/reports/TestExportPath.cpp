@@ -55,4 +55,42 @@ TEST(ExportPath, ExportFolderIsMadeInTheDataFolder)
     EXPECT_EQ(folder.path() + "BackUP/", exports);
     EXPECT_TRUE(pathExists(exports));
 }
+
+TEST(ExportPath, BareFileNameGetsTheWorkbookExtension)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"/d/calls", "/d/calls.xls"},
+        {"calls", "calls.xls"},
+        {"/d/v1.2/calls", "/d/v1.2/calls.xls"},
+        {"/d/calls.xls", "/d/calls.xls"},
+        {"/d/calls.XLS", "/d/calls.XLS"},
+        {"/d/calls.old", "/d/calls.old"},
+        {"/d/.calls", "/d/.calls"},
+    };
+    for (const auto &[chosen, expected] : cases)
+        EXPECT_EQ(expected, withWorkbookExtension(chosen)) << chosen;
+}
+
+TEST(ExportPath, OfficeLockFileBesideTheChosenFile)
+{
+    const struct
+    {
+        const char *lock;
+        bool found;
+    } cases[] = {
+        {".~lock.book.xls#", true},
+        {"~$book.xls", true},
+        {".~lock.other.xls#", false},
+        {"~$book.xlsx", false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.lock);
+        TempFolder folder;
+        writeFile(folder.file("book.xls"), "x");
+        writeFile(folder.file(c.lock), "lock");
+        const std::optional<std::string> lock = officeLockBeside(folder.file("book.xls"));
+        ASSERT_EQ(c.found, lock.has_value());
+        EXPECT_EQ(c.found ? folder.file(c.lock) : std::string(), lock.value_or(""));
+    }
+}
 }

@@ -1,3 +1,5 @@
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 #include "data/Call.h"
@@ -5,6 +7,7 @@
 #include "reports/HistoryExport.h"
 #include "reports/XlrdReader.h"
 #include "reports/xls/ByteOrder.h"
+#include "reports/xls/CompoundFile.h"
 #include "reports/xls/Utf16.h"
 #include "reports/xls/Workbook.h"
 #include "support/FakeClock.h"
@@ -48,10 +51,12 @@ protected:
         return exporter.run(calls, HistoryRowTexts::headers(lcid), m_folder.file(name));
     }
 
-    std::vector<std::string> sheetNames(const std::string &name)
+    std::vector<std::string> sheetNames(const std::string &name) { return sheetNamesAt(m_folder.file(name)); }
+
+    static std::vector<std::string> sheetNamesAt(const std::string &path)
     {
         YExcel::Workbook book;
-        EXPECT_TRUE(book.Load(m_folder.file(name))) << book.errorString();
+        EXPECT_TRUE(book.Load(path)) << book.errorString();
         std::vector<std::string> names;
         for (std::size_t i = 0; i < book.sheetCount(); ++i)
             names.push_back(YExcel::utf8FromUtf16(book.sheet(i).name()));
@@ -66,8 +71,8 @@ protected:
 TEST_F(HistoryExportTest, ThreeCallsGiveHeaderAndThreeRowsInColumnsOneToNine)
 {
     std::vector<CallPtr> calls = makeCalls(3);
-    // Open for 25 hours: Timing wraps to 01:00:00, and the Process Time of
-    // an open call is still written.
+    // Open for 25 hours: Timing wraps to 01:00:00. An open call's Process
+    // Time cell is written, empty, although its record holds a time.
     calls[2]->SevStatus = CCall::Open;
     calls[2]->SevTotalSeconds = Poco::Timespan(25 * 3600, 0);
     calls[2]->ProcessTime = calls[2]->CallTime;
@@ -103,10 +108,10 @@ TEST_F(HistoryExportTest, ThreeCallsGiveHeaderAndThreeRowsInColumnsOneToNine)
     const std::vector<std::vector<std::string>> expected = {
         {"Pager Name", "Service Type", "Call Time", "Call Zone", "Process Time", "Timing", "Service State",
          "Incharge Person", "Remark"},
-        {"P0", "Bill", "2024-06-01 12:00:00", "Hall", "2024-06-01 12:01:30", "00:01:30", "1st Warning", "Ann",
+        {"P0", "Bill", "2024-06-01 12:00:00", "Hall", "", "00:01:30", "1st Warning", "Ann",
          "by the window"},
         {"P1", "Waiter", "2024-06-01 11:59:59", "Hall", "2024-06-01 12:01:29", "00:01:30", "Processed", "Ann", ""},
-        {"P2", "Bill", "2024-06-01 11:59:58", "Hall", "2024-06-01 11:59:58", "01:00:00", "Final Warning", "Ann", ""},
+        {"P2", "Bill", "2024-06-01 11:59:58", "Hall", "", "01:00:00", "Final Warning", "Ann", ""},
     };
     for (int row = 0; row < 4; ++row) {
         SCOPED_TRACE(row);
@@ -213,6 +218,90 @@ TEST_F(HistoryExportTest, FileThatIsNotAWorkbookStaysAndTheRowsGoBesideIt)
     }
 }
 
+// A workbook of this export is appended to, unless an office program has
+// it open; a compound file of another program is never written into.
+TEST_F(HistoryExportTest, HeldOpenWorkbookAndForeignContainerStayAndTheRowsGoBesideThem)
+{
+    YExcel::CompoundFile document;
+    YExcel::CfbEntry text;
+    text.name = u"WordDocument";
+    text.data = std::string(700, 'w');
+    document.root().children.push_back(text);
+    YExcel::StringSink documentBytes;
+    std::string error;
+    ASSERT_TRUE(document.write(documentBytes, nullptr, error)) << error;
+
+    const struct
+    {
+        const char *name;
+        const char *lock; // made beside the chosen file
+        bool ownWorkbook; // else the text document
+        bool heldOpen;
+    } cases[] = {
+        {"own workbook, nothing holds it", nullptr, true, false},
+        {"held open by one office program", ".~lock.book.xls#", true, true},
+        {"held open by another", "~$book.xls", true, true},
+        {"text document", nullptr, false, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        const std::string chosen = folder.file("book.xls");
+        const HistoryExport exporter(m_setup, Lcid::English, m_clock);
+        if (c.ownWorkbook)
+            ASSERT_TRUE(exporter.run(makeCalls(2), HistoryRowTexts::headers(Lcid::English), chosen).ok);
+        else
+            writeFile(chosen, documentBytes.bytes());
+        if (c.lock)
+            writeFile(folder.file(c.lock), "lock");
+        const std::string before = readFile(chosen);
+
+        const ExportResult result = exporter.run(makeCalls(3), HistoryRowTexts::headers(Lcid::English), chosen);
+        ASSERT_TRUE(result.ok) << result.error;
+        const bool appended = c.ownWorkbook && !c.heldOpen;
+        EXPECT_EQ(appended, result.appended);
+        EXPECT_EQ(!appended, result.redirected);
+        EXPECT_EQ(c.heldOpen, result.heldOpen);
+        if (appended) {
+            EXPECT_EQ((std::vector<std::string> {"Sheet1", "Sheet2"}), sheetNamesAt(chosen));
+            continue;
+        }
+        EXPECT_EQ(before, readFile(chosen)) << "the chosen file byte for byte as it was";
+        EXPECT_EQ(folder.file("book(1).xls"), result.path);
+        EXPECT_EQ(std::vector<std::string> {"HISTORY_20240602083015"}, sheetNamesAt(result.path));
+    }
+}
+
+// A workbook of another program with what a rewrite drops: a formula, a
+// date format, a merged range and a wide column.
+TEST_F(HistoryExportTest, WorkbookThatAppendingWouldStripStaysAsItWas)
+{
+    const std::string chosen = m_folder.file("budget.xls");
+    const std::string script = "import datetime, xlwt\n"
+                               "b = xlwt.Workbook()\n"
+                               "s = b.add_sheet('Budget')\n"
+                               "s.write(0, 0, 10); s.write(0, 1, xlwt.Formula('A1*2'))\n"
+                               "s.write(1, 0, datetime.date(2024, 6, 1), xlwt.easyxf(num_format_str='yyyy-mm-dd'))\n"
+                               "s.write_merge(2, 2, 0, 3, 'merged')\n"
+                               "s.col(0).width = 9000\n"
+                               "b.save('"
+        + chosen + "')\n";
+    writeFile(m_folder.file("make.py"), script);
+    if (std::system(("/usr/bin/python3 " + m_folder.file("make.py") + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "skipped: /usr/bin/python3 cannot import xlwt (scripts/install-deps installs python3-xlwt)";
+    const std::string before = readFile(chosen);
+
+    const ExportResult result = exportTo("budget.xls", makeCalls(3));
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_FALSE(result.appended);
+    EXPECT_TRUE(result.redirected);
+    EXPECT_FALSE(result.heldOpen);
+    EXPECT_EQ(m_folder.file("budget(1).xls"), result.path);
+    EXPECT_EQ(before, readFile(chosen));
+    for (const char *lost : {"formulas", "number formats", "merged cells", "column widths"})
+        EXPECT_NE(std::string::npos, result.whyBeside.find(lost)) << lost << " in: " << result.whyBeside;
+}
+
 // 70,000 calls: more than one sheet holds, and a workbook of more than 7 MB,
 // whose FAT needs more than the 109 sectors the header lists.
 TEST_F(HistoryExportTest, LongListGoesOnInFurtherSheetsWithNothingLost)
@@ -244,6 +333,32 @@ TEST_F(HistoryExportTest, LongListGoesOnInFurtherSheetsWithNothingLost)
         }
     }
     EXPECT_EQ(count, call);
+}
+
+// The size the question before a large export names.
+TEST_F(HistoryExportTest, EstimatedSizeIsNearTheFileWritten)
+{
+    const std::size_t count = 20000;
+    const ExportResult result = exportTo("estimate.xls", makeCalls(int(count)));
+    ASSERT_TRUE(result.ok) << result.error;
+    const double written = double(readFile(result.path).size());
+    const double estimated = double(estimatedExportBytes(count));
+    EXPECT_NEAR(written, estimated, written * 0.15);
+    EXPECT_EQ("4 MB", megabytesText(3600000));
+    EXPECT_EQ("1 MB", megabytesText(1200));
+}
+
+TEST(HistoryExportSheets, ListForTheMessageShortensOnlyALongOne)
+{
+    const auto sheets = [](int count) {
+        std::vector<std::string> names;
+        for (int n = 1; n <= count; ++n)
+            names.push_back("Sheet" + std::to_string(n));
+        return names;
+    };
+    EXPECT_EQ("Sheet1", sheetListText(sheets(1)));
+    EXPECT_EQ("Sheet1, Sheet2, Sheet3, Sheet4, Sheet5, Sheet6", sheetListText(sheets(6)));
+    EXPECT_EQ("Sheet1, Sheet2, Sheet3, \u2026, Sheet152, Sheet153", sheetListText(sheets(153)));
 }
 
 TEST_F(HistoryExportTest, WriteFailureIsReported)

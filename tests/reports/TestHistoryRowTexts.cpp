@@ -17,19 +17,21 @@ TEST(HistoryRowTexts, CellsInColumnOrderWithStateFromTheThresholds)
     call.EmpName = "Ann";
     call.Remark = "window";
     call.SevTotalSeconds = Poco::Timespan(130, 0);
-    HistoryRowTexts::Row expected = {"T12",      "Bill",        "2021-05-06 07:08:09", "Hall", "2021-05-06 07:08:09",
+    HistoryRowTexts::Row expected = {"T12",      "Bill",        "2021-05-06 07:08:09", "Hall", "",
                                      "00:02:10", "2nd Warning", "Ann",                 "window"};
     EXPECT_EQ(expected, HistoryRowTexts::cells(call, setup, Lcid::English));
 
     constexpr std::size_t State = 6;
     EXPECT_EQ("服务预警2", HistoryRowTexts::cells(call, setup, Lcid::Chinese)[State]);
     call.SevStatus = CCall::Answered;
-    EXPECT_EQ("Processed", HistoryRowTexts::cells(call, setup, Lcid::English)[State]);
+    const auto answered = HistoryRowTexts::cells(call, setup, Lcid::English);
+    EXPECT_EQ("Processed", answered[State]);
+    EXPECT_EQ("2021-05-06 07:08:09", answered[4]);
     setup.Warn2Time = Poco::Timespan(200, 0);
     call.SevStatus = CCall::Open;
     const auto open = HistoryRowTexts::cells(call, setup, Lcid::English);
     EXPECT_EQ("1st Warning", open[State]);
-    EXPECT_EQ("2021-05-06 07:08:09", open[4]) << "the process time whatever the state";
+    EXPECT_EQ("", open[4]) << "no process time for a call nobody answered";
 }
 
 TEST(HistoryRowTexts, HeadersFollowTheLanguage)

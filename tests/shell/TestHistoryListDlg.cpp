@@ -281,7 +281,8 @@ private slots:
         CHistoryListDlg list(*history.db, history.setup, history.clock);
         QVERIFY(queryAndWait(list, History::days(15, 15)));
         QVERIFY(sortAndWait(list, 3, {"3", "2", "1"}));
-        QVERIFY(exportAndWait(list, chooser, out.file("calls.xls")));
+        // A bare name gets the extension.
+        QVERIFY(exportAndWait(list, chooser, out.file("calls")));
 
         QCOMPARE(chooser.requests.size(), std::size_t(1));
         const FileRequest &request = chooser.requests[0].request;
@@ -295,7 +296,47 @@ private slots:
         QCOMPARE(book.sheet(0).value(1, 1).text, std::u16string(u"Table 3"));
         QCOMPARE(book.sheet(0).value(3, 1).text, std::u16string(u"Table 1"));
         QCOMPARE(prompt.shown.size(), std::size_t(1));
-        QCOMPARE(prompt.shown[0].text, QString::fromStdString("3 calls were written to " + out.file("calls.xls") + "."));
+        QCOMPARE(prompt.shown[0].text,
+                 QString::fromStdString("3 calls were written to " + out.file("calls.xls") + ".\nSheets: Sheet1"));
+    }
+
+    // Each way an export can end names the file and the sheets written.
+    void exportMessageNamesWhereTheCallsWent()
+    {
+        History history;
+        history.store("1", 15, 8, 0);
+        history.store("2", 15, 9, 0);
+        RecordingMessagePrompt prompt;
+        RecordingFileChooser chooser;
+        TempFolder out;
+        writeFile(out.file("notes.xls"), "not a workbook");
+        CHistoryListDlg list(*history.db, history.setup, history.clock);
+        QVERIFY(queryAndWait(list, History::days(15, 15)));
+        const std::string sheet = "HISTORY_20240615090000";
+        const struct
+        {
+            std::string chosen;
+            const char *lock;
+            std::string message;
+        } cases[] = {
+            {out.file("calls.xls"), nullptr, "2 calls were written to " + out.file("calls.xls") + ".\nSheets: Sheet1"},
+            {out.file("calls.xls"), nullptr,
+             "2 calls were added to the workbook " + out.file("calls.xls") + ".\nNew sheets: Sheet2"},
+            {out.file("calls.xls"), "~$calls.xls",
+             out.file("calls.xls") + " is open in another program, so it was left as it was. 2 calls were written to "
+                 + out.file("calls(1).xls") + ".\nSheets: " + sheet},
+            {out.file("notes.xls"), nullptr,
+             out.file("notes.xls") + " is not a workbook that calls can be added to, so it was left as it was. 2 "
+                 "calls were written to " + out.file("notes(1).xls") + ".\nSheets: " + sheet},
+        };
+        for (const auto &c : cases) {
+            if (c.lock)
+                writeFile(out.file(c.lock), "held");
+            prompt.shown.clear();
+            QVERIFY(exportAndWait(list, chooser, c.chosen));
+            QCOMPARE(prompt.shown.size(), std::size_t(1));
+            QCOMPARE(prompt.shown[0].text, QString::fromStdString(c.message));
+        }
     }
 
     void aFailedExportIsShownWithItsReason()
@@ -352,8 +393,9 @@ private slots:
         prompt.answerNext(whole ? PromptAnswer::Yes : PromptAnswer::No);
         QVERIFY(exportAndWait(list, chooser, out.file("all.xls")));
         QCOMPARE(prompt.shown[0].buttons, PromptButtons::YesNo);
-        QVERIFY2(prompt.shown[0].text.startsWith("The list shows only the first 2 calls of this query."),
-                 qPrintable(prompt.shown[0].text));
+        QCOMPARE(prompt.shown[0].text, QString("The list shows only the first 2 calls of this query. Export all 3 "
+                                               "calls it found, into a workbook of about 1 MB?\nChoose No to export "
+                                               "only the calls shown."));
         YExcel::Workbook book;
         QVERIFY(book.Load(out.file("all.xls")));
         std::vector<std::u16string> names;

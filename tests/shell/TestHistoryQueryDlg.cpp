@@ -108,6 +108,43 @@ private slots:
         QCOMPARE(historyFilter(query.conditions()), historyFilter(today));
     }
 
+    // The window says when a begin day after the end day searches the
+    // whole history and when the service times set no condition.
+    void notesSayWhichConditionsTheQueryDrops_data()
+    {
+        QTest::addColumn<QDate>("begin");
+        QTest::addColumn<int>("minimum");
+        QTest::addColumn<int>("maximum");
+        QTest::addColumn<QStringList>("notes");
+        const QString whole = "The begin day is after the end day: the whole history is searched.";
+        const QString timing = "The minimum service time is not below the maximum: the service time sets no condition.";
+        QTest::newRow("defaults") << QDate(2024, 6, 15) << 0 << 0 << QStringList {};
+        QTest::newRow("a range of days and times") << QDate(2024, 6, 1) << 60 << 120 << QStringList {};
+        QTest::newRow("begin after end") << QDate(2024, 6, 16) << 0 << 0 << QStringList {whole};
+        QTest::newRow("minimum above maximum") << QDate(2024, 6, 15) << 120 << 60 << QStringList {timing};
+        QTest::newRow("minimum equal to maximum") << QDate(2024, 6, 15) << 60 << 60 << QStringList {timing};
+        QTest::newRow("both") << QDate(2024, 6, 20) << 1 << 0 << QStringList {whole, timing};
+    }
+
+    void notesSayWhichConditionsTheQueryDrops()
+    {
+        QFETCH(QDate, begin);
+        QFETCH(int, minimum);
+        QFETCH(int, maximum);
+        QFETCH(QStringList, notes);
+        DeskTestWindow desk;
+        CHistoryQueryDlg query(desk.db(), desk.clock, &desk.window());
+        // A day after the end first, so a note that stays is seen to go.
+        control<QDateEdit>(query, "DateBegin")->setDate(QDate(2024, 6, 30));
+        control<QDateEdit>(query, "DateBegin")->setDate(begin);
+        for (const auto &[name, seconds] : {std::pair {"TimeMin", minimum}, std::pair {"TimeMax", maximum}}) {
+            auto *time = control<CTimeUI>(query, name);
+            time->setTime(seconds / 3600, seconds / 60 % 60, seconds % 60);
+            emit time->textChanged();
+        }
+        QCOMPARE(control<QLabel>(query, "LabQueryNote")->text(), notes.join('\n'));
+    }
+
     void everyControlSetsItsCondition()
     {
         DeskTestWindow desk;

@@ -86,6 +86,22 @@ TEST_F(ExportCommandTest, RangeSelectsLocalDaysAndRunsAppend)
     EXPECT_EQ("呼叫名称", book.sheets[3].text(0, 1));
 }
 
+TEST_F(ExportCommandTest, BareNameGetsXlsAndAWorkbookHeldOpenIsLeftAlone)
+{
+    ASSERT_EQ(0, run({"--data-dir", folder(), file("calls")})) << m_err.str();
+    const std::string path = file("calls.xls");
+    EXPECT_EQ("wrote 4 calls to " + path + " (sheet Sheet1)\n", m_out.str());
+    EXPECT_FALSE(fileExists(file("calls")));
+
+    writeFile(file(".~lock.calls.xls#"), "held");
+    const std::string before = readFile(path);
+    ASSERT_EQ(0, run({"--data-dir", folder(), path})) << m_err.str();
+    EXPECT_EQ(0u, m_out.str().find(path + " is open in another program; left it as it was\nwrote 4 calls to "
+                                   + file("calls(1).xls") + " (sheet HISTORY_"))
+        << m_out.str();
+    EXPECT_EQ(before, readFile(path));
+}
+
 TEST_F(ExportCommandTest, LanguageDefaultsToTheStoredOne)
 {
     {

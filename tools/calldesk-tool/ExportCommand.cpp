@@ -29,8 +29,12 @@ constexpr const char *Help =
     "history query returns them, with the columns, texts and sheet rules of the history\n"
     "list's export:\n"
     "  - FILE.xls missing: a new workbook with the calls in Sheet1;\n"
-    "  - FILE.xls a workbook: the calls go into a new sheet Sheet<n> appended to it;\n"
-    "  - FILE.xls some other file: it is left alone and the calls go to FILE(1).xls.\n"
+    "  - FILE.xls a workbook of plain text and numbers, as this export writes: the calls go\n"
+    "    into a new sheet Sheet<n> appended to it;\n"
+    "  - FILE.xls anything else (another file, a workbook with formulas, formats, merged\n"
+    "    cells and the like, or one an office program has open): it is left alone and the\n"
+    "    calls go to FILE(1).xls.\n"
+    "A FILE without an extension gets .xls.\n"
     "More than 65,535 calls go on in further sheets. Texts are in the stored language\n"
     "unless --lang says otherwise. Suits a nightly cron job, for example:\n"
     "  calldesk-tool export --from $(date -d yesterday +%F) --to $(date -d yesterday +%F) calls.xls\n"
@@ -106,6 +110,7 @@ std::optional<Options> parse(const std::vector<std::string> &args, std::string &
         error = "no workbook file given";
         return std::nullopt;
     }
+    options.file = withWorkbookExtension(options.file);
     if (fromDay && toDay && *fromDay > *toDay) {
         error = "--from is after --to";
         return std::nullopt;
@@ -125,8 +130,10 @@ std::optional<Options> parse(const std::vector<std::string> &args, std::string &
 
 void report(const ExportResult &result, const std::string &chosen, std::ostream &out)
 {
-    if (result.redirected)
-        out << chosen << " is not a workbook to append to; left it as it was\n";
+    if (result.heldOpen)
+        out << chosen << " is open in another program; left it as it was\n";
+    else if (result.redirected)
+        out << chosen << " is not a workbook to append to (" << result.whyBeside << "); left it as it was\n";
     out << "wrote " << result.rows << (result.rows == 1 ? " call" : " calls") << " to " << result.path << " (sheet"
         << (result.sheets.size() == 1 ? " " : "s ");
     for (std::size_t i = 0; i < result.sheets.size(); ++i)

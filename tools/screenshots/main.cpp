@@ -30,6 +30,7 @@
 #include "ui/DeskLook.h"
 #include "ui/UiText.h"
 #include "ui/WindowFrame.h"
+#include "ui/controls/TimeUI.h"
 #include "shell/AboutDlg.h"
 #include "shell/MainFrameDlg.h"
 #include "shell/PopupCallDlg.h"
@@ -144,6 +145,11 @@ bool shootHistory(CMainFrameDlg &window, DbManage &db, const IClock &clock, cons
     CHistoryQueryDlg query(db, clock, &window);
     auto *begin = query.findChild<QDateEdit *>(QStringLiteral("DateBegin"));
     begin->setDate(begin->date().addDays(-3));
+    // Service times the wrong way round, to show the note that says they
+    // set no condition.
+    auto *minimum = query.findChild<CTimeUI *>(QStringLiteral("TimeMin"));
+    minimum->setTime(0, 5, 0);
+    emit minimum->textChanged();
     query.move(40, 40);
     query.show();
     bool saved = savePicture(query, out + QStringLiteral("/history-query-%1.png").arg(suffix));

@@ -28,6 +28,19 @@ constexpr std::uint16_t Number = 0x0203;
 constexpr std::uint16_t Rk = 0x027E;
 constexpr std::uint16_t MulRk = 0x00BD;
 constexpr std::uint16_t BoolErr = 0x0205;
+constexpr std::uint16_t ExtSst = 0x00FF;
+constexpr std::uint16_t CodePage = 0x0042;
+constexpr std::uint16_t Format = 0x041E;
+constexpr std::uint16_t Formula = 0x0006;
+constexpr std::uint16_t SharedFormula = 0x04BC;
+constexpr std::uint16_t ArrayFormula = 0x0221;
+constexpr std::uint16_t FormulaString = 0x0207;
+constexpr std::uint16_t ColInfo = 0x007D;
+constexpr std::uint16_t MergedCells = 0x00E5;
+constexpr std::uint16_t Note = 0x001C;
+constexpr std::uint16_t Obj = 0x005D;
+constexpr std::uint16_t Blank = 0x0201;
+constexpr std::uint16_t MulBlank = 0x00BE;
 
 constexpr std::size_t HeaderSize = 4;
 // The most data bytes one BIFF8 record carries; longer content goes on in
@@ -50,12 +63,19 @@ constexpr std::uint16_t RowHeightTwips = 255;
 constexpr std::uint16_t Window2FirstSheet = 0x06B6;
 constexpr std::uint16_t Window2OtherSheet = 0x04B6;
 constexpr std::uint16_t GridColourIndex = 0x40;
+// The WINDOW2 options of a sheet apart from whether it is selected and shown.
+constexpr std::uint16_t Window2ViewMask = 0xF9FF;
+constexpr std::uint16_t Window2View = Window2FirstSheet & Window2ViewMask;
+// The ROW options that carry a height, outline or format of the row's own.
+constexpr std::uint32_t RowOwnOptions = 0x00F7;
 constexpr std::uint16_t RowsPerBlock = 32;
 
 // Fixed sizes of the records the writer lays out.
 constexpr std::size_t BofData = 16;
 constexpr std::size_t RowData = 16;
 constexpr std::size_t LabelSstData = 10;
+// A LABEL before its characters: row, column, format, count, option byte.
+constexpr std::size_t LabelData = 9;
 constexpr std::size_t RkData = 10;
 constexpr std::size_t NumberData = 14;
 constexpr std::size_t DimensionsData = 14;

@@ -116,6 +116,67 @@ struct Plan
     }
 };
 
+// The FAT of a written container, told by its runs rather than held: a
+// workbook of 2 GB would need 16 MB for the table alone.
+class FatRuns
+{
+public:
+    // Sectors chained one to the next, the last ending the chain.
+    void chain(std::uint64_t first, std::uint64_t count) { add(first, count, 0); }
+    // Sectors that all hold value (FAT and DIFAT sectors).
+    void mark(std::uint64_t first, std::uint64_t count, std::uint32_t value) { add(first, count, value); }
+
+    std::uint32_t at(std::uint64_t sector) const
+    {
+        if (!m_sorted) {
+            std::sort(m_runs.begin(), m_runs.end(), [](const Run &a, const Run &b) { return a.first < b.first; });
+            m_sorted = true;
+        }
+        auto it = std::upper_bound(m_runs.begin(), m_runs.end(), sector,
+                                   [](std::uint64_t s, const Run &run) { return s < run.first; });
+        if (it == m_runs.begin())
+            return Cfb::FreeSector;
+        --it;
+        if (sector >= it->first + it->count)
+            return Cfb::FreeSector;
+        if (it->value != 0)
+            return it->value;
+        return sector + 1 < it->first + it->count ? std::uint32_t(sector + 1) : Cfb::EndOfChain;
+    }
+
+private:
+    struct Run
+    {
+        std::uint64_t first;
+        std::uint64_t count;
+        std::uint32_t value;
+    };
+
+    void add(std::uint64_t first, std::uint64_t count, std::uint32_t value)
+    {
+        if (count > 0)
+            m_runs.push_back(Run {first, count, value});
+        m_sorted = false;
+    }
+
+    mutable std::vector<Run> m_runs;
+    mutable bool m_sorted = true;
+};
+
+void writeFat(ByteSink &sink, const FatRuns &fat, std::uint64_t first, std::uint64_t count)
+{
+    std::string out;
+    out.reserve(Cfb::SectorSize);
+    for (std::uint64_t k = 0; k < count; ++k) {
+        putU32(out, fat.at(first + k));
+        if (out.size() == Cfb::SectorSize) {
+            sink.write(out);
+            out.clear();
+        }
+    }
+    sink.write(out);
+}
+
 void addRun(std::vector<std::uint32_t> &table, std::uint64_t first, std::uint64_t count)
 {
     for (std::uint64_t k = 0; k < count; ++k)
@@ -259,16 +320,14 @@ bool CompoundFile::write(ByteSink &sink, const GeneratedStream *generated, std::
         return false;
     }
 
-    std::vector<std::uint32_t> fat(std::size_t(plan.fatSectors * IdsPerSector), Cfb::FreeSector);
+    FatRuns fat;
     std::vector<std::uint32_t> miniFat(std::size_t(plan.miniSectors), Cfb::FreeSector);
-    fat[0] = Cfb::FatSector;
-    for (std::uint64_t n = 1; n < plan.fatSectors; ++n)
-        fat[plan.fatSector(n)] = Cfb::FatSector;
-    for (std::uint64_t n = 0; n < plan.difatSectors; ++n)
-        fat[plan.firstDifat() + n] = Cfb::DifatSector;
-    addRun(fat, 1, plan.directorySectors);
-    addRun(fat, plan.firstMiniFat(), plan.miniFatSectors);
-    addRun(fat, plan.firstMiniStream(), plan.miniStreamSectors);
+    fat.mark(0, 1, Cfb::FatSector);
+    fat.mark(plan.firstExtraFat(), plan.fatSectors - 1, Cfb::FatSector);
+    fat.mark(plan.firstDifat(), plan.difatSectors, Cfb::DifatSector);
+    fat.chain(1, plan.directorySectors);
+    fat.chain(plan.firstMiniFat(), plan.miniFatSectors);
+    fat.chain(plan.firstMiniStream(), plan.miniStreamSectors);
     for (std::size_t i = 1; i < nodes.size(); ++i) {
         Node &node = nodes[i];
         if (!node.isStream() || node.size == 0)
@@ -277,14 +336,14 @@ bool CompoundFile::write(ByteSink &sink, const GeneratedStream *generated, std::
             addRun(miniFat, node.start, sectorsFor(node.size, Cfb::MiniSectorSize));
         } else {
             node.start = std::uint32_t(plan.firstLarge() + node.start);
-            addRun(fat, node.start, sectorsFor(node.size, Cfb::SectorSize));
+            fat.chain(node.start, sectorsFor(node.size, Cfb::SectorSize));
         }
     }
     nodes[0].start = plan.miniStreamSectors ? std::uint32_t(plan.firstMiniStream()) : Cfb::EndOfChain;
     nodes[0].size = miniStreamBytes;
 
     sink.write(headerOf(plan));
-    writeIds(sink, fat, 0, IdsPerSector);
+    writeFat(sink, fat, 0, IdsPerSector);
 
     std::string directory;
     directory.reserve(std::size_t(plan.directorySectors * Cfb::SectorSize));
@@ -317,7 +376,7 @@ bool CompoundFile::write(ByteSink &sink, const GeneratedStream *generated, std::
         writePadding(sink, node.size, Cfb::SectorSize);
     }
 
-    writeIds(sink, fat, IdsPerSector, (plan.fatSectors - 1) * IdsPerSector);
+    writeFat(sink, fat, IdsPerSector, (plan.fatSectors - 1) * IdsPerSector);
     for (std::uint64_t n = 0; n < plan.difatSectors; ++n) {
         std::string sector;
         for (std::uint32_t k = 0; k < IdsPerDifatSector; ++k) {

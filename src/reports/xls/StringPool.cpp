@@ -4,13 +4,34 @@
 
 namespace YExcel
 {
+namespace
+{
+constexpr std::size_t NoLimit = std::numeric_limits<std::size_t>::max();
+}
+
 std::uint32_t StringPool::addNarrow(std::string_view bytes)
 {
-    const std::string_view kept = bytes.substr(0, MaxChars);
-    return add(kept, std::uint16_t(kept.size()), false);
+    return *addNarrowWithin(bytes, NoLimit);
 }
 
 std::uint32_t StringPool::addWide(std::u16string_view text)
+{
+    return *addWideWithin(text, NoLimit);
+}
+
+std::optional<std::uint32_t> StringPool::addNarrowWithin(std::string_view bytes, std::size_t limit)
+{
+    const std::string_view kept = bytes.substr(0, MaxChars);
+    return add(kept, std::uint16_t(kept.size()), false, limit);
+}
+
+std::optional<std::uint32_t> StringPool::addWideWithin(std::u16string_view text, std::size_t limit)
+{
+    const std::string stored = wideBytes(text);
+    return add(stored, std::uint16_t(stored.size() / 2), true, limit);
+}
+
+std::string StringPool::wideBytes(std::u16string_view text)
 {
     std::size_t chars = std::min(text.size(), MaxChars);
     // Never keep half of a surrogate pair.
@@ -22,7 +43,7 @@ std::uint32_t StringPool::addWide(std::u16string_view text)
         stored[2 * i] = char(text[i] & 0xFF);
         stored[2 * i + 1] = char(text[i] >> 8);
     }
-    return add(stored, std::uint16_t(chars), true);
+    return stored;
 }
 
 std::string_view StringPool::storedBytes(std::uint32_t index) const
@@ -67,7 +88,8 @@ void StringPool::grow()
     }
 }
 
-std::uint32_t StringPool::add(std::string_view stored, std::uint16_t chars, bool wide)
+std::optional<std::uint32_t> StringPool::add(std::string_view stored, std::uint16_t chars, bool wide,
+                                             std::size_t limit)
 {
     if ((m_entries.size() + 1) * 2 > m_slots.size())
         grow();
@@ -79,6 +101,8 @@ std::uint32_t StringPool::add(std::string_view stored, std::uint16_t chars, bool
             return index;
         slot = (slot + 1) & mask;
     }
+    if (m_bytes.size() >= limit)
+        return std::nullopt;
     const auto index = std::uint32_t(m_entries.size());
     m_entries.push_back(Entry {m_bytes.size(), chars, wide ? 1u : 0u});
     m_bytes.append(stored);

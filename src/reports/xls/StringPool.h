@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +22,14 @@ public:
 
     std::uint32_t addNarrow(std::string_view bytes);
     std::uint32_t addWide(std::u16string_view text);
+    // The same, except that a text not yet in the pool is added only while
+    // its texts take fewer than limit bytes: nullopt for one that is not.
+    std::optional<std::uint32_t> addNarrowWithin(std::string_view bytes, std::size_t limit);
+    std::optional<std::uint32_t> addWideWithin(std::u16string_view text, std::size_t limit);
+
+    // A text as the table stores it (UTF-16LE), cut to MaxChars without
+    // splitting a surrogate pair.
+    static std::string wideBytes(std::u16string_view text);
 
     std::size_t size() const { return m_entries.size(); }
     bool isWide(std::uint32_t index) const { return m_entries[index].wide != 0; }
@@ -37,7 +47,7 @@ private:
         std::uint64_t wide : 1;
     };
 
-    std::uint32_t add(std::string_view stored, std::uint16_t chars, bool wide);
+    std::optional<std::uint32_t> add(std::string_view stored, std::uint16_t chars, bool wide, std::size_t limit);
     static std::uint64_t hashOf(std::string_view stored, bool wide);
     void grow();
 

@@ -4,6 +4,8 @@
 
 #include "reports/xls/BiffRecords.h"
 #include "reports/xls/FileIo.h"
+#include "reports/xls/SpillFile.h"
+#include "reports/xls/Utf16.h"
 #include "reports/xls/WorkbookReader.h"
 #include "reports/xls/WorkbookWriter.h"
 
@@ -11,6 +13,9 @@ namespace YExcel
 {
 namespace
 {
+// Property set streams ("\x05SummaryInformation"...) start with this.
+constexpr char16_t PropertySetMark = u'\x05';
+
 char16_t foldAscii(char16_t c)
 {
     return (c >= u'a' && c <= u'z') ? char16_t(c - u'a' + u'A') : c;
@@ -82,6 +87,19 @@ bool Workbook::Load(const std::string &path)
         m_error = "the workbook is in the older Excel 5 format";
         return false;
     }
+    // Without a workbook stream, the container is some other program's
+    // document (a text, a drawing), unless all it holds is the property
+    // sets that any program's container carries.
+    if (!container.findStream(StreamName)) {
+        const auto foreign = std::find_if(
+            container.root().children.begin(), container.root().children.end(), [](const CfbEntry &child) {
+                return child.type != CfbEntry::Type::Stream || child.name.empty() || child.name[0] != PropertySetMark;
+            });
+        if (foreign != container.root().children.end()) {
+            m_error = "a compound file of another kind, holding \"" + utf8FromUtf16(foreign->name) + "\"";
+            return false;
+        }
+    }
     WorkbookModel model = WorkbookModel::withDefaults();
     if (const CfbEntry *stream = container.findStream(StreamName)) {
         model = WorkbookModel {};
@@ -114,6 +132,23 @@ Worksheet *Workbook::AddWorksheet(std::string_view narrowName)
     return m_model.sheets.back().get();
 }
 
+bool Workbook::spillSheet(std::size_t index, const std::string &folder)
+{
+    m_error.clear();
+    if (!m_model.spill)
+        m_model.spill = std::make_shared<SpillFile>();
+    if (!m_model.spill->open(folder, m_error))
+        return false;
+    Worksheet &sheet = *m_model.sheets[index];
+    if (sheet.spilled())
+        return true;
+    SpilledCells cells = WorkbookWriter::spill(sheet, *m_model.spill);
+    if (!m_model.spill->flush(m_error))
+        return false;
+    sheet.setSpilled(std::move(cells));
+    return true;
+}
+
 bool Workbook::Save()
 {
     if (m_path.empty()) {
@@ -142,8 +177,11 @@ bool Workbook::writeTo(const std::string &path, const CompoundFile &container)
     if (!writer.plan(m_error))
         return false;
     const GeneratedStream stream {StreamName, writer.size(), [&](ByteSink &sink) { writer.write(sink); }};
-    return replaceFile(
+    const bool written = replaceFile(
         path, [&](ByteSink &sink, std::string &error) { return container.write(sink, &stream, error); }, m_error);
+    if (!written && !writer.failure().empty())
+        m_error = writer.failure();
+    return written;
 }
 
 void Workbook::Close()

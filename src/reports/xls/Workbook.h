@@ -27,9 +27,14 @@ public:
     // Opens the compound file at path for reading and writing and parses its
     // workbook stream. False (and the file untouched) when the file cannot
     // be opened for both, is not a compound file, or holds a workbook
-    // stream that is damaged, encrypted or not BIFF8. A compound file
-    // without a workbook stream loads as a workbook without sheets.
+    // stream that is damaged, encrypted or not BIFF8, or is a compound
+    // file of another kind. One that holds nothing but property sets loads
+    // as a workbook without sheets.
     bool Load(const std::string &path);
+    // What of the loaded workbook Save would drop or change (formulas,
+    // number formats, column widths, merged cells...); empty when Save
+    // keeps everything it holds.
+    const std::string &notKept() const { return m_model.notKept; }
 
     // Appends an empty sheet with a narrow name. nullptr when the name is
     // not a valid sheet name or another sheet has it already (names compare
@@ -40,6 +45,13 @@ public:
     std::size_t sheetCount() const { return m_model.sheets.size(); }
     Worksheet &sheet(std::size_t index) { return *m_model.sheets[index]; }
     const Worksheet &sheet(std::size_t index) const { return *m_model.sheets[index]; }
+
+    // Writes the cells of a sheet that is complete to an unnamed working
+    // file in folder (best the folder of the file to be saved) and lets go
+    // of them; Save and SaveAs copy them from there. The sheet reads as
+    // empty afterwards and takes no more cells. False with errorString()
+    // when the working file cannot be made or written.
+    bool spillSheet(std::size_t index, const std::string &folder);
 
     // Writes the workbook back into the file it was loaded from, keeping
     // the file's other streams. False when nothing was loaded or writing

@@ -218,7 +218,9 @@ private:
                 m_error = "the workbook is encrypted";
                 return false;
             case Record::Window1:
-                if (!window1)
+                if (window1)
+                    notKept("a second workbook window");
+                else
                     window1 = std::string(record.data);
                 break;
             case Record::Font:
@@ -240,9 +242,65 @@ private:
                 m_sstParts.push_back(record.data);
                 inSst = true;
                 break;
+            // The index of the string table, and the code page that BIFF8
+            // texts do not use: what they say is rebuilt or implied.
+            case Record::ExtSst:
+            case Record::CodePage:
+                break;
             default:
+                notKept(record.type);
                 break;
             }
+        }
+    }
+
+    // Each kind of loss once, in the order found; records without a name
+    // of their own are summed up as one, after the named ones.
+    void notKept(const std::string &what)
+    {
+        if (std::find(m_lost.begin(), m_lost.end(), what) != m_lost.end())
+            return;
+        m_lost.push_back(what);
+        std::string text;
+        for (const std::string &lost : m_lost)
+            text += (text.empty() ? "" : ", ") + lost;
+        if (m_otherRecords)
+            text += std::string(text.empty() ? "" : ", ") + "other records";
+        m_model.notKept = text;
+    }
+
+    void notKeptRecord()
+    {
+        if (m_otherRecords)
+            return;
+        m_otherRecords = true;
+        m_model.notKept += std::string(m_model.notKept.empty() ? "" : ", ") + "other records";
+    }
+
+    void notKept(std::uint16_t type)
+    {
+        switch (type) {
+        case Record::Format:
+            return notKept("number formats");
+        case Record::Formula:
+        case Record::SharedFormula:
+        case Record::ArrayFormula:
+        case Record::FormulaString:
+            return notKept("formulas");
+        case Record::ColInfo:
+            return notKept("column widths");
+        case Record::MergedCells:
+            return notKept("merged cells");
+        case Record::Note:
+            return notKept("notes");
+        case Record::Obj:
+            return notKept("drawings");
+        case Record::BoolErr:
+            return notKept("Boolean or error cells");
+        case Record::RString:
+            return notKept("formatted text");
+        default:
+            return notKeptRecord();
         }
     }
 
@@ -252,6 +310,8 @@ private:
             return fail("short BOUNDSHEET");
         const std::uint8_t *p = bytesOf(data);
         SheetEntry sheet {readU32(p), p[4], {}, (p[7] & 0x01) != 0};
+        if (p[5] != 0)
+            notKept("chart or macro sheets");
         const std::size_t chars = p[6];
         if (data.size() - 8 < chars * (sheet.wideName ? 2 : 1))
             return fail("sheet name runs past its record");
@@ -290,6 +350,8 @@ private:
                     return fail("string header cut short");
                 phonetic = readU32(extra);
             }
+            if (runs != 0 || phonetic != 0)
+                notKept("formatted text");
             const bool wide = (options & 0x01) != 0;
             if (!reader.readChars(chars, wide, text))
                 return fail("string characters cut short");
@@ -343,11 +405,14 @@ private:
         if (!cursor.next(record) || record.type != Record::Bof || record.data.size() < 4)
             return fail("sheet without BOF");
         const bool worksheet = readU16(bytesOf(record.data) + 2) == Record::BofWorksheet;
+        if (!worksheet)
+            notKept("chart or macro sheets");
         int depth = 1;
         while (depth > 0) {
             if (!cursor.next(record))
                 return fail("sheet without EOF");
             if (record.type == Record::Bof) {
+                notKept("charts or embedded objects");
                 if (++depth > MaxNesting)
                     return fail("substreams nested too deep");
                 continue;
@@ -375,11 +440,36 @@ private:
         return sheet.put(row, column, CellKind::Double, sheet.addNumber(value.number));
     }
 
+    // A cell is written back in the first format of the workbook.
+    void checkFormat(const std::uint8_t *xf)
+    {
+        if (readU16(xf) != 0)
+            notKept("cell formats");
+    }
+
     bool readCell(const RecordView &record, Worksheet &sheet)
     {
         const std::uint8_t *p = bytesOf(record.data);
         const std::size_t size = record.data.size();
+        if (size >= 6
+            && (record.type == Record::LabelSst || record.type == Record::Label || record.type == Record::Number
+                || record.type == Record::Rk))
+            checkFormat(p + 4);
         switch (record.type) {
+        // Rebuilt from the cells on writing.
+        case Record::Index:
+        case Record::Dimensions:
+        case Record::DbCell:
+            return true;
+        case Record::Row:
+            if (size >= Record::RowData && (readU32(p + 12) & Record::RowOwnOptions) != 0)
+                notKept("row heights or row formats");
+            return true;
+        case Record::Window2:
+            if (size < 6 || (readU16(p) & Record::Window2ViewMask) != Record::Window2View || readU16(p + 2) != 0
+                || readU16(p + 4) != 0)
+                notKept("sheet view settings");
+            return true;
         case Record::LabelSst: {
             if (size < Record::LabelSstData)
                 return fail("short LABELSST");
@@ -392,6 +482,8 @@ private:
         }
         case Record::Label:
         case Record::RString: {
+            if (record.type == Record::RString)
+                notKept(record.type);
             if (size < 9)
                 return fail("short LABEL");
             const std::uint16_t chars = readU16(p + 6);
@@ -426,12 +518,15 @@ private:
             const std::size_t count = (size - 6) / 6;
             if (readU16(p + size - 2) != first + count - 1 || !validColumn(std::uint16_t(first + count - 1)))
                 return fail("MULRK columns do not match its length");
-            for (std::size_t i = 0; i < count; ++i)
+            for (std::size_t i = 0; i < count; ++i) {
+                checkFormat(p + 4 + 6 * i);
                 if (!putNumber(sheet, row, std::uint16_t(first + i), decodeRk(readU32(p + 4 + 6 * i + 2))))
                     return fail("cell beyond the last column");
+            }
             return true;
         }
         case Record::BoolErr: {
+            notKept(record.type);
             if (size < 8)
                 return fail("short BOOLERR");
             if (p[7] != 0)
@@ -442,6 +537,7 @@ private:
             return putNumber(sheet, readU16(p), readU16(p + 2), value) || fail("cell beyond the last column");
         }
         default:
+            notKept(record.type);
             return true;
         }
     }
@@ -453,6 +549,8 @@ private:
     std::vector<std::string_view> m_sstParts;
     std::vector<SharedString> m_strings;
     std::vector<SheetEntry> m_sheetEntries;
+    std::vector<std::string> m_lost;
+    bool m_otherRecords = false;
 };
 }
 

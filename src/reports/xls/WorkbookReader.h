@@ -11,6 +11,7 @@ struct WorkbookModel;
 // XF, STYLE and BOUNDSHEET records and the shared strings, and each sheet's
 // cell values (texts, numbers, Booleans as integers). Any length, offset or
 // index of the stream that does not hold up gives false and error; the
-// model is then only fit to be thrown away.
+// model is then only fit to be thrown away. Whatever else the stream holds
+// is skipped and named in model.notKept.
 bool readWorkbookStream(std::string_view stream, WorkbookModel &model, std::string &error);
 }

@@ -1,18 +1,20 @@
 #include "reports/xls/WorkbookWriter.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
 #include "reports/xls/BiffRecords.h"
 #include "reports/xls/ByteOrder.h"
 #include "reports/xls/RkNumber.h"
+#include "reports/xls/SpillFile.h"
+#include "reports/xls/Utf16.h"
 #include "reports/xls/WorkbookModel.h"
 
 namespace YExcel
 {
 namespace
 {
-constexpr std::uint32_t NotInTable = std::numeric_limits<std::uint32_t>::max();
 constexpr std::size_t RowRecordSize = Record::HeaderSize + Record::RowData;
 
 void appendRecord(std::string &out, std::uint16_t type, std::string_view data)
@@ -85,11 +87,18 @@ double doubleOf(const Worksheet &sheet, const StoredCell &cell)
     return double(value);
 }
 
+bool inCell(const StoredCell &cell)
+{
+    return cell.kind == CellKind::NarrowInCell || cell.kind == CellKind::WideInCell;
+}
+
 CellGroup groupAt(const Worksheet &sheet, const StoredCell *cells, std::size_t count)
 {
     const StoredCell &first = cells[0];
     if (first.kind == CellKind::Narrow || first.kind == CellKind::Wide)
         return {Record::LabelSst, 1, Record::HeaderSize + Record::LabelSstData};
+    if (inCell(first))
+        return {Record::Label, 1, Record::HeaderSize + Record::LabelData + sheet.inCellBytes(first.value).size()};
     if (!rkOf(sheet, first))
         return {Record::Number, 1, Record::HeaderSize + Record::NumberData};
     std::size_t run = 1;
@@ -119,6 +128,177 @@ std::size_t rowLength(const StoredCell *cells, std::size_t available)
         ++n;
     return n;
 }
+
+bool isSharedText(const StoredCell &cell)
+{
+    return cell.kind == CellKind::Narrow || cell.kind == CellKind::Wide;
+}
+
+SheetLayout layoutOf(const Worksheet &sheet)
+{
+    SheetLayout layout;
+    const auto &cells = sheet.cells();
+    if (cells.empty())
+        return layout;
+    layout.firstRow = cells.front().row;
+    layout.rowEnd = std::uint32_t(cells.back().row) + 1;
+    layout.firstColumn = Worksheet::MaxColumn;
+    layout.columnEnd = 0;
+    for (const StoredCell &cell : cells) {
+        layout.firstColumn = std::min<std::uint16_t>(layout.firstColumn, cell.column);
+        layout.columnEnd = std::max<std::uint16_t>(layout.columnEnd, std::uint16_t(cell.column + 1));
+    }
+    layout.firstBlock = layout.firstRow / Record::RowsPerBlock;
+    const std::uint32_t lastBlock = (layout.rowEnd - 1) / Record::RowsPerBlock;
+    layout.blockSizes.assign(lastBlock - layout.firstBlock + 1, 0);
+    layout.blockRows.assign(layout.blockSizes.size(), 0);
+    for (std::size_t i = 0; i < cells.size();) {
+        const std::size_t n = rowLength(&cells[i], cells.size() - i);
+        const std::size_t block = cells[i].row / Record::RowsPerBlock - layout.firstBlock;
+        layout.blockSizes[block] += std::uint32_t(RowRecordSize + rowCellsSize(sheet, &cells[i], n));
+        ++layout.blockRows[block];
+        i += n;
+    }
+    for (std::size_t b = 0; b < layout.blockSizes.size(); ++b)
+        layout.blockSizes[b] += std::uint32_t(Record::HeaderSize + 4 + 2 * layout.blockRows[b]);
+    return layout;
+}
+
+std::uint64_t blocksSize(const SheetLayout &layout)
+{
+    std::uint64_t bytes = 0;
+    for (std::uint32_t size : layout.blockSizes)
+        bytes += size;
+    return bytes;
+}
+
+std::uint64_t sheetSize(const SheetLayout &layout)
+{
+    return 2 * Record::HeaderSize + Record::BofData // BOF, EOF
+        + Record::HeaderSize + 16 + 4 * layout.blockSizes.size() // INDEX
+        + Record::HeaderSize + Record::DimensionsData + blocksSize(layout) + Record::HeaderSize
+        + Record::Window2Data;
+}
+
+// INDEX points forward at every DBCELL, the last record of its block.
+void writeIndex(ByteSink &sink, std::uint64_t indexPosition, const SheetLayout &layout)
+{
+    std::uint64_t blockEnd = indexPosition + Record::HeaderSize + 16 + 4 * layout.blockSizes.size()
+        + Record::HeaderSize + Record::DimensionsData;
+    std::string data;
+    putU32(data, 0);
+    putU32(data, layout.firstRow);
+    putU32(data, layout.rowEnd);
+    putU32(data, 0);
+    for (std::size_t b = 0; b < layout.blockSizes.size(); ++b) {
+        blockEnd += layout.blockSizes[b];
+        putU32(data, std::uint32_t(blockEnd - (Record::HeaderSize + 4 + 2 * layout.blockRows[b])));
+    }
+    writeRecord(sink, Record::Index, data);
+}
+
+void writeRowCells(ByteSink &sink, const Worksheet &sheet, const StoredCell *cells, std::size_t count)
+{
+    std::string out;
+    std::string data;
+    for (std::size_t k = 0; k < count;) {
+        const CellGroup group = groupAt(sheet, cells + k, count - k);
+        const StoredCell &cell = cells[k];
+        data.clear();
+        putU16(data, cell.row);
+        putU16(data, cell.column);
+        if (group.type == Record::LabelSst) {
+            putU16(data, 0);
+            putU32(data, cell.value);
+        } else if (group.type == Record::Label) {
+            const std::string_view bytes = sheet.inCellBytes(cell.value);
+            const bool wide = cell.kind == CellKind::WideInCell;
+            putU16(data, 0);
+            putU16(data, std::uint16_t(wide ? bytes.size() / 2 : bytes.size()));
+            putU8(data, wide ? 1 : 0);
+            data.append(bytes);
+        } else if (group.type == Record::Number) {
+            putU16(data, 0);
+            const double value = doubleOf(sheet, cell);
+            std::uint64_t bits = 0;
+            std::memcpy(&bits, &value, sizeof bits);
+            putU64(data, bits);
+        } else if (group.type == Record::Rk) {
+            putU16(data, 0);
+            putU32(data, *rkOf(sheet, cell));
+        } else {
+            for (std::size_t m = 0; m < group.count; ++m) {
+                putU16(data, 0);
+                putU32(data, *rkOf(sheet, cells[k + m]));
+            }
+            putU16(data, std::uint16_t(cell.column + group.count - 1));
+        }
+        appendRecord(out, group.type, data);
+        k += group.count;
+    }
+    sink.write(out);
+}
+
+// One block: the ROW records of its rows, their cells, and the DBCELL that
+// points back at the first ROW and at the first cell of each row. Only
+// distances within the block are written, so a block reads the same
+// wherever in the stream it ends up.
+void writeBlock(ByteSink &sink, const Worksheet &sheet, const SheetLayout &layout, const StoredCell *cells,
+                std::size_t count)
+{
+    const std::uint64_t blockStart = sink.position();
+    std::string out;
+    std::string data;
+    for (std::size_t k = 0; k < count; k += rowLength(cells + k, count - k)) {
+        data.clear();
+        putU16(data, cells[k].row);
+        putU16(data, 0); // first column
+        putU16(data, layout.columnEnd);
+        putU16(data, Record::RowHeightTwips);
+        putU16(data, 0);
+        putU16(data, 0);
+        putU32(data, 0); // options
+        appendRecord(out, Record::Row, data);
+    }
+    sink.write(out);
+
+    std::vector<std::uint64_t> firstCells;
+    for (std::size_t k = 0; k < count;) {
+        const std::size_t n = rowLength(cells + k, count - k);
+        firstCells.push_back(sink.position());
+        writeRowCells(sink, sheet, cells + k, n);
+        k += n;
+    }
+
+    data.clear();
+    putU32(data, firstCells.empty() ? 0 : std::uint32_t(sink.position() - blockStart));
+    for (std::size_t r = 0; r < firstCells.size(); ++r) {
+        const std::uint64_t from = r == 0 ? blockStart + RowRecordSize : firstCells[r - 1];
+        putU16(data, std::uint16_t(firstCells[r] - from));
+    }
+    writeRecord(sink, Record::DbCell, data);
+}
+
+void writeBlocks(ByteSink &sink, const Worksheet &sheet, const SheetLayout &layout)
+{
+    const auto &cells = sheet.cells();
+    std::size_t next = 0;
+    for (std::size_t b = 0; b < layout.blockSizes.size(); ++b) {
+        const std::uint32_t blockEndRow = (layout.firstBlock + std::uint32_t(b) + 1) * Record::RowsPerBlock;
+        std::size_t end = next;
+        while (end < cells.size() && cells[end].row < blockEndRow)
+            end += rowLength(&cells[end], cells.size() - end);
+        writeBlock(sink, sheet, layout, cells.data() + next, end - next);
+        next = end;
+    }
+}
+
+std::uint64_t stringCellsOf(const Worksheet &sheet)
+{
+    if (sheet.spilled())
+        return sheet.spilled()->stringCells;
+    return std::uint64_t(std::count_if(sheet.cells().begin(), sheet.cells().end(), isSharedText));
+}
 }
 
 WorkbookWriter::WorkbookWriter(const WorkbookModel &model)
@@ -126,22 +306,15 @@ WorkbookWriter::WorkbookWriter(const WorkbookModel &model)
 {
 }
 
-void WorkbookWriter::planStrings()
+SpilledCells WorkbookWriter::spill(const Worksheet &sheet, ByteSink &sink)
 {
-    m_sstIndex.assign(m_model.strings->size(), NotInTable);
-    m_sstOrder.clear();
-    m_stringCells = 0;
-    for (const auto &sheet : m_model.sheets) {
-        for (const StoredCell &cell : sheet->cells()) {
-            if (cell.kind != CellKind::Narrow && cell.kind != CellKind::Wide)
-                continue;
-            ++m_stringCells;
-            if (m_sstIndex[cell.value] == NotInTable) {
-                m_sstIndex[cell.value] = std::uint32_t(m_sstOrder.size());
-                m_sstOrder.push_back(cell.value);
-            }
-        }
-    }
+    SpilledCells spilled;
+    spilled.offset = sink.position();
+    spilled.layout = layoutOf(sheet);
+    spilled.stringCells = stringCellsOf(sheet);
+    writeBlocks(sink, sheet, spilled.layout);
+    spilled.length = sink.position() - spilled.offset;
+    return spilled;
 }
 
 std::uint64_t WorkbookWriter::sstSize() const
@@ -151,43 +324,11 @@ std::uint64_t WorkbookWriter::sstSize() const
     return counter.position();
 }
 
-std::uint64_t WorkbookWriter::planSheet(const Worksheet &sheet, SheetPlan &plan) const
-{
-    const auto &cells = sheet.cells();
-    std::uint64_t blocksBytes = 0;
-    if (!cells.empty()) {
-        plan.firstRow = cells.front().row;
-        plan.rowEnd = std::uint32_t(cells.back().row) + 1;
-        plan.firstColumn = Worksheet::MaxColumn;
-        plan.columnEnd = 0;
-        for (const StoredCell &cell : cells) {
-            plan.firstColumn = std::min<std::uint16_t>(plan.firstColumn, cell.column);
-            plan.columnEnd = std::max<std::uint16_t>(plan.columnEnd, std::uint16_t(cell.column + 1));
-        }
-        plan.firstBlock = plan.firstRow / Record::RowsPerBlock;
-        const std::uint32_t lastBlock = (plan.rowEnd - 1) / Record::RowsPerBlock;
-        plan.blockSizes.assign(lastBlock - plan.firstBlock + 1, 0);
-        plan.blockRows.assign(plan.blockSizes.size(), 0);
-        for (std::size_t i = 0; i < cells.size();) {
-            const std::size_t n = rowLength(&cells[i], cells.size() - i);
-            const std::size_t block = cells[i].row / Record::RowsPerBlock - plan.firstBlock;
-            plan.blockSizes[block] += std::uint32_t(RowRecordSize + rowCellsSize(sheet, &cells[i], n));
-            ++plan.blockRows[block];
-            i += n;
-        }
-        for (std::size_t b = 0; b < plan.blockSizes.size(); ++b) {
-            plan.blockSizes[b] += std::uint32_t(Record::HeaderSize + 4 + 2 * plan.blockRows[b]);
-            blocksBytes += plan.blockSizes[b];
-        }
-    }
-    return 2 * Record::HeaderSize + Record::BofData // BOF, EOF
-        + Record::HeaderSize + 16 + 4 * plan.blockSizes.size() // INDEX
-        + Record::HeaderSize + Record::DimensionsData + blocksBytes + Record::HeaderSize + Record::Window2Data;
-}
-
 bool WorkbookWriter::plan(std::string &error)
 {
-    planStrings();
+    m_stringCells = 0;
+    for (const auto &sheet : m_model.sheets)
+        m_stringCells += stringCellsOf(*sheet);
     std::uint64_t globals = Record::HeaderSize + Record::BofData + Record::HeaderSize;
     globals += Record::HeaderSize + m_model.window1.size();
     for (const auto *list : {&m_model.fonts, &m_model.xfs, &m_model.styles})
@@ -200,11 +341,13 @@ bool WorkbookWriter::plan(std::string &error)
     m_sheets.assign(m_model.sheets.size(), SheetPlan {});
     std::uint64_t offset = globals;
     for (std::size_t i = 0; i < m_model.sheets.size(); ++i) {
+        const Worksheet &sheet = *m_model.sheets[i];
         m_sheets[i].offset = offset;
-        offset += planSheet(*m_model.sheets[i], m_sheets[i]);
+        m_sheets[i].layout = sheet.spilled() ? sheet.spilled()->layout : layoutOf(sheet);
+        offset += sheetSize(m_sheets[i].layout);
     }
     m_size = offset;
-    if (m_size > std::numeric_limits<std::uint32_t>::max()) {
+    if (m_size > std::numeric_limits<std::uint32_t>::max() || m_stringCells > std::numeric_limits<std::uint32_t>::max()) {
         error = "workbook too large for its stream positions";
         return false;
     }
@@ -213,9 +356,10 @@ bool WorkbookWriter::plan(std::string &error)
 
 void WorkbookWriter::write(ByteSink &sink) const
 {
+    m_failure.clear();
     const std::uint64_t base = sink.position();
     writeGlobals(sink);
-    for (std::size_t i = 0; i < m_model.sheets.size(); ++i)
+    for (std::size_t i = 0; i < m_model.sheets.size() && m_failure.empty(); ++i)
         writeSheet(sink, base, i);
 }
 
@@ -248,10 +392,10 @@ void WorkbookWriter::writeSst(ByteSink &sink) const
         data.clear();
         type = Record::Continue;
     };
-    putU32(data, m_stringCells);
-    putU32(data, std::uint32_t(m_sstOrder.size()));
     const StringPool &pool = *m_model.strings;
-    for (std::uint32_t index : m_sstOrder) {
+    putU32(data, std::uint32_t(m_stringCells));
+    putU32(data, std::uint32_t(pool.size()));
+    for (std::uint32_t index = 0; index < pool.size(); ++index) {
         const bool wide = pool.isWide(index);
         const std::size_t unit = wide ? 2 : 1;
         std::string_view chars = pool.storedBytes(index);
@@ -278,27 +422,26 @@ void WorkbookWriter::writeSst(ByteSink &sink) const
 void WorkbookWriter::writeSheet(ByteSink &sink, std::uint64_t base, std::size_t index) const
 {
     const Worksheet &sheet = *m_model.sheets[index];
-    const SheetPlan &plan = m_sheets[index];
+    const SheetLayout &layout = m_sheets[index].layout;
     writeRecord(sink, Record::Bof, Record::bofData(Record::BofWorksheet));
-    writeIndex(sink, sink.position() - base, plan);
+    writeIndex(sink, sink.position() - base, layout);
 
     std::string data;
-    putU32(data, plan.firstRow);
-    putU32(data, plan.rowEnd);
-    putU16(data, plan.firstColumn);
-    putU16(data, plan.columnEnd);
+    putU32(data, layout.firstRow);
+    putU32(data, layout.rowEnd);
+    putU16(data, layout.firstColumn);
+    putU16(data, layout.columnEnd);
     putU16(data, 0);
     writeRecord(sink, Record::Dimensions, data);
 
-    const auto &cells = sheet.cells();
-    std::size_t next = 0;
-    for (std::size_t b = 0; b < plan.blockSizes.size(); ++b) {
-        const std::uint32_t blockEndRow = (plan.firstBlock + std::uint32_t(b) + 1) * Record::RowsPerBlock;
-        std::size_t end = next;
-        while (end < cells.size() && cells[end].row < blockEndRow)
-            end += rowLength(&cells[end], cells.size() - end);
-        writeBlock(sink, base, sheet, plan, &cells[0] + next, end - next);
-        next = end;
+    if (const auto &spilled = sheet.spilled()) {
+        if (!m_model.spill || !m_model.spill->copyTo(sink, spilled->offset, spilled->length, m_failure)) {
+            if (m_failure.empty())
+                m_failure = "the sheet " + utf8FromUtf16(sheet.name()) + " was written out to no file";
+            return;
+        }
+    } else {
+        writeBlocks(sink, sheet, layout);
     }
 
     data.clear();
@@ -312,96 +455,5 @@ void WorkbookWriter::writeSheet(ByteSink &sink, std::uint64_t base, std::size_t 
     putU32(data, 0);
     writeRecord(sink, Record::Window2, data);
     writeRecord(sink, Record::Eof, {});
-}
-
-// INDEX points forward at every DBCELL, the last record of its block.
-void WorkbookWriter::writeIndex(ByteSink &sink, std::uint64_t indexPosition, const SheetPlan &plan) const
-{
-    std::uint64_t blockEnd = indexPosition + Record::HeaderSize + 16 + 4 * plan.blockSizes.size()
-        + Record::HeaderSize + Record::DimensionsData;
-    std::string data;
-    putU32(data, 0);
-    putU32(data, plan.firstRow);
-    putU32(data, plan.rowEnd);
-    putU32(data, 0);
-    for (std::size_t b = 0; b < plan.blockSizes.size(); ++b) {
-        blockEnd += plan.blockSizes[b];
-        putU32(data, std::uint32_t(blockEnd - (Record::HeaderSize + 4 + 2 * plan.blockRows[b])));
-    }
-    writeRecord(sink, Record::Index, data);
-}
-
-// One block: the ROW records of its rows, their cells, and the DBCELL that
-// points back at the first ROW and at the first cell of each row.
-void WorkbookWriter::writeBlock(ByteSink &sink, std::uint64_t base, const Worksheet &sheet, const SheetPlan &plan,
-                                const StoredCell *cells, std::size_t count) const
-{
-    const std::uint64_t blockStart = sink.position() - base;
-    std::string out;
-    std::string data;
-    for (std::size_t k = 0; k < count; k += rowLength(cells + k, count - k)) {
-        data.clear();
-        putU16(data, cells[k].row);
-        putU16(data, 0); // first column
-        putU16(data, plan.columnEnd);
-        putU16(data, Record::RowHeightTwips);
-        putU16(data, 0);
-        putU16(data, 0);
-        putU32(data, 0); // options
-        appendRecord(out, Record::Row, data);
-    }
-    sink.write(out);
-
-    std::vector<std::uint64_t> firstCells;
-    for (std::size_t k = 0; k < count;) {
-        const std::size_t n = rowLength(cells + k, count - k);
-        firstCells.push_back(sink.position() - base);
-        writeRowCells(sink, sheet, cells + k, n);
-        k += n;
-    }
-
-    data.clear();
-    putU32(data, firstCells.empty() ? 0 : std::uint32_t(sink.position() - base - blockStart));
-    for (std::size_t r = 0; r < firstCells.size(); ++r) {
-        const std::uint64_t from = r == 0 ? blockStart + RowRecordSize : firstCells[r - 1];
-        putU16(data, std::uint16_t(firstCells[r] - from));
-    }
-    writeRecord(sink, Record::DbCell, data);
-}
-
-void WorkbookWriter::writeRowCells(ByteSink &sink, const Worksheet &sheet, const StoredCell *cells,
-                                   std::size_t count) const
-{
-    std::string out;
-    std::string data;
-    for (std::size_t k = 0; k < count;) {
-        const CellGroup group = groupAt(sheet, cells + k, count - k);
-        const StoredCell &cell = cells[k];
-        data.clear();
-        putU16(data, cell.row);
-        putU16(data, cell.column);
-        if (group.type == Record::LabelSst) {
-            putU16(data, 0);
-            putU32(data, m_sstIndex[cell.value]);
-        } else if (group.type == Record::Number) {
-            putU16(data, 0);
-            const double value = doubleOf(sheet, cell);
-            std::uint64_t bits = 0;
-            std::memcpy(&bits, &value, sizeof bits);
-            putU64(data, bits);
-        } else if (group.type == Record::Rk) {
-            putU16(data, 0);
-            putU32(data, *rkOf(sheet, cell));
-        } else {
-            for (std::size_t m = 0; m < group.count; ++m) {
-                putU16(data, 0);
-                putU32(data, *rkOf(sheet, cells[k + m]));
-            }
-            putU16(data, std::uint16_t(cell.column + group.count - 1));
-        }
-        appendRecord(out, group.type, data);
-        k += group.count;
-    }
-    sink.write(out);
 }
 }

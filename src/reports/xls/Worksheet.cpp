@@ -1,6 +1,7 @@
 #include "reports/xls/Worksheet.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace YExcel
@@ -15,16 +16,25 @@ bool before(const StoredCell &a, const StoredCell &b)
 
 bool CellRef::Set(std::string_view narrow)
 {
-    if (m_column > Worksheet::MaxColumn)
+    if (m_column > Worksheet::MaxColumn || m_sheet.spilled())
         return false;
-    return m_sheet.put(m_row, m_column, CellKind::Narrow, m_sheet.pool().addNarrow(narrow));
+    if (const auto index = m_sheet.pool().addNarrowWithin(narrow, Worksheet::SharedTextLimit))
+        return m_sheet.put(m_row, m_column, CellKind::Narrow, *index);
+    return SetInCell(narrow);
 }
 
 bool CellRef::Set(std::u16string_view wide)
 {
-    if (m_column > Worksheet::MaxColumn)
+    if (m_column > Worksheet::MaxColumn || m_sheet.spilled())
         return false;
-    return m_sheet.put(m_row, m_column, CellKind::Wide, m_sheet.pool().addWide(wide));
+    if (const auto index = m_sheet.pool().addWideWithin(wide, Worksheet::SharedTextLimit))
+        return m_sheet.put(m_row, m_column, CellKind::Wide, *index);
+    return m_sheet.putInCell(m_row, m_column, StringPool::wideBytes(wide), true);
+}
+
+bool CellRef::SetInCell(std::string_view narrow)
+{
+    return m_sheet.putInCell(m_row, m_column, narrow.substr(0, StringPool::MaxChars), false);
 }
 
 bool CellRef::SetInteger(std::int32_t value)
@@ -71,9 +81,37 @@ bool Worksheet::setName(std::u16string_view name, bool wide)
     return true;
 }
 
+bool Worksheet::putInCell(std::uint16_t row, std::uint16_t column, std::string_view stored, bool wide)
+{
+    // Offsets are 32-bit; a sheet is written out long before its texts
+    // come near that.
+    if (column > MaxColumn || m_spilled || m_inCell.size() + 2 + stored.size() > UINT32_MAX)
+        return false;
+    const auto offset = std::uint32_t(m_inCell.size());
+    m_inCell.push_back(char(stored.size() & 0xFF));
+    m_inCell.push_back(char(stored.size() >> 8));
+    m_inCell.append(stored);
+    return put(row, column, wide ? CellKind::WideInCell : CellKind::NarrowInCell, offset);
+}
+
+std::string_view Worksheet::inCellBytes(std::uint32_t offset) const
+{
+    const auto bytes = std::size_t(std::uint8_t(m_inCell[offset]) | (std::uint8_t(m_inCell[offset + 1]) << 8));
+    return std::string_view(m_inCell).substr(offset + 2, bytes);
+}
+
+void Worksheet::setSpilled(SpilledCells cells)
+{
+    m_spilled = std::move(cells);
+    std::vector<StoredCell>().swap(m_cells);
+    std::vector<double>().swap(m_numbers);
+    std::string().swap(m_inCell);
+    m_ordered = true;
+}
+
 bool Worksheet::put(std::uint16_t row, std::uint16_t column, CellKind kind, std::uint32_t value)
 {
-    if (column > MaxColumn)
+    if (column > MaxColumn || m_spilled)
         return false;
     const StoredCell cell {row, std::uint8_t(column), kind, value};
     if (!m_cells.empty() && !before(m_cells.back(), cell)) {
@@ -139,6 +177,18 @@ CellValue Worksheet::value(std::uint16_t row, std::uint16_t column) const
     case CellKind::Wide:
         result.text = m_strings->text(it->value);
         break;
+    case CellKind::NarrowInCell:
+        result.kind = CellKind::Narrow;
+        for (char c : inCellBytes(it->value))
+            result.text.push_back(char16_t(std::uint8_t(c)));
+        break;
+    case CellKind::WideInCell: {
+        result.kind = CellKind::Wide;
+        const std::string_view bytes = inCellBytes(it->value);
+        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+            result.text.push_back(char16_t(std::uint8_t(bytes[i]) | (std::uint8_t(bytes[i + 1]) << 8)));
+        break;
+    }
     case CellKind::Undefined:
         break;
     }

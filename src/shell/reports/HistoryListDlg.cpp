@@ -56,6 +56,9 @@ CHistoryListDlg::CHistoryListDlg(DbManage &db, const SetupRecord &setup, const I
     connect(m_ui->BtnClose, &QPushButton::clicked, this, [this] { done(ResultClosed); });
 
     m_tasks = std::make_unique<LatestJobRunner>("history list");
+    // Apart from the sorts, so that a sort asked meanwhile does not drop a
+    // count the export question waits for.
+    m_counts = std::make_unique<LatestJobRunner>("history count");
     m_queries = std::make_unique<HistoryQueries>(
         [&db] { return db.OpenHistoryReader(); },
         [this](HistoryResult &&result) {
@@ -156,13 +159,52 @@ void CHistoryListDlg::exportClicked()
 {
     if (m_model->rowCount() == 0)
         return;
-    bool wholeResult = false;
-    if (m_capped) {
-        const PromptAnswer answer =
-            messagePrompt().show(this, {uiText(TextId::ExportWholeResultQuestion, {countText(m_model->rowCount())}),
-                                        uiText(TextId::Prompt), PromptIcon::Question, PromptButtons::YesNo});
-        wholeResult = answer == PromptAnswer::Yes;
+    if (!m_capped) {
+        chooseExportFile(false);
+        return;
     }
+    // The question says how many calls and how large a file the whole
+    // result makes; counting them takes a moment on a large history.
+    m_ui->BtnExport->setEnabled(false);
+    m_ui->LabQueryState->setText(uiText(TextId::CountingCalls));
+    const std::uint64_t shown = m_shownResult;
+    m_counts->submit([this, shown, filter = m_shownFilter](const std::atomic<bool> &stop) {
+        CallCount count;
+        try {
+            Poco::Data::Session reader = m_db.OpenHistoryReader();
+            count = countStoredCalls(reader, filter, [&stop] { return !stop; });
+        } catch (const std::exception &error) {
+            logFailure("open a reader to count the calls to export", error);
+            count.error = errorText(error);
+        }
+        if (stop)
+            return;
+        QMetaObject::invokeMethod(this, [this, shown, count] { askExportWhole(shown, count); }, Qt::QueuedConnection);
+    });
+}
+
+void CHistoryListDlg::askExportWhole(std::uint64_t shown, const CallCount &count)
+{
+    showState();
+    m_ui->BtnExport->setEnabled(m_model->rowCount() > 0);
+    // Other rows came meanwhile: their own click decides.
+    if (shown != m_shownResult)
+        return;
+    if (!count.ok) {
+        inform(this, uiText(TextId::QueryFailed, {QString::fromStdString(count.error)}), TextId::Prompt,
+               PromptIcon::Error);
+        return;
+    }
+    const PromptAnswer answer = messagePrompt().show(
+        this, {uiText(TextId::ExportWholeResultQuestion,
+                      {countText(m_model->rowCount()), countText(std::size_t(count.calls)),
+                       QString::fromStdString(megabytesText(estimatedExportBytes(std::size_t(count.calls))))}),
+               uiText(TextId::Prompt), PromptIcon::Question, PromptButtons::YesNo});
+    chooseExportFile(answer == PromptAnswer::Yes);
+}
+
+void CHistoryListDlg::chooseExportFile(bool wholeResult)
+{
     const std::string folder = exportFolder(m_db.folder());
     FileRequest request;
     request.caption = uiText(TextId::ExportToExcel);
@@ -172,7 +214,7 @@ void CHistoryListDlg::exportClicked()
     const std::optional<QString> chosen = fileChooser().saveFile(this, request);
     if (!chosen)
         return;
-    startExport(chosen->toStdString(), wholeResult);
+    startExport(withWorkbookExtension(chosen->toStdString()), wholeResult);
 }
 
 void CHistoryListDlg::startExport(const std::string &path, bool wholeResult)
@@ -239,15 +281,21 @@ void CHistoryListDlg::exportFinished(const std::string &chosen, const ExportResu
         m_progress = nullptr;
     }
     const QString written = QString::fromStdString(result.path);
+    const QString sheets = QString::fromStdString(sheetListText(result.sheets));
+    const QString calls = countText(result.rows);
     if (result.cancelled)
         logEvent("export to " + result.path + " cancelled");
     else if (!result.ok)
         inform(this, uiText(TextId::ExportFailed, {QString::fromStdString(result.error)}), TextId::Prompt,
                PromptIcon::Error);
+    else if (result.heldOpen)
+        inform(this, uiText(TextId::ExportHeldOpenBeside, {QString::fromStdString(chosen), calls, written, sheets}));
     else if (result.redirected)
-        inform(this, uiText(TextId::ExportWrittenBeside, {QString::fromStdString(chosen), written}));
+        inform(this, uiText(TextId::ExportWrittenBeside, {QString::fromStdString(chosen), calls, written, sheets}));
+    else if (result.appended)
+        inform(this, uiText(TextId::ExportAppended, {calls, written, sheets}));
     else
-        inform(this, uiText(TextId::ExportWritten, {countText(result.rows), written}));
+        inform(this, uiText(TextId::ExportWritten, {calls, written, sheets}));
     emit exportEnded(result);
 }
 

@@ -63,6 +63,8 @@ private:
     void showState();
     void sortRequested(int key);
     void exportClicked();
+    void askExportWhole(std::uint64_t shown, const CallCount &count);
+    void chooseExportFile(bool wholeResult);
     void startExport(const std::string &path, bool wholeResult);
     void exportProgress(std::size_t written);
     void exportFinished(const std::string &chosen, const ExportResult &result);
@@ -83,5 +85,6 @@ private:
     std::shared_ptr<std::atomic<bool>> m_exportCancelled;
     // The workers go first, while what their jobs use is still there.
     std::unique_ptr<LatestJobRunner> m_tasks;
+    std::unique_ptr<LatestJobRunner> m_counts;
     std::unique_ptr<HistoryQueries> m_queries;
 };

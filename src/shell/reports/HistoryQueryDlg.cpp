@@ -1,10 +1,13 @@
 #include "shell/reports/HistoryQueryDlg.h"
 
 #include <QDate>
+#include <QDateEdit>
+#include <QLabel>
 #include <QPushButton>
 
 #include "base/Clock.h"
 #include "ui/UiText.h"
+#include "ui/controls/TimeUI.h"
 #include "shell/reports/ConditionDates.h"
 #include "ui_HistoryQuery.h"
 
@@ -29,6 +32,13 @@ CHistoryQueryDlg::CHistoryQueryDlg(DbManage &db, const IClock &clock, QWidget *o
     setTexts();
     fillLists(db);
     showToday(clock, {m_ui->DateBegin, m_ui->DateEnd});
+    // Conditions that the query drops rather than refuses are said where
+    // they are set, so no one reads a whole history as one day's.
+    for (QDateEdit *date : {m_ui->DateBegin, m_ui->DateEnd})
+        connect(date, &QDateEdit::dateChanged, this, &CHistoryQueryDlg::showNotes);
+    for (CTimeUI *time : {m_ui->TimeMin, m_ui->TimeMax})
+        connect(time, &CTimeUI::textChanged, this, &CHistoryQueryDlg::showNotes);
+    showNotes();
     connect(m_ui->btnok, &QPushButton::clicked, this, [this] { done(ResultOk); });
     connect(m_ui->btncancel, &QPushButton::clicked, this, [this] { done(ResultCancelled); });
 }
@@ -68,6 +78,19 @@ void CHistoryQueryDlg::fillLists(DbManage &db)
     for (QComboBox *box : {static_cast<QComboBox *>(m_ui->CboArea), static_cast<QComboBox *>(m_ui->CboSevType),
                            static_cast<QComboBox *>(m_ui->CboSevStatus)})
         box->setCurrentIndex(0);
+}
+
+void CHistoryQueryDlg::showNotes()
+{
+    QStringList notes;
+    if (m_ui->DateBegin->date() > m_ui->DateEnd->date())
+        notes << uiText(TextId::QueryWholeHistoryNote);
+    const int minimum = m_ui->TimeMin->secondsOfDay();
+    const int maximum = m_ui->TimeMax->secondsOfDay();
+    // Both at zero is the default of no condition, not a slip.
+    if (minimum >= maximum && (minimum != 0 || maximum != 0))
+        notes << uiText(TextId::QueryNoTimingNote);
+    m_ui->LabQueryNote->setText(notes.join(QLatin1Char('\n')));
 }
 
 HistoryConditions CHistoryQueryDlg::conditions() const

@@ -32,6 +32,8 @@ public:
 private:
     void setTexts();
     void fillLists(DbManage &db);
+    // Says which of the conditions set will not narrow the search.
+    void showNotes();
 
     std::unique_ptr<Ui::CHistoryQueryDlg> m_ui;
     // The offered service types; item i + 1 of CboSevType is entry i.

@@ -58,6 +58,12 @@ std::uint32_t u32(const std::string &data, std::size_t at)
     return readU32(reinterpret_cast<const std::uint8_t *>(data.data()) + at);
 }
 
+void writeU16At(std::string &data, std::size_t at, std::uint16_t value)
+{
+    data[at] = char(value & 0xFF);
+    data[at + 1] = char(value >> 8);
+}
+
 std::string utf8(const std::u16string &text)
 {
     return utf8FromUtf16(text);
@@ -487,13 +493,194 @@ TEST_F(WorkbookTest, LoadRefusesWhatItCannotReadAndLeavesTheFileAlone)
     }
 }
 
-TEST_F(WorkbookTest, CompoundFileWithoutWorkbookLoadsWithoutSheets)
+TEST_F(WorkbookTest, CompoundFileOfAnotherKindIsRefusedButBarePropertySetsLoadWithoutSheets)
 {
-    const std::string path = m_folder.file("other.cfb");
-    writeFile(path, containerWith(u"Contents", std::string(100, 'c')));
+    const auto container = [](std::vector<std::u16string> names) {
+        CompoundFile file;
+        for (const std::u16string &name : names) {
+            CfbEntry e;
+            e.name = name;
+            e.data = std::string(100, 'c');
+            file.root().children.push_back(e);
+        }
+        StringSink sink;
+        std::string error;
+        EXPECT_TRUE(file.write(sink, nullptr, error));
+        return sink.bytes();
+    };
+    const struct
+    {
+        const char *name;
+        std::string content;
+        bool loads;
+    } cases[] = {
+        {"text document", container({u"WordDocument", u"1Table", u"\x05SummaryInformation"}), false},
+        {"other stream", container({u"Contents"}), false},
+        {"property sets only", container({u"\x05SummaryInformation", std::u16string(1, u'\x05') + u"DocumentSummaryInformation"}), true},
+        {"empty container", container({}), true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = m_folder.file("other.cfb");
+        writeFile(path, c.content);
+        Workbook book;
+        EXPECT_EQ(c.loads, book.Load(path)) << book.errorString();
+        EXPECT_EQ(0u, book.sheetCount());
+        EXPECT_EQ(c.content, readFile(path));
+    }
+}
+
+// Inserts rec into a stream of one sheet: into the globals (before their
+// EOF, moving the sheet's position along) or into the sheet before WINDOW2.
+std::string withRecord(const std::string &stream, bool globals, const std::string &rec)
+{
+    std::string out = stream;
+    const std::vector<Rec> records = recordsOf(stream);
+    if (!globals) {
+        const auto window2 = std::find_if(records.begin(), records.end(), [](const Rec &r) { return r.type == Record::Window2; });
+        return out.insert(window2->offset, rec);
+    }
+    const auto eof = std::find_if(records.begin(), records.end(), [](const Rec &r) { return r.type == Record::Eof; });
+    for (const Rec &r : records)
+        if (r.type == Record::BoundSheet)
+            writeU32At(out, r.offset + 4, u32(r.data, 0) + std::uint32_t(rec.size()));
+    return out.insert(eof->offset, rec);
+}
+
+// A plain workbook of this writer, and the same with one thing more that a
+// rewrite would lose; only the plain one may be written back.
+TEST_F(WorkbookTest, LoadNamesWhatASaveWouldNotKeep)
+{
+    Workbook plain;
+    plain.New();
+    plain.sheet(0).Cell(0, 1).Set(u"名称");
+    plain.sheet(0).Cell(1, 1).Set("2024-01-02 03:04:05");
+    plain.sheet(0).Cell(1, 2).SetInteger(7);
+    plain.sheet(0).Cell(1, 3).SetInteger(8);
+    plain.sheet(0).Cell(1, 4).SetDouble(0.25);
+    ASSERT_TRUE(plain.SaveAs(m_folder.file("plain.xls")));
+    const std::string stream = workbookStream(m_folder.file("plain.xls"));
+
+    std::string formattedCell = stream;
+    const std::size_t label = formattedCell.rfind(std::string("\xFD\x00\x0A\x00", 4));
+    ASSERT_NE(std::string::npos, label);
+    writeU16At(formattedCell, label + 4 + 4, 15);
+    std::string tallRow = stream;
+    const std::size_t row = tallRow.find(std::string("\x08\x02\x10\x00", 4));
+    ASSERT_NE(std::string::npos, row);
+    writeU32At(tallRow, row + 4 + 12, 0x0140);
+    std::string noGrid = stream;
+    const std::size_t window2 = noGrid.rfind(std::string("\x3E\x02\x12\x00", 4));
+    ASSERT_NE(std::string::npos, window2);
+    writeU16At(noGrid, window2 + 4, 0x06B4);
+    const std::string chart = record(Record::Bof, Record::bofData(0x0020)) + record(Record::Eof, "");
+
+    const struct
+    {
+        const char *name;
+        std::string stream;
+        const char *notKept;
+    } cases[] = {
+        {"plain", stream, ""},
+        {"date format", withRecord(stream, true, record(Record::Format, std::string("\xA4\x00\x0A\x00\x00yyyy-mm-dd", 15))), "number formats"},
+        {"formula", withRecord(stream, false, record(Record::Formula, std::string(26, '\0'))), "formulas"},
+        {"column width", withRecord(stream, false, record(Record::ColInfo, std::string("\x01\x00\x01\x00\x00\x20\x0F\x00\x00\x00\x00\x00", 12))), "column widths"},
+        {"merged cells", withRecord(stream, false, record(Record::MergedCells, std::string("\x01\x00\x00\x00\x01\x00\x01\x00\x02\x00", 10))), "merged cells"},
+        {"note", withRecord(stream, false, record(Record::Note, std::string(12, '\0'))), "notes"},
+        {"embedded chart", withRecord(stream, false, chart), "charts or embedded objects"},
+        {"cell format", formattedCell, "cell formats"},
+        {"row height", tallRow, "row heights or row formats"},
+        {"grid lines hidden", noGrid, "sheet view settings"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = m_folder.file("foreign.xls");
+        writeFile(path, containerWith(u"Workbook", c.stream));
+        Workbook book;
+        ASSERT_TRUE(book.Load(path)) << book.errorString();
+        EXPECT_EQ(c.notKept, book.notKept());
+        EXPECT_EQ(u"名称", book.sheet(0).value(0, 1).text);
+    }
+}
+
+// A sheet written out early gives the same stream as one kept to the end,
+// and no longer takes cells.
+TEST_F(WorkbookTest, SpilledSheetsWriteTheSameStream)
+{
+    const auto fill = [](Workbook &book) {
+        book.New();
+        for (std::uint16_t row = 0; row < 100; ++row) {
+            book.sheet(0).Cell(row, 1).Set(u"名称 " + std::u16string(1, char16_t(u'A' + row % 20)));
+            book.sheet(0).Cell(row, 2).SetInCell("2024-06-01 12:00:" + std::to_string(row));
+            book.sheet(0).Cell(row, 3).SetInteger(row);
+            book.sheet(0).Cell(row, 4).SetDouble(row + 0.5);
+        }
+        Worksheet *second = book.AddWorksheet("Sheet2");
+        second->Cell(3, 0).Set(u"名称 A");
+        second->Cell(40, 7).SetInCell("in cell");
+    };
+    Workbook kept;
+    fill(kept);
+    ASSERT_TRUE(kept.SaveAs(m_folder.file("kept.xls"))) << kept.errorString();
+    Workbook spilled;
+    fill(spilled);
+    ASSERT_TRUE(spilled.spillSheet(0, m_folder.path())) << spilled.errorString();
+    ASSERT_TRUE(spilled.spillSheet(1, m_folder.path())) << spilled.errorString();
+    EXPECT_FALSE(spilled.sheet(0).Cell(200, 1).Set("late"));
+    EXPECT_EQ(CellKind::Undefined, spilled.sheet(0).value(0, 1).kind);
+    ASSERT_TRUE(spilled.SaveAs(m_folder.file("spilled.xls"))) << spilled.errorString();
+    EXPECT_EQ(workbookStream(m_folder.file("kept.xls")), workbookStream(m_folder.file("spilled.xls")));
+
+    Workbook back;
+    ASSERT_TRUE(back.Load(m_folder.file("spilled.xls"))) << back.errorString();
+    EXPECT_EQ("", back.notKept());
+    EXPECT_EQ(CellKind::Narrow, back.sheet(0).value(99, 2).kind);
+    EXPECT_EQ(u"2024-06-01 12:00:99", back.sheet(0).value(99, 2).text);
+    EXPECT_EQ(u"名称 A", back.sheet(1).value(3, 0).text);
+
+    Workbook nowhere;
+    fill(nowhere);
+    EXPECT_FALSE(nowhere.spillSheet(0, m_folder.file("missing")));
+    EXPECT_FALSE(nowhere.errorString().empty());
+}
+
+// Once the shared table holds its limit, new texts stay in their cells
+// (LABEL records) while texts it has already go on sharing.
+TEST_F(WorkbookTest, TextsBeyondTheSharedLimitStayInTheirCells)
+{
     Workbook book;
-    ASSERT_TRUE(book.Load(path)) << book.errorString();
-    EXPECT_EQ(0u, book.sheetCount());
+    book.New();
+    Worksheet &sheet = book.sheet(0);
+    const std::size_t longText = StringPool::MaxChars;
+    std::uint16_t row = 0;
+    for (; std::size_t(row) * longText < Worksheet::SharedTextLimit; ++row)
+        sheet.Cell(row, 0).Set(std::to_string(row) + std::string(longText, 'a'));
+    sheet.Cell(row, 0).Set("new narrow");
+    sheet.Cell(row, 1).Set(u"新的");
+    sheet.Cell(row, 2).Set("0" + std::string(longText, 'a'));
+    const std::string path = m_folder.file("limit.xls");
+    ASSERT_TRUE(book.SaveAs(path)) << book.errorString();
+
+    std::vector<Rec> lastRow;
+    for (const Rec &r : recordsOf(workbookStream(path)))
+        if ((r.type == Record::Label || r.type == Record::LabelSst) && u16(r.data, 0) == row)
+            lastRow.push_back(r);
+    ASSERT_EQ(3u, lastRow.size());
+    EXPECT_EQ(Record::Label, lastRow[0].type);
+    EXPECT_EQ(Record::Label, lastRow[1].type);
+    EXPECT_EQ(Record::LabelSst, lastRow[2].type);
+    EXPECT_EQ(0u, u32(lastRow[2].data, 6)) << "the first text of the table";
+
+    Workbook back;
+    ASSERT_TRUE(back.Load(path)) << back.errorString();
+    EXPECT_EQ(u"new narrow", back.sheet(0).value(row, 0).text);
+    EXPECT_EQ(u"新的", back.sheet(0).value(row, 1).text);
+    EXPECT_EQ(CellKind::Wide, back.sheet(0).value(row, 1).kind);
+    SKIP_WITHOUT_XLRD();
+    const XlrdBook xlrd = readWithXlrd(path);
+    ASSERT_EQ("", xlrd.error);
+    EXPECT_EQ("new narrow", xlrd.sheets[0].text(row, 0));
+    EXPECT_EQ("新的", xlrd.sheets[0].text(row, 1));
 }
 
 TEST_F(WorkbookTest, SheetNamesAreUniqueWithoutRegardToCase)

@@ -47,7 +47,7 @@ struct CallReadResult
     std::string error;
     // Calls handed to the visitor.
     std::size_t rows = 0;
-    // The visitor stopped the reading.
+    // The visitor or keepGoing stopped the reading.
     bool stopped = false;
     // The limit held back further calls that the filter selects.
     bool more = false;
@@ -302,10 +302,13 @@ public:
     // The calls the filter selects, read on session (the desk's history
     // connection or a reader of OpenHistoryReader) in call-time order and
     // handed to visit one at a time, so no caller needs them all in memory
-    // at once. With a limit, at most that many.
+    // at once. With a limit, at most that many. While the statement runs,
+    // keepGoing is asked as by CountCallGroups; false ends the read early,
+    // as visit's false does (stopped set).
     static CallReadResult LoadCallsByCallTime(Poco::Data::Session &session, const CallFilter &filter,
                                               const CallVisitor &visit,
-                                              std::optional<std::size_t> limit = std::nullopt);
+                                              std::optional<std::size_t> limit = std::nullopt,
+                                              const std::function<bool()> &keepGoing = {});
 
     // Counts the calls the filter selects on session (the desk's history
     // connection or a reader), by group. While the statement runs,

@@ -325,7 +325,8 @@ bool DbManage::HoldsCall(const CCall &call)
 }
 
 CallGroupsResult DbManage::CountCallGroups(Poco::Data::Session &session, const CallFilter &filter,
-                                           CallGrouping grouping, const std::function<bool()> &keepGoing)
+                                           CallGrouping grouping, const std::function<bool()> &keepGoing,
+                                           const std::optional<Poco::LocalDateTime> &overdueAt)
 {
     // A text stored empty is "not set" as much as NULL is (the filter's
     // empty text selects both), so both fall into one group.
@@ -335,10 +336,19 @@ CallGroupsResult DbManage::CountCallGroups(Poco::Data::Session &session, const C
     else if (grouping == CallGrouping::Zone)
         keys = "nullif(Zone,''),nullif(PagerName,'')";
     CallSelect select = callConditions(filter);
-    select.sql = std::string("SELECT ") + keys
-        + ",count(*),count(case when TimeOut<>0 then 1 end),"
-          "avg(case when SevStatus=0 then null else SevTotalSeconds end) from TBHistory"
-        + select.sql;
+    // An open call is flagged by the desk's tick, which a desk that is not
+    // running never gives; its age alone makes it overdue.
+    std::string timedOut = "TimeOut<>0";
+    if (overdueAt) {
+        timedOut += " or (coalesce(SevStatus,0)=0 and CallTime<=?)";
+        // Its "?" comes before those of the conditions.
+        std::vector<CallSelect::Value> values {CallSelect::Value(utcText(*overdueAt))};
+        for (CallSelect::Value &value : select.values)
+            values.push_back(std::move(value));
+        select.values = std::move(values);
+    }
+    select.sql = std::string("SELECT ") + keys + ",count(*),count(case when " + timedOut
+        + " then 1 end),avg(case when SevStatus=0 then null else SevTotalSeconds end) from TBHistory" + select.sql;
     if (grouping != CallGrouping::None)
         select.sql += " group by 1,2 order by 1,2";
     CallGroupsResult result;

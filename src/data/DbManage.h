@@ -314,9 +314,11 @@ public:
     // connection or a reader), by group. While the statement runs,
     // keepGoing is asked now and then (every hundred steps of SQLite's
     // engine); false ends the count early, with ok false and no error.
+    // With overdueAt, an open call made at or before it counts as timed out
+    // whatever its stored flag says.
     static CallGroupsResult CountCallGroups(Poco::Data::Session &session, const CallFilter &filter,
-                                            CallGrouping grouping,
-                                            const std::function<bool()> &keepGoing = {});
+                                            CallGrouping grouping, const std::function<bool()> &keepGoing = {},
+                                            const std::optional<Poco::LocalDateTime> &overdueAt = std::nullopt);
 
 private:
     // Raw SQL on the sessions, for tests and benchmarks (tests/support).

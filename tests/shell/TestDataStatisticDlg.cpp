@@ -2,13 +2,18 @@
 #include <string>
 #include <vector>
 
+#include <QBarCategoryAxis>
+#include <QChart>
+#include <QChartView>
 #include <QDateEdit>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QValueAxis>
 
 #include <Poco/Data/SQLite/Connector.h>
 
@@ -31,6 +36,7 @@
 #include "support/DeskTestWindow.h"
 #include "support/FakeClock.h"
 #include "support/RawDatabase.h"
+#include "support/RecordingFileChooser.h"
 #include "support/RecordingMessagePrompt.h"
 #include "support/ShellTestSupport.h"
 #include "support/TempFolder.h"
@@ -246,6 +252,48 @@ private slots:
         const std::vector<std::string> order = chart.chart().categories;
         QCOMPARE(order.front(), window.table().rows.front().cells[1]);
         QCOMPARE(chart.chart().series.size(), std::size_t(2));
+    }
+
+    // Every row has its bar, though two zones hold a "Table 1"; the
+    // count axis steps in whole calls; a saved picture names the table and
+    // its day, and so does the file name offered.
+    void theChartShowsEveryRowAndWhatItIsOf()
+    {
+        History history;
+        history.storeDay();
+        CDataStatisticDlg window(*history.db, history.setup, history.clock, StatisticMode::TodayByZone);
+        QVERIFY(countAndWait(window, StatisticMode::TodayByZone));
+        CChartDlg chart(window.table(), ChartKind::CallsAndTimeouts, &window);
+        QChart *drawn = control<QChartView>(chart, "ChartView")->chart();
+        auto *categories = qobject_cast<QBarCategoryAxis *>(drawn->axes(Qt::Horizontal).value(0));
+        QVERIFY(categories);
+        QCOMPARE(categories->categories(), (QStringList {"Bar / Table 1", "Hall / Table 1"}));
+        const auto *values = qobject_cast<QValueAxis *>(drawn->axes(Qt::Vertical).value(0));
+        QVERIFY(values);
+        QCOMPARE(values->max(), 3.0);
+        QCOMPARE(values->tickCount(), 4);
+        QVERIFY2(drawn->title().contains(uiText(TextId::TodayZoneTitle)), qPrintable(drawn->title()));
+        QVERIFY2(drawn->title().contains("2024-06-15"), qPrintable(drawn->title()));
+
+        RecordingFileChooser files;
+        const QString saved = QString::fromStdString(history.folder.file("saved.png"));
+        files.answerNext(saved);
+        clickButton(chart, "btnSavePicture");
+        QCOMPARE(files.requests.size(), std::size_t(1));
+        QCOMPARE(QFileInfo(files.requests[0].request.start).fileName(), QString("chart_2024-06-15.png"));
+        QVERIFY(QFileInfo::exists(saved));
+
+        // One call at most: the ticks are 0 and 1, not tenths.
+        StatisticConditions day;
+        day.begin = day.end = {2024, 6, 14};
+        window.setConditions(day);
+        QVERIFY(countAndWait(window, StatisticMode::RangeByZone));
+        CChartDlg single(window.table(), ChartKind::CallsAndTimeouts, &window);
+        const auto *axis =
+            qobject_cast<QValueAxis *>(control<QChartView>(single, "ChartView")->chart()->axes(Qt::Vertical).value(0));
+        QVERIFY(axis);
+        QCOMPARE(axis->max(), 1.0);
+        QCOMPARE(axis->tickCount(), 2);
     }
 
     // Commands while one counts: the latest is the one shown.

@@ -1,4 +1,5 @@
 // The stats command run as a user runs it, on a data folder of its own.
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>

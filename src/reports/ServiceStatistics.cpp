@@ -317,8 +317,12 @@ std::string periodText(const CallFilter &calls)
     if (!calls.from || !calls.to)
         return {};
     const CalendarDay first = dayOf(*calls.from);
-    // The range ends at the midnight after its last day.
-    const CalendarDay last = dayOf(*calls.to - Poco::Timespan(0, 1, 0, 0, 0));
+    // The range ends at the midnight after its last day. An hour before it
+    // is taken on the instant: LocalDateTime's own arithmetic takes the
+    // offset as glibc's standard one plus an hour under daylight saving,
+    // which gives the wrong day where winter is the saving time.
+    const Poco::Timestamp lastHour = instantOf(*calls.to) - Poco::Timespan(0, 1, 0, 0, 0).totalMicroseconds();
+    const CalendarDay last = dayOf(localFromTimestamp(lastHour));
     const auto text = [](CalendarDay day) {
         char buffer[32];
         std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", day.year, day.month, day.day);

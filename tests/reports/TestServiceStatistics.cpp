@@ -173,6 +173,13 @@ TEST(StatisticPeriods, PeriodTextNamesTheLocalDays)
     ASSERT_TRUE(week);
     EXPECT_EQ(periodText(*week), "2024-10-21 - 2024-10-27");
     EXPECT_EQ(periodText(CallFilter {}), "");
+
+    // Winter is this zone's daylight-saving time.
+    ScopedTimeZone dublin("Europe/Dublin");
+    conditions.begin = conditions.end = {2024, 1, 15};
+    const auto winterDay = statisticCalls(StatisticMode::RangeByZone, conditions, at(2024, 1, 1, 0));
+    ASSERT_TRUE(winterDay);
+    EXPECT_EQ(periodText(*winterDay), "2024-01-15");
 }
 
 // The periods are the desk's local ones: the first and last seconds of each

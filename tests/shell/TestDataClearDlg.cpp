@@ -63,6 +63,8 @@ private slots:
         clickButton(window, "btnok");
         QCOMPARE(window.result(), int(ChildDialog::ResultOk));
         QCOMPARE(QString::fromStdString(utcText(window.cutoff())), utc);
+        QCOMPARE(QString::fromStdString(localText(window.cutoff())),
+                 QString::asprintf("%04d-%02d-15 10:15:00", year, month));
         QVERIFY(db.DeleteHistoryBefore(window.cutoff()));
         std::vector<std::string> kept;
         for (const CallPtr &call : db.LoadCallsByCallTime(std::nullopt, std::nullopt))

@@ -26,8 +26,10 @@ Poco::LocalDateTime pocoDateTime(const QDateTime &value)
     const QTime time = value.time();
     const std::optional<Poco::LocalDateTime> local =
         localDateTime(date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second());
-    // The control holds only dates and times that exist.
-    return *local + Poco::Timespan(0, 0, 0, 0, time.msec() * 1000);
+    // The control holds only dates and times that exist. Added to the
+    // instant: LocalDateTime's own arithmetic takes the offset as its
+    // constructor does.
+    return localFromTimestamp(instantOf(*local) + Poco::Timestamp::TimeDiff(time.msec()) * 1000);
 }
 }
 

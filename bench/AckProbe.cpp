@@ -8,6 +8,7 @@
 
 #include <Poco/LocalDateTime.h>
 
+#include "base/LocalTime.h"
 #include "receiver/CmdPump.h"
 #include "receiver/Command.h"
 #include "receiver/PseudoTerminal.h"
@@ -72,7 +73,7 @@ bool AckProbe::sendOne(std::vector<double> &latencies)
     const std::string pager = std::to_string((i / 2) % 20 + 1);
     const std::uint8_t type = i % 2 == 0 ? frame::TypeCall : frame::TypeCancel;
     const stCommand frame = stCommand::make(type, type == frame::TypeCall ? 1 + i % 15 : 0,
-                                            frameTimeOf(Poco::LocalDateTime()), pager, sequence);
+                                            frameTimeOf(localNow()), pager, sequence);
     m_line.write(frame.bytes, 1s);
     const auto written = SteadyClock::now();
     const auto answered = awaitAnswer(m_line, decoder, buffer, sequence);

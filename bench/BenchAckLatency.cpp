@@ -20,6 +20,7 @@
 #include <Poco/LocalDateTime.h>
 
 #include "base/Clock.h"
+#include "base/LocalTime.h"
 #include "receiver/CallFrameConsumer.h"
 #include "receiver/CmdPump.h"
 #include "receiver/LinkOwner.h"
@@ -37,7 +38,7 @@ using SteadyClock = std::chrono::steady_clock;
 class WallClock : public IClock
 {
 public:
-    Poco::LocalDateTime now() const override { return Poco::LocalDateTime(); }
+    Poco::LocalDateTime now() const override { return localNow(); }
 };
 
 class Host : public ILinkOwner, public ICallFrameConsumer
@@ -96,7 +97,7 @@ public:
     void run(const Pattern &pattern, std::atomic<bool> &done)
     {
         std::thread reader([&] { readAcknowledgements(pattern.frames, done); });
-        const FrameTime time = frameTimeOf(Poco::LocalDateTime());
+        const FrameTime time = frameTimeOf(localNow());
         auto next = SteadyClock::now() + 200ms;
         for (int i = 0; i < pattern.frames; ++i) {
             if (i % pattern.burst == 0) {

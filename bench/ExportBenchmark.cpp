@@ -21,13 +21,14 @@
 #include <unistd.h>
 
 #include "base/Clock.h"
+#include "base/LocalTime.h"
 #include "data/Call.h"
 #include "data/SetupRecord.h"
 #include "reports/HistoryExport.h"
 
 namespace
 {
-const Poco::LocalDateTime Start(2024, 6, 1, 8, 0, 0);
+const Poco::LocalDateTime Start = *localDateTime(2024, 6, 1, 8, 0, 0);
 const char *Zones[] = {"大厅", "Hall A", "Terrace", "包间 3"};
 const char *Types[] = {"Waiter", "结账", "Water", "Menu"};
 const char *Names[] = {"王小明", "Ann Lee", "Bob", "李华"};

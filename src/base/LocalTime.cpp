@@ -40,12 +40,36 @@ std::optional<Poco::LocalDateTime> localDateTime(int year, int month, int day, i
 {
     if (!Poco::DateTime::isValid(year, month, day, hour, minute, second))
         return std::nullopt;
+    // mktime with tm_isdst -1 settles a repeated wall-clock time by the offset
+    // of whatever the process converted before, so one midnight could start
+    // a day at either of its two instants. Instead, the offsets in force a
+    // day either side are each tried, and of those that give back the same
+    // fields the earlier instant wins. No offset reaches a day away, so
+    // every instant these fields can stand for lies in between.
     std::tm fields = calendarFields(year, month, day, hour, minute, second);
-    fields.tm_isdst = -1;
-    const std::time_t instant = std::mktime(&fields);
-    if (instant == std::time_t(-1) && !(year == 1969 || year == 1970))
-        return std::nullopt;
-    return localFromTimestamp(Poco::Timestamp::fromEpochTime(instant));
+    const std::time_t wall = ::timegm(&fields);
+    constexpr std::time_t Day = 24 * 60 * 60;
+    const auto offsetAt = [](std::time_t instant) {
+        std::tm local {};
+        ::localtime_r(&instant, &local);
+        return std::time_t(local.tm_gmtoff);
+    };
+    const std::time_t before = offsetAt(wall - Day);
+    const std::time_t after = offsetAt(wall + Day);
+    std::optional<std::time_t> found;
+    for (const std::time_t offset : {before, after}) {
+        const std::time_t instant = wall - offset;
+        std::tm local {};
+        ::localtime_r(&instant, &local);
+        const bool same = local.tm_year == fields.tm_year && local.tm_mon == fields.tm_mon
+            && local.tm_mday == fields.tm_mday && local.tm_hour == fields.tm_hour && local.tm_min == fields.tm_min
+            && local.tm_sec == fields.tm_sec;
+        if (same && (!found || instant < *found))
+            found = instant;
+    }
+    // A time the clocks skip over: read with the offset before the change,
+    // it lands as far past the change as it lay past its start.
+    return localFromTimestamp(Poco::Timestamp::fromEpochTime(found.value_or(wall - before)));
 }
 
 Poco::LocalDateTime startOfLocalDay(const Poco::LocalDateTime &time)

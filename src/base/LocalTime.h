@@ -19,8 +19,10 @@ Poco::LocalDateTime localNow();
 Poco::LocalDateTime localFromTimestamp(const Poco::Timestamp &instant);
 
 // The local date-time of these calendar fields; nullopt when they are not a
-// valid date and time. In the hour that a daylight-saving change repeats,
-// the first of the two instants is taken.
+// valid date and time. A wall-clock time that a change of offset repeats
+// (the autumn hour, a midnight that comes twice) is its first instant,
+// whatever was converted before; one that a change skips is read with the
+// offset in force before the change, so it lands as far past the change.
 std::optional<Poco::LocalDateTime> localDateTime(int year, int month, int day, int hour, int minute, int second);
 
 // The instant a local date-time stands for.

@@ -212,8 +212,13 @@ void CallDesk::tick()
         reachedW1 = reachedW1 || crossed.warn1;
         reachedW2 = reachedW2 || crossed.warn2;
         if (s >= w1 || s >= w2) {
-            call.TimeOut = true;
             alarm = true;
+            // Stored at once: the statistics count the flag, and a call
+            // never answered would otherwise never carry it.
+            if (!call.TimeOut) {
+                call.TimeOut = true;
+                m_saver.save(m_calls.at(row));
+            }
         }
         if (keepTiming || s <= timeout) {
             call.SevTotalSeconds = systemTime ? elapsed : elapsed + Poco::Timespan(1, 0);

@@ -147,8 +147,50 @@ std::vector<CallPtr> DbManage::LoadCallsByCallTime(const std::optional<Poco::Loc
     return calls;
 }
 
+namespace
+{
+// Lets the caller of a long statement pace it and stop it: SQLite calls
+// back every hundred steps of its engine, and a non-zero answer interrupts
+// the statement. Removed when it goes, so the connection runs on without.
+class ProgressHook
+{
+public:
+    ProgressHook(Poco::Data::Session &session, const std::function<bool()> &keepGoing)
+        : m_handle {Poco::Data::SQLite::Utility::dbHandle(session)}
+        , m_keepGoing {keepGoing}
+    {
+        if (m_keepGoing)
+            sqlite3_progress_handler(m_handle, StepsPerCall, &ProgressHook::call, this);
+    }
+    ~ProgressHook()
+    {
+        if (m_keepGoing)
+            sqlite3_progress_handler(m_handle, 0, nullptr, nullptr);
+    }
+    ProgressHook(const ProgressHook &) = delete;
+    ProgressHook &operator=(const ProgressHook &) = delete;
+
+    bool stopped() const { return m_stopped; }
+
+private:
+    static constexpr int StepsPerCall = 100;
+
+    static int call(void *self)
+    {
+        auto *hook = static_cast<ProgressHook *>(self);
+        hook->m_stopped = hook->m_stopped || !hook->m_keepGoing();
+        return hook->m_stopped ? 1 : 0;
+    }
+
+    sqlite3 *m_handle;
+    const std::function<bool()> &m_keepGoing;
+    bool m_stopped = false;
+};
+}
+
 CallReadResult DbManage::LoadCallsByCallTime(Poco::Data::Session &session, const CallFilter &filter,
-                                             const CallVisitor &visit, std::optional<std::size_t> limit)
+                                             const CallVisitor &visit, std::optional<std::size_t> limit,
+                                             const std::function<bool()> &keepGoing)
 {
     // Rows come from SQLite in batches: few enough to keep memory flat
     // whatever the history holds, enough to keep POCO's cost per call small.
@@ -157,6 +199,9 @@ CallReadResult DbManage::LoadCallsByCallTime(Poco::Data::Session &session, const
     // One more than asked for tells whether there were more.
     const CallSelect select = selectCalls(filter, limit ? std::optional<std::size_t>(*limit + 1) : std::nullopt);
     try {
+        // A scan whose conditions match few rows hands visit nothing for a
+        // long time; only the engine's own callback hears a stop then.
+        const ProgressHook hook(session, keepGoing);
         Statement statement(session);
         statement << select.sql;
         for (const CallSelect::Value &value : select.values)
@@ -165,7 +210,14 @@ CallReadResult DbManage::LoadCallsByCallTime(Poco::Data::Session &session, const
         statement, into(batch), Poco::Data::Keywords::limit(BatchRows);
         while (!statement.done() && !result.stopped && !result.more) {
             batch.clear();
-            statement.execute();
+            try {
+                statement.execute();
+            } catch (const std::exception &) {
+                if (!hook.stopped())
+                    throw;
+                result.stopped = true;
+                break;
+            }
             for (CCall &call : batch) {
                 if (limit && result.rows == *limit) {
                     result.more = true;
@@ -272,49 +324,9 @@ bool DbManage::HoldsCall(const CCall &call)
         && pagers.front() == call.PagerNum;
 }
 
-namespace
-{
-// Lets the caller of a long statement pace it and stop it: SQLite calls
-// back every hundred steps of its engine, and a non-zero answer interrupts
-// the statement. Removed when it goes, so the connection runs on without.
-class ProgressHook
-{
-public:
-    ProgressHook(Poco::Data::Session &session, const std::function<bool()> &keepGoing)
-        : m_handle {Poco::Data::SQLite::Utility::dbHandle(session)}
-        , m_keepGoing {keepGoing}
-    {
-        if (m_keepGoing)
-            sqlite3_progress_handler(m_handle, StepsPerCall, &ProgressHook::call, this);
-    }
-    ~ProgressHook()
-    {
-        if (m_keepGoing)
-            sqlite3_progress_handler(m_handle, 0, nullptr, nullptr);
-    }
-    ProgressHook(const ProgressHook &) = delete;
-    ProgressHook &operator=(const ProgressHook &) = delete;
-
-    bool stopped() const { return m_stopped; }
-
-private:
-    static constexpr int StepsPerCall = 100;
-
-    static int call(void *self)
-    {
-        auto *hook = static_cast<ProgressHook *>(self);
-        hook->m_stopped = hook->m_stopped || !hook->m_keepGoing();
-        return hook->m_stopped ? 1 : 0;
-    }
-
-    sqlite3 *m_handle;
-    const std::function<bool()> &m_keepGoing;
-    bool m_stopped = false;
-};
-}
-
 CallGroupsResult DbManage::CountCallGroups(Poco::Data::Session &session, const CallFilter &filter,
-                                           CallGrouping grouping, const std::function<bool()> &keepGoing)
+                                           CallGrouping grouping, const std::function<bool()> &keepGoing,
+                                           const std::optional<Poco::LocalDateTime> &overdueAt)
 {
     // A text stored empty is "not set" as much as NULL is (the filter's
     // empty text selects both), so both fall into one group.
@@ -324,10 +336,19 @@ CallGroupsResult DbManage::CountCallGroups(Poco::Data::Session &session, const C
     else if (grouping == CallGrouping::Zone)
         keys = "nullif(Zone,''),nullif(PagerName,'')";
     CallSelect select = callConditions(filter);
-    select.sql = std::string("SELECT ") + keys
-        + ",count(*),count(case when TimeOut<>0 then 1 end),"
-          "avg(case when SevStatus=0 then null else SevTotalSeconds end) from TBHistory"
-        + select.sql;
+    // An open call is flagged by the desk's tick, which a desk that is not
+    // running never gives; its age alone makes it overdue.
+    std::string timedOut = "TimeOut<>0";
+    if (overdueAt) {
+        timedOut += " or (coalesce(SevStatus,0)=0 and CallTime<=?)";
+        // Its "?" comes before those of the conditions.
+        std::vector<CallSelect::Value> values {CallSelect::Value(utcText(*overdueAt))};
+        for (CallSelect::Value &value : select.values)
+            values.push_back(std::move(value));
+        select.values = std::move(values);
+    }
+    select.sql = std::string("SELECT ") + keys + ",count(*),count(case when " + timedOut
+        + " then 1 end),avg(case when SevStatus=0 then null else SevTotalSeconds end) from TBHistory" + select.sql;
     if (grouping != CallGrouping::None)
         select.sql += " group by 1,2 order by 1,2";
     CallGroupsResult result;

@@ -48,7 +48,7 @@ struct CallReadResult
     std::string error;
     // Calls handed to the visitor.
     std::size_t rows = 0;
-    // The visitor stopped the reading.
+    // The visitor or keepGoing stopped the reading.
     bool stopped = false;
     // The limit held back further calls that the filter selects.
     bool more = false;
@@ -306,18 +306,23 @@ public:
     // The calls the filter selects, read on session (the desk's history
     // connection or a reader of OpenHistoryReader) in call-time order and
     // handed to visit one at a time, so no caller needs them all in memory
-    // at once. With a limit, at most that many.
+    // at once. With a limit, at most that many. While the statement runs,
+    // keepGoing is asked as by CountCallGroups; false ends the read early,
+    // as visit's false does (stopped set).
     static CallReadResult LoadCallsByCallTime(Poco::Data::Session &session, const CallFilter &filter,
                                               const CallVisitor &visit,
-                                              std::optional<std::size_t> limit = std::nullopt);
+                                              std::optional<std::size_t> limit = std::nullopt,
+                                              const std::function<bool()> &keepGoing = {});
 
     // Counts the calls the filter selects on session (the desk's history
     // connection or a reader), by group. While the statement runs,
     // keepGoing is asked now and then (every hundred steps of SQLite's
     // engine); false ends the count early, with ok false and no error.
+    // With overdueAt, an open call made at or before it counts as timed out
+    // whatever its stored flag says.
     static CallGroupsResult CountCallGroups(Poco::Data::Session &session, const CallFilter &filter,
-                                            CallGrouping grouping,
-                                            const std::function<bool()> &keepGoing = {});
+                                            CallGrouping grouping, const std::function<bool()> &keepGoing = {},
+                                            const std::optional<Poco::LocalDateTime> &overdueAt = std::nullopt);
 
 private:
     // Raw SQL on the sessions, for tests and benchmarks (tests/support).

@@ -44,7 +44,7 @@ std::vector<stOutage> selectOutages(Poco::Data::Session &session, const std::opt
     for (std::size_t i = 0; i < ids.size(); ++i) {
         stOutage outage;
         outage.ID = ids[i];
-        outage.Begin = localFromUtcText(begins[i]).value_or(Poco::LocalDateTime(1970, 1, 1));
+        outage.Begin = localFromUtcText(begins[i]).value_or(localFromTimestamp(Poco::Timestamp::fromEpochTime(0)));
         if (!ends[i].isNull())
             outage.End = localFromUtcText(ends[i].value());
         outage.Port = ports[i].isNull() ? std::string() : ports[i].value();

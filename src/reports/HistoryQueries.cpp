@@ -21,7 +21,11 @@ HistoryResult readHistory(Poco::Data::Session &session, const CallFilter &filter
             pacer.step();
             return !stop;
         },
-        cap);
+        cap,
+        [&] {
+            pacer.step();
+            return !stop;
+        });
     if (read.stopped || stop)
         return result;
     result.ok = read.ok;

@@ -16,15 +16,18 @@ int sign(std::int64_t value)
     return (value > 0) - (value < 0);
 }
 
-// The wall-clock second a local time shows, as a number that orders like it.
-std::int64_t wallSeconds(const Poco::LocalDateTime &time)
+// The second a local time stands for, as the call lists compare times: in
+// the hour an autumn change repeats, the later wall clock can be the earlier
+// call.
+std::int64_t instantSeconds(const Poco::LocalDateTime &time)
 {
-    return std::int64_t(time.timestamp().epochTime());
+    return std::int64_t(instantOf(time).epochTime());
 }
 
-Poco::LocalDateTime localTimeOf(std::int64_t wall, std::int32_t offset)
+Poco::LocalDateTime localTimeOf(std::int64_t instant, std::int32_t offset)
 {
-    return Poco::LocalDateTime(offset, Poco::DateTime(Poco::Timestamp::fromEpochTime(std::time_t(wall))), false);
+    const Poco::DateTime wall(Poco::Timestamp::fromEpochTime(std::time_t(instant + offset)));
+    return Poco::LocalDateTime(offset, wall, false);
 }
 }
 
@@ -40,9 +43,9 @@ std::uint32_t HistoryRows::textIndex(const std::string &text)
 void HistoryRows::append(const CCall &call)
 {
     Row row {};
-    row.callTime = wallSeconds(call.CallTime);
+    row.callTime = instantSeconds(call.CallTime);
     row.callOffset = call.CallTime.tzd();
-    row.processTime = wallSeconds(call.ProcessTime);
+    row.processTime = instantSeconds(call.ProcessTime);
     row.processOffset = call.ProcessTime.tzd();
     row.serviceSeconds = wholeSeconds(call.SevTotalSeconds);
     row.texts[PagerNum] = textIndex(call.PagerNum);

@@ -16,7 +16,8 @@
 // The calls of one history query, held compactly: a million of them take
 // about 70 MB, where as CCall records they would take several times that.
 // Each text is kept once however many calls share it, and the times as the
-// local wall-clock seconds they show. Filled on one thread, then only read,
+// seconds of their instants with the offset they were shown in. Filled on
+// one thread, then only read,
 // by any number of threads at once.
 class HistoryRows
 {

@@ -9,6 +9,7 @@
 #include <Poco/DateTime.h>
 #include <Poco/Timespan.h>
 
+#include "base/LocalTime.h"
 #include "base/TextOrder.h"
 #include "data/DbManage.h"
 #include "reports/WorkPacer.h"
@@ -58,10 +59,7 @@ Statistic statisticOf(const CallGroup &group)
     row.timeoutcount = clampedCount(group.timeouts);
     if (group.averageServiceSeconds)
         row.avgsevtiming = std::int64_t(*group.averageServiceSeconds * 1e6);
-    if (group.calls > 0) {
-        const double passed = double(group.calls - group.timeouts) / double(group.calls);
-        row.passrate = std::round(passed * 10000.0) / 10000.0;
-    }
+    row.passrate = passRate(group.calls, group.timeouts);
     return row;
 }
 
@@ -177,17 +175,37 @@ std::optional<CallFilter> statisticCalls(StatisticMode mode, const StatisticCond
     return filter;
 }
 
+double passRate(std::int64_t calls, std::int64_t timeouts)
+{
+    if (calls <= 0)
+        return 0;
+    // In whole parts of ten thousand, rounded down: 19,999 of 20,000 calls
+    // passed is not 100 %.
+    const std::int64_t parts = std::max<std::int64_t>(calls - timeouts, 0) * 10000 / calls;
+    return double(parts) / 10000.0;
+}
+
+std::int64_t overtimeSeconds(const SetupRecord &setup)
+{
+    return std::min(wholeSeconds(setup.Warn1Time), wholeSeconds(setup.Warn2Time));
+}
+
 StatisticsResult computeStatistics(Poco::Data::Session &session, StatisticMode mode,
                                    const StatisticConditions &conditions, const Poco::LocalDateTime &now,
-                                   const std::atomic<bool> &stop)
+                                   std::int64_t overtime, const std::atomic<bool> &stop)
 {
     StatisticsResult result;
+    result.mode = mode;
     const std::optional<CallFilter> counted = statisticCalls(mode, conditions, now);
     if (!counted) {
         result.ok = true;
+        result.beginAfterEnd = (mode == StatisticMode::RangeByAttendant || mode == StatisticMode::RangeByZone)
+            && conditions.begin > conditions.end;
         return result;
     }
     result.allCalls = *counted;
+    const Poco::LocalDateTime overdueAt =
+        localFromTimestamp(instantOf(now) - Poco::Timespan(overtime, 0).totalMicroseconds());
     // The counts run inside SQLite: its engine calls back now and then, to
     // rest a moment for the desk's threads and to hear a stop.
     WorkPacer pacer;
@@ -198,7 +216,7 @@ StatisticsResult computeStatistics(Poco::Data::Session &session, StatisticMode m
     if (groupsByAttendant(mode) || groupsByZone(mode)) {
         const bool byAttendant = groupsByAttendant(mode);
         const CallGroupsResult groups = DbManage::CountCallGroups(
-            session, *counted, byAttendant ? CallGrouping::Attendant : CallGrouping::Zone, keepGoing);
+            session, *counted, byAttendant ? CallGrouping::Attendant : CallGrouping::Zone, keepGoing, overdueAt);
         if (groups.stopped)
             return result;
         if (!groups.ok) {
@@ -227,7 +245,8 @@ StatisticsResult computeStatistics(Poco::Data::Session &session, StatisticMode m
         std::optional<CallFilter> calls = daysFilter(period.first, period.last);
         if (!calls)
             continue;
-        const CallGroupsResult groups = DbManage::CountCallGroups(session, *calls, CallGrouping::None, keepGoing);
+        const CallGroupsResult groups =
+            DbManage::CountCallGroups(session, *calls, CallGrouping::None, keepGoing, overdueAt);
         if (groups.stopped) {
             result.rows.clear();
             return result;
@@ -298,8 +317,12 @@ std::string periodText(const CallFilter &calls)
     if (!calls.from || !calls.to)
         return {};
     const CalendarDay first = dayOf(*calls.from);
-    // The range ends at the midnight after its last day.
-    const CalendarDay last = dayOf(*calls.to - Poco::Timespan(0, 1, 0, 0, 0));
+    // The range ends at the midnight after its last day. An hour before it
+    // is taken on the instant: LocalDateTime's own arithmetic takes the
+    // offset as glibc's standard one plus an hour under daylight saving,
+    // which gives the wrong day where winter is the saving time.
+    const Poco::Timestamp lastHour = instantOf(*calls.to) - Poco::Timespan(0, 1, 0, 0, 0).totalMicroseconds();
+    const CalendarDay last = dayOf(localFromTimestamp(lastHour));
     const auto text = [](CalendarDay day) {
         char buffer[32];
         std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", day.year, day.month, day.day);
@@ -347,6 +370,7 @@ const CallFilter &StatisticTable::callsOf(std::size_t line) const
 StatisticTable statisticTable(const StatisticsResult &result, std::uint32_t lcid)
 {
     StatisticTable table;
+    table.mode = result.mode;
     table.allCalls = result.allCalls;
     const std::string notSet = builtInText(TextId::NotSet, lcid);
     std::int64_t calls = 0;
@@ -372,7 +396,7 @@ StatisticTable statisticTable(const StatisticsResult &result, std::uint32_t lcid
                     std::to_string(calls),
                     std::to_string(timeouts),
                     std::string(),
-                    passRateText(calls == 0 ? 0.0 : double(calls - timeouts) / double(calls))};
+                    passRateText(passRate(calls, timeouts))};
     table.totals = std::move(totals);
     return table;
 }

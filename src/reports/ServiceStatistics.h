@@ -13,6 +13,7 @@
 
 #include "base/StringTable.h"
 #include "data/CallFilter.h"
+#include "data/SetupRecord.h"
 #include "reports/HistoryQuery.h"
 
 // What a statistics table counts; the number is the menu command that asks
@@ -68,12 +69,16 @@ using StatisticPtr = std::shared_ptr<const Statistic>;
 
 struct StatisticsResult
 {
+    StatisticMode mode = StatisticMode::TodayByAttendant;
     bool ok = false;
     // Why not, for the user.
     std::string error;
     std::vector<StatisticPtr> rows;
     // The calls of the whole table (its totals row).
     CallFilter allCalls;
+    // Nothing was counted because the range asked for begins after its
+    // end day.
+    bool beginAfterEnd = false;
 };
 
 // The local Monday that starts the week of day; the first and last day of
@@ -88,11 +93,20 @@ CalendarDay monthEnd(CalendarDay day);
 std::optional<CallFilter> statisticCalls(StatisticMode mode, const StatisticConditions &conditions,
                                          const Poco::LocalDateTime &now);
 
-// Counts the mode's calls on session (a reader of the history). Ends early,
-// with ok false and no error, once stop is set.
+// The share of calls that passed, to 4 decimals rounded down, so that a
+// single timeout among many calls never shows as all passed; 0 for no call.
+double passRate(std::int64_t calls, std::int64_t timeouts);
+
+// The service time from which the desk's tick flags an open call as timed
+// out: the lower of the two warning thresholds, in whole seconds.
+std::int64_t overtimeSeconds(const SetupRecord &setup);
+
+// Counts the mode's calls on session (a reader of the history). An open
+// call at least overtime seconds old at now counts as a timeout, flagged or
+// not yet. Ends early, with ok false and no error, once stop is set.
 StatisticsResult computeStatistics(Poco::Data::Session &session, StatisticMode mode,
                                    const StatisticConditions &conditions, const Poco::LocalDateTime &now,
-                                   const std::atomic<bool> &stop);
+                                   std::int64_t overtime, const std::atomic<bool> &stop);
 
 // The texts of a table, as the window and the command line show them.
 TextId statisticTitle(StatisticMode mode);
@@ -118,6 +132,8 @@ struct StatisticRow
 
 struct StatisticTable
 {
+    // What was counted, for the title.
+    StatisticMode mode = StatisticMode::TodayByAttendant;
     std::vector<StatisticRow> rows;
     // Present when the table has a row.
     std::optional<StatisticRow> totals;

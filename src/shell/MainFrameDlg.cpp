@@ -200,7 +200,7 @@ void CMainFrameDlg::showStatistics(int command, const std::optional<StatisticCon
     if (!mode)
         return;
     if (!m_statistics) {
-        m_statistics = std::make_unique<CDataStatisticDlg>(m_db, m_clock, *mode);
+        m_statistics = std::make_unique<CDataStatisticDlg>(m_db, m_setup, m_clock, *mode);
         connect(m_statistics.get(), &CDataStatisticDlg::callsRequested, this, &CMainFrameDlg::showHistory);
         // Closed, it goes once control is back in the event loop; the next
         // command makes a new one.

@@ -2,13 +2,14 @@
 
 #include <utility>
 
+#include "base/LocalTime.h"
 #include "ui/CallCells.h"
 
 HistoryListModel::HistoryListModel(const SetupRecord &setup, QObject *parent)
     : QAbstractTableModel(parent)
     , m_setup {setup}
     , m_rows {std::make_shared<HistoryRows>()}
-    , m_cached {Poco::LocalDateTime(1970, 1, 1)}
+    , m_cached {localFromTimestamp(Poco::Timestamp::fromEpochTime(0))}
 {
 }
 

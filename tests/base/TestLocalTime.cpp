@@ -40,6 +40,42 @@ TEST(LocalTime, LocalFieldsToUtcTextAndBack)
     }
 }
 
+// The C library settles a repeated wall-clock time by the offset of the
+// conversion before, so each case first converts a time of the other offset.
+TEST(LocalTime, RepeatedAndSkippedTimesDoNotHangOnEarlierConversions)
+{
+    const struct
+    {
+        const char *zone;
+        int before[6];
+        int fields[6];
+        const char *utc;
+    } cases[] = {
+        // 01:00 daylight time goes back to midnight standard time: the day
+        // starts at the first of its two midnights.
+        {"America/Havana", {2024, 12, 1, 12, 0, 0}, {2024, 11, 3, 0, 0, 0}, "2024-11-03T04:00:00Z"},
+        {"America/Havana", {2024, 7, 1, 12, 0, 0}, {2024, 11, 3, 0, 0, 0}, "2024-11-03T04:00:00Z"},
+        {"America/Havana", {2024, 12, 1, 12, 0, 0}, {2024, 11, 3, 0, 59, 59}, "2024-11-03T04:59:59Z"},
+        {"America/Havana", {2024, 12, 1, 12, 0, 0}, {2024, 11, 3, 1, 0, 0}, "2024-11-03T06:00:00Z"},
+        {"Europe/Berlin", {2024, 12, 1, 12, 0, 0}, {2024, 10, 27, 2, 30, 0}, "2024-10-27T00:30:00Z"},
+        {"Europe/Berlin", {2024, 7, 1, 12, 0, 0}, {2024, 10, 27, 2, 30, 0}, "2024-10-27T00:30:00Z"},
+        // Winter is the daylight-saving time of this zone's rules.
+        {"Europe/Dublin", {2024, 7, 1, 12, 0, 0}, {2024, 10, 27, 1, 30, 0}, "2024-10-27T00:30:00Z"},
+        {"Europe/Dublin", {2024, 7, 1, 12, 0, 0}, {2024, 1, 15, 10, 15, 0}, "2024-01-15T10:15:00Z"},
+        // 02:00 to 03:00 does not exist that night.
+        {"Europe/Berlin", {2024, 12, 1, 12, 0, 0}, {2024, 3, 31, 2, 30, 0}, "2024-03-31T01:30:00Z"},
+        {"Europe/Berlin", {2024, 7, 1, 12, 0, 0}, {2024, 3, 31, 2, 30, 0}, "2024-03-31T01:30:00Z"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.zone) + " " + c.utc + " after " + std::to_string(c.before[1]));
+        ScopedTimeZone zone(c.zone);
+        ASSERT_TRUE(localDateTime(c.before[0], c.before[1], c.before[2], c.before[3], c.before[4], c.before[5]));
+        const auto local = localDateTime(c.fields[0], c.fields[1], c.fields[2], c.fields[3], c.fields[4], c.fields[5]);
+        ASSERT_TRUE(local);
+        EXPECT_EQ(c.utc, utcText(*local));
+    }
+}
+
 TEST(LocalTime, BothSidesOfTheAutumnChangeKeepTheirOffset)
 {
     ScopedTimeZone zone("Europe/Berlin");

@@ -354,13 +354,18 @@ TEST_F(CallDeskTest, TimingByTicks)
     } steps[] = {{59, "00:00:59", false}, {60, "00:01:00", false}, {61, "00:01:01", true},
                  {120, "00:02:00", true}, {600, "00:10:00", true}, {601, "00:10:01", true},
                  {700, "00:10:01", true}};
+    const int writesBefore = m_store.writes;
     int done = 0;
     for (const auto &step : steps) {
         ticks(step.tick - done);
         done = step.tick;
         EXPECT_EQ(step.shown, spanText(call->SevTotalSeconds)) << "tick " << step.tick;
         EXPECT_EQ(step.timedOut, call->TimeOut) << "tick " << step.tick;
+        // The statistics count the stored flag, also of a call never answered.
+        EXPECT_EQ(step.timedOut ? 1 : 0, RawDatabase(*m_db).historyNumber("SELECT TimeOut FROM TBHistory"))
+            << "tick " << step.tick;
     }
+    EXPECT_EQ(writesBefore + 1, m_store.writes) << "stored when the flag is set, not on every tick";
     EXPECT_EQ("Final Warning", callCellText(*call, 7, m_setup, 1033));
 }
 

@@ -302,6 +302,32 @@ TEST_F(HistoryReading, CallTimeOrderLimitAndStop)
     EXPECT_EQ(2u, pagers.size());
 }
 
+// A scan that finds nothing to hand over hears a stop from the engine's
+// callback, not only between the rows it returns; the connection reads
+// normally after.
+TEST_F(HistoryReading, AStopEndsAScanThatReturnsNoRow)
+{
+    for (int i = 0; i < 200; ++i)
+        storeAt(2024, 6, 15, 8, i / 60, i % 60, std::to_string(i));
+    CallFilter nowhere;
+    nowhere.zone = "nowhere";
+    Poco::Data::Session reader = m_db->OpenHistoryReader();
+    int asked = 0;
+    std::size_t handed = 0;
+    const auto count = [&](CCall &&) { return ++handed > 0; };
+    const CallReadResult stopped =
+        DbManage::LoadCallsByCallTime(reader, nowhere, count, std::nullopt, [&] { return ++asked < 3; });
+    EXPECT_TRUE(stopped.stopped);
+    EXPECT_TRUE(stopped.error.empty()) << stopped.error;
+    EXPECT_EQ(3, asked);
+    EXPECT_EQ(0u, handed);
+
+    const CallReadResult all = DbManage::LoadCallsByCallTime(reader, CallFilter {}, count);
+    EXPECT_TRUE(all.ok) << all.error;
+    EXPECT_FALSE(all.stopped);
+    EXPECT_EQ(200u, handed);
+}
+
 TEST_F(HistoryReading, AFailingStatementReportsItsError)
 {
     storeAt(2024, 6, 15, 12, 0, 0, "noon");

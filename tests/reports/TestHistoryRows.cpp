@@ -110,26 +110,41 @@ TEST(HistoryRows, RowsGiveBackTheirCalls)
 }
 
 // Every key, and every key again (the second click), orders the rows as
-// the call lists order their calls.
+// the call lists order their calls: by instant, also in the hour that the
+// autumn change repeats, where a later wall clock can be the earlier call.
 TEST(HistoryRows, EverySortKeyOrdersAsTheCallLists)
 {
-    ScopedTimeZone tz("Asia/Shanghai");
-    const std::vector<CCall> calls = tyingCalls();
-    HistoryRows rows;
-    for (const CCall &call : calls)
-        rows.append(call);
-    rows.finish();
-    for (int column = 1; column <= 9; ++column) {
-        std::vector<CCall> expected = calls;
-        std::vector<std::uint32_t> order = resultOrder(rows);
-        for (const int key : {column, -column}) {
-            SCOPED_TRACE("key " + std::to_string(key));
-            std::stable_sort(expected.begin(), expected.end(),
-                             [key](const CCall &a, const CCall &b) { return compareForSortKey(a, b, key) < 0; });
-            order = sortedOrder(rows, order, key);
-            EXPECT_EQ(pagersOf(expected), pagersOf(rows, order));
+    for (const char *zone : {"Asia/Shanghai", "Europe/Berlin"}) {
+        SCOPED_TRACE(zone);
+        ScopedTimeZone tz(zone);
+        std::vector<CCall> calls = tyingCalls();
+        const auto secondPass = [](const Poco::LocalDateTime &time) {
+            return localFromTimestamp(instantOf(time) + Poco::Timespan(3600, 0).totalMicroseconds());
+        };
+        CCall early = makeCall("40", at(27, 2, 45));
+        early.SevStatus = CCall::Answered;
+        early.ProcessTime = at(27, 2, 50);
+        CCall late = makeCall("41", secondPass(at(27, 2, 15)));
+        late.SevStatus = CCall::Answered;
+        late.ProcessTime = secondPass(at(27, 2, 20));
+        calls.push_back(late);
+        calls.push_back(early);
+        HistoryRows rows;
+        for (const CCall &call : calls)
+            rows.append(call);
+        rows.finish();
+        for (int column = 1; column <= 9; ++column) {
+            std::vector<CCall> expected = calls;
+            std::vector<std::uint32_t> order = resultOrder(rows);
+            for (const int key : {column, -column}) {
+                SCOPED_TRACE("key " + std::to_string(key));
+                std::stable_sort(expected.begin(), expected.end(),
+                                 [key](const CCall &a, const CCall &b) { return compareForSortKey(a, b, key) < 0; });
+                order = sortedOrder(rows, order, key);
+                EXPECT_EQ(pagersOf(expected), pagersOf(rows, order));
+            }
         }
+        EXPECT_EQ(resultOrder(rows), sortedOrder(rows, resultOrder(rows), 0)) << "not a key: the order stays";
     }
-    EXPECT_EQ(resultOrder(rows), sortedOrder(rows, resultOrder(rows), 0)) << "not a key: the order stays";
 }
 }

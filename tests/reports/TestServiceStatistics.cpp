@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <atomic>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -57,12 +59,14 @@ protected:
         }
     }
 
+    // Open calls from a minute old on count as timeouts, as under the
+    // default first warning.
     StatisticsResult compute(StatisticMode mode, const Poco::LocalDateTime &now,
-                             const StatisticConditions &conditions = {})
+                             const StatisticConditions &conditions = {}, std::int64_t overtime = 60)
     {
         Poco::Data::Session reader = m_db->OpenHistoryReader();
         const std::atomic<bool> stop {false};
-        return computeStatistics(reader, mode, conditions, now, stop);
+        return computeStatistics(reader, mode, conditions, now, overtime, stop);
     }
 
     std::size_t listed(const CallFilter &filter)
@@ -129,6 +133,23 @@ TEST(StatisticTexts, AverageTimeAndPassRateFormats)
     EXPECT_EQ(passRateText(0.0001), "0.01%");
 }
 
+// Rounded down to the hundredth of a percent: a timeout among many calls
+// never reads as every call passed.
+TEST(StatisticTexts, PassRatesRoundDown)
+{
+    const struct
+    {
+        std::int64_t calls;
+        std::int64_t timeouts;
+        const char *text;
+    } cases[] = {
+        {20001, 1, "99.99%"}, {100000, 1, "99.99%"}, {7, 4, "42.85%"}, {7, 3, "57.14%"}, {3, 1, "66.66%"},
+        {12, 1, "91.66%"},    {4, 0, "100.00%"},     {4, 4, "0"},      {0, 0, "0"},      {10000, 9999, "0.01%"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.text, passRateText(passRate(c.calls, c.timeouts))) << c.calls << " calls, " << c.timeouts;
+}
+
 TEST(StatisticPeriods, WeeksRunMondayToSundayAcrossNewYear)
 {
     EXPECT_EQ(weekStart({2025, 1, 1}), (CalendarDay {2024, 12, 30}));
@@ -152,6 +173,13 @@ TEST(StatisticPeriods, PeriodTextNamesTheLocalDays)
     ASSERT_TRUE(week);
     EXPECT_EQ(periodText(*week), "2024-10-21 - 2024-10-27");
     EXPECT_EQ(periodText(CallFilter {}), "");
+
+    // Winter is this zone's daylight-saving time.
+    ScopedTimeZone dublin("Europe/Dublin");
+    conditions.begin = conditions.end = {2024, 1, 15};
+    const auto winterDay = statisticCalls(StatisticMode::RangeByZone, conditions, at(2024, 1, 1, 0));
+    ASSERT_TRUE(winterDay);
+    EXPECT_EQ(periodText(*winterDay), "2024-01-15");
 }
 
 // The periods are the desk's local ones: the first and last seconds of each
@@ -212,7 +240,8 @@ TEST_F(ServiceStatisticsTest, ByAttendantTableAndItsDrillDowns)
     ScopedTimeZone zone("Asia/Shanghai");
     const auto t = [](int hour) { return at(2024, 6, 15, hour); };
     store({
-        // Li: two answered (59 s and 60 s, 59.5 s on average), one timed out.
+        // Li: two answered (59 s and 60 s, 59.5 s on average), one timed
+        // out, and one still open ten hours on, overtime though not flagged.
         {t(8), "E1", "Li", "Hall", "T1", false, 59},
         {t(9), "E1", "Li", "Hall", "T2", true, 60},
         {t(10), "E1", "Li", "Bar", "T3", false, -1},
@@ -230,10 +259,10 @@ TEST_F(ServiceStatisticsTest, ByAttendantTableAndItsDrillDowns)
     ASSERT_TRUE(result.ok) << result.error;
     EXPECT_EQ(cellsOf(result), (Lines {
                                    {"Not set", "Not set", "1", "0", "01:00:00.000", "100.00%"},
-                                   {"E1", "Li", "3", "1", "00:59.500", "66.67%"},
+                                   {"E1", "Li", "3", "2", "00:59.500", "33.33%"},
                                    {"E2", "Wang", "2", "2", "00:00.000", "0"},
                                    {"E3", "Zhao", "1", "1", "1d 00:00:00.000", "0"},
-                                   {"", "Total", "7", "4", "", "42.86%"},
+                                   {"", "Total", "7", "5", "", "28.57%"},
                                }));
     EXPECT_EQ(cellsOf(result, Lcid::Chinese).front()[0], "未设置");
     EXPECT_EQ(cellsOf(result, Lcid::Chinese).back()[1], "合计");
@@ -241,10 +270,10 @@ TEST_F(ServiceStatisticsTest, ByAttendantTableAndItsDrillDowns)
 
     const StatisticsResult zones = compute(StatisticMode::TodayByZone, t(20));
     EXPECT_EQ(cellsOf(zones), (Lines {
-                                  {"Bar", "T3", "2", "0", "01:00:00.000", "100.00%"},
+                                  {"Bar", "T3", "2", "1", "01:00:00.000", "50.00%"},
                                   {"Hall", "T1", "3", "2", "00:59.000", "33.33%"},
                                   {"Hall", "T2", "2", "2", "12:00:30.000", "0"},
-                                  {"", "Total", "7", "4", "", "42.86%"},
+                                  {"", "Total", "7", "5", "", "28.57%"},
                               }));
     expectDrillDownsMatch(zones);
 }
@@ -300,6 +329,7 @@ TEST_F(ServiceStatisticsTest, YearAndMonthViewsByLocalMonthsAndDays)
         // 16:30 UTC on 29 February: local March.
         {at(2024, 3, 1, 0, 30), "E1", "Li", "Hall", "T1", false, 20},
         {at(2024, 3, 31, 23, 59, 59), "E1", "Li", "Hall", "T1", true, 40},
+        // Open ever since: overtime.
         {at(2024, 5, 20, 8), "", "", "Hall", "T1", false, -1},
         {at(2023, 12, 31, 23, 59, 59), "E1", "Li", "Hall", "T1", false, 20},
         {at(2025, 1, 1, 0, 0, 0), "E1", "Li", "Hall", "T1", false, 20},
@@ -309,8 +339,8 @@ TEST_F(ServiceStatisticsTest, YearAndMonthViewsByLocalMonthsAndDays)
     const StatisticsResult year = compute(StatisticMode::Year, at(2026, 1, 1, 9), conditions);
     EXPECT_EQ(cellsOf(year), (Lines {
                                  {"2024", "03", "2", "1", "00:30.000", "50.00%"},
-                                 {"2024", "05", "1", "0", "00:00.000", "100.00%"},
-                                 {"", "Total", "3", "1", "", "66.67%"},
+                                 {"2024", "05", "1", "1", "00:00.000", "0"},
+                                 {"", "Total", "3", "2", "", "33.33%"},
                              }));
     expectDrillDownsMatch(year);
 
@@ -327,6 +357,53 @@ TEST_F(ServiceStatisticsTest, YearAndMonthViewsByLocalMonthsAndDays)
     const StatisticsResult empty = compute(StatisticMode::Month, at(2026, 1, 1, 9), conditions);
     EXPECT_TRUE(empty.ok);
     EXPECT_TRUE(cellsOf(empty).empty());
+}
+
+// The desk stores the flag of an open call when its tick sets it; a call
+// whose desk was not running meanwhile has none. Counted at a moment, an
+// open call at least the first warning old is overtime either way.
+TEST_F(ServiceStatisticsTest, OpenCallsPastTheFirstWarningAreOvertime)
+{
+    ScopedTimeZone zone("Asia/Shanghai");
+    const Poco::LocalDateTime now = at(2024, 6, 15, 12, 0, 0);
+    const auto ago = [&](int seconds) { return now - Poco::Timespan(seconds, 0); };
+    const struct
+    {
+        const char *name;
+        int age;
+        bool open;
+        bool flagged;
+        bool overtime;
+    } cases[] = {
+        {"open 84 s", 84, true, false, true},        {"open 20 s", 20, true, false, true},
+        {"open 19 s", 19, true, false, false},       {"open, flagged", 84, true, true, true},
+        {"answered in time", 84, false, false, false}, {"answered late", 84, false, true, true},
+        {"open since yesterday", 86400, true, false, true},
+    };
+    std::vector<StoredCall> calls;
+    for (const auto &c : cases)
+        calls.push_back({ago(c.age), c.name, "", "Hall", "T1", c.flagged, c.open ? -1 : 10});
+    store(calls);
+    StatisticConditions days;
+    days.begin = {2024, 6, 14};
+    days.end = {2024, 6, 15};
+    const StatisticsResult result = compute(StatisticMode::RangeByAttendant, now, days, 20);
+    ASSERT_TRUE(result.ok) << result.error;
+    ASSERT_EQ(std::size(cases), result.rows.size());
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto row = std::find_if(result.rows.begin(), result.rows.end(),
+                                      [&](const StatisticPtr &statistic) { return statistic->key1 == c.name; });
+        ASSERT_NE(row, result.rows.end());
+        EXPECT_EQ(c.overtime ? 1 : 0, (*row)->timeoutcount);
+    }
+    EXPECT_EQ("28.57%", statisticTable(result, Lcid::English).totals->cells[5]);
+
+    // The yearly view counts by the same rule.
+    StatisticConditions year;
+    year.begin = {2024, 1, 1};
+    EXPECT_EQ((Lines {{"2024", "06", "7", "5", "00:10.000", "28.57%"}, {"", "Total", "7", "5", "", "28.57%"}}),
+              cellsOf(compute(StatisticMode::Year, now, year, 20)));
 }
 
 // A count asked to stop ends at once, without a result and without an

@@ -2,18 +2,24 @@
 #include <string>
 #include <vector>
 
+#include <QBarCategoryAxis>
+#include <QChart>
+#include <QChartView>
 #include <QDateEdit>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QValueAxis>
 
 #include <Poco/Data/SQLite/Connector.h>
 
 #include "base/LocalTime.h"
 #include "data/DbManage.h"
+#include "data/SetupRecord.h"
 #include "ui/HistoryListModel.h"
 #include "ui/UiText.h"
 #include "ui/controls/ComboExUI.h"
@@ -29,6 +35,9 @@
 #include "support/ChildProcess.h"
 #include "support/DeskTestWindow.h"
 #include "support/FakeClock.h"
+#include "support/RawDatabase.h"
+#include "support/RecordingFileChooser.h"
+#include "support/RecordingMessagePrompt.h"
 #include "support/ShellTestSupport.h"
 #include "support/TempFolder.h"
 #include "support/WindowDriving.h"
@@ -75,6 +84,7 @@ public:
 
     TempFolder folder;
     std::unique_ptr<DbManage> db;
+    SetupRecord setup;
     FakeClock clock;
 };
 
@@ -138,7 +148,7 @@ private slots:
         setUiLanguage(lcid);
         History history;
         history.storeDay();
-        CDataStatisticDlg window(*history.db, history.clock, StatisticMode::TodayByAttendant);
+        CDataStatisticDlg window(*history.db, history.setup, history.clock, StatisticMode::TodayByAttendant);
         QVERIFY(!control<QPushButton>(window, "passratebtn")->isEnabled());
         QVERIFY(countAndWait(window, StatisticMode::TodayByAttendant));
         QVERIFY(window.isVisible());
@@ -151,8 +161,8 @@ private slots:
         QCOMPARE(shownLines(window), (QStringList {
                                          "1\t" + notSet + "\t" + notSet + "\t2\t1\t01:00.000\t50.00%",
                                          "2\tE1\tLi\t2\t1\t01:00.000\t50.00%",
-                                         "3\tE2\tWang\t1\t0\t00:00.000\t100.00%",
-                                         "\t\t" + total + "\t5\t2\t\t60.00%",
+                                         "3\tE2\tWang\t1\t1\t00:00.000\t0",
+                                         "\t\t" + total + "\t5\t3\t\t40.00%",
                                      }));
         QVERIFY(control<QPushButton>(window, "passratebtn")->isEnabled());
         QVERIFY(control<QPushButton>(window, "tmoutbtn")->isEnabled());
@@ -168,7 +178,7 @@ private slots:
     {
         History history;
         history.storeDay();
-        CDataStatisticDlg window(*history.db, history.clock, StatisticMode::TodayByAttendant);
+        CDataStatisticDlg window(*history.db, history.setup, history.clock, StatisticMode::TodayByAttendant);
         QVERIFY(countAndWait(window, StatisticMode::TodayByAttendant));
         QCOMPARE(shownLines(window).size(), 4);
         StatisticConditions july;
@@ -180,23 +190,58 @@ private slots:
         QVERIFY(!control<QPushButton>(window, "tmoutbtn")->isEnabled());
     }
 
+    // A count that finds nothing to count, or fails, shows no rows of the
+    // count before under its own title, and says why.
+    void anEmptyOrFailedRerunShowsNoOldRows()
+    {
+        History history;
+        history.storeDay();
+        CDataStatisticDlg window(*history.db, history.setup, history.clock, StatisticMode::TodayByAttendant);
+        QVERIFY(countAndWait(window, StatisticMode::TodayByAttendant));
+        QCOMPARE(shownLines(window).size(), 4);
+        StatisticConditions backwards;
+        backwards.begin = {2024, 6, 15};
+        backwards.end = {2024, 6, 1};
+        window.setConditions(backwards);
+        QVERIFY(countAndWait(window, StatisticMode::RangeByAttendant));
+        QCOMPARE(list(window).model()->rowCount(), 0);
+        QCOMPARE(control<QLabel>(window, "LabState")->text(), uiText(TextId::BeginAfterEnd));
+        QVERIFY(!control<QPushButton>(window, "passratebtn")->isEnabled());
+
+        QVERIFY(countAndWait(window, StatisticMode::TodayByAttendant));
+        QCOMPARE(shownLines(window).size(), 4);
+        QCOMPARE(control<QLabel>(window, "LabState")->text(), QString("2024-06-15"));
+        RawDatabase(*history.db).history() << "ALTER TABLE TBHistory RENAME TO TBGone", Poco::Data::Keywords::now;
+        RecordingMessagePrompt prompt;
+        QSignalSpy failed(&window, &CDataStatisticDlg::countingFailed);
+        QVERIFY(countAndWait(window, StatisticMode::WeekByAttendant));
+        QCOMPARE(failed.count(), 1);
+        QCOMPARE(prompt.shown.size(), std::size_t(1));
+        QVERIFY2(prompt.shown[0].text.contains("no such table"), qPrintable(prompt.shown[0].text));
+        QCOMPARE(control<QLabel>(window, "title")->text(), uiText(TextId::ThisWeekAttendantTitle));
+        QCOMPARE(list(window).model()->rowCount(), 0);
+        QVERIFY(window.table().rows.empty());
+        QVERIFY(!control<QPushButton>(window, "passratebtn")->isEnabled());
+        QVERIFY(!control<QPushButton>(window, "tmoutbtn")->isEnabled());
+    }
+
     // Sorting by any column, either way, never moves the totals row, and
     // the row numbers follow the new order.
     void sortingNeverMovesTheTotalsRow()
     {
         History history;
         history.storeDay();
-        CDataStatisticDlg window(*history.db, history.clock, StatisticMode::TodayByAttendant);
+        CDataStatisticDlg window(*history.db, history.setup, history.clock, StatisticMode::TodayByAttendant);
         QVERIFY(countAndWait(window, StatisticMode::TodayByAttendant));
         QHeaderView *head = list(window).horizontalHeader();
         emit head->sectionClicked(3);
-        QCOMPARE(shownLines(window, 2).first(), QString("Wang\t1\t0\t00:00.000\t100.00%"));
+        QCOMPARE(shownLines(window, 2).first(), QString("Wang\t1\t1\t00:00.000\t0"));
         for (int column = 1; column <= 6; ++column) {
             for (int click = 0; click < 2; ++click) {
                 emit head->sectionClicked(column);
                 const QStringList lines = shownLines(window);
                 QCOMPARE(lines.size(), 4);
-                QCOMPARE(lines.last(), QString("\t\tTotal\t5\t2\t\t60.00%"));
+                QCOMPARE(lines.last(), QString("\t\tTotal\t5\t3\t\t40.00%"));
                 for (int row = 0; row < 3; ++row)
                     QVERIFY(lines[row].startsWith(QString::number(row + 1) + "\t"));
             }
@@ -209,12 +254,54 @@ private slots:
         QCOMPARE(chart.chart().series.size(), std::size_t(2));
     }
 
+    // Every row has its bar, though two zones hold a "Table 1"; the
+    // count axis steps in whole calls; a saved picture names the table and
+    // its day, and so does the file name offered.
+    void theChartShowsEveryRowAndWhatItIsOf()
+    {
+        History history;
+        history.storeDay();
+        CDataStatisticDlg window(*history.db, history.setup, history.clock, StatisticMode::TodayByZone);
+        QVERIFY(countAndWait(window, StatisticMode::TodayByZone));
+        CChartDlg chart(window.table(), ChartKind::CallsAndTimeouts, &window);
+        QChart *drawn = control<QChartView>(chart, "ChartView")->chart();
+        auto *categories = qobject_cast<QBarCategoryAxis *>(drawn->axes(Qt::Horizontal).value(0));
+        QVERIFY(categories);
+        QCOMPARE(categories->categories(), (QStringList {"Bar / Table 1", "Hall / Table 1"}));
+        const auto *values = qobject_cast<QValueAxis *>(drawn->axes(Qt::Vertical).value(0));
+        QVERIFY(values);
+        QCOMPARE(values->max(), 3.0);
+        QCOMPARE(values->tickCount(), 4);
+        QVERIFY2(drawn->title().contains(uiText(TextId::TodayZoneTitle)), qPrintable(drawn->title()));
+        QVERIFY2(drawn->title().contains("2024-06-15"), qPrintable(drawn->title()));
+
+        RecordingFileChooser files;
+        const QString saved = QString::fromStdString(history.folder.file("saved.png"));
+        files.answerNext(saved);
+        clickButton(chart, "btnSavePicture");
+        QCOMPARE(files.requests.size(), std::size_t(1));
+        QCOMPARE(QFileInfo(files.requests[0].request.start).fileName(), QString("chart_2024-06-15.png"));
+        QVERIFY(QFileInfo::exists(saved));
+
+        // One call at most: the ticks are 0 and 1, not tenths.
+        StatisticConditions day;
+        day.begin = day.end = {2024, 6, 14};
+        window.setConditions(day);
+        QVERIFY(countAndWait(window, StatisticMode::RangeByZone));
+        CChartDlg single(window.table(), ChartKind::CallsAndTimeouts, &window);
+        const auto *axis =
+            qobject_cast<QValueAxis *>(control<QChartView>(single, "ChartView")->chart()->axes(Qt::Vertical).value(0));
+        QVERIFY(axis);
+        QCOMPARE(axis->max(), 1.0);
+        QCOMPARE(axis->tickCount(), 2);
+    }
+
     // Commands while one counts: the latest is the one shown.
     void aRerunWhileOneCountsEndsWithTheLatest()
     {
         History history;
         history.storeDay();
-        CDataStatisticDlg window(*history.db, history.clock, StatisticMode::TodayByAttendant);
+        CDataStatisticDlg window(*history.db, history.setup, history.clock, StatisticMode::TodayByAttendant);
         QSignalSpy shown(&window, &CDataStatisticDlg::resultShown);
         window.rerun(StatisticMode::TodayByAttendant);
         window.rerun(StatisticMode::WeekByAttendant);
@@ -222,7 +309,7 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return !window.isCounting(); }, 10000));
         QCOMPARE(window.mode(), StatisticMode::TodayByZone);
         QCOMPARE(header(window, 1), uiText(TextId::CallZone));
-        QCOMPARE(shownLines(window, 1).first(), QString("Bar\tTable 1\t2\t1\t00:00.000\t50.00%"));
+        QCOMPARE(shownLines(window, 1).first(), QString("Bar\tTable 1\t2\t2\t00:00.000\t0"));
         // Closing while a count runs is safe: the window lets its run go.
         window.rerun(StatisticMode::Year);
     }
@@ -233,7 +320,7 @@ private slots:
         History history;
         history.storeDay();
         history.store(3, 12, "E1", "Li", false, 3600);
-        CDataStatisticDlg window(*history.db, history.clock, StatisticMode::Year);
+        CDataStatisticDlg window(*history.db, history.setup, history.clock, StatisticMode::Year);
         struct Case
         {
             StatisticMode mode;

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include "base/LocalTime.h"
 #include "data/DbManage.h"
 #include "ui/WorkProgressDlg.h"
 #include "shell/backup/ClearConfirmDlg.h"
@@ -24,7 +25,7 @@ bool shootAll(DbManage &db, const QString &folder, const QString &suffix)
 {
     bool ok = true;
     {
-        CDataClearDlg choose(Poco::LocalDateTime(2020, 6, 1, 10, 15, 0), nullptr);
+        CDataClearDlg choose(*localDateTime(2020, 6, 1, 10, 15, 0), nullptr);
         ok &= shootWindow(choose, folder + QStringLiteral("/clear-history-%1.png").arg(suffix));
     }
     {

@@ -11,6 +11,7 @@
 #include <Poco/LocalDateTime.h>
 
 #include "base/Clock.h"
+#include "base/LocalTime.h"
 #include "base/StringTable.h"
 #include "receiver/CallFrameConsumer.h"
 #include "receiver/LinkOwner.h"
@@ -32,7 +33,7 @@ constexpr std::uint32_t Chinese = 2052;
 
 std::string now()
 {
-    return Poco::DateTimeFormatter::format(Poco::LocalDateTime(), "%Y-%m-%d %H:%M:%S.%i");
+    return Poco::DateTimeFormatter::format(localNow(), "%Y-%m-%d %H:%M:%S.%i");
 }
 
 std::string receiverClock(const FrameTime &time)

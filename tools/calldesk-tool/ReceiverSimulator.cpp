@@ -8,6 +8,7 @@
 #include <Poco/DateTimeFormatter.h>
 #include <Poco/LocalDateTime.h>
 
+#include "base/LocalTime.h"
 #include "receiver/PseudoTerminal.h"
 
 namespace
@@ -158,7 +159,7 @@ void ReceiverSimulator::handleHostFrame(const FrameRecord &record, Clock::time_p
             return;
         }
         heat_beat_t reply = *heartbeat;
-        reply.makeTimeReply(Poco::LocalDateTime());
+        reply.makeTimeReply(localNow());
         writeFrame(reply.bytes.data(), reply.bytes.size());
         ++m_totals.heartbeatsAnswered;
         note() << "heartbeat-request answered" << std::endl;
@@ -195,7 +196,7 @@ ReceiverSimulator::Clock::time_point ReceiverSimulator::nextWake(Clock::time_poi
 
 stCommand ReceiverSimulator::makeFrame(std::uint8_t type, std::uint8_t key, int pager)
 {
-    return stCommand::make(type, key, frameTimeOf(Poco::LocalDateTime()), std::to_string(pager), m_nextSequence++);
+    return stCommand::make(type, key, frameTimeOf(localNow()), std::to_string(pager), m_nextSequence++);
 }
 
 bool ReceiverSimulator::writeFrame(const std::uint8_t *bytes, std::size_t count)
@@ -209,5 +210,5 @@ bool ReceiverSimulator::writeFrame(const std::uint8_t *bytes, std::size_t count)
 
 std::ostream &ReceiverSimulator::note()
 {
-    return m_log << Poco::DateTimeFormatter::format(Poco::LocalDateTime(), "%H:%M:%S.%i") << ' ';
+    return m_log << Poco::DateTimeFormatter::format(localNow(), "%H:%M:%S.%i") << ' ';
 }

@@ -2,6 +2,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <Poco/Data/SQLite/Connector.h>
@@ -104,7 +105,9 @@ std::optional<StatisticMode> modeOf(const CommandLine &line, StatisticConditions
 }
 
 // A cell as a field of the format: TSV cells lose tabs and line breaks,
-// CSV cells are quoted when they need it.
+// CSV cells are quoted when they need it. A CSV cell that a spreadsheet
+// would take for a formula (a name typed as "=HYPERLINK(...)") is quoted
+// and led by an apostrophe, which makes the spreadsheet show it as text.
 std::string field(const std::string &text, bool csv)
 {
     if (!csv) {
@@ -114,9 +117,10 @@ std::string field(const std::string &text, bool csv)
                 c = ' ';
         return plain;
     }
-    if (text.find_first_of(",\"\n\r") == std::string::npos)
+    const bool formula = !text.empty() && std::string_view("=+-@").find(text.front()) != std::string_view::npos;
+    if (!formula && text.find_first_of(",\"\n\r") == std::string::npos)
         return text;
-    std::string quoted = "\"";
+    std::string quoted = formula ? "\"'" : "\"";
     for (const char c : text) {
         if (c == '"')
             quoted += '"';
@@ -191,7 +195,7 @@ int runStats(const std::vector<std::string> &arguments)
         const std::uint32_t language = lcid.value_or(setup.LCID);
         Poco::Data::Session reader = db.OpenHistoryReader();
         const std::atomic<bool> stop {false};
-        const StatisticsResult result = computeStatistics(reader, *mode, conditions, localNow(), stop);
+        const StatisticsResult result = computeStatistics(reader, *mode, conditions, localNow(), overtimeSeconds(setup), stop);
         if (!result.ok) {
             std::cerr << "calldesk-tool stats: the statistics failed: " << result.error << std::endl;
             return 1;

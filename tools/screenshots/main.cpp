@@ -287,7 +287,7 @@ int main(int argc, char *argv[])
     // The main window's caption stays in front of the pop-up's owner.
     setup.Option &= ~SetupRecord::OptHoverMost;
 
-    const Poco::LocalDateTime now(2024, 6, 15, 12, 30, 0);
+    const Poco::LocalDateTime now = *localDateTime(2024, 6, 15, 12, 30, 0);
     SettableClock clock;
     clock.set(now);
     SilentSoundPlayer silence;

@@ -1,8 +1,11 @@
 #include "shell/backup/DataClearDlg.h"
 
+#include <optional>
+
 #include <QDateTimeEdit>
 #include <QPushButton>
 
+#include "base/LocalTime.h"
 #include "ui/UiText.h"
 #include "ui_DataClear.h"
 
@@ -14,12 +17,19 @@ QDateTime qtDateTime(const Poco::LocalDateTime &time)
                      QTime(time.hour(), time.minute(), time.second(), time.millisecond()));
 }
 
+// Poco's constructor from fields takes the zone's offset as its standard
+// offset plus one hour under daylight saving, which is wrong in a zone whose
+// standard offset changed or whose rules call winter the saving time.
 Poco::LocalDateTime pocoDateTime(const QDateTime &value)
 {
     const QDate date = value.date();
     const QTime time = value.time();
-    return Poco::LocalDateTime(date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second(),
-                               time.msec());
+    const std::optional<Poco::LocalDateTime> local =
+        localDateTime(date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second());
+    // The control holds only dates and times that exist. Added to the
+    // instant: LocalDateTime's own arithmetic takes the offset as its
+    // constructor does.
+    return localFromTimestamp(instantOf(*local) + Poco::Timestamp::TimeDiff(time.msec()) * 1000);
 }
 }
 

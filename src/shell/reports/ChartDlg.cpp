@@ -1,6 +1,6 @@
 #include "shell/reports/ChartDlg.h"
 
-#include <algorithm>
+#include <cmath>
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -37,6 +37,11 @@ CChartDlg::~CChartDlg() = default;
 void CChartDlg::draw()
 {
     auto *chart = new QChart();
+    // In the picture, not only in the window's caption: a saved chart says
+    // which table and which days it shows.
+    chart->setTitle(QStringLiteral("<b>%1</b><br>%2")
+                        .arg(QString::fromStdString(m_chart.tableTitle).toHtmlEscaped(),
+                             QString::fromStdString(m_chart.period).toHtmlEscaped()));
     chart->legend()->setAlignment(Qt::AlignTop);
     chart->setBackgroundBrush(Qt::white);
     m_ui->ChartView->setChart(chart);
@@ -44,15 +49,12 @@ void CChartDlg::draw()
     if (m_chart.categories.empty())
         return;
     auto *bars = new QBarSeries();
-    double highest = 0;
     for (const ChartSeries &series : m_chart.series) {
         auto *set = new QBarSet(QString::fromStdString(series.name));
         set->setColor(qColour(series.fill));
         set->setBorderColor(qColour(series.outline));
-        for (const double value : series.values) {
+        for (const double value : series.values)
             set->append(value);
-            highest = std::max(highest, value);
-        }
         bars->append(set);
     }
     chart->addSeries(bars);
@@ -67,9 +69,9 @@ void CChartDlg::draw()
     bars->attachAxis(categories);
     auto *values = new QValueAxis();
     const bool rates = m_chart.series.size() == 1;
-    values->setRange(0, rates ? 100.0 : std::max(1.0, highest));
-    // Round steps: whole numbers of calls, tens of percent.
-    values->applyNiceNumbers();
+    values->setRange(0, m_chart.axisTop);
+    values->setTickCount(int(std::lround(m_chart.axisTop / m_chart.tickStep)) + 1);
+    values->setMinorTickCount(0);
     values->setLabelFormat(rates ? QStringLiteral("%.0f%%") : QStringLiteral("%.0f"));
     chart->addAxis(values, Qt::AlignLeft);
     bars->attachAxis(values);
@@ -79,7 +81,7 @@ void CChartDlg::saveClicked()
 {
     FileRequest request;
     request.caption = uiText(TextId::SaveChart);
-    request.start = QDir::home().filePath(QStringLiteral("chart.png"));
+    request.start = QDir::home().filePath(QString::fromStdString(chartFileName(m_chart)));
     request.filter = QStringLiteral("PNG (*.png)");
     const std::optional<QString> chosen = fileChooser().saveFile(this, request);
     if (!chosen)

@@ -49,10 +49,12 @@ public:
     }
 };
 
-CDataStatisticDlg::CDataStatisticDlg(DbManage &db, const IClock &clock, StatisticMode mode)
+CDataStatisticDlg::CDataStatisticDlg(DbManage &db, const SetupRecord &setup, const IClock &clock,
+                                     StatisticMode mode)
     : ChildDialog {nullptr}
     , m_ui {std::make_unique<Ui::CDataStatisticDlg>()}
     , m_db {db}
+    , m_setup {setup}
     , m_clock {clock}
     , m_mode {mode}
     , m_model {new StatisticListModel(this)}
@@ -97,8 +99,12 @@ void CDataStatisticDlg::showMode()
     const bool rows = !m_table.rows.empty() && !m_counting;
     m_ui->passratebtn->setEnabled(rows);
     m_ui->tmoutbtn->setEnabled(rows);
-    m_ui->LabState->setText(m_counting ? uiText(TextId::CountingCalls)
-                                       : QString::fromStdString(periodText(m_table.allCalls)));
+    if (m_counting)
+        m_ui->LabState->setText(uiText(TextId::CountingCalls));
+    else if (m_beginAfterEnd)
+        m_ui->LabState->setText(uiText(TextId::BeginAfterEnd));
+    else
+        m_ui->LabState->setText(QString::fromStdString(periodText(m_table.allCalls)));
 }
 
 void CDataStatisticDlg::open()
@@ -115,13 +121,14 @@ void CDataStatisticDlg::rerun(StatisticMode mode)
     const std::uint64_t request = m_lastRequest + 1;
     const StatisticConditions conditions = m_conditions;
     const Poco::LocalDateTime now = m_clock.now();
+    const std::int64_t overtime = overtimeSeconds(m_setup);
     const std::uint32_t lcid = uiLanguage();
     const bool queued = m_runner->submit(
-        [this, request, mode, conditions, now, lcid](const std::atomic<bool> &stop) {
+        [this, request, mode, conditions, now, overtime, lcid](const std::atomic<bool> &stop) {
             StatisticsResult result;
             try {
                 Poco::Data::Session reader = m_db.OpenHistoryReader();
-                result = computeStatistics(reader, mode, conditions, now, stop);
+                result = computeStatistics(reader, mode, conditions, now, overtime, stop);
             } catch (const std::exception &error) {
                 logFailure("open a reader for the statistics", error);
                 result.error = errorText(error);
@@ -133,6 +140,7 @@ void CDataStatisticDlg::rerun(StatisticMode mode)
             auto posted = std::make_shared<CountedTable>();
             posted->ok = result.ok;
             posted->error = std::move(result.error);
+            posted->beginAfterEnd = result.beginAfterEnd;
             if (result.ok)
                 posted->table = statisticTable(result, lcid);
             QMetaObject::invokeMethod(
@@ -155,7 +163,11 @@ void CDataStatisticDlg::showResult(std::uint64_t request, CountedTable &&result)
     if (request != m_lastRequest)
         return;
     m_counting = false;
+    m_beginAfterEnd = result.beginAfterEnd;
     if (!result.ok) {
+        // The rows of the run before belong to another title and period.
+        m_table = StatisticTable();
+        showTable();
         showMode();
         inform(this, uiText(TextId::StatisticsFailed, {QString::fromStdString(result.error)}), TextId::ProgramName,
                PromptIcon::Error);

@@ -13,6 +13,7 @@
 class DbManage;
 class IClock;
 class StatisticListModel;
+struct SetupRecord;
 
 namespace Ui
 {
@@ -33,7 +34,8 @@ class CDataStatisticDlg : public ChildDialog
     Q_OBJECT
 
 public:
-    CDataStatisticDlg(DbManage &db, const IClock &clock, StatisticMode mode);
+    // setup, clock and db outlive the window (the main window owns all).
+    CDataStatisticDlg(DbManage &db, const SetupRecord &setup, const IClock &clock, StatisticMode mode);
     ~CDataStatisticDlg() override;
 
     // Shows the window, centred on the screen.
@@ -65,6 +67,7 @@ private:
     {
         bool ok = false;
         std::string error;
+        bool beginAfterEnd = false;
         StatisticTable table;
     };
 
@@ -76,10 +79,13 @@ private:
 
     std::unique_ptr<Ui::CDataStatisticDlg> m_ui;
     DbManage &m_db;
+    const SetupRecord &m_setup;
     const IClock &m_clock;
     StatisticMode m_mode;
     StatisticConditions m_conditions;
     StatisticTable m_table;
+    // The table is empty because the range began after its end day.
+    bool m_beginAfterEnd = false;
     StatisticListModel *m_model;
     bool m_counting = false;
     std::uint64_t m_lastRequest = 0;

@@ -201,9 +201,10 @@ public:
     // transaction that a failure or a cancel rolls back. It runs on a worker
     // between beginHistoryRestore and endHistoryRestore (main thread), while
     // every other use of the history fails at once with "the history is being
-    // restored"; endHistoryRestore adds what an older backup lacks (once: a
-    // second call does nothing). A backup or restore never takes one of the
-    // data folder's own files for its file.
+    // restored". RestoreHistory itself adds what an older backup lacks
+    // (indexes, newer tables), so that endHistoryRestore, which may be called
+    // more than once, only lets the other uses in again. A backup or restore
+    // never takes one of the data folder's own files for its file.
     void beginHistoryRestore();
     bool RestoreHistory(const std::string &path, const SqliteFile::Progress &progress = {});
     void endHistoryRestore();
@@ -328,6 +329,8 @@ private:
     void openSystemDatabase();
     void openHistoryDatabase();
     void configureHistorySession();
+    // Adds to a restored history what an older backup lacks.
+    void completeRestoredHistory();
     void checkHistoryWritable();
     void setAside(const std::string &fileName);
     // False, with the reason recorded for what, while the history is being

@@ -740,3 +740,65 @@ TEST_F(CallDeskTest, CallsThatComeDuringAHistoryRestoreAreStoredOnceItEnds)
     std::sort(open.begin(), open.end());
     EXPECT_EQ((std::vector<std::string> {"30", "5"}), open) << "today's open calls, read again";
 }
+
+// A backup holds a pager's open call that was answered since; the pager
+// calls again during the restore. Its new call is the one the desk shows and
+// the next cancel answers, also while the history still refuses to take it.
+class NewCallDuringARestore
+    : public CallDeskTest
+    , public ::testing::WithParamInterface<bool>
+{
+};
+
+TEST_P(NewCallDuringARestore, WinsOverTheStaleOpenCallOfItsPager)
+{
+    const bool refusedAfterRestore = GetParam();
+    press("12");
+    const std::uint64_t stale = row(CallListId::Calls, 0)->ID;
+    const std::string backup = file("History.ovkbk");
+    ASSERT_TRUE(m_db->BackupHistory(backup));
+    ticks(5);
+    cancel("12");
+    ticks(5);
+
+    m_desk->saver().hold();
+    m_db->beginHistoryRestore();
+    CallPtr fresh;
+    const bool restored = m_db->RestoreHistory(backup, [&](long long, long long total) {
+        if (total > 0 && !fresh) {
+            press("12");
+            fresh = row(CallListId::Unanswered, 0);
+        }
+        return true;
+    });
+    m_db->endHistoryRestore();
+    ASSERT_TRUE(restored);
+    ASSERT_TRUE(fresh);
+    if (refusedAfterRestore)
+        m_store.failWrites("disk I/O error");
+    m_desk->saver().release([&](const CCall &call) { return m_db->HoldsCall(call); });
+    m_desk->reloadOpenCalls();
+
+    ASSERT_EQ(1u, m_desk->openCallCount());
+    EXPECT_EQ(fresh, row(CallListId::Unanswered, 0));
+    EXPECT_EQ((std::vector<std::string> {"12"}), pagers(CallListId::Calls));
+    if (refusedAfterRestore) {
+        EXPECT_EQ(0u, fresh->ID) << "not stored yet";
+        m_store.acceptWrites();
+    }
+    ticks(3);
+    ASSERT_NE(0u, fresh->ID);
+    ASSERT_NE(stale, fresh->ID);
+    cancel("12");
+    std::vector<std::uint64_t> open;
+    RawDatabase(*m_db).history() << "SELECT ID FROM TBHistory WHERE SevStatus=0", into(open), now;
+    EXPECT_EQ(std::vector<std::uint64_t> {stale}, open)
+        << "the new call is answered; the backup's stale call stays as the backup had it";
+}
+
+INSTANTIATE_TEST_SUITE_P(History, NewCallDuringARestore, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool> &info) {
+                             return info.param ? std::string("RefusedAfterTheRestore")
+                                               : std::string("StoredAtTheRestoresEnd");
+                         });
+

@@ -285,6 +285,9 @@ public:
     std::uint64_t BeginOutage(const stOutage &outage);
     bool EndOutage(std::uint64_t id, const Poco::LocalDateTime &end);
     int CloseOpenOutages(const Poco::LocalDateTime &end);
+    // Whether the row at id is this failure, still open: after a restore the
+    // id may name another failure's row.
+    bool HoldsOpenOutage(std::uint64_t id, const stOutage &outage);
     // The failures overlapping [from, to) (either bound optional), by their
     // beginning.
     std::vector<stOutage> LoadOutages(const std::optional<Poco::LocalDateTime> &from,

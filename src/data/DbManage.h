@@ -212,6 +212,10 @@ public:
     // call time): after a restore, a change to a call the restored history
     // does not hold must not be written over whatever row has its ID now.
     bool HoldsCall(const CCall &call);
+    // The ID of a stored call of the same pager and call time (0 when there
+    // is none), for a call whose insert may have committed before a crash;
+    // nullopt when the history cannot be read (lastFailure() says why).
+    std::optional<std::uint64_t> FindStoredCall(const CCall &call);
 
     // Deletes the calls made before cutoff (local time), a few thousand per
     // transaction on a connection of its own, so that the desk's writes wait

@@ -816,6 +816,11 @@ struct CrashCase
     bool storedBeforeTheCrash;
 };
 
+void PrintTo(const CrashCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
 class CrashDuringARestore
     : public CallDeskTest
     , public ::testing::WithParamInterface<CrashCase>

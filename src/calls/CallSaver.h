@@ -11,7 +11,6 @@
 #include "data/Call.h"
 
 class HeldCallJournal;
-
 class ICallStore;
 
 // Stores calls in the history in the order they come. A call the history

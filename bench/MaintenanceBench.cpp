@@ -28,6 +28,7 @@
 
 #include "base/LocalTime.h"
 #include "data/DbManage.h"
+#include "data/HeldCallJournal.h"
 #include "data/SetupRecord.h"
 #include "calls/CallDesk.h"
 #include "support/CallFakes.h"
@@ -181,10 +182,12 @@ int main(int argc, char **argv)
     if (ok)
         std::cout << "  backup file " << fs::file_size(backup) / 1e6 << " MB\n";
 
-    // As the desk restores: its writes held back, the restore on the worker,
-    // then the schema completed, the held calls stored and today's open
+    // As the desk restores: its writes held back (and journaled, each on
+    // disk before the frame's handling ends), the restore and the schema's
+    // completion on the worker, then the held calls stored and today's open
     // calls read again.
     CallDesk &desk = intake.desk();
+    desk.saver().journalTo(HeldCallJournal::pathIn(db.folder()));
     desk.saver().hold();
     db.beginHistoryRestore();
     seconds = whileTakingCalls(intake, [&] { ok = db.RestoreHistory(backup); }, samples);

@@ -242,20 +242,52 @@ void CallDesk::updatePopupEntries()
     }
 }
 
+namespace
+{
+// The same stored call: its row, unchanged in pager and call time (to the
+// second, as the history keeps it).
+bool sameRow(const CCall &stored, const CCall &mine)
+{
+    return stored.ID != 0 && stored.ID == mine.ID && stored.PagerNum == mine.PagerNum
+        && utcText(stored.CallTime) == utcText(mine.CallTime);
+}
+}
+
+// A pager's open call on the desk wins over other open calls of the pager in
+// the history: a restored backup may hold an older call of a pager that was
+// answered since, and the pager's new call, which came during the restore,
+// is the one its attendant's cancel must answer. A call the history has not
+// taken yet is kept too; it is not in the history to be read.
 void CallDesk::reloadOpenCalls()
 {
     const auto calls = m_store.LoadUntreatedToday(m_clock.now());
+    const std::unordered_map<std::string, CallPtr> before = std::move(m_openCalls);
     m_calls.removeAll();
     m_unanswered.removeAll();
     m_openCalls.clear();
     m_openCalls.reserve(OpenCallBuckets);
-    for (const CallPtr &call : calls) {
-        // A second open call of the same pager stays in the history only.
+    const auto keep = [this](const CallPtr &call) {
         if (m_openCalls.try_emplace(call->PagerNum, call).second) {
             m_calls.append(call);
             m_unanswered.append(call);
         }
+    };
+    const auto waits = [this](const CallPtr &call) {
+        const auto &waiting = m_saver.waitingCalls();
+        return std::find(waiting.begin(), waiting.end(), call) != waiting.end();
+    };
+    std::unordered_map<std::uint64_t, const CCall *> loaded;
+    loaded.reserve(calls.size());
+    for (const CallPtr &call : calls)
+        loaded.emplace(call->ID, call.get());
+    for (const auto &[pager, mine] : before) {
+        const auto row = loaded.find(mine->ID);
+        if ((row != loaded.end() && sameRow(*row->second, *mine)) || waits(mine))
+            keep(mine);
     }
+    // A second open call of the same pager stays in the history only.
+    for (const CallPtr &call : calls)
+        keep(call);
     m_calls.sortBy(m_calls.sortKey());
     m_unanswered.sortBy(m_unanswered.sortKey());
 }

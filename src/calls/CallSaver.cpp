@@ -5,10 +5,19 @@
 
 #include "base/EventLog.h"
 #include "data/CallStore.h"
+#include "data/HeldCallJournal.h"
 
 CallSaver::CallSaver(ICallStore &store)
     : m_store {store}
 {
+}
+
+CallSaver::~CallSaver() = default;
+
+void CallSaver::journalTo(const std::string &path)
+{
+    m_journal = std::make_unique<HeldCallJournal>(path);
+    m_journalKeys.clear();
 }
 
 void CallSaver::save(const CallPtr &call)
@@ -30,8 +39,10 @@ void CallSaver::save(const CallPtr &call)
 
 void CallSaver::saveRemark(const CallPtr &call)
 {
-    if (std::find(m_waiting.begin(), m_waiting.end(), call) != m_waiting.end())
+    if (std::find(m_waiting.begin(), m_waiting.end(), call) != m_waiting.end()) {
+        journal(call);
         return;
+    }
     if (m_holding) {
         wait(call);
         return;
@@ -44,8 +55,10 @@ void CallSaver::saveRemark(const CallPtr &call)
 
 bool CallSaver::retry()
 {
-    if (m_waiting.empty())
+    if (m_waiting.empty()) {
+        closeJournal();
         return true;
+    }
     if (m_holding)
         return false;
     std::size_t stored = 0;
@@ -61,6 +74,7 @@ bool CallSaver::retry()
     }
     logEvent("the history takes calls again: " + std::to_string(m_storedLate) + " waiting calls stored");
     m_storedLate = 0;
+    closeJournal();
     m_error.clear();
     changed();
     return true;
@@ -69,6 +83,10 @@ bool CallSaver::retry()
 void CallSaver::hold()
 {
     m_holding = true;
+    if (!m_journal || !m_journal->open())
+        return;
+    for (const CallPtr &call : m_waiting)
+        journal(call);
 }
 
 std::vector<CallPtr> CallSaver::release(const std::function<bool(const CCall &call)> &stillStored)
@@ -89,10 +107,33 @@ std::vector<CallPtr> CallSaver::release(const std::function<bool(const CCall &ca
 
 void CallSaver::wait(const CallPtr &call)
 {
-    if (std::find(m_waiting.begin(), m_waiting.end(), call) == m_waiting.end()) {
+    const bool known = std::find(m_waiting.begin(), m_waiting.end(), call) != m_waiting.end();
+    if (!known)
         m_waiting.push_back(call);
+    journal(call);
+    if (!known)
         changed();
-    }
+}
+
+// Nothing waits: nothing is left to keep.
+void CallSaver::closeJournal()
+{
+    if (m_holding || !m_journal || !m_journal->isOpen())
+        return;
+    m_journal->close();
+    m_journalKeys.clear();
+}
+
+// Every state of a waiting call goes to the journal while it is open; the
+// last one counts.
+void CallSaver::journal(const CallPtr &call)
+{
+    if (!m_journal || !m_journal->isOpen())
+        return;
+    const auto [key, isNew] = m_journalKeys.try_emplace(call.get(), 0);
+    if (isNew)
+        key->second = m_journal->newKey();
+    m_journal->append(key->second, *call);
 }
 
 // The first refusal is logged, and a new reason; a failure that repeats on

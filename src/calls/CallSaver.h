@@ -1,12 +1,16 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "data/Call.h"
 
+class HeldCallJournal;
 class ICallStore;
 
 // Stores calls in the history in the order they come. A call the history
@@ -14,11 +18,15 @@ class ICallStore;
 // again on every tick until it is stored; calls that come meanwhile queue
 // behind it, so the history keeps their order and no call is stored twice
 // (an insert sets the call's ID only once it committed). Nothing is tried
-// while nothing waits. Main thread only.
+// while nothing waits. From a hold on, until nothing waits any more, every
+// waiting call is also kept in a journal file, written before save returns
+// (so before the receiver is answered): a crash meanwhile loses none.
+// Main thread only.
 class CallSaver
 {
 public:
     explicit CallSaver(ICallStore &store);
+    ~CallSaver();
 
     // Inserts the call, or updates its whole row once stored.
     void save(const CallPtr &call);
@@ -27,6 +35,10 @@ public:
     // Tries the waiting calls once more, in order; true when none is left.
     // Tries nothing while held.
     bool retry();
+
+    // The file that keeps the waiting calls from a hold on (none: memory
+    // only).
+    void journalTo(const std::string &path);
 
     // While the history is being replaced (a restore), calls only queue:
     // nothing is tried, and nothing counts as refused.
@@ -48,6 +60,8 @@ public:
 
 private:
     void wait(const CallPtr &call);
+    void journal(const CallPtr &call);
+    void closeJournal();
     void refused();
     void changed();
 
@@ -57,4 +71,6 @@ private:
     std::size_t m_storedLate = 0;
     bool m_holding = false;
     std::function<void()> m_onChange;
+    std::unique_ptr<HeldCallJournal> m_journal;
+    std::unordered_map<const CCall *, std::uint64_t> m_journalKeys;
 };

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <Poco/LocalDateTime.h>
 #include <Poco/Timestamp.h>
@@ -35,10 +36,32 @@ public:
     // No more sound for this failure; the next failure sounds again.
     void silence();
 
+    // While the history is being replaced (a restore) it takes no row, and
+    // the row of a failure open before may be another one in the restored
+    // file: failures are only noted, the alarm sounds as ever.
+    void hold();
+    // The history is back: what was noted is written, a failure that ended
+    // meanwhile whole. A failure that began before the hold keeps its row
+    // when the history still holds it, and gets a new one otherwise.
+    void release();
+    bool holding() const { return m_holding; }
+
     const std::optional<LinkOutage> &outage() const { return m_outage; }
     bool silenced() const { return m_silenced; }
 
 private:
+    // A failure that ended during a hold; row is the one it had before.
+    struct HeldEnd
+    {
+        LinkOutage outage;
+        Poco::Timestamp end;
+        std::uint64_t row = 0;
+    };
+
+    std::uint64_t beginRow(const LinkOutage &outage);
+    // The row to go on with after a hold: the failure's own, or a new one.
+    std::uint64_t rowAfterHold(const LinkOutage &outage, std::uint64_t row);
+
     DbManage &m_db;
     ISoundPlayer &m_player;
     std::string m_alarmPath;
@@ -47,4 +70,6 @@ private:
     std::optional<Poco::Timestamp> m_lastAlarm;
     std::uint64_t m_row = 0;
     bool m_silenced = false;
+    bool m_holding = false;
+    std::vector<HeldEnd> m_heldEnds;
 };

@@ -324,6 +324,20 @@ bool DbManage::HoldsCall(const CCall &call)
         && pagers.front() == call.PagerNum;
 }
 
+std::optional<std::uint64_t> DbManage::FindStoredCall(const CCall &call)
+{
+    if (!historyAvailable("look for a stored call"))
+        return std::nullopt;
+    std::vector<Poco::UInt64> ids;
+    const bool read = runLogged("look for a stored call", [&] {
+        HistorySession << "SELECT ID FROM TBHistory WHERE CallTime=? AND PagerNum=? ORDER BY ID LIMIT 1",
+            bind(utcText(call.CallTime)), bind(call.PagerNum), into(ids), now;
+    });
+    if (!read)
+        return std::nullopt;
+    return ids.empty() ? 0 : ids.front();
+}
+
 CallGroupsResult DbManage::CountCallGroups(Poco::Data::Session &session, const CallFilter &filter,
                                            CallGrouping grouping, const std::function<bool()> &keepGoing,
                                            const std::optional<Poco::LocalDateTime> &overdueAt)

@@ -206,21 +206,27 @@ bool DbManage::RestoreHistory(const std::string &path, const SqliteFile::Progres
     // The whole history went through the write-ahead log; it goes into the
     // file now, on the worker, and the log shrinks back.
     sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+    completeRestoredHistory();
     logEvent("the history was restored from " + path);
     return true;
 }
 
-// An older backup lacks our indexes and newer tables.
-void DbManage::endHistoryRestore()
+// An older backup lacks our indexes and newer tables. Indexing years of
+// calls takes long, so it is done here, on the worker, while the desk still
+// holds its calls back, and not when the main thread ends the restore.
+void DbManage::completeRestoredHistory()
 {
-    if (!m_historyRestoring.exchange(false))
-        return;
     try {
         configureHistorySession();
         CreateHistorySchema();
     } catch (const std::exception &error) {
         statementFailed("complete the restored history", error);
     }
+}
+
+void DbManage::endHistoryRestore()
+{
+    m_historyRestoring = false;
 }
 
 std::int64_t DbManage::ClearHistoryBefore(const Poco::LocalDateTime &cutoff,

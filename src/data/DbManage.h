@@ -205,9 +205,10 @@ public:
     // transaction that a failure or a cancel rolls back. It runs on a worker
     // between beginHistoryRestore and endHistoryRestore (main thread), while
     // every other use of the history fails at once with "the history is being
-    // restored"; endHistoryRestore adds what an older backup lacks (once: a
-    // second call does nothing). A backup or restore never takes one of the
-    // data folder's own files for its file.
+    // restored". RestoreHistory itself adds what an older backup lacks
+    // (indexes, newer tables), so that endHistoryRestore, which may be called
+    // more than once, only lets the other uses in again. A backup or restore
+    // never takes one of the data folder's own files for its file.
     void beginHistoryRestore();
     bool RestoreHistory(const std::string &path, const SqliteFile::Progress &progress = {});
     void endHistoryRestore();
@@ -215,6 +216,10 @@ public:
     // call time): after a restore, a change to a call the restored history
     // does not hold must not be written over whatever row has its ID now.
     bool HoldsCall(const CCall &call);
+    // The ID of a stored call of the same pager and call time (0 when there
+    // is none), for a call whose insert may have committed before a crash;
+    // nullopt when the history cannot be read (lastFailure() says why).
+    std::optional<std::uint64_t> FindStoredCall(const CCall &call);
 
     // Deletes the calls made before cutoff (local time), a few thousand per
     // transaction on a connection of its own, so that the desk's writes wait
@@ -288,6 +293,9 @@ public:
     std::uint64_t BeginOutage(const stOutage &outage);
     bool EndOutage(std::uint64_t id, const Poco::LocalDateTime &end);
     int CloseOpenOutages(const Poco::LocalDateTime &end);
+    // Whether the row at id is this failure, still open: after a restore the
+    // id may name another failure's row.
+    bool HoldsOpenOutage(std::uint64_t id, const stOutage &outage);
     // The failures overlapping [from, to) (either bound optional), by their
     // beginning.
     std::vector<stOutage> LoadOutages(const std::optional<Poco::LocalDateTime> &from,
@@ -341,6 +349,8 @@ private:
     void openSystemDatabase();
     void openHistoryDatabase();
     void configureHistorySession();
+    // Adds to a restored history what an older backup lacks.
+    void completeRestoredHistory();
     void checkHistoryWritable();
     void setAside(const std::string &fileName);
     // False, with the reason recorded for what, while the history is being

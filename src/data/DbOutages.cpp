@@ -88,6 +88,20 @@ int DbManage::CloseOpenOutages(const Poco::LocalDateTime &end)
     return closed;
 }
 
+bool DbManage::HoldsOpenOutage(std::uint64_t id, const stOutage &outage)
+{
+    if (id == 0 || !historyAvailable("look up a failure of the link"))
+        return false;
+    int rows = 0;
+    const bool read = runLogged("look up a failure of the link", [&] {
+        HistorySession << "SELECT count(*) FROM TBOutage WHERE ID=? AND BeginTime=? AND Port IS ? AND Cause IS ? "
+                          "AND EndTime IS NULL",
+            bind(Poco::UInt64(id)), bind(utcText(outage.Begin)), bind(outage.Port), bind(outage.Cause), into(rows),
+            now;
+    });
+    return read && rows == 1;
+}
+
 std::vector<stOutage> DbManage::LoadOutages(const std::optional<Poco::LocalDateTime> &from,
                                             const std::optional<Poco::LocalDateTime> &to)
 {

@@ -13,6 +13,7 @@
 #include "base/LocalTime.h"
 #include "data/DataFolder.h"
 #include "data/DbManage.h"
+#include "data/HeldCallJournal.h"
 #include "data/SetupRules.h"
 #include "receiver/ReceiverLink.h"
 #include "calls/CallDesk.h"
@@ -129,6 +130,11 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
         showLinkStatus();
     });
     m_alarm->closeLeftOpen(m_clock.now());
+    // Calls a crash caught while they were held back go in before today's
+    // open calls are read.
+    const std::string heldCalls = HeldCallJournal::pathIn(m_db.folder());
+    HeldCallJournal::replay(m_db, heldCalls);
+    m_desk->saver().journalTo(heldCalls);
     openConfiguredPort();
     m_desk->reloadOpenCalls();
 }

@@ -104,6 +104,7 @@ public:
     SettingsApplied applySettings(const SetupRecord &changed, PortFailure portFailure = PortFailure::StopThere);
 
     CallDesk &callDesk() { return *m_desk; }
+    LinkAlarm &linkAlarm() { return *m_alarm; }
     SetupRecord &setup() { return m_setup; }
     DbManage &db() { return m_db; }
     const IClock &clock() const { return m_clock; }

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "base/LocalTime.h"
+#include "data/HeldCallJournal.h"
 #include "data/SetupRecord.h"
 #include "calls/CallDesk.h"
 #include "calls/CallText.h"
 #include "support/CallDeskFixture.h"
 #include "support/RawDatabase.h"
+#include "support/TempFolder.h"
 #include "support/TimeZone.h"
 
 using namespace Poco::Data::Keywords;
@@ -745,3 +747,162 @@ TEST_F(CallDeskTest, CallsThatComeDuringAHistoryRestoreAreStoredOnceItEnds)
     std::sort(open.begin(), open.end());
     EXPECT_EQ((std::vector<std::string> {"30", "5"}), open) << "today's open calls, read again";
 }
+
+// A backup holds a pager's open call that was answered since; the pager
+// calls again during the restore. Its new call is the one the desk shows and
+// the next cancel answers, also while the history still refuses to take it.
+class NewCallDuringARestore
+    : public CallDeskTest
+    , public ::testing::WithParamInterface<bool>
+{
+};
+
+TEST_P(NewCallDuringARestore, WinsOverTheStaleOpenCallOfItsPager)
+{
+    const bool refusedAfterRestore = GetParam();
+    press("12");
+    const std::uint64_t stale = row(CallListId::Calls, 0)->ID;
+    const std::string backup = file("History.ovkbk");
+    ASSERT_TRUE(m_db->BackupHistory(backup));
+    ticks(5);
+    cancel("12");
+    ticks(5);
+
+    m_desk->saver().hold();
+    m_db->beginHistoryRestore();
+    CallPtr fresh;
+    const bool restored = m_db->RestoreHistory(backup, [&](long long, long long total) {
+        if (total > 0 && !fresh) {
+            press("12");
+            fresh = row(CallListId::Unanswered, 0);
+        }
+        return true;
+    });
+    m_db->endHistoryRestore();
+    ASSERT_TRUE(restored);
+    ASSERT_TRUE(fresh);
+    if (refusedAfterRestore)
+        m_store.failWrites("disk I/O error");
+    m_desk->saver().release([&](const CCall &call) { return m_db->HoldsCall(call); });
+    m_desk->reloadOpenCalls();
+
+    ASSERT_EQ(1u, m_desk->openCallCount());
+    EXPECT_EQ(fresh, row(CallListId::Unanswered, 0));
+    EXPECT_EQ((std::vector<std::string> {"12"}), pagers(CallListId::Calls));
+    if (refusedAfterRestore) {
+        EXPECT_EQ(0u, fresh->ID) << "not stored yet";
+        m_store.acceptWrites();
+    }
+    ticks(3);
+    ASSERT_NE(0u, fresh->ID);
+    ASSERT_NE(stale, fresh->ID);
+    cancel("12");
+    std::vector<std::uint64_t> open;
+    RawDatabase(*m_db).history() << "SELECT ID FROM TBHistory WHERE SevStatus=0", into(open), now;
+    EXPECT_EQ(std::vector<std::uint64_t> {stale}, open)
+        << "the new call is answered; the backup's stale call stays as the backup had it";
+}
+
+INSTANTIATE_TEST_SUITE_P(History, NewCallDuringARestore, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool> &info) {
+                             return info.param ? std::string("RefusedAfterTheRestore")
+                                               : std::string("StoredAtTheRestoresEnd");
+                         });
+
+// The desk dies while it holds calls back for a restore. The calls were on
+// disk before the desk went on, and the next start stores each of them once,
+// however often it replays them: into the restored history, or into the old
+// one when the restore did not commit.
+struct CrashCase
+{
+    const char *name;
+    bool restoreCommits;
+    // The calls were stored, but the journal was still there.
+    bool storedBeforeTheCrash;
+};
+
+void PrintTo(const CrashCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class CrashDuringARestore
+    : public CallDeskTest
+    , public ::testing::WithParamInterface<CrashCase>
+{
+};
+
+TEST_P(CrashDuringARestore, TheNextStartStoresTheHeldCallsOnce)
+{
+    const CrashCase &c = GetParam();
+    const std::string journal = HeldCallJournal::pathIn(folder());
+    m_desk->saver().journalTo(journal);
+    press("12");
+    press("5");
+    const std::string backup = file("History.ovkbk");
+    ASSERT_TRUE(m_db->BackupHistory(backup));
+    press("9");
+
+    m_desk->saver().hold();
+    m_db->beginHistoryRestore();
+    bool pressed = false;
+    const auto meanwhile = [&] {
+        pressed = true;
+        press("30");
+        cancel("12");
+        cancel("9");
+        for (const CallPtr &call : m_desk->list(CallListId::Calls).rows())
+            if (call->PagerNum == "30")
+                m_desk->setRemark(call, "at the bar");
+    };
+    // Otherwise the desk dies before the restore's copy commits, which
+    // leaves the old history.
+    if (c.restoreCommits) {
+        ASSERT_TRUE(m_db->RestoreHistory(backup, [&](long long, long long total) {
+            if (total > 0 && !pressed)
+                meanwhile();
+            return true;
+        }));
+    } else {
+        meanwhile();
+    }
+    m_db->endHistoryRestore();
+    ASSERT_TRUE(pressed);
+    ASSERT_TRUE(fileExists(journal));
+    const std::string left = readFile(journal);
+    if (c.storedBeforeTheCrash) {
+        m_desk->saver().release([&](const CCall &call) { return m_db->HoldsCall(call); });
+        EXPECT_FALSE(fileExists(journal)) << "gone once nothing waits";
+        writeFile(journal, left);
+    }
+    m_desk.reset();
+
+    const std::vector<std::string> expected = c.restoreCommits
+        ? std::vector<std::string> {"12 answered", "5 open", "30 open at the bar"}
+        : std::vector<std::string> {"12 answered", "5 open", "9 answered", "30 open at the bar"};
+    for (int start = 1; start <= 2; ++start) {
+        SCOPED_TRACE("start " + std::to_string(start));
+        const HeldCallJournal::Replayed replayed = HeldCallJournal::replay(*m_db, journal);
+        EXPECT_TRUE(replayed.ok);
+        EXPECT_EQ(c.restoreCommits ? 1u : 0u, replayed.dropped) << "9 was stored after the backup";
+        EXPECT_FALSE(fileExists(journal));
+        std::vector<std::string> pagers;
+        std::vector<int> states;
+        std::vector<std::string> remarks;
+        RawDatabase(*m_db).history() << "SELECT PagerNum, SevStatus, coalesce(Remark,'') FROM TBHistory ORDER BY ID",
+            into(pagers), into(states), into(remarks), now;
+        std::vector<std::string> rows;
+        for (std::size_t i = 0; i < pagers.size(); ++i)
+            rows.push_back(pagers[i] + (states[i] == CCall::Answered ? " answered" : " open")
+                           + (remarks[i].empty() ? "" : " " + remarks[i]));
+        EXPECT_EQ(expected, rows);
+        // As though the removal had not reached the disk.
+        writeFile(journal, left);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(History, CrashDuringARestore,
+                         ::testing::Values(CrashCase {"RestoreDone", true, false},
+                                           CrashCase {"RestoreRolledBack", false, false},
+                                           CrashCase {"CallsStoredJournalLeft", true, true}),
+                         [](const ::testing::TestParamInfo<CrashCase> &info) { return std::string(info.param.name); });

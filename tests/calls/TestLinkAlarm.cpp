@@ -8,6 +8,7 @@
 #include "calls/LinkAlarm.h"
 #include "support/CallFakes.h"
 #include "support/DataFixture.h"
+#include "support/TempFolder.h"
 
 namespace
 {
@@ -102,5 +103,96 @@ TEST_F(LinkAlarmTest, EachFailureIsARowFromItsBeginningToItsEnd)
     EXPECT_EQ(2u, m_db->LoadOutages(localDateTime(2024, 6, 15, 0, 0, 0), localDateTime(2024, 6, 16, 0, 0, 0)).size());
     EXPECT_EQ(1u, m_db->LoadOutages(localDateTime(2024, 6, 15, 10, 30, 0), std::nullopt).size());
     EXPECT_EQ(0u, m_db->LoadOutages(localDateTime(2024, 6, 16, 0, 0, 0), std::nullopt).size());
+}
+
+std::string describe(const stOutage &row)
+{
+    return utcText(row.Begin) + " to " + (row.End ? utcText(*row.End) : std::string("open")) + " " + row.Port + " "
+        + row.Cause;
+}
+
+std::string describe(const LinkOutage &outage, const Poco::Timestamp &end)
+{
+    return utcText(outage.begin) + " to " + utcText(end) + " " + outage.port + " " + std::string(causeName(outage.cause));
+}
+
+// A failure that begins or ends while the history is restored is written
+// once the restore has ended, and never into the row that the restored file
+// has under the id the failure had before.
+using LinkAlarmAroundARestore = DataFixture;
+
+TEST_F(LinkAlarmAroundARestore, FailuresAreWrittenToTheRestoredHistory)
+{
+    struct Case
+    {
+        const char *name;
+        bool beganBefore;
+        bool endedDuring;
+        // The backup was made while the failure lasted: it holds its row.
+        bool backupHoldsIt;
+    };
+    const Case cases[] = {
+        {"began before, ended during", true, true, false},
+        {"began before, ended after", true, false, false},
+        {"began during, ended during", false, true, false},
+        {"began during, ended after", false, false, false},
+        {"in the backup, ended during", true, true, true},
+        {"in the backup, ended after", true, false, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder here;
+        TempFolder there;
+        FakeSoundPlayer player;
+        // Another history whose failures take ids 1 and 2.
+        const LinkOutage other1 {OutageCause::PortLost, at(9, 0, 0), "/dev/ttyS9"};
+        const LinkOutage other2 {OutageCause::PortLost, at(9, 10, 0), "/dev/ttyS9"};
+        const std::string otherBackup = there.file("Other.ovkbk");
+        {
+            DbManage other(there.path());
+            LinkAlarm alarm(other, player, "alarm.wav");
+            alarm.began(other1, at(9, 0, 0));
+            alarm.ended(other1, at(9, 5, 0));
+            alarm.began(other2, at(9, 10, 0));
+            alarm.ended(other2, at(9, 15, 0));
+            ASSERT_TRUE(other.BackupHistory(otherBackup));
+        }
+
+        DbManage db(here.path());
+        LinkAlarm alarm(db, player, "alarm.wav");
+        const LinkOutage earlier {OutageCause::NoAnswer, at(8, 0, 0), "/dev/ttyUSB0"};
+        alarm.began(earlier, at(8, 0, 10));
+        alarm.ended(earlier, at(8, 1, 0));
+        const LinkOutage ours {OutageCause::NoAnswer, at(10, 0, 0), "/dev/ttyUSB0"};
+        const Poco::Timestamp end = at(10, 5, 0);
+        if (c.beganBefore)
+            alarm.began(ours, at(10, 0, 10));
+        std::string backup = otherBackup;
+        if (c.backupHoldsIt) {
+            backup = here.file("Own.ovkbk");
+            ASSERT_TRUE(db.BackupHistory(backup));
+        }
+
+        alarm.hold();
+        db.beginHistoryRestore();
+        if (!c.beganBefore)
+            alarm.began(ours, at(10, 0, 10));
+        ASSERT_TRUE(db.RestoreHistory(backup));
+        if (c.endedDuring)
+            alarm.ended(ours, end);
+        db.endHistoryRestore();
+        alarm.release();
+        if (!c.endedDuring)
+            alarm.ended(ours, end);
+
+        std::vector<std::string> rows;
+        for (const stOutage &row : db.LoadOutages(std::nullopt, std::nullopt))
+            rows.push_back(describe(row));
+        const std::vector<std::string> expected = c.backupHoldsIt
+            ? std::vector<std::string> {describe(earlier, at(8, 1, 0)), describe(ours, end)}
+            : std::vector<std::string> {describe(other1, at(9, 5, 0)), describe(other2, at(9, 15, 0)),
+                                        describe(ours, end)};
+        EXPECT_EQ(expected, rows);
+    }
 }
 }

@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "base/LocalTime.h"
+#include "data/HeldCallJournal.h"
 #include "data/SetupRecord.h"
 #include "data/SqliteFile.h"
 #include "calls/CallDesk.h"
@@ -63,6 +64,7 @@ private slots:
     void systemRestoreWithTheSameLanguageAppliesTheSettingsAtOnce();
     void systemRestoreWithTheOtherLanguageStartsAgain();
     void historyRestoreReadsTodaysOpenCallsAgain();
+    void callsACrashCaughtWhileHeldBackAreStoredAtStart();
     void clearingAsksForTheAdminPassword_data();
     void clearingAsksForTheAdminPassword();
 };
@@ -251,6 +253,27 @@ void TestDataMaintenance::historyRestoreReadsTodaysOpenCallsAgain()
     desk.call("5");
     QCOMPARE(desk.desk().saver().waiting(), std::size_t(0));
     QCOMPARE(calls(desk), Poco::Int64(2));
+}
+
+// A crash while calls were held back for a restore left their journal: the
+// next start stores them and shows the one still open.
+void TestDataMaintenance::callsACrashCaughtWhileHeldBackAreStoredAtStart()
+{
+    DeskTestWindow desk(DeskTestWindow::preparing([](DbManage &db) {
+        HeldCallJournal journal(HeldCallJournal::pathIn(db.folder()));
+        QVERIFY(journal.open());
+        CCall open(*localDateTime(2024, 6, 15, 8, 55, 0));
+        open.PagerNum = "3";
+        CCall answered(*localDateTime(2024, 6, 15, 8, 50, 0));
+        answered.PagerNum = "4";
+        answered.SevStatus = CCall::Answered;
+        QVERIFY(journal.append(journal.newKey(), open));
+        QVERIFY(journal.append(journal.newKey(), answered));
+    }));
+    QVERIFY(!fileExists(HeldCallJournal::pathIn(desk.db().folder())));
+    QCOMPARE(calls(desk), Poco::Int64(2));
+    QCOMPARE(desk.desk().openCallCount(), std::size_t(1));
+    QCOMPARE(desk.desk().list(CallListId::Unanswered).at(0)->PagerNum, std::string("3"));
 }
 
 void TestDataMaintenance::clearingAsksForTheAdminPassword_data()

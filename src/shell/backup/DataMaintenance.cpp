@@ -7,6 +7,7 @@
 #include "data/DataFolder.h"
 #include "data/SetupRecord.h"
 #include "calls/CallDesk.h"
+#include "calls/LinkAlarm.h"
 #include "ui/FileChooser.h"
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
@@ -94,6 +95,7 @@ void DataMaintenance::endHistoryRestore()
 {
     DbManage &db = m_window.db();
     db.endHistoryRestore();
+    m_window.linkAlarm().release();
     CallDesk &desk = m_window.callDesk();
     if (!desk.saver().holding())
         return;
@@ -194,6 +196,7 @@ void DataMaintenance::restoreHistory(const std::string &path)
     DbManage &db = m_window.db();
     CallDesk &desk = m_window.callDesk();
     desk.saver().hold();
+    m_window.linkAlarm().hold();
     const WorkOutcome outcome = runHistoryRestore(db, path, &m_window, &m_progress);
     endHistoryRestore();
     if (m_abandoned)

@@ -14,8 +14,9 @@ class QWidget;
 // of either database, and clearing of the history. Backups are written
 // whole or not at all; a restore checks the backup before it replaces
 // anything; the history's backup, restore and clearing run on a worker
-// behind a progress window while the desk goes on taking calls. Calls that
-// come during a history restore are shown at once and stored when it ends.
+// behind a progress window while the desk goes on taking calls. Calls and
+// failures of the link that come during a history restore are shown at
+// once and stored when it ends; the calls are kept in a journal meanwhile.
 // Main thread only.
 class DataMaintenance
 {

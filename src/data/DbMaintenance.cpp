@@ -170,6 +170,15 @@ bool DbManage::BackupSystemFile(const std::string &folder, const std::string &pa
 bool DbManage::BackupHistoryFile(const std::string &folder, const std::string &path,
                                  const SqliteFile::Progress &progress, std::string &error)
 {
+    // A damaged system database is the desk's to set aside at its next start,
+    // which then offers a restore; a nightly job that went on without a word
+    // would leave it unnoticed until then.
+    const std::string system = withTrailingSeparator(folder) + SystemFileName;
+    if (const int rc = SqliteFile::checkOpens(system, SystemKey); SqliteFile::isDamage(rc)) {
+        error = system + ": " + sqlite3_errstr(rc)
+            + "; the desk sets it aside at its next start and offers to restore it from a backup";
+        return false;
+    }
     return backupFileOf(folder, HistoryFileName, HistoryKey, path, progress, error) == SQLITE_OK;
 }
 

@@ -107,6 +107,18 @@ public:
         ReadOnly,
     };
 
+    // Which damaged files the construction sets aside (and replaces by empty
+    // databases). Only the desk sets any file aside, since its next start
+    // offers a restore for what it set aside; a tool that only reads must
+    // leave the damage for the desk to find.
+    enum class DamagedFiles
+    {
+        SetAside,
+        SetAsideSystemOnly,
+        SetAsideHistoryOnly,
+        Refuse,
+    };
+
     static constexpr const char *SystemFileName = "ovk.db";
     static constexpr const char *HistoryFileName = "history.db";
     static constexpr const char *BadPrefix = "bad_";
@@ -114,11 +126,13 @@ public:
     static constexpr const char *HistoryKey = "lantern_kqvtzn";
 
     // Opens (creating when missing) both databases in folder. Damaged files
-    // (or files under another key) are set aside as "bad_..." (numbered when
-    // that name is taken) and replaced by empty databases. Throws
-    // DatabaseFileError, changing no file, when a file exists but cannot be
-    // used for another reason, or when the history cannot be written.
-    explicit DbManage(const std::string &folder, SystemFile systemFile = SystemFile::ReadWrite);
+    // (or files under another key) that damagedFiles allows are set aside as
+    // "bad_..." (numbered when that name is taken) and replaced by empty
+    // databases. Throws DatabaseFileError, changing no file, when a file
+    // exists but cannot be used for another reason, is damaged and may not
+    // be set aside, or when the history cannot be written.
+    explicit DbManage(const std::string &folder, SystemFile systemFile = SystemFile::ReadWrite,
+                      DamagedFiles damagedFiles = DamagedFiles::SetAside);
     ~DbManage() override;
 
     DbManage(const DbManage &) = delete;
@@ -339,6 +353,7 @@ private:
     Poco::Data::Session HistorySession;
     bool Modified = false;
     SystemFile m_systemFile;
+    DamagedFiles m_damagedFiles;
     std::string m_historyError;
     std::vector<SetAsideFile> m_setAside;
     std::atomic<bool> m_historyRestoring {false};

@@ -226,9 +226,14 @@ void DbManage::configureHistorySession()
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
         throw DatabaseFileError(Folder + HistoryFileName, sqlite3_errmsg(db));
     execRaw(HistorySession, "PRAGMA synchronous=FULL");
-    // A clearing worker holds the write lock for one batch at a time; the
-    // desk's next save waits for it rather than failing.
-    sqlite3_busy_handler(db, waitBriefly, nullptr);
+    waitForHistoryWriters();
+}
+
+// A clearing worker holds the write lock for one batch at a time; the desk's
+// next save waits for it rather than failing.
+void DbManage::waitForHistoryWriters()
+{
+    sqlite3_busy_handler(Utility::dbHandle(HistorySession), waitBriefly, nullptr);
 }
 
 // A damaged file is never overwritten, nor one set aside before: it goes

@@ -187,10 +187,12 @@ public:
     };
     const std::vector<SetAsideFile> &setAsideFiles() const { return m_setAside; }
 
-    // Backups. Each writes a temporary file beside path and renames it over
-    // path only once it is complete, on disk and opens under its key; a
-    // failure or a cancel leaves path as it was. lastFailure() on the calling
-    // thread says why one failed.
+    // Backups. Each writes a temporary file beside path, stores a digest of
+    // its pages in it (BackupDigest) and renames it over path only once it is
+    // complete, on disk and opens under its key; a failure or a cancel leaves
+    // path as it was. A file at path that is not a backup of the same kind
+    // (nor empty) is refused before anything is copied. lastFailure() on the
+    // calling thread says why one failed.
     //
     // The in-memory system database, unsaved changes included. Main thread.
     bool BackupSystem(const std::string &path);
@@ -205,8 +207,10 @@ public:
                                   const SqliteFile::Progress &progress, std::string &error);
 
     // Restores. Each first checks that the backup opens under the key of its
-    // kind, passes the quick check and holds its kind's table; otherwise it
-    // fails and nothing changes.
+    // kind, passes the integrity check, holds its kind's table and matches
+    // the digest it carries (one without a digest, of an older program, is
+    // taken on the integrity check, said in the log); otherwise it fails and
+    // nothing changes. The digest's table is not restored.
     //
     // Replaces the in-memory system database, adds what the backup lacks and
     // marks it changed, so that the next save writes it. Main thread.
@@ -344,6 +348,8 @@ private:
     void configureHistorySession();
     void checkHistoryWritable();
     void setAside(const std::string &fileName);
+    // The desk's wait for another writer of the history.
+    void waitForHistoryWriters();
     // False, with the reason recorded for what, while the history is being
     // restored by a worker.
     bool historyAvailable(std::string_view what);

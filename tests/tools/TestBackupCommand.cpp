@@ -1,6 +1,7 @@
 // The backup and restore commands run as cron jobs and installers run them,
 // on a data folder of their own.
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -134,6 +135,57 @@ std::vector<std::string> filesIn(const std::string &folder)
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+TEST_F(BackupCommand, RestoreRefusesABackupChangedSinceItWasWritten)
+{
+    fill();
+    const std::string history = file("History.ovkbk");
+    ASSERT_EQ(0, runCalldeskTool({"backup", "--data-dir", folder(), "--history", history}).exitCode);
+    {
+        auto db = open();
+        CCall call(Poco::LocalDateTime(2020, 6, 2, 8, 0, 0));
+        call.PagerNum = "5";
+        ASSERT_TRUE(db->SaveCall(call));
+    }
+    std::string damaged = readFile(history);
+    damaged[damaged.size() / 2] = static_cast<char>(damaged[damaged.size() / 2] ^ 0x01);
+    const std::string damagedPath = file("damaged.ovkbk");
+    writeFile(damagedPath, damaged);
+    const ToolRun refused = runCalldeskTool({"restore", "--data-dir", folder(), "--history", damagedPath});
+    EXPECT_EQ(1, refused.exitCode) << refused.output;
+    EXPECT_EQ(3, calls());
+
+    // Made the way older programs made them: no digest.
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(history.c_str(), &db));
+    sqlite3_key(db, DbManage::HistoryKey, int(std::strlen(DbManage::HistoryKey)));
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "DROP TABLE TBBackupDigest", nullptr, nullptr, nullptr));
+    sqlite3_close(db);
+    const ToolRun old = runCalldeskTool({"restore", "--data-dir", folder(), "--history", history});
+    EXPECT_EQ(0, old.exitCode) << old.output;
+    EXPECT_NE(std::string::npos, old.output.find("could not be verified fully")) << old.output;
+    EXPECT_EQ(2, calls());
+}
+
+TEST_F(BackupCommand, BackupLeavesAFileOfAnotherKindAsItIs)
+{
+    fill();
+    const std::string history = file("History.ovkbk");
+    ASSERT_EQ(0, runCalldeskTool({"backup", "--data-dir", folder(), "--history", history}).exitCode);
+    const std::string text = file("notes.txt");
+    writeFile(text, "the opening hours of the terrace");
+    for (const auto &[kind, path] : {std::pair<std::string, std::string> {"--system", history},
+                                     std::pair<std::string, std::string> {"--history", text}}) {
+        SCOPED_TRACE(kind + " onto " + path);
+        const std::string before = readFile(path);
+        const auto files = filesIn(folder());
+        const ToolRun run = runCalldeskTool({"backup", "--data-dir", folder(), kind, path});
+        EXPECT_EQ(1, run.exitCode) << run.output;
+        EXPECT_NE(std::string::npos, run.output.find("left as it is")) << run.output;
+        EXPECT_EQ(before, readFile(path));
+        EXPECT_EQ(files, filesIn(folder()));
+    }
 }
 
 // Only the desk sets a damaged database aside, since only its start offers

@@ -1,6 +1,8 @@
 #include "data/BackupDigest.h"
 
+#include <array>
 #include <cstddef>
+#include <cstdio>
 #include <string_view>
 
 #include <Poco/DigestEngine.h>
@@ -18,6 +20,14 @@ const std::string Placeholder(DigestLength, '0');
 // and the version-valid-for number. Storing the digest is itself a commit.
 constexpr std::size_t CommitCounters[][2] = {{24, 4}, {92, 4}};
 constexpr long long PagesBetweenAsks = 256;
+// The header's application id of a file that carries a digest. A byte
+// changed in the digest table's schema row would otherwise hide the table
+// and pass the file off as one of an older program, which carries none.
+constexpr int SealedApplicationId = 0x4344424B;
+// The codec keeps the first bytes of the file for itself and gives the first
+// page SQLite's header in their place, so no page read shows them: they are
+// digested as stored.
+constexpr std::size_t UnreadFileHead = 8;
 
 class Statement
 {
@@ -43,6 +53,17 @@ bool isDigestText(std::string_view text)
     return text.size() == DigestLength && text.find_first_not_of("0123456789abcdef") == std::string_view::npos;
 }
 
+int applicationId(sqlite3 *db, int &id)
+{
+    Statement statement(db, "PRAGMA application_id");
+    if (statement.prepared() != SQLITE_OK)
+        return sqlite3_errcode(db);
+    if (sqlite3_step(statement.get()) != SQLITE_ROW)
+        return sqlite3_errcode(db);
+    id = sqlite3_column_int(statement.get(), 0);
+    return SQLITE_OK;
+}
+
 // The page that holds the digest's row: the root of its table, which never
 // grows beyond one page. 0 when there is no such table.
 int digestPageOf(sqlite3 *db, long long &page)
@@ -66,6 +87,16 @@ int pageDigest(sqlite3 *db, long long digestPage, const std::string &stored, con
     if (pages.prepared() != SQLITE_OK)
         return sqlite3_errcode(db);
     Poco::SHA2Engine engine(Poco::SHA2Engine::SHA_256);
+    std::array<char, UnreadFileHead> head {};
+    const char *path = sqlite3_db_filename(db, "main");
+    std::FILE *file = path ? std::fopen(path, "rb") : nullptr;
+    if (!file)
+        return SQLITE_CANTOPEN;
+    const bool whole = std::fread(head.data(), 1, head.size(), file) == head.size();
+    std::fclose(file);
+    if (!whole)
+        return SQLITE_CORRUPT;
+    engine.update(head.data(), head.size());
     std::string page;
     long long read = 0;
     int rc = SQLITE_OK;
@@ -112,7 +143,8 @@ int sealOpen(sqlite3 *db, const BackupDigest::GoOn &goOn)
     // digest; it describes other pages.
     const std::string table = BackupDigest::TableName;
     int rc = execute(db, "BEGIN;DROP TABLE IF EXISTS " + table + ";CREATE TABLE " + table
-                             + "(Digest TEXT);INSERT INTO " + table + " VALUES('" + Placeholder + "');COMMIT;");
+                             + "(Digest TEXT);INSERT INTO " + table + " VALUES('" + Placeholder
+                             + "');PRAGMA application_id=" + std::to_string(SealedApplicationId) + ";COMMIT;");
     if (rc != SQLITE_OK) {
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
         return rc;
@@ -153,14 +185,20 @@ int seal(const std::string &path, const std::string &key, const GoOn &goOn)
 
 int verify(sqlite3 *db, Verdict &verdict, const GoOn &goOn)
 {
+    int id = 0;
     long long digestPage = 0;
+    if (const int rc = applicationId(db, id); rc != SQLITE_OK)
+        return rc;
     if (const int rc = digestPageOf(db, digestPage); rc != SQLITE_OK)
         return rc;
+    verdict = Verdict::Mismatch;
     if (digestPage == 0) {
-        verdict = Verdict::Absent;
+        if (id == 0)
+            verdict = Verdict::Absent;
         return SQLITE_OK;
     }
-    verdict = Verdict::Mismatch;
+    if (id != SealedApplicationId)
+        return SQLITE_OK;
     const std::string select = std::string("SELECT Digest FROM ") + TableName;
     Statement statement(db, select.c_str());
     if (statement.prepared() != SQLITE_OK)
@@ -185,7 +223,7 @@ int verify(sqlite3 *db, Verdict &verdict, const GoOn &goOn)
 
 int drop(sqlite3 *db)
 {
-    const std::string sql = std::string("DROP TABLE IF EXISTS ") + TableName;
+    const std::string sql = std::string("DROP TABLE IF EXISTS ") + TableName + ";PRAGMA application_id=0;";
     char *message = nullptr;
     const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message);
     if (rc != SQLITE_OK) {

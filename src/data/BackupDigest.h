@@ -12,8 +12,11 @@ struct sqlite3;
 // byte in the text of a row passes both, and would be restored.
 //
 // The digest covers the whole file as written: every page, the digest's own
-// page with a placeholder in place of the digest text, and the first page
-// without the two counters that every commit rewrites.
+// page with a placeholder in place of the digest text, the first page
+// without the two counters that every commit rewrites, and the first bytes
+// of the file, which the codec keeps for itself. The header's application
+// id marks a file that carries a digest, so that damage cannot pass one off
+// as a file without.
 namespace BackupDigest
 {
 inline constexpr const char *TableName = "TBBackupDigest";
@@ -41,7 +44,7 @@ int seal(const std::string &path, const std::string &key, const GoOn &goOn = {})
 // verdict, or the code of a failure to read.
 int verify(sqlite3 *db, Verdict &verdict, const GoOn &goOn = {});
 
-// Drops the digest from a database restored from a backup: the desk's own
-// files never carry one. An SQLite result code.
+// Drops the digest and its mark from a database restored from a backup: the
+// desk's own files never carry them. An SQLite result code.
 int drop(sqlite3 *db);
 }

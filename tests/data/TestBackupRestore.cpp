@@ -286,7 +286,8 @@ TEST_F(BackupRestore, ABackupWithOneByteChangedAnywhereIsRefused)
         call.PagerNum = "9";
         ASSERT_TRUE(target.SaveCall(call));
         for (int n = 0; n < Offsets; ++n) {
-            const std::size_t offset = whole.size() * (2 * n + 1) / (2 * Offsets);
+            // From the file's first byte, which no page read shows, on.
+            const std::size_t offset = whole.size() * n / Offsets;
             SCOPED_TRACE("byte " + std::to_string(offset) + " of " + std::to_string(whole.size()));
             std::string damaged = whole;
             damaged[offset] = static_cast<char>(damaged[offset] ^ 0x10);
@@ -304,36 +305,54 @@ TEST_F(BackupRestore, ABackupWithOneByteChangedAnywhereIsRefused)
         if (kind == DatabaseKind::System) {
             EXPECT_EQ(m_db->GetZoneNames(), target.GetZoneNames());
             EXPECT_EQ(0, raw.systemNumber(digestCount)) << "the desk's own database carries no digest";
+            EXPECT_EQ(0, raw.systemNumber("PRAGMA application_id")) << "nor its mark";
         } else {
             EXPECT_EQ(400, callCount(target));
             EXPECT_EQ(0, raw.historyNumber(digestCount)) << "the desk's own database carries no digest";
+            EXPECT_EQ(0, raw.historyNumber("PRAGMA application_id")) << "nor its mark";
         }
     }
 }
 
 // A backup of an older program carries no digest: it is still restored, but
 // only after the integrity check, which also compares every index with its
-// table (the quick check does not).
+// table (the quick check does not). A backup marked as carrying a digest
+// whose digest is gone (a changed byte in its schema row hides it) is no
+// such backup.
 TEST_F(BackupRestore, ABackupWithoutDigestIsRestoredOnlyWhenItPassesTheIntegrityCheck)
 {
     addCalls(*m_db, at(2020, 6, 1, 8, 0, 0), 30);
-    const std::string old = file("History-old.ovkbk");
-    const std::string broken = file("History-broken.ovkbk");
-    ASSERT_TRUE(m_db->BackupHistory(old));
-    onFile(old, DbManage::HistoryKey, "DROP TABLE TBBackupDigest");
-    ASSERT_TRUE(m_db->BackupHistory(broken));
-    // The index's entries stay those of (ID,CallTime) while its definition
-    // now says PagerNum: the pages are sound, the index no longer matches.
-    onFile(broken, DbManage::HistoryKey,
-           "DROP TABLE TBBackupDigest;PRAGMA writable_schema=ON;"
-           "UPDATE sqlite_master SET sql='CREATE INDEX idxHist ON TBHistory(ID,PagerNum)' WHERE name='idxHist';");
-
+    // As older programs wrote them: no digest table, no mark in the header.
+    constexpr const char *Unsealed = "DROP TABLE TBBackupDigest;PRAGMA application_id=0;";
+    struct Case
+    {
+        const char *name;
+        std::string sql;
+        bool restored;
+    };
+    const Case cases[] = {
+        // The index's entries stay those of (ID,CallTime) while its
+        // definition now says PagerNum: the pages are sound, the index no
+        // longer matches.
+        {"an index that does not match its table",
+         std::string(Unsealed)
+             + "PRAGMA writable_schema=ON;"
+               "UPDATE sqlite_master SET sql='CREATE INDEX idxHist ON TBHistory(ID,PagerNum)' WHERE name='idxHist';",
+         false},
+        {"marked, its digest hidden", "ALTER TABLE TBBackupDigest RENAME TO TBBackupDigesu", false},
+        {"an older program's", Unsealed, true},
+    };
     DbManage elsewhere(m_other.path());
     addCalls(elsewhere, at(2021, 1, 1, 8, 0, 0), 3);
-    EXPECT_FALSE(restore(elsewhere, DatabaseKind::History, broken));
-    EXPECT_EQ(3, callCount(elsewhere));
-    ASSERT_TRUE(restore(elsewhere, DatabaseKind::History, old));
-    EXPECT_EQ(30, callCount(elsewhere));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = file("History-changed.ovkbk");
+        std::remove(path.c_str());
+        ASSERT_TRUE(m_db->BackupHistory(path));
+        onFile(path, DbManage::HistoryKey, c.sql.c_str());
+        EXPECT_EQ(c.restored, restore(elsewhere, DatabaseKind::History, path));
+        EXPECT_EQ(c.restored ? 30 : 3, callCount(elsewhere));
+    }
 }
 
 // A backup onto a file replaces only a backup of the same kind; a file of

@@ -160,7 +160,8 @@ TEST_F(BackupCommand, RestoreRefusesABackupChangedSinceItWasWritten)
     sqlite3 *db = nullptr;
     ASSERT_EQ(SQLITE_OK, sqlite3_open(history.c_str(), &db));
     sqlite3_key(db, DbManage::HistoryKey, int(std::strlen(DbManage::HistoryKey)));
-    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "DROP TABLE TBBackupDigest", nullptr, nullptr, nullptr));
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "DROP TABLE TBBackupDigest;PRAGMA application_id=0;", nullptr, nullptr,
+                                      nullptr));
     sqlite3_close(db);
     const ToolRun old = runCalldeskTool({"restore", "--data-dir", folder(), "--history", history});
     EXPECT_EQ(0, old.exitCode) << old.output;

@@ -51,6 +51,8 @@ target_compile_definitions(sqlite3mc PUBLIC
     CODEC_TYPE=CODEC_TYPE_AES128
     SQLITE_USE_URI=1
     SQLITE_ENABLE_COLUMN_METADATA
+    # Backups carry a digest of their decrypted pages, read through sqlite_dbpage.
+    SQLITE_ENABLE_DBPAGE_VTAB
     SQLITE_DEFAULT_FOREIGN_KEYS=0)
 # Our sqlite3.h must win over /usr/include/sqlite3.h everywhere.
 target_include_directories(sqlite3mc BEFORE PUBLIC "${CALLDESK_SQLITE_SOURCE_DIR}")

@@ -4,8 +4,9 @@
 #include <string>
 
 // A database file that exists but cannot be used, for a reason other than
-// damage (no permission, an I/O error, a read-only file system, no memory):
-// the file is left exactly as it is, and the program must not start on it.
+// damage (no permission, an I/O error, a read-only file system, no memory),
+// or a damaged file that the one opening it may not set aside: the file is
+// left exactly as it is, and the program must not start on it.
 class DatabaseFileError : public std::runtime_error
 {
 public:

@@ -13,6 +13,7 @@
 
 #include "base/EventLog.h"
 #include "base/LocalTime.h"
+#include "data/BackupDigest.h"
 #include "data/DataFolder.h"
 #include "data/DataFolderLock.h"
 #include "data/StatementRunner.h"
@@ -95,6 +96,37 @@ bool notDataFolderFile(const std::string &folder, const std::string &path, const
     return false;
 }
 
+// The table every backup of a kind holds.
+const char *tableOf(DatabaseKind kind)
+{
+    return kind == DatabaseKind::System ? "TBSetup" : "TBHistory";
+}
+
+const char *keyOf(DatabaseKind kind)
+{
+    return kind == DatabaseKind::System ? DbManage::SystemKey : DbManage::HistoryKey;
+}
+
+// A file at the target is replaced only by a backup of its own kind: a
+// backup of the other kind, or a file that is no backup, was chosen by
+// mistake, and is someone's data. Nothing there, or an empty file, is new.
+bool takesBackupOf(DatabaseKind kind, const std::string &path, std::string &error)
+{
+    namespace fs = std::filesystem;
+    std::error_code problem;
+    const auto status = fs::status(path, problem);
+    if (!fs::exists(status))
+        return true;
+    if (fs::is_regular_file(status) && fs::file_size(path, problem) == 0 && !problem)
+        return true;
+    const int rc = SqliteFile::checkHoldsTable(path, keyOf(kind), tableOf(kind));
+    if (rc == SQLITE_OK)
+        return true;
+    error = path + ": there is a file there that is no " + BackupFiles::kindName(kind) + " backup ("
+        + sqlite3_errstr(rc) + "); it was left as it is";
+    return false;
+}
+
 // A file to read that must be there: the reason in error otherwise.
 bool readable(const std::string &path, std::string &error)
 {
@@ -115,15 +147,17 @@ int backupFromFile(const std::string &source, const std::string &key, const std:
     sqlite3 *db = Utility::dbHandle(reader);
     int rc = sqlite3_exec(db, "BEGIN; SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
-        rc = SqliteFile::backupInto(db, path, key, nullptr, nullptr, progress);
+        rc = SqliteFile::backupInto(db, path, key, nullptr, nullptr, progress, SqliteFile::FileRole::Backup);
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     return rc;
 }
 
 // SQLITE_OK, or a failure's code with its text in error.
-int backupFileOf(const std::string &folder, const char *fileName, const char *key, const std::string &path,
+int backupFileOf(const std::string &folder, DatabaseKind kind, const std::string &path,
                  const SqliteFile::Progress &progress, std::string &error)
 {
+    const char *fileName = kind == DatabaseKind::System ? DbManage::SystemFileName : DbManage::HistoryFileName;
+    const char *key = keyOf(kind);
     const std::string source = withTrailingSeparator(folder) + fileName;
     if (!readable(source, error))
         return SQLITE_CANTOPEN;
@@ -131,6 +165,8 @@ int backupFileOf(const std::string &folder, const char *fileName, const char *ke
         error = path + ": " + DatabaseFileReason;
         return SQLITE_CANTOPEN;
     }
+    if (!takesBackupOf(kind, path, error))
+        return SQLITE_CANTOPEN;
     int rc = SQLITE_ERROR;
     try {
         rc = backupFromFile(source, key, path, progress);
@@ -138,24 +174,34 @@ int backupFileOf(const std::string &folder, const char *fileName, const char *ke
         error = source + ": " + errorText(failure);
         return SQLITE_ERROR;
     }
-    if (rc != SQLITE_OK)
-        error = rc == SQLITE_INTERRUPT ? std::string("cancelled") : std::string(sqlite3_errstr(rc));
+    if (rc == SQLITE_INTERRUPT)
+        error = "cancelled";
+    else if (SqliteFile::isDamage(rc))
+        error = source + ": " + sqlite3_errstr(rc);
+    else if (rc != SQLITE_OK)
+        error = sqlite3_errstr(rc);
     return rc;
 }
 }
 
 bool DbManage::BackupSystem(const std::string &path)
 {
-    if (!notDataFolderFile(Folder, path, "back up the system database to " + path))
+    const std::string what = "back up the system database to " + path;
+    if (!notDataFolderFile(Folder, path, what))
         return false;
-    const int rc = SqliteFile::writeInto(Utility::dbHandle(SystemSession), path, SystemKey);
-    return succeeded(rc, "back up the system database to " + path);
+    if (std::string error; !takesBackupOf(DatabaseKind::System, path, error)) {
+        statementFailed(what, error);
+        return false;
+    }
+    const int rc =
+        SqliteFile::writeInto(Utility::dbHandle(SystemSession), path, SystemKey, SqliteFile::FileRole::Backup);
+    return succeeded(rc, what);
 }
 
 bool DbManage::BackupHistory(const std::string &path, const SqliteFile::Progress &progress) const
 {
     std::string error;
-    const int rc = backupFileOf(Folder, HistoryFileName, HistoryKey, path, progress, error);
+    const int rc = backupFileOf(Folder, DatabaseKind::History, path, progress, error);
     if (rc == SQLITE_OK || rc == SQLITE_INTERRUPT)
         return succeeded(rc, "back up the history to " + path);
     statementFailed("back up the history to " + path, error);
@@ -164,22 +210,33 @@ bool DbManage::BackupHistory(const std::string &path, const SqliteFile::Progress
 
 bool DbManage::BackupSystemFile(const std::string &folder, const std::string &path, std::string &error)
 {
-    return backupFileOf(folder, SystemFileName, SystemKey, path, {}, error) == SQLITE_OK;
+    return backupFileOf(folder, DatabaseKind::System, path, {}, error) == SQLITE_OK;
 }
 
 bool DbManage::BackupHistoryFile(const std::string &folder, const std::string &path,
                                  const SqliteFile::Progress &progress, std::string &error)
 {
-    return backupFileOf(folder, HistoryFileName, HistoryKey, path, progress, error) == SQLITE_OK;
+    // A damaged system database is the desk's to set aside at its next start,
+    // which then offers a restore; a nightly job that went on without a word
+    // would leave it unnoticed until then.
+    const std::string system = withTrailingSeparator(folder) + SystemFileName;
+    if (const int rc = SqliteFile::checkOpens(system, SystemKey); SqliteFile::isDamage(rc)) {
+        error = system + ": " + sqlite3_errstr(rc)
+            + "; the desk sets it aside at its next start and offers to restore it from a backup";
+        return false;
+    }
+    return backupFileOf(folder, DatabaseKind::History, path, progress, error) == SQLITE_OK;
 }
 
 bool DbManage::RestoreSystem(const std::string &path)
 {
     if (!notDataFolderFile(Folder, path, "restore the system database from " + path))
         return false;
-    const int rc = SqliteFile::copyFileInto(Utility::dbHandle(SystemSession), path, SystemKey, {}, "TBSetup");
+    sqlite3 *db = Utility::dbHandle(SystemSession);
+    const int rc = SqliteFile::restoreBackupInto(db, path, SystemKey, tableOf(DatabaseKind::System));
     if (!succeeded(rc, "restore the system database from " + path))
         return false;
+    BackupDigest::drop(db);
     try {
         CreateSystemSchema();
     } catch (const std::exception &error) {
@@ -200,9 +257,16 @@ bool DbManage::RestoreHistory(const std::string &path, const SqliteFile::Progres
     if (!notDataFolderFile(Folder, path, "restore the history from " + path))
         return false;
     sqlite3 *db = Utility::dbHandle(HistorySession);
-    const int rc = SqliteFile::copyFileInto(db, path, HistoryKey, progress, "TBHistory");
+    // The copy's own wait for a busy history asks the stop request between
+    // two tries; the desk's wait would hold a closing desk for seconds at
+    // every step.
+    sqlite3_busy_handler(db, nullptr, nullptr);
+    const int rc =
+        SqliteFile::restoreBackupInto(db, path, HistoryKey, tableOf(DatabaseKind::History), progress);
+    waitForHistoryWriters();
     if (!succeeded(rc, "restore the history from " + path))
         return false;
+    BackupDigest::drop(db);
     // The whole history went through the write-ahead log; it goes into the
     // file now, on the worker, and the log shrinks back.
     sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);

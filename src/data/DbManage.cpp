@@ -132,11 +132,12 @@ bool execRaw(Session &session, const char *sql)
 }
 }
 
-DbManage::DbManage(const std::string &folder, SystemFile systemFile)
+DbManage::DbManage(const std::string &folder, SystemFile systemFile, DamagedFiles damagedFiles)
     : Folder {withTrailingSeparator(folder)}
     , SystemSession {Connector::KEY, ":memory:", LoginTimeoutSeconds}
     , HistorySession {openHistorySession(Folder + HistoryFileName)}
     , m_systemFile {systemFile}
+    , m_damagedFiles {damagedFiles}
 {
     openSystemDatabase();
     openHistoryDatabase();
@@ -225,9 +226,14 @@ void DbManage::configureHistorySession()
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
         throw DatabaseFileError(Folder + HistoryFileName, sqlite3_errmsg(db));
     execRaw(HistorySession, "PRAGMA synchronous=FULL");
-    // A clearing worker holds the write lock for one batch at a time; the
-    // desk's next save waits for it rather than failing.
-    sqlite3_busy_handler(db, waitBriefly, nullptr);
+    waitForHistoryWriters();
+}
+
+// A clearing worker holds the write lock for one batch at a time; the desk's
+// next save waits for it rather than failing.
+void DbManage::waitForHistoryWriters()
+{
+    sqlite3_busy_handler(Utility::dbHandle(HistorySession), waitBriefly, nullptr);
 }
 
 // A damaged file is never overwritten, nor one set aside before: it goes
@@ -235,6 +241,13 @@ void DbManage::configureHistorySession()
 void DbManage::setAside(const std::string &fileName)
 {
     const std::string from = Folder + fileName;
+    const bool system = fileName == SystemFileName;
+    const bool allowed = m_damagedFiles == DamagedFiles::SetAside
+        || (system && m_damagedFiles == DamagedFiles::SetAsideSystemOnly)
+        || (!system && m_damagedFiles == DamagedFiles::SetAsideHistoryOnly);
+    if (!allowed)
+        throw DatabaseFileError(from, "the file is damaged or written under another key; the desk sets it aside "
+                                      "at its next start and offers to restore it from a backup");
     std::string to;
     for (int n = 1;; ++n) {
         to = Folder + setAsideName(fileName, n);
@@ -246,7 +259,7 @@ void DbManage::setAside(const std::string &fileName)
             throw DatabaseFileError(from, std::string("cannot set the damaged file aside: ") + std::strerror(errno));
     }
     logEvent("the damaged " + from + " was set aside as " + to);
-    m_setAside.push_back({fileName == SystemFileName ? DatabaseKind::System : DatabaseKind::History, from, to});
+    m_setAside.push_back({system ? DatabaseKind::System : DatabaseKind::History, from, to});
     // A write-ahead log belongs to the file it was written for; left behind,
     // it would be replayed into the fresh database.
     SqliteFile::renameNoReplace(from + "-wal", to + "-wal");

@@ -108,6 +108,18 @@ public:
         ReadOnly,
     };
 
+    // Which damaged files the construction sets aside (and replaces by empty
+    // databases). Only the desk sets any file aside, since its next start
+    // offers a restore for what it set aside; a tool that only reads must
+    // leave the damage for the desk to find.
+    enum class DamagedFiles
+    {
+        SetAside,
+        SetAsideSystemOnly,
+        SetAsideHistoryOnly,
+        Refuse,
+    };
+
     static constexpr const char *SystemFileName = "ovk.db";
     static constexpr const char *HistoryFileName = "history.db";
     static constexpr const char *BadPrefix = "bad_";
@@ -115,11 +127,13 @@ public:
     static constexpr const char *HistoryKey = "lantern_kqvtzn";
 
     // Opens (creating when missing) both databases in folder. Damaged files
-    // (or files under another key) are set aside as "bad_..." (numbered when
-    // that name is taken) and replaced by empty databases. Throws
-    // DatabaseFileError, changing no file, when a file exists but cannot be
-    // used for another reason, or when the history cannot be written.
-    explicit DbManage(const std::string &folder, SystemFile systemFile = SystemFile::ReadWrite);
+    // (or files under another key) that damagedFiles allows are set aside as
+    // "bad_..." (numbered when that name is taken) and replaced by empty
+    // databases. Throws DatabaseFileError, changing no file, when a file
+    // exists but cannot be used for another reason, is damaged and may not
+    // be set aside, or when the history cannot be written.
+    explicit DbManage(const std::string &folder, SystemFile systemFile = SystemFile::ReadWrite,
+                      DamagedFiles damagedFiles = DamagedFiles::SetAside);
     ~DbManage() override;
 
     DbManage(const DbManage &) = delete;
@@ -177,10 +191,12 @@ public:
     };
     const std::vector<SetAsideFile> &setAsideFiles() const { return m_setAside; }
 
-    // Backups. Each writes a temporary file beside path and renames it over
-    // path only once it is complete, on disk and opens under its key; a
-    // failure or a cancel leaves path as it was. lastFailure() on the calling
-    // thread says why one failed.
+    // Backups. Each writes a temporary file beside path, stores a digest of
+    // its pages in it (BackupDigest) and renames it over path only once it is
+    // complete, on disk and opens under its key; a failure or a cancel leaves
+    // path as it was. A file at path that is not a backup of the same kind
+    // (nor empty) is refused before anything is copied. lastFailure() on the
+    // calling thread says why one failed.
     //
     // The in-memory system database, unsaved changes included. Main thread.
     bool BackupSystem(const std::string &path);
@@ -195,8 +211,10 @@ public:
                                   const SqliteFile::Progress &progress, std::string &error);
 
     // Restores. Each first checks that the backup opens under the key of its
-    // kind, passes the quick check and holds its kind's table; otherwise it
-    // fails and nothing changes.
+    // kind, passes the integrity check, holds its kind's table and matches
+    // the digest it carries (one without a digest, of an older program, is
+    // taken on the integrity check, said in the log); otherwise it fails and
+    // nothing changes. The digest's table is not restored.
     //
     // Replaces the in-memory system database, adds what the backup lacks and
     // marks it changed, so that the next save writes it. Main thread.
@@ -353,6 +371,8 @@ private:
     void completeRestoredHistory();
     void checkHistoryWritable();
     void setAside(const std::string &fileName);
+    // The desk's wait for another writer of the history.
+    void waitForHistoryWriters();
     // False, with the reason recorded for what, while the history is being
     // restored by a worker.
     bool historyAvailable(std::string_view what);
@@ -362,6 +382,7 @@ private:
     Poco::Data::Session HistorySession;
     bool Modified = false;
     SystemFile m_systemFile;
+    DamagedFiles m_damagedFiles;
     std::string m_historyError;
     std::vector<SetAsideFile> m_setAside;
     std::atomic<bool> m_historyRestoring {false};

@@ -2,9 +2,13 @@
 
 #include <array>
 #include <cerrno>
+#include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,6 +17,7 @@
 #include <sqlite3.h>
 
 #include "base/EventLog.h"
+#include "data/BackupDigest.h"
 
 namespace
 {
@@ -61,13 +66,15 @@ int checkGoesOn(void *progress)
 }
 
 // Reads every page through the codec: a wrong key or a damaged file is
-// found here, before anything is replaced.
-int checkReadable(sqlite3 *db, const SqliteFile::Progress &progress)
+// found here, before anything is replaced. The quick check sees the
+// structure of the pages; the integrity check also that every index holds
+// what its table does.
+int checkReadable(sqlite3 *db, const SqliteFile::Progress &progress, const char *check = "PRAGMA quick_check(1)")
 {
     sqlite3_progress_handler(db, CheckProgressSteps, checkGoesOn,
                              const_cast<void *>(static_cast<const void *>(&progress)));
     sqlite3_stmt *statement = nullptr;
-    int rc = sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &statement, nullptr);
+    int rc = sqlite3_prepare_v2(db, check, -1, &statement, nullptr);
     int result = SQLITE_OK;
     if (rc != SQLITE_OK) {
         result = sqlite3_errcode(db);
@@ -112,9 +119,10 @@ bool reportProgress(const SqliteFile::Progress &progress, sqlite3_backup *backup
 }
 
 // Steps the backup to its end. A cancel finishes it early, which rolls the
-// target's write transaction back.
-int runBackup(sqlite3_backup *backup, const SqliteFile::Progress &progress, int *remaining = nullptr,
-              int *total = nullptr)
+// target's write transaction back. sourcePages is what the progress reports
+// as the total while no step has gone through yet.
+int runBackup(sqlite3_backup *backup, const SqliteFile::Progress &progress, long long sourcePages,
+              int *remaining = nullptr, int *total = nullptr)
 {
     int rc = SQLITE_OK;
     bool cancelled = false;
@@ -124,10 +132,17 @@ int runBackup(sqlite3_backup *backup, const SqliteFile::Progress &progress, int 
             *remaining = sqlite3_backup_remaining(backup);
         if (total)
             *total = sqlite3_backup_pagecount(backup);
-        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+            // Another connection may hold the target for as long as it
+            // likes: the wait must hear a stop, or a closing desk waits
+            // with it.
             sqlite3_sleep(BusyWaitMs);
-        if ((rc == SQLITE_OK || rc == SQLITE_DONE) && !reportProgress(progress, backup))
+            const long long pages = sqlite3_backup_pagecount(backup);
+            const long long all = pages > 0 ? pages : sourcePages;
+            cancelled = progress && !progress(pages > 0 ? pages - sqlite3_backup_remaining(backup) : 0, all);
+        } else if ((rc == SQLITE_OK || rc == SQLITE_DONE) && !reportProgress(progress, backup)) {
             cancelled = rc == SQLITE_OK;
+        }
     } while (!cancelled && (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED));
     const int finished = sqlite3_backup_finish(backup);
     return cancelled ? SQLITE_INTERRUPT : finished;
@@ -247,12 +262,23 @@ int copyIntoMemory(sqlite3 *source, sqlite3 *target)
                                SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_RESIZEABLE);
 }
 
+long long pageCount(sqlite3 *db)
+{
+    sqlite3_stmt *statement = nullptr;
+    long long pages = 0;
+    if (sqlite3_prepare_v2(db, "PRAGMA page_count", -1, &statement, nullptr) == SQLITE_OK
+        && sqlite3_step(statement) == SQLITE_ROW)
+        pages = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    return pages;
+}
+
 int copyByBackup(sqlite3 *source, sqlite3 *target, const SqliteFile::Progress &progress)
 {
     sqlite3_backup *backup = sqlite3_backup_init(target, "main", source, "main");
     if (!backup)
         return sqlite3_errcode(target);
-    const int rc = runBackup(backup, progress);
+    const int rc = runBackup(backup, progress, pageCount(source));
     return rc == SQLITE_OK ? sqlite3_errcode(target) : rc;
 }
 
@@ -261,12 +287,71 @@ bool isInMemory(sqlite3 *db)
     const char *file = sqlite3_db_filename(db, "main");
     return !file || !*file;
 }
+
+// Whether a process runs with that id; one we may not signal runs too.
+bool processRuns(pid_t pid)
+{
+    return ::kill(pid, 0) == 0 || errno != ESRCH;
+}
+
+// The process id in a temporary's name ("<target>.saving-<pid>", with
+// "-journal" behind it for the journal SQLite kept beside it); 0 when the
+// name is not one of ours.
+pid_t temporaryOwner(std::string_view name)
+{
+    constexpr std::string_view Marker = ".saving-";
+    constexpr std::string_view Journal = "-journal";
+    const auto at = name.rfind(Marker);
+    if (at == std::string_view::npos || at == 0)
+        return 0;
+    std::string_view digits = name.substr(at + Marker.size());
+    if (digits.size() > Journal.size() && digits.substr(digits.size() - Journal.size()) == Journal)
+        digits.remove_suffix(Journal.size());
+    pid_t pid = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), pid);
+    if (error != std::errc() || end != digits.data() + digits.size() || pid <= 0)
+        return 0;
+    return pid;
+}
+
+// A write killed half-way leaves its temporary (and the journal of it) as
+// large as the file it was making, hidden from the backup filter; the next
+// write into that folder removes those of processes that are gone.
+void removeDeadTemporaries(const std::string &path)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path folder = fs::path(path).parent_path();
+    for (fs::directory_iterator entry(folder.empty() ? fs::path(".") : folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        const pid_t owner = temporaryOwner(name);
+        if (owner == 0 || owner == ::getpid() || processRuns(owner))
+            continue;
+        std::error_code ignored;
+        if (entry->is_regular_file(ignored) && fs::remove(entry->path(), ignored))
+            logEvent("removed " + entry->path().string() + ", left by process " + std::to_string(owner)
+                     + ", which ended before it was done");
+    }
+}
+
+// A backup takes its digest from the file as written, before it replaces
+// anything.
+int sealIfBackup(const std::string &temporary, const std::string &key, SqliteFile::FileRole role,
+                 const BackupDigest::GoOn &goOn = {})
+{
+    if (role != SqliteFile::FileRole::Backup)
+        return SQLITE_OK;
+    const int rc = BackupDigest::seal(temporary, key, goOn);
+    if (rc != SQLITE_OK)
+        std::remove(temporary.c_str());
+    return rc;
+}
 }
 
 namespace SqliteFile
 {
-int copyFileInto(sqlite3 *target, const std::string &path, const std::string &key, const Progress &progress,
-                 const char *requiredTable)
+int copyFileInto(sqlite3 *target, const std::string &path, const std::string &key, const Progress &progress)
 {
     if (!target)
         return SQLITE_MISUSE;
@@ -274,10 +359,35 @@ int copyFileInto(sqlite3 *target, const std::string &path, const std::string &ke
     int rc = openKeyed(file, path, key, SQLITE_OPEN_READONLY);
     if (rc == SQLITE_OK)
         rc = checkReadable(file.get(), progress);
-    if (rc == SQLITE_OK && requiredTable)
-        rc = checkHoldsTable(file.get(), requiredTable);
     if (rc != SQLITE_OK)
         return rc;
+    return isInMemory(target) ? copyIntoMemory(file.get(), target) : copyByBackup(file.get(), target, progress);
+}
+
+int restoreBackupInto(sqlite3 *target, const std::string &path, const std::string &key, const char *requiredTable,
+                      const Progress &progress)
+{
+    if (!target)
+        return SQLITE_MISUSE;
+    OwnedConnection file;
+    int rc = openKeyed(file, path, key, SQLITE_OPEN_READONLY);
+    if (rc == SQLITE_OK)
+        rc = checkReadable(file.get(), progress, "PRAGMA integrity_check(1)");
+    if (rc == SQLITE_OK)
+        rc = ::checkHoldsTable(file.get(), requiredTable);
+    BackupDigest::Verdict verdict = BackupDigest::Verdict::Mismatch;
+    if (rc == SQLITE_OK)
+        rc = BackupDigest::verify(file.get(), verdict, [&progress] { return !progress || progress(0, 0); });
+    if (rc != SQLITE_OK)
+        return rc;
+    if (verdict == BackupDigest::Verdict::Mismatch) {
+        logFailure("check the backup " + path, "it changed since it was written (its digest does not match)");
+        return SQLITE_CORRUPT;
+    }
+    if (verdict == BackupDigest::Verdict::Absent)
+        logEvent("the backup " + path
+                 + " carries no digest (an older program wrote it): it could not be verified fully, only by the "
+                   "database's integrity check");
     return isInMemory(target) ? copyIntoMemory(file.get(), target) : copyByBackup(file.get(), target, progress);
 }
 
@@ -297,10 +407,18 @@ int checkOpens(const std::string &path, const std::string &key)
     return rc;
 }
 
-int writeInto(sqlite3 *source, const std::string &path, const std::string &key)
+int checkHoldsTable(const std::string &path, const std::string &key, const char *table)
+{
+    OwnedConnection file;
+    const int rc = openKeyed(file, path, key, SQLITE_OPEN_READONLY);
+    return rc == SQLITE_OK ? ::checkHoldsTable(file.get(), table) : rc;
+}
+
+int writeInto(sqlite3 *source, const std::string &path, const std::string &key, FileRole role)
 {
     if (!source)
         return SQLITE_MISUSE;
+    removeDeadTemporaries(path);
     const std::string temporary = temporaryPathFor(path);
     std::remove(temporary.c_str());
     std::string target = SqliteFile::uri(temporary);
@@ -315,17 +433,21 @@ int writeInto(sqlite3 *source, const std::string &path, const std::string &key)
         std::remove(temporary.c_str());
         return rc;
     }
+    if (const int sealed = sealIfBackup(temporary, key, role); sealed != SQLITE_OK)
+        return sealed;
     return publish(temporary, path, key);
 }
 
 int backupInto(sqlite3 *source, const std::string &path, const std::string &key, int *remaining, int *total,
-               const Progress &progress)
+               const Progress &progress, FileRole role)
 {
     if (!source)
         return SQLITE_MISUSE;
+    removeDeadTemporaries(path);
     const std::string temporary = temporaryPathFor(path);
     std::remove(temporary.c_str());
     int rc = SQLITE_OK;
+    long long pages = 0;
     {
         OwnedConnection file;
         rc = openKeyed(file, temporary, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
@@ -344,13 +466,14 @@ int backupInto(sqlite3 *source, const std::string &path, const std::string &key,
             const int fd = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
             long long synced = 0;
             const Progress flushing = [&](long long done, long long all) {
+                pages = all;
                 if (fd >= 0 && done - synced >= FlushEveryPages) {
                     ::fdatasync(fd);
                     synced = done;
                 }
                 return !progress || progress(done, all);
             };
-            rc = runBackup(backup, flushing, remaining, total);
+            rc = runBackup(backup, flushing, pageCount(source), remaining, total);
             if (fd >= 0)
                 ::close(fd);
             if (rc != SQLITE_OK && rc != SQLITE_INTERRUPT)
@@ -365,6 +488,10 @@ int backupInto(sqlite3 *source, const std::string &path, const std::string &key,
         std::remove(temporary.c_str());
         return rc;
     }
+    // The copy is complete: the digest reports it as such while it is read.
+    const BackupDigest::GoOn goOn = [&progress, pages] { return !progress || progress(pages, pages); };
+    if (const int sealed = sealIfBackup(temporary, key, role, goOn); sealed != SQLITE_OK)
+        return sealed;
     return publish(temporary, path, key);
 }
 

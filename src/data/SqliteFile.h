@@ -23,17 +23,33 @@ namespace SqliteFile
 // and ends with SQLITE_INTERRUPT.
 using Progress = std::function<bool(long long done, long long total)>;
 
+// What a file written is: a backup carries a digest of its pages
+// (BackupDigest), taken from the file once it is complete.
+enum class FileRole
+{
+    Database,
+    Backup,
+};
+
 // Replaces the content of target's main database with the file's, once the
-// file has opened under key, passed the quick check and, when requiredTable
-// is given, shown that table (a backup of the other kind is refused before
-// anything changes). An in-memory target takes the whole image at once; a
-// file target takes the pages a step at a time, reporting progress, in one
-// write transaction that a cancel or failure rolls back.
-int copyFileInto(sqlite3 *target, const std::string &path, const std::string &key, const Progress &progress = {},
-                 const char *requiredTable = nullptr);
+// file has opened under key and passed the quick check. An in-memory target
+// takes the whole image at once; a file target takes the pages a step at a
+// time, reporting progress, in one write transaction that a cancel or
+// failure rolls back. A busy target is waited for, asking progress.
+int copyFileInto(sqlite3 *target, const std::string &path, const std::string &key, const Progress &progress = {});
+
+// As copyFileInto, for a backup: the file must also pass the integrity check,
+// hold requiredTable (a backup of the other kind is refused before anything
+// changes) and match the digest it carries. A backup without a digest (of an
+// older program) is taken on the integrity check alone, said in the log.
+// The digest's table comes along: BackupDigest::drop removes it.
+int restoreBackupInto(sqlite3 *target, const std::string &path, const std::string &key, const char *requiredTable,
+                      const Progress &progress = {});
 
 // Writes source's main database as a new file encrypted under key.
-int writeInto(sqlite3 *source, const std::string &path, const std::string &key);
+// Temporaries that writers killed half-way left beside path go first.
+int writeInto(sqlite3 *source, const std::string &path, const std::string &key,
+              FileRole role = FileRole::Database);
 
 // As writeInto, with the online backup run a few pages at a time, so that
 // a busy source (other connections writing to it) is waited for, not failed.
@@ -41,11 +57,13 @@ int writeInto(sqlite3 *source, const std::string &path, const std::string &key);
 // on source is kept, so the file holds that snapshot whatever others write
 // meanwhile. The file is a rollback-journal database, whatever source is.
 int backupInto(sqlite3 *source, const std::string &path, const std::string &key, int *remaining, int *total,
-               const Progress &progress = {});
+               const Progress &progress = {}, FileRole role = FileRole::Database);
 
 // Opens the file under key and reads its schema: SQLITE_OK when it is a
 // database under that key.
 int checkOpens(const std::string &path, const std::string &key);
+// As checkOpens, and the database holds table: SQLITE_NOTADB when not.
+int checkHoldsTable(const std::string &path, const std::string &key, const char *table);
 
 // The path as an SQLite URI ("file:..."), with the characters that URIs
 // reserve escaped, so query parameters can follow.

@@ -1,9 +1,12 @@
 // Backup, restore and clearing of the databases, and the data folder's lock.
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -16,6 +19,7 @@
 #include <unistd.h>
 
 #include "base/LocalTime.h"
+#include "data/BackupDigest.h"
 #include "data/DataFolderLock.h"
 #include "support/DataFixture.h"
 #include "support/RawDatabase.h"
@@ -66,6 +70,33 @@ std::vector<std::string> filesIn(const std::string &folder)
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// Runs SQL on a database file of its own connection, keyed.
+void onFile(const std::string &path, const char *key, const char *sql)
+{
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(path.c_str(), &db));
+    sqlite3_key(db, key, int(std::strlen(key)));
+    char *message = nullptr;
+    EXPECT_EQ(SQLITE_OK, sqlite3_exec(db, sql, nullptr, nullptr, &message)) << (message ? message : "");
+    sqlite3_free(message);
+    sqlite3_close(db);
+}
+
+const char *keyOf(DatabaseKind kind)
+{
+    return kind == DatabaseKind::System ? DbManage::SystemKey : DbManage::HistoryKey;
+}
+
+// A process id that no process has: a child that has ended and been reaped.
+pid_t endedProcess()
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
 }
 
 // Files may grow only to a few kilobytes while it lives: a full disk as a
@@ -232,6 +263,219 @@ TEST_F(BackupRestore, ARestoreRefusesWhatIsNoBackupOfItsKindAndChangesNothing)
     EXPECT_TRUE(m_db->SaveCall(call)) << "the history still takes calls";
 }
 
+// The codec authenticates no page and SQLite's checks see structure only:
+// one byte changed anywhere in a backup must still keep it from replacing
+// anything.
+TEST_F(BackupRestore, ABackupWithOneByteChangedAnywhereIsRefused)
+{
+    for (int i = 0; i < 40; ++i)
+        m_db->InsertZone("Zone " + std::to_string(i) + " by the long window on the terrace");
+    addCalls(*m_db, at(2020, 6, 1, 8, 0, 0), 400);
+    constexpr int Offsets = 22;
+    for (const DatabaseKind kind : {DatabaseKind::System, DatabaseKind::History}) {
+        SCOPED_TRACE(BackupFiles::kindName(kind));
+        const std::string path = file(std::string(BackupFiles::kindName(kind)) + ".ovkbk");
+        ASSERT_TRUE(backup(kind, path));
+        const std::string whole = readFile(path);
+        ASSERT_GT(whole.size(), 4u * 4096) << "several pages, so that the offsets reach each kind of page";
+
+        TempFolder elsewhere;
+        DbManage target(elsewhere.path());
+        target.InsertZone("Only here");
+        CCall call(at(2021, 1, 1, 8, 0, 0));
+        call.PagerNum = "9";
+        ASSERT_TRUE(target.SaveCall(call));
+        for (int n = 0; n < Offsets; ++n) {
+            // From the file's first byte, which no page read shows, on.
+            const std::size_t offset = whole.size() * n / Offsets;
+            SCOPED_TRACE("byte " + std::to_string(offset) + " of " + std::to_string(whole.size()));
+            std::string damaged = whole;
+            damaged[offset] = static_cast<char>(damaged[offset] ^ 0x10);
+            const std::string damagedPath = file("damaged.ovkbk");
+            writeFile(damagedPath, damaged);
+            EXPECT_FALSE(restore(target, kind, damagedPath));
+            EXPECT_FALSE(target.lastFailure().empty());
+            EXPECT_EQ(std::vector<std::string> {"Only here"}, target.GetZoneNames());
+            EXPECT_EQ(1, callCount(target));
+        }
+        ASSERT_TRUE(restore(target, kind, path)) << "the backup as written restores";
+        RawDatabase raw(target);
+        const std::string digestCount =
+            std::string("SELECT count(*) FROM sqlite_master WHERE name='") + BackupDigest::TableName + "'";
+        if (kind == DatabaseKind::System) {
+            EXPECT_EQ(m_db->GetZoneNames(), target.GetZoneNames());
+            EXPECT_EQ(0, raw.systemNumber(digestCount)) << "the desk's own database carries no digest";
+            EXPECT_EQ(0, raw.systemNumber("PRAGMA application_id")) << "nor its mark";
+        } else {
+            EXPECT_EQ(400, callCount(target));
+            EXPECT_EQ(0, raw.historyNumber(digestCount)) << "the desk's own database carries no digest";
+            EXPECT_EQ(0, raw.historyNumber("PRAGMA application_id")) << "nor its mark";
+        }
+    }
+}
+
+// A backup of an older program carries no digest: it is still restored, but
+// only after the integrity check, which also compares every index with its
+// table (the quick check does not). A backup marked as carrying a digest
+// whose digest is gone (a changed byte in its schema row hides it) is no
+// such backup.
+TEST_F(BackupRestore, ABackupWithoutDigestIsRestoredOnlyWhenItPassesTheIntegrityCheck)
+{
+    addCalls(*m_db, at(2020, 6, 1, 8, 0, 0), 30);
+    // As older programs wrote them: no digest table, no mark in the header.
+    constexpr const char *Unsealed = "DROP TABLE TBBackupDigest;PRAGMA application_id=0;";
+    struct Case
+    {
+        const char *name;
+        std::string sql;
+        bool restored;
+    };
+    const Case cases[] = {
+        // The index's entries stay those of (ID,CallTime) while its
+        // definition now says PagerNum: the pages are sound, the index no
+        // longer matches.
+        {"an index that does not match its table",
+         std::string(Unsealed)
+             + "PRAGMA writable_schema=ON;"
+               "UPDATE sqlite_master SET sql='CREATE INDEX idxHist ON TBHistory(ID,PagerNum)' WHERE name='idxHist';",
+         false},
+        {"marked, its digest hidden", "ALTER TABLE TBBackupDigest RENAME TO TBBackupDigesu", false},
+        {"an older program's", Unsealed, true},
+    };
+    DbManage elsewhere(m_other.path());
+    addCalls(elsewhere, at(2021, 1, 1, 8, 0, 0), 3);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = file("History-changed.ovkbk");
+        std::remove(path.c_str());
+        ASSERT_TRUE(m_db->BackupHistory(path));
+        onFile(path, DbManage::HistoryKey, c.sql.c_str());
+        EXPECT_EQ(c.restored, restore(elsewhere, DatabaseKind::History, path));
+        EXPECT_EQ(c.restored ? 30 : 3, callCount(elsewhere));
+    }
+}
+
+// A backup onto a file replaces only a backup of the same kind; a file of
+// another kind, or no backup at all, was chosen by mistake and stays.
+TEST_F(BackupRestore, ABackupLeavesAFileOfAnotherKindAsItIs)
+{
+    m_db->InsertZone("Terrace");
+    addCalls(*m_db, at(2020, 6, 1, 8, 0, 0), 5);
+    const std::string system = file("System.ovkbk");
+    const std::string history = file("History.ovkbk");
+    ASSERT_TRUE(m_db->SaveSystemDatabase());
+    ASSERT_TRUE(backup(DatabaseKind::System, system));
+    ASSERT_TRUE(backup(DatabaseKind::History, history));
+    const std::string text = file("notes.txt");
+    writeFile(text, "the opening hours of the terrace");
+    const std::string empty = file("empty.ovkbk");
+
+    struct Case
+    {
+        const char *name;
+        DatabaseKind kind;
+        std::string path;
+        bool replaced;
+    };
+    const Case cases[] = {
+        {"system onto a history backup", DatabaseKind::System, history, false},
+        {"history onto a system backup", DatabaseKind::History, system, false},
+        {"system onto a text", DatabaseKind::System, text, false},
+        {"history onto a text", DatabaseKind::History, text, false},
+        {"system onto a system backup", DatabaseKind::System, system, true},
+        {"history onto a history backup", DatabaseKind::History, history, true},
+        {"history onto an empty file", DatabaseKind::History, empty, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(empty, "");
+        const std::string before = readFile(c.path);
+        const auto files = filesIn(folder());
+        EXPECT_EQ(c.replaced, backup(c.kind, c.path)) << m_db->lastFailure();
+        if (c.replaced) {
+            EXPECT_EQ(SQLITE_OK, SqliteFile::checkOpens(c.path, keyOf(c.kind)));
+        } else {
+            EXPECT_EQ(before, readFile(c.path));
+            EXPECT_NE(std::string::npos, m_db->lastFailure().find("left as it is")) << m_db->lastFailure();
+            EXPECT_EQ(files, filesIn(folder())) << "nothing was copied beside it";
+        }
+    }
+    std::string error;
+    EXPECT_FALSE(DbManage::BackupSystemFile(folder(), history, error));
+    EXPECT_NE(std::string::npos, error.find("left as it is")) << error;
+}
+
+// A backup killed half-way leaves a temporary as large as the backup (and
+// SQLite's journal of it), which the backup folder's filter hides.
+TEST_F(BackupRestore, ABackupRemovesTheTemporariesOfEndedProcessesOnly)
+{
+    const std::string ended = std::to_string(endedProcess());
+    // The first process of the system runs as long as the system does.
+    const std::string running = "1";
+    const std::vector<std::string> gone {"History1.ovkbk.saving-" + ended,
+                                         "History1.ovkbk.saving-" + ended + "-journal",
+                                         "System2.ovkbk.saving-" + ended};
+    const std::vector<std::string> kept {"History3.ovkbk.saving-" + running,
+                                         "History3.ovkbk.saving-" + running + "-journal",
+                                         "notes.saving-" + ended + "x", "History1.ovkbk"};
+    for (const DatabaseKind kind : {DatabaseKind::System, DatabaseKind::History}) {
+        SCOPED_TRACE(BackupFiles::kindName(kind));
+        for (const auto &name : gone)
+            writeFile(file(name), std::string(8192, 'x'));
+        for (const auto &name : kept)
+            writeFile(file(name), "");
+        ASSERT_TRUE(backup(kind, file(std::string(BackupFiles::kindName(kind)) + ".ovkbk")));
+        for (const auto &name : gone)
+            EXPECT_FALSE(fileExists(file(name))) << name;
+        for (const auto &name : kept)
+            EXPECT_TRUE(fileExists(file(name))) << name;
+    }
+}
+
+// Another connection holds the history's write lock for as long as it
+// likes: the restore waiting for it must still hear a stop (the desk closing
+// waits for its worker).
+TEST_F(BackupRestore, ARestoreWaitingForABusyHistoryStopsWhenAsked)
+{
+    addCalls(*m_db, at(2020, 6, 1, 8, 0, 0), 50);
+    const std::string path = file("History.ovkbk");
+    ASSERT_TRUE(m_db->BackupHistory(path));
+    addCalls(*m_db, at(2021, 6, 1, 8, 0, 0), 5);
+
+    sqlite3 *holder = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(file(DbManage::HistoryFileName).c_str(), &holder));
+    sqlite3_key(holder, DbManage::HistoryKey, int(std::strlen(DbManage::HistoryKey)));
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr));
+
+    std::atomic<bool> askedWhileCopying {false};
+    std::string failure;
+    m_db->beginHistoryRestore();
+    auto restoring = std::async(std::launch::async, [&] {
+        // The checks report a total of 0; the first report of the copy is
+        // answered with a stop.
+        const bool ok = m_db->RestoreHistory(path, [&](long long, long long total) {
+            if (total == 0)
+                return true;
+            askedWhileCopying = true;
+            return false;
+        });
+        failure = m_db->lastFailure();
+        return ok;
+    });
+    // Bounded only so that a restore that never asks ends the test as a
+    // failure: the lock is let go and the restore then runs to its end.
+    const bool endedWhileHeld = restoring.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+    sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(holder);
+    const bool restored = restoring.get();
+    m_db->endHistoryRestore();
+    EXPECT_TRUE(endedWhileHeld);
+    EXPECT_TRUE(askedWhileCopying);
+    EXPECT_FALSE(restored);
+    EXPECT_NE(std::string::npos, failure.find("cancelled")) << failure;
+    EXPECT_EQ(55, callCount(*m_db));
+}
+
 // A backup of an older program: only TBHistory, none of our indexes, no
 // outage log. The restored history gains them and takes calls.
 // A backup chosen over one of the desk's own files, or a restore from one,
@@ -331,8 +575,9 @@ TEST_F(BackupRestore, AHistoryBackupIsOneMomentWhileCallsGoOn)
     int stored = 0;
     long long lastDone = -1;
     bool forward = true;
+    // The count stays at its end while the finished copy's digest is taken.
     ASSERT_TRUE(m_db->BackupHistory(path, [&](long long done, long long) {
-        forward = forward && done > lastDone;
+        forward = forward && done >= lastDone;
         lastDone = done;
         for (int attempt = 0; stored < 10 && attempt < 10; ++attempt) {
             CCall call(at(2021, 1, 1, 8, 0, stored));

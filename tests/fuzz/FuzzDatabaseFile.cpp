@@ -40,6 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (const char *key : {"marble_kqvtzn", ""}) {
         if (SqliteFile::copyFileInto(memory, path, key) == SQLITE_OK)
             readEverything(memory);
+        // A restore also reads the digest a backup carries.
+        if (SqliteFile::restoreBackupInto(memory, path, key, "TBSetup") == SQLITE_OK)
+            readEverything(memory);
     }
     sqlite3_close(memory);
     std::remove(path.c_str());

@@ -145,6 +145,15 @@ void TestDataMaintenance::backsUpEitherDatabase()
     chooser.answerNext(QString::fromStdString(elsewhere.file("no/such/folder/History.ovkbk")));
     desk.window().menuCommand(CMainFrameDlg::CommandBackup, 1);
     checkMessage(prompt, TextId::BackupFailed, QString(), PromptIcon::Error);
+
+    // The history's backup chosen for the settings: message 160 with the
+    // reason, and the history's backup stays.
+    const std::string historyBackup = readFile(history.toStdString());
+    chooser.answerNext(history);
+    desk.window().menuCommand(CMainFrameDlg::CommandBackup, 0);
+    checkMessage(prompt, TextId::BackupFailed, QString(), PromptIcon::Error);
+    QVERIFY2(prompt.shown.back().text.contains("left as it is"), qPrintable(prompt.shown.back().text));
+    QCOMPARE(readFile(history.toStdString()), historyBackup);
 }
 
 void TestDataMaintenance::restoreAsksFirstAndRefusesTheWrongKind()
@@ -175,6 +184,18 @@ void TestDataMaintenance::restoreAsksFirstAndRefusesTheWrongKind()
     checkMessage(prompt, TextId::RestoreFailed, QString(), PromptIcon::Error);
     QCOMPARE(desk.db().GetZoneNames(), zones);
     QVERIFY(!desk.window().restartOnClose());
+
+    // A history backup with one byte changed since it was written.
+    desk.call("3");
+    std::string changed = readFile(history);
+    changed[changed.size() / 2] = char(changed[changed.size() / 2] ^ 0x01);
+    const std::string damaged = elsewhere.file("Damaged.ovkbk");
+    writeFile(damaged, changed);
+    prompt.answerNext(PromptAnswer::Yes);
+    chooser.answerNext(QString::fromStdString(damaged));
+    desk.window().menuCommand(CMainFrameDlg::CommandRestore, 1);
+    checkMessage(prompt, TextId::RestoreFailed, QString(), PromptIcon::Error);
+    QCOMPARE(calls(desk), Poco::Int64(1));
 }
 
 // The restored row becomes the settings in memory, applied as the setup

@@ -1,5 +1,7 @@
 // The backup and restore commands run as cron jobs and installers run them,
 // on a data folder of their own.
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -121,6 +123,107 @@ TEST_F(BackupCommand, RestoresABackupOfItsKindAndNothingElse)
     run = runCalldeskTool({"restore", "--data-dir", folder(), "--history", history});
     EXPECT_EQ(0, run.exitCode) << run.output;
     EXPECT_EQ(2, calls());
+}
+
+// The lock file stays once a command has taken the lock; it is no database.
+std::vector<std::string> filesIn(const std::string &folder)
+{
+    std::vector<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().filename() != DataFolderLock::FileName)
+            names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(BackupCommand, RestoreRefusesABackupChangedSinceItWasWritten)
+{
+    fill();
+    const std::string history = file("History.ovkbk");
+    ASSERT_EQ(0, runCalldeskTool({"backup", "--data-dir", folder(), "--history", history}).exitCode);
+    {
+        auto db = open();
+        CCall call(Poco::LocalDateTime(2020, 6, 2, 8, 0, 0));
+        call.PagerNum = "5";
+        ASSERT_TRUE(db->SaveCall(call));
+    }
+    std::string damaged = readFile(history);
+    damaged[damaged.size() / 2] = static_cast<char>(damaged[damaged.size() / 2] ^ 0x01);
+    const std::string damagedPath = file("damaged.ovkbk");
+    writeFile(damagedPath, damaged);
+    const ToolRun refused = runCalldeskTool({"restore", "--data-dir", folder(), "--history", damagedPath});
+    EXPECT_EQ(1, refused.exitCode) << refused.output;
+    EXPECT_EQ(3, calls());
+
+    // Made the way older programs made them: no digest.
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(history.c_str(), &db));
+    sqlite3_key(db, DbManage::HistoryKey, int(std::strlen(DbManage::HistoryKey)));
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "DROP TABLE TBBackupDigest;PRAGMA application_id=0;", nullptr, nullptr,
+                                      nullptr));
+    sqlite3_close(db);
+    const ToolRun old = runCalldeskTool({"restore", "--data-dir", folder(), "--history", history});
+    EXPECT_EQ(0, old.exitCode) << old.output;
+    EXPECT_NE(std::string::npos, old.output.find("could not be verified fully")) << old.output;
+    EXPECT_EQ(2, calls());
+}
+
+TEST_F(BackupCommand, BackupLeavesAFileOfAnotherKindAsItIs)
+{
+    fill();
+    const std::string history = file("History.ovkbk");
+    ASSERT_EQ(0, runCalldeskTool({"backup", "--data-dir", folder(), "--history", history}).exitCode);
+    const std::string text = file("notes.txt");
+    writeFile(text, "the opening hours of the terrace");
+    for (const auto &[kind, path] : {std::pair<std::string, std::string> {"--system", history},
+                                     std::pair<std::string, std::string> {"--history", text}}) {
+        SCOPED_TRACE(kind + " onto " + path);
+        const std::string before = readFile(path);
+        const auto files = filesIn(folder());
+        const ToolRun run = runCalldeskTool({"backup", "--data-dir", folder(), kind, path});
+        EXPECT_EQ(1, run.exitCode) << run.output;
+        EXPECT_NE(std::string::npos, run.output.find("left as it is")) << run.output;
+        EXPECT_EQ(before, readFile(path));
+        EXPECT_EQ(files, filesIn(folder()));
+    }
+}
+
+// Only the desk sets a damaged database aside, since only its start offers
+// to restore what it set aside; a restore may set aside the database it
+// replaces. Every other command says so and leaves the files as they are.
+TEST_F(BackupCommand, CommandsLeaveADamagedDatabaseForTheDesk)
+{
+    fill();
+    const std::string history = file("History.ovkbk");
+    const std::string system = file("System.ovkbk");
+    ASSERT_EQ(0, runCalldeskTool({"backup", "--data-dir", folder(), "--history", history}).exitCode);
+    ASSERT_EQ(0, runCalldeskTool({"backup", "--data-dir", folder(), "--system", system}).exitCode);
+    const std::string damaged(8192, 'x');
+    writeFile(file(DbManage::SystemFileName), damaged);
+    const auto files = filesIn(folder());
+
+    const std::vector<std::string> commands[] = {
+        {"stats", "--by", "year", "--year", "2020"},
+        {"export", file("calls.xls")},
+        {"backup", "--history", file("History2.ovkbk")},
+        {"restore", "--history", history},
+    };
+    for (const auto &command : commands) {
+        SCOPED_TRACE(command.front());
+        std::vector<std::string> arguments {command.front(), "--data-dir", folder()};
+        arguments.insert(arguments.end(), command.begin() + 1, command.end());
+        const ToolRun run = runCalldeskTool(arguments);
+        EXPECT_NE(0, run.exitCode) << run.output;
+        EXPECT_NE(std::string::npos, run.output.find(file(DbManage::SystemFileName))) << run.output;
+        EXPECT_EQ(damaged, readFile(file(DbManage::SystemFileName)));
+        EXPECT_EQ(files, filesIn(folder()));
+    }
+
+    const ToolRun run = runCalldeskTool({"restore", "--data-dir", folder(), "--system", system});
+    EXPECT_EQ(0, run.exitCode) << run.output;
+    EXPECT_EQ(damaged, readFile(file("bad_ovk.db"))) << "the restore set the damaged file aside";
+    EXPECT_EQ(std::vector<std::string> {"Terrace"}, zones());
 }
 
 // A desk holds the data folder's lock while it runs: restore and port refuse

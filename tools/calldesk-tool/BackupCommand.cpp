@@ -25,8 +25,9 @@ int runBackup(const std::vector<std::string> &arguments)
                      "Writes a backup of the system database (settings, site, staff and operators, as the desk last "
                      "saved them) or of the call history to FILE, by default <data folder>/BackUP/System<time>.ovkbk "
                      "or History<time>.ovkbk, and prints the path written. Works while the desk runs: the history is "
-                     "copied from one consistent moment while calls go on being stored. A file at FILE is replaced "
-                     "only once the backup is complete. Suits a nightly cron job.\n"
+                     "copied from one consistent moment while calls go on being stored. The backup carries a digest "
+                     "of its pages, which a restore checks. A file at FILE is replaced only when it is a backup of "
+                     "the same kind (or empty), and only once the new one is complete. Suits a nightly cron job.\n"
                      "Exit status: 0 written, 1 failed, 2 bad arguments.");
     addDatabaseOptions(line, "Back up");
     if (const auto exitCode = line.parse(arguments))

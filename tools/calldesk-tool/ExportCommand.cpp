@@ -151,7 +151,7 @@ int exportCalls(const Options &options, std::ostream &out, std::ostream &err)
     try {
         // Exporting never changes the stored settings, even when there were
         // none and LoadSetup makes the defaults.
-        DbManage db(folder, DbManage::SystemFile::ReadOnly);
+        DbManage db(folder, DbManage::SystemFile::ReadOnly, DbManage::DamagedFiles::Refuse);
         SetupRecord setup;
         db.LoadSetup(setup);
         const std::uint32_t lcid = options.lcid.value_or(setup.LCID);

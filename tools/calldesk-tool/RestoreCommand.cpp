@@ -37,8 +37,9 @@ int runRestore(const std::vector<std::string> &arguments)
 {
     CommandLine line(Name, "[--data-dir DIR] --system|--history FILE",
                      "Replaces the system database or the call history by the backup in FILE. The backup must open "
-                     "under the key of its kind, pass the database's check and be of that kind; otherwise nothing "
-                     "changes. Refuses while a desk runs on the data folder (close it first), and keeps a desk from "
+                     "under the key of its kind, pass the database's integrity check, be of that kind and match the "
+                     "digest it was written with; otherwise nothing changes. A damaged database other than the one "
+                     "restored is reported and left for the desk. Refuses while a desk runs on the data folder (close it first), and keeps a desk from "
                      "starting there until it is done.\n"
                      "Exit status: 0 restored, 1 failed or refused, 2 bad arguments.");
     addDatabaseOptions(line, "Restore");
@@ -60,7 +61,11 @@ int runRestore(const std::vector<std::string> &arguments)
     bool restored = false;
     std::string error;
     try {
-        DbManage db(folder);
+        // The database being replaced may be damaged (that is often why);
+        // the other one is the desk's to set aside.
+        DbManage db(folder, DbManage::SystemFile::ReadWrite,
+                    kind == DatabaseKind::System ? DbManage::DamagedFiles::SetAsideSystemOnly
+                                                 : DbManage::DamagedFiles::SetAsideHistoryOnly);
         restored = restore(db, kind, file);
         if (!restored)
             error = db.lastFailure();

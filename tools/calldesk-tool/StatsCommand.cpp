@@ -189,7 +189,7 @@ int runStats(const std::vector<std::string> &arguments)
     const std::string &folder = *found;
     Poco::Data::SQLite::Connector::registerConnector();
     try {
-        DbManage db(folder, DbManage::SystemFile::ReadOnly);
+        DbManage db(folder, DbManage::SystemFile::ReadOnly, DbManage::DamagedFiles::Refuse);
         SetupRecord setup;
         db.LoadSetup(setup);
         const std::uint32_t language = lcid.value_or(setup.LCID);

@@ -646,24 +646,33 @@ SettingsApplied CMainFrameDlg::applySettings(const SetupRecord &changed, PortFai
 {
     SettingsApplied applied;
     const bool autostartWas = m_setup.has(SetupRecord::OptAutoRunPCStart);
+    SetupRecord next = changed;
 
-    // The port first: when it cannot be opened nothing else changes. The
-    // record keeps the name, and the tick goes on trying it.
-    m_setup.SerialPort = changed.SerialPort;
-    m_link->setConfiguredPort(changed.SerialPort);
-    if (!m_link->configuredIsOpen() && !m_link->open(changed.SerialPort)) {
-        applied.portFailed = true;
-        applied.port = changed.SerialPort;
-        applied.portError = m_link->errorString();
-        logEvent("cannot open port " + changed.SerialPort + ": " + applied.portError);
-        if (portFailure == PortFailure::StopThere)
-            return applied;
+    // Only a port that changed is opened now: the one configured already,
+    // open or not, is the link's to keep trying, and no reason to refuse the
+    // rest. A new port that cannot be opened leaves the running port, and
+    // its name in the record, as they were.
+    if (changed.SerialPort != m_setup.SerialPort) {
+        if (m_link->open(changed.SerialPort)) {
+            m_link->setConfiguredPort(changed.SerialPort);
+        } else {
+            applied.portFailed = true;
+            applied.port = changed.SerialPort;
+            applied.portError = m_link->errorString();
+            applied.portErrorNumber = m_link->errorNumber();
+            applied.keptPort = m_setup.SerialPort;
+            logEvent("cannot open port " + changed.SerialPort + ": " + applied.portError + "; keeping "
+                     + (m_setup.SerialPort.empty() ? std::string("no port") : m_setup.SerialPort));
+            if (portFailure == PortFailure::StopThere)
+                return applied;
+            next.SerialPort = m_setup.SerialPort;
+        }
     }
 
     const std::uint32_t oldLanguage = m_setup.LCID;
     // Everything the desk reads when it needs it (list length, sounds,
     // colours, times, options) takes effect from its next use.
-    m_setup = changed;
+    m_setup = next;
     showTitle();
 
     // The tray and the window's stacking are compared with what the desktop

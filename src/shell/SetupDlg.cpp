@@ -197,8 +197,7 @@ void CSetupDlg::ok()
 
     const SettingsApplied applied = m_desk.applySettings(fieldsRecord(records));
     if (applied.portFailed) {
-        inform(this, uiText(TextId::OpenPortFailed, {QString::fromStdString(applied.port)}), TextId::Prompt,
-               PromptIcon::Warning);
+        inform(this, portFailureText(applied), TextId::Prompt, PromptIcon::Warning);
         return;
     }
     if (applied.autostartFailed && applied.autostartOn)

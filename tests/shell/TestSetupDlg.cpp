@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -178,7 +179,9 @@ private slots:
     void theOpenPortIsNotOpenedAgain();
     void aPortIsOpenedWhenChosen_data();
     void aPortIsOpenedWhenChosen();
-    void aPortThatCannotBeOpenedStopsTheRest();
+    void aChangedPortThatCannotBeOpenedLeavesTheRunningOne();
+    void anAbsentPortBlocksNoOtherSetting();
+    void aRefusedPortSaysWhy();
     void anEmptyPortListChangesNoPort();
     void aRefusedSaveIsToldAndTheWindowStays();
     void autostartOnAndOff();
@@ -561,10 +564,10 @@ void TestSetupDlg::aPortIsOpenedWhenChosen()
     QCOMPARE(storedSetup(desk.db().folder()).SerialPort, secondName);
 }
 
-// A port that cannot be opened: the message with its name, the window stays
-// open, the record names the port (the desk keeps trying it) and nothing
-// after the port is applied or saved.
-void TestSetupDlg::aPortThatCannotBeOpenedStopsTheRest()
+// A changed port that cannot be opened: the message with its name, the
+// reason and the port kept; the window stays open; the port that works goes
+// on taking calls under its name, and nothing else is applied or saved.
+void TestSetupDlg::aChangedPortThatCannotBeOpenedLeavesTheRunningOne()
 {
     RecordingMessagePrompt prompt;
     PseudoTerminal first;
@@ -578,6 +581,7 @@ void TestSetupDlg::aPortThatCannotBeOpenedStopsTheRest()
     options.portFolder = ports.path();
     DeskTestWindow desk(options);
     QVERIFY(desk.window().link().isOpen());
+    QCOMPARE(readFromDesk(first, 15).size(), std::size_t(15));
 
     SetupWindow setup(desk);
     auto *combo = setup.find<CComboExUI>("cboSerialPort");
@@ -587,23 +591,83 @@ void TestSetupDlg::aPortThatCannotBeOpenedStopsTheRest()
     QCOMPARE(setup.ok(), 0);
 
     QCOMPARE(prompt.shown.size(), std::size_t(1));
-    QCOMPARE(prompt.shown[0].text, uiText(TextId::OpenPortFailed, {QString::fromStdString(secondName)}));
+    const QString &text = prompt.shown[0].text;
+    QVERIFY2(text.startsWith(uiText(TextId::OpenPortFailed, {QString::fromStdString(secondName)}) + u'\n'),
+             qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("No such file or directory")), qPrintable(text));
+    QVERIFY2(text.endsWith(uiText(TextId::PortKept, {QString::fromStdString(firstName)})), qPrintable(text));
     QCOMPARE(prompt.shown[0].caption, uiText(TextId::Prompt));
     QVERIFY(prompt.shown[0].icon == PromptIcon::Warning);
-    QVERIFY(!desk.window().link().isOpen());
-    QTRY_COMPARE(desk.find<QLabel>("LabSerialPort")->text(), uiText(TextId::ConnectSerialPort));
-    QCOMPARE(desk.window().setup().SerialPort, secondName);
-    QCOMPARE(desk.window().link().configuredPort(), secondName);
+    QCOMPARE(desk.window().link().portName(), firstName);
+    QCOMPARE(desk.window().setup().SerialPort, firstName);
+    QCOMPARE(desk.window().link().configuredPort(), firstName);
     QCOMPARE(desk.find<QLabel>("title")->text(), uiText(TextId::ProgramName));
+    QCOMPARE(desk.find<QLabel>("LabSerialPort")->text(), uiText(TextId::ConnectedTo) + QString::fromStdString(firstName));
+    QVERIFY(first.write(callFrame(8), Patience));
+    Bytes answered;
+    const QDeadlineTimer deadline(Patience);
+    while (answered.size() < 29 && !deadline.hasExpired()) {
+        QCoreApplication::processEvents();
+        first.readSome(answered, std::chrono::milliseconds(10));
+        // The link check's requests may come first.
+        while (answered.size() >= 15 && answered[frame::TypeOffset] == frame::TypeHeartbeat)
+            answered.erase(answered.begin(), answered.begin() + 15);
+    }
+    QCOMPARE(answered, acknowledged(callFrame(8)));
     const SetupRecord stored = storedSetup(desk.db().folder());
     QCOMPARE(stored.SerialPort, std::string());
     QCOMPARE(stored.Title, uiText(TextId::ProgramName).toStdString());
 
-    // Back to the first port: opened, and the rest applied.
+    // Back to the first port: nothing to open, and the rest applied.
     combo->selectItem(combo->findText(QString::fromStdString(firstName)));
     QCOMPARE(setup.ok(), 255);
     QCOMPARE(desk.window().link().portName(), firstName);
     QCOMPARE(desk.find<QLabel>("title")->text(), QStringLiteral("Not yet"));
+}
+
+// The configured receiver is unplugged: it is not tried again by an OK
+// that leaves it chosen, which applies and saves everything else; the desk
+// keeps its name and goes on trying it.
+void TestSetupDlg::anAbsentPortBlocksNoOtherSetting()
+{
+    RecordingMessagePrompt prompt;
+    TempFolder ports;
+    const std::string absent = ports.file("ttyUSB0");
+    auto options = DeskTestWindow::adjusting([&](SetupRecord &setup) { setup.SerialPort = absent; });
+    options.portFolder = ports.path();
+    DeskTestWindow desk(options);
+    QVERIFY(!desk.window().link().isOpen());
+
+    SetupWindow setup(desk);
+    QCOMPARE(setup.find<CComboExUI>("cboSerialPort")->currentText(), QString::fromStdString(absent));
+    setup.type("editTitle", "Terrace bar");
+    setup.type("editLatestRecords", "40");
+    setup.find<CComboExUI>("cboLanguage")->selectItem(0);
+    QCOMPARE(setup.ok(), 255);
+    QVERIFY(prompt.shown.empty());
+    QCOMPARE(desk.find<QLabel>("title")->text(), QStringLiteral("Terrace bar"));
+    QCOMPARE(desk.window().link().configuredPort(), absent);
+    const SetupRecord stored = storedSetup(desk.db().folder());
+    QCOMPARE(stored.Title, std::string("Terrace bar"));
+    QCOMPARE(stored.LeastRecords, 40);
+    QCOMPARE(stored.SerialPort, absent);
+}
+
+// The system's reason, and what to do when this user may not use serial
+// ports.
+void TestSetupDlg::aRefusedPortSaysWhy()
+{
+    for (const int errorNumber : {EACCES, EBUSY, 0}) {
+        SettingsApplied applied;
+        applied.portFailed = true;
+        applied.port = "/dev/ttyS0";
+        applied.portError = "/dev/ttyS0: the reason";
+        applied.portErrorNumber = errorNumber;
+        const QString text = portFailureText(applied);
+        QVERIFY2(text.contains(QStringLiteral("/dev/ttyS0: the reason")), qPrintable(text));
+        QCOMPARE(text.contains(uiText(TextId::PortNeedsDialout)), errorNumber == EACCES);
+        QVERIFY2(text.endsWith(uiText(TextId::PortKept, {uiText(TextId::NoPortSet)})), qPrintable(text));
+    }
 }
 
 void TestSetupDlg::anEmptyPortListChangesNoPort()

@@ -170,6 +170,9 @@ private slots:
     void opensWithTheRecordAndTheLayoutsTexts();
     void checksTitleAndListLength_data();
     void checksTitleAndListLength();
+    void thresholdsOutOfOrderAreStoredOnlyWhenConfirmed_data();
+    void thresholdsOutOfOrderAreStoredOnlyWhenConfirmed();
+    void aThresholdTheEditorCannotShowIsKept();
     void aTitleOfTheUsersOwnIsKept();
     void cancelAndCloseChangeNothing();
     void eachOptionSetsItsBit();
@@ -261,42 +264,129 @@ void TestSetupDlg::checksTitleAndListLength_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("records");
     QTest::addColumn<int>("result");
-    QTest::addColumn<bool>("titleMessage");
+    // The message shown, as a TextId; -1 for none.
+    QTest::addColumn<int>("message");
     QTest::addColumn<int>("stored");
-    QTest::newRow("50abc") << "Terrace" << "50abc" << 255 << false << 50;
-    QTest::newRow("abc") << "Terrace" << "abc" << 0 << false << 100;
-    QTest::newRow("0") << "Terrace" << "0" << 0 << false << 100;
-    QTest::newRow("empty length") << "Terrace" << "" << 0 << false << 100;
-    QTest::newRow("empty title") << "" << "50" << 0 << true << 100;
-    QTest::newRow("1000") << "Terrace" << "1000" << 255 << false << 1000;
+    const int none = -1;
+    const int title = int(TextId::TitleEmpty);
+    const int range = int(TextId::RecordsOutOfRange);
+    QTest::newRow("50abc") << "Terrace" << "50abc" << 255 << none << 50;
+    QTest::newRow("10") << "Terrace" << "10" << 255 << none << 10;
+    QTest::newRow("1000") << "Terrace" << "1000" << 255 << none << 1000;
+    QTest::newRow("9") << "Terrace" << "9" << 0 << range << 100;
+    QTest::newRow("1001") << "Terrace" << "1001" << 0 << range << 100;
+    QTest::newRow("abc") << "Terrace" << "abc" << 0 << range << 100;
+    QTest::newRow("0") << "Terrace" << "0" << 0 << range << 100;
+    QTest::newRow("empty length") << "Terrace" << "" << 0 << range << 100;
+    QTest::newRow("empty title") << "" << "50" << 0 << title << 100;
+    QTest::newRow("title of spaces") << "   " << "50" << 0 << title << 100;
 }
 
 // A refused field changes nothing: neither the record, nor the desk, nor
-// the database.
+// the database; the window says the range of the list length.
 void TestSetupDlg::checksTitleAndListLength()
 {
     QFETCH(QString, title);
     QFETCH(QString, records);
     QFETCH(int, result);
-    QFETCH(bool, titleMessage);
+    QFETCH(int, message);
     QFETCH(int, stored);
     RecordingMessagePrompt prompt;
     DeskTestWindow desk;
     SetupWindow setup(desk);
+    const QString range = uiText(TextId::RecordsRange, {QStringLiteral("10"), QStringLiteral("1000")});
+    QCOMPARE(setup.find<QLabel>("LabRecordsRange")->text(), range);
     setup.type("editTitle", title);
     setup.type("editLatestRecords", records);
     setup.find<QCheckBox>("OptShowCallingWnd")->setChecked(false);
     QCOMPARE(setup.ok(), result);
-    QCOMPARE(prompt.shown.size(), std::size_t(titleMessage ? 1 : 0));
-    if (titleMessage) {
+    QCOMPARE(prompt.shown.size(), std::size_t(message < 0 ? 0 : 1));
+    if (message == int(TextId::TitleEmpty)) {
         QCOMPARE(prompt.shown[0].text, uiText(TextId::TitleEmpty));
         QCOMPARE(prompt.shown[0].caption, QString());
+        QVERIFY(prompt.shown[0].icon == PromptIcon::Warning);
+    } else if (message == int(TextId::RecordsOutOfRange)) {
+        QCOMPARE(prompt.shown[0].text,
+                 uiText(TextId::RecordsOutOfRange, {QStringLiteral("10"), QStringLiteral("1000")}));
         QVERIFY(prompt.shown[0].icon == PromptIcon::Warning);
     }
     QCOMPARE(desk.window().setup().LeastRecords, stored);
     QCOMPARE(desk.window().setup().has(SetupRecord::OptShowCallingWnd), result == 0);
     QCOMPARE(RawDatabase(desk.db()).systemNumber("SELECT LeastRecords FROM TBSetup"), Poco::Int64(stored));
     QCOMPARE(desk.find<QLabel>("title")->text(), result == 0 ? uiText(TextId::ProgramName) : title);
+}
+
+void TestSetupDlg::thresholdsOutOfOrderAreStoredOnlyWhenConfirmed_data()
+{
+    QTest::addColumn<QString>("warn1");
+    QTest::addColumn<QString>("warn2");
+    QTest::addColumn<QString>("timeout");
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("in order") << "00:00:30" << "00:01:30" << "00:05:00" << false;
+    QTest::newRow("out of order, timeout zero") << "00:05:20" << "00:01:35" << "00:00:00" << true;
+    QTest::newRow("first warning zero") << "00:00:00" << "00:02:00" << "00:10:00" << true;
+    QTest::newRow("two warnings at once") << "00:01:00" << "00:01:00" << "00:10:00" << true;
+    QTest::newRow("timeout before the second") << "00:01:00" << "00:12:00" << "00:10:00" << true;
+}
+
+// No keeps the window open on the times, with nothing stored; Yes stores
+// what the user confirmed. Times left as they were are not asked about.
+void TestSetupDlg::thresholdsOutOfOrderAreStoredOnlyWhenConfirmed()
+{
+    QFETCH(QString, warn1);
+    QFETCH(QString, warn2);
+    QFETCH(QString, timeout);
+    QFETCH(bool, asked);
+    for (const PromptAnswer answer : {PromptAnswer::No, PromptAnswer::Yes}) {
+        RecordingMessagePrompt prompt;
+        DeskTestWindow desk;
+        SetupWindow setup(desk);
+        setup.find<CTimeUI>("tmWarning1")->setText(warn1);
+        setup.find<CTimeUI>("tmWarning2")->setText(warn2);
+        setup.find<CTimeUI>("tmSevTimeout")->setText(timeout);
+        prompt.answerNext(answer);
+        const bool stores = !asked || answer == PromptAnswer::Yes;
+        QCOMPARE(setup.ok(), stores ? 255 : 0);
+        QCOMPARE(prompt.shown.size(), std::size_t(asked ? 1 : 0));
+        if (asked) {
+            QCOMPARE(prompt.shown[0].text, uiText(TextId::ThresholdsQuestion));
+            QVERIFY(prompt.shown[0].buttons == PromptButtons::YesNo);
+            QVERIFY(prompt.shown[0].preselected == PromptAnswer::No);
+        }
+        if (!stores)
+            QCOMPARE(setup.find<QStackedWidget>("setuptablayout")->currentIndex(), 1);
+        const SetupRecord stored = storedSetup(desk.db().folder());
+        QCOMPARE(int(stored.Warn1Time.totalSeconds()), stores ? setup.find<CTimeUI>("tmWarning1")->secondsOfDay() : 60);
+        QCOMPARE(int(stored.SevTimeout.totalSeconds()), stores ? setup.find<CTimeUI>("tmSevTimeout")->secondsOfDay() : 600);
+        if (!stores)
+            continue;
+        // Confirmed once, the same times do not ask again.
+        SetupWindow again(desk);
+        again.type("editTitle", "Again");
+        QCOMPARE(again.ok(), 255);
+        QCOMPARE(prompt.shown.size(), std::size_t(asked ? 1 : 0));
+    }
+}
+
+// A stored threshold of a day or more, which the editor cannot show, stays
+// as stored unless the user sets that time.
+void TestSetupDlg::aThresholdTheEditorCannotShowIsKept()
+{
+    const Poco::Timespan longTimeout(25 * 3600, 0);
+    DeskTestWindow desk(DeskTestWindow::adjusting([&](SetupRecord &setup) { setup.SevTimeout = longTimeout; }));
+    {
+        SetupWindow setup(desk);
+        setup.type("editTitle", "Terrace");
+        QCOMPARE(setup.ok(), 255);
+    }
+    QCOMPARE(desk.window().setup().SevTimeout, longTimeout);
+    QCOMPARE(storedSetup(desk.db().folder()).SevTimeout, longTimeout);
+    {
+        SetupWindow setup(desk);
+        setup.find<CTimeUI>("tmSevTimeout")->setTime(1, 0, 0);
+        QCOMPARE(setup.ok(), 255);
+    }
+    QCOMPARE(storedSetup(desk.db().folder()).SevTimeout, Poco::Timespan(3600, 0));
 }
 
 // A title of the user's own outlives a new start of the desk, and an OK that
@@ -369,14 +459,16 @@ void TestSetupDlg::soundsAreChosenPlayedAndStoredAsTyped()
              QString::fromStdString(desk.window().setup().SoundPath1));
 
     // A missing file is played as typed (the player plays nothing); an empty
-    // edit plays nothing at all.
+    // edit plays nothing at all. The warning that repeats meanwhile is
+    // neither replaced nor stopped: the preview has a channel of its own.
+    desk.sounds.events.clear();
     setup.type("editWarnSound1", "/nowhere/alarm.wav");
     setup.click("btnSoundPlay1");
     setup.click("btnSoundPlay2");
     setup.type("editWarnSound2", "");
     setup.click("btnSoundPlay2");
     QCOMPARE(desk.sounds.events,
-             (std::vector<std::string> {"once:/nowhere/alarm.wav", "once:" + chosen.toStdString()}));
+             (std::vector<std::string> {"preview:/nowhere/alarm.wav", "preview:" + chosen.toStdString()}));
 
     setup.type("editWarnSound2", chosen);
     setup.find<CComboExUI>("cboWarnSound1")->selectItem(0);
@@ -703,6 +795,8 @@ void TestSetupDlg::aRefusedSaveIsToldAndTheWindowStays()
     QCOMPARE(setup.ok(), 0);
     QCOMPARE(prompt.shown.size(), std::size_t(1));
     QVERIFY2(prompt.shown[0].text.startsWith(uiText(TextId::ChangeNotSaved, {QString::fromStdString(file)})),
+             qPrintable(prompt.shown[0].text));
+    QVERIFY2(prompt.shown[0].text.endsWith(u'\n' + uiText(TextId::SettingsApplyUntilClose)),
              qPrintable(prompt.shown[0].text));
     QCOMPARE(prompt.shown[0].caption, uiText(TextId::Prompt));
     QVERIFY(prompt.shown[0].icon == PromptIcon::Warning);

@@ -689,6 +689,19 @@ SettingsApplied CMainFrameDlg::applySettings(const SetupRecord &changed, PortFai
             model->rowsChanged(0, model->rowCount() - 1);
     }
 
+    // The option stored is what the desktop does, so that a failed change
+    // is neither shown as done nor forgotten.
+    applied.autostartOn = m_setup.has(SetupRecord::OptAutoRunPCStart);
+    if (applied.autostartOn != autostartWas) {
+        const std::string name = m_setup.Title.empty() ? uiText(TextId::ProgramName).toStdString() : m_setup.Title;
+        const bool started = setDeskAutostart(applied.autostartOn, name, m_db.folder(), applied.autostartError);
+        applied.autostartFailed = started != applied.autostartOn;
+        if (started)
+            m_setup.Option |= SetupRecord::OptAutoRunPCStart;
+        else
+            m_setup.Option &= static_cast<std::uint8_t>(~SetupRecord::OptAutoRunPCStart);
+    }
+
     // Saved at once, not at the next tick, so that a failure can be told
     // while the user is still there.
     applied.saved = m_db.SaveSetup(m_setup) && (m_db.SaveSystemDatabase() || !m_db.modified());
@@ -696,11 +709,6 @@ SettingsApplied CMainFrameDlg::applySettings(const SetupRecord &changed, PortFai
         applied.saveError = m_db.lastFailure();
     m_saveFailed = !applied.saved;
 
-    applied.autostartOn = m_setup.has(SetupRecord::OptAutoRunPCStart);
-    if (applied.autostartOn != autostartWas) {
-        const std::string name = m_setup.Title.empty() ? uiText(TextId::ProgramName).toStdString() : m_setup.Title;
-        applied.autostartFailed = !setDeskAutostart(applied.autostartOn, name, m_db.folder(), applied.autostartError);
-    }
     applied.languageChanged = m_setup.LCID != oldLanguage;
     return applied;
 }

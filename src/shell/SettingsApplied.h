@@ -30,8 +30,9 @@ struct SettingsApplied
     // The record reached the system database and its file.
     bool saved = false;
     std::string saveError;
-    // Turning the start with the desktop on or off failed; the option in the
-    // record is as asked.
+    // Turning the start with the desktop on or off failed: the option in the
+    // record says what the desktop does (off when no entry could be written,
+    // on while one remains); autostartOn is what was asked.
     bool autostartFailed = false;
     bool autostartOn = false;
     std::string autostartError;

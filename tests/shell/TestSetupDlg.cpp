@@ -7,6 +7,12 @@
 #include <set>
 #include <string>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QBrush>
@@ -132,6 +138,47 @@ public:
 
 private:
     TempFolder m_folder;
+};
+
+// A folder in which nothing can be removed while the object lives: by its
+// permissions for a user, by the immutable flag for root, whom permissions
+// do not stop.
+class FolderRefusingRemovals
+{
+public:
+    explicit FolderRefusingRemovals(const std::string &folder)
+        : m_folder {folder}
+    {
+        if (::geteuid() != 0) {
+            m_holds = ::chmod(folder.c_str(), 0555) == 0;
+            return;
+        }
+        m_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        int flags = 0;
+        m_holds = m_fd >= 0 && ::ioctl(m_fd, FS_IOC_GETFLAGS, &flags) == 0 && setFlags(flags | FS_IMMUTABLE_FL);
+    }
+    ~FolderRefusingRemovals()
+    {
+        if (::geteuid() != 0) {
+            ::chmod(m_folder.c_str(), 0755);
+            return;
+        }
+        int flags = 0;
+        if (m_holds && ::ioctl(m_fd, FS_IOC_GETFLAGS, &flags) == 0)
+            setFlags(flags & ~FS_IMMUTABLE_FL);
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FolderRefusingRemovals(const FolderRefusingRemovals &) = delete;
+    FolderRefusingRemovals &operator=(const FolderRefusingRemovals &) = delete;
+    bool holds() const { return m_holds; }
+
+private:
+    bool setFlags(int flags) const { return ::ioctl(m_fd, FS_IOC_SETFLAGS, &flags) == 0; }
+
+    std::string m_folder;
+    int m_fd = -1;
+    bool m_holds = false;
 };
 
 // Logs the operator "clerk" (password "pw") in through the tool bar.
@@ -859,36 +906,62 @@ void TestSetupDlg::autostartOnAndOff()
     QVERIFY(!storedSetup(desk.db().folder()).has(SetupRecord::OptAutoRunPCStart));
 }
 
-// Either way the window closes: the option is stored as asked, and the user
-// knows the desktop does otherwise.
+// Either way the window closes, the option stored says what the desktop
+// does, and the user is told only when that is not what was asked.
 void TestSetupDlg::autostartFailuresAreTold()
 {
     const ScopedConfigHome config;
     RecordingMessagePrompt prompt;
     DeskTestWindow desk;
-    fs::create_directories(config.file("config"));
-    writeFile(config.file("config/autostart"), "a file where the folder should be");
-    {
+    const auto okWithAutostart = [&](bool on) {
         SetupWindow setup(desk);
-        setup.find<QCheckBox>("OptAutoRunPCStart")->setChecked(true);
+        setup.find<QCheckBox>("OptAutoRunPCStart")->setChecked(on);
         QCOMPARE(setup.ok(), 255);
+    };
+    const auto stored = [&] { return storedSetup(desk.db().folder()).has(SetupRecord::OptAutoRunPCStart); };
+
+    // An entry that cannot be removed still starts the desk: the option
+    // stays on and says so.
+    okWithAutostart(true);
+    QVERIFY(prompt.shown.empty());
+    const std::string entry = entryIn(config.autostart(), uiText(TextId::ProgramName).toStdString());
+    QVERIFY(fileExists(entry));
+    {
+        const FolderRefusingRemovals refusing(config.autostart());
+        if (!refusing.holds())
+            QSKIP("the folder cannot be made to refuse removals here");
+        okWithAutostart(false);
     }
     QCOMPARE(prompt.shown.size(), std::size_t(1));
-    QCOMPARE(prompt.shown[0].text, uiText(TextId::AutoBootFailed));
-    QCOMPARE(prompt.shown[0].caption, QString());
+    QVERIFY2(prompt.shown[0].text.startsWith(uiText(TextId::AutoBootNotRemoved, {QString::fromStdString(entry)})),
+             qPrintable(prompt.shown[0].text));
     QVERIFY(prompt.shown[0].icon == PromptIcon::Warning);
-    QVERIFY(storedSetup(desk.db().folder()).has(SetupRecord::OptAutoRunPCStart));
+    QVERIFY(fileExists(entry));
+    QVERIFY(stored());
+    QVERIFY(desk.window().setup().has(SetupRecord::OptAutoRunPCStart));
 
-    {
-        SetupWindow setup(desk);
-        setup.find<QCheckBox>("OptAutoRunPCStart")->setChecked(false);
-        QCOMPARE(setup.ok(), 255);
-    }
+    // A folder that cannot be read holds no entry the desktop could run: no
+    // message, the option off.
+    fs::remove_all(config.autostart());
+    writeFile(config.file("config/autostart"), "a file where the folder should be");
+    okWithAutostart(false);
+    QCOMPARE(prompt.shown.size(), std::size_t(1));
+    QVERIFY(!stored());
+
+    // No entry could be written: the option stays off, so the next OK that
+    // turns it on tries again.
+    okWithAutostart(true);
     QCOMPARE(prompt.shown.size(), std::size_t(2));
-    QVERIFY2(prompt.shown[1].text.startsWith(uiText(TextId::AutoBootNotRemoved, {QString::fromStdString(config.autostart())})),
-             qPrintable(prompt.shown[1].text));
+    QCOMPARE(prompt.shown[1].text, uiText(TextId::AutoBootFailed));
+    QCOMPARE(prompt.shown[1].caption, QString());
     QVERIFY(prompt.shown[1].icon == PromptIcon::Warning);
-    QVERIFY(!storedSetup(desk.db().folder()).has(SetupRecord::OptAutoRunPCStart));
+    QVERIFY(!stored());
+    QVERIFY(!desk.window().setup().has(SetupRecord::OptAutoRunPCStart));
+    fs::remove(config.file("config/autostart"));
+    okWithAutostart(true);
+    QCOMPARE(prompt.shown.size(), std::size_t(2));
+    QVERIFY(stored());
+    QVERIFY(fileExists(entry));
 }
 
 // Through the tool-bar button: Yes closes the desk for its new start, with

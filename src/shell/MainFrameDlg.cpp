@@ -1,6 +1,7 @@
 #include "shell/MainFrameDlg.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenu>
@@ -27,6 +28,7 @@
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
 #include "ui/WindowFrame.h"
+#include "ui/WorkProgressDlg.h"
 #include "ui/controls/MenuCommand.h"
 #include "ui/controls/MenuEx.h"
 #include "site/EmployeeDlg.h"
@@ -396,8 +398,24 @@ void CMainFrameDlg::menuCommand(int command, int subChoice)
     }
 }
 
+// A modal window runs an event loop of its own, which would keep the program
+// running, unsaved, after the desk closed: every one goes first, the one on
+// top first. Work behind a progress window is abandoned by the closing
+// itself.
 void CMainFrameDlg::closeWithoutAsking()
 {
+    while (QWidget *modal = QApplication::activeModalWidget()) {
+        if (modal == this || qobject_cast<CWorkProgressDlg *>(modal))
+            break;
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        if (QApplication::activeModalWidget() == modal) {
+            logEvent("a window refused to close: " + modal->windowTitle().toStdString());
+            break;
+        }
+    }
     close();
 }
 

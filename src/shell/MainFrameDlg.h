@@ -78,7 +78,8 @@ public:
     // Shows the window centred on the screen.
     void open();
     void menuCommand(int command, int subChoice = 0);
-    // Closes at once, without asking (the tray's Exit, termination signals).
+    // Closes at once, without asking (the tray's Exit, termination signals),
+    // and with it every modal window open.
     void closeWithoutAsking();
     // Brings the window back from the tray or the task bar.
     void showFromTray();

@@ -15,6 +15,9 @@ public:
     // The alarm of a failed link: once, on a channel of its own, so that it
     // neither stops nor is stopped by the warning sounds.
     virtual void playAlarm(const std::string &path) = 0;
+    // A sound tried out in the settings: once, on a channel of its own, so
+    // that a warning that repeats goes on repeating.
+    virtual void playPreview(const std::string &path) = 0;
 };
 
 // Plays nothing: for a desk that runs without a speaker (pictures,
@@ -26,4 +29,5 @@ public:
     void playLooped(const std::string &) override {}
     void stop() override {}
     void playAlarm(const std::string &) override {}
+    void playPreview(const std::string &) override {}
 };

@@ -20,6 +20,12 @@ std::int32_t SetupRules::leadingNumber(std::string_view text)
     return number;
 }
 
+bool SetupRules::thresholdsInOrder(const Poco::Timespan &warn1, const Poco::Timespan &warn2,
+                                   const Poco::Timespan &timeout)
+{
+    return warn1 > Poco::Timespan(0) && warn1 < warn2 && warn2 < timeout;
+}
+
 bool SetupRules::isProgramNameTitle(std::string_view title)
 {
     return title.empty() || title == builtInText(TextId::ProgramName, Lcid::English)

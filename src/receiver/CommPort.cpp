@@ -10,6 +10,7 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -100,33 +101,76 @@ void CCommPort::OnData(ReceiveBuffer &buffer)
 
 bool CCommPort::Open(const std::string &name)
 {
-    if (m_open) {
-        const std::string current = portName();
-        if (name == current)
-            return true;
-        if (!Close()) {
-            m_stopRequest = false;
-            m_error = "the reading thread of " + current + " did not end; it stays open";
+    const std::string running = m_open ? portName() : std::string();
+    if (m_open && name == running)
+        return true;
+    m_errorNumber = 0;
+    if (name.empty()) {
+        m_error = "no serial port given";
+        return false;
+    }
+    // The new device is made ready before the running one is let go, so a
+    // name that cannot be opened leaves the receiver working. The same device
+    // under another name cannot be taken while this channel holds it: that
+    // one is let go first and taken back under its old name on failure.
+    if (!running.empty() && holdsDeviceOf(name)) {
+        if (!stopRunning(running))
             return false;
-        }
+        const int fd = openDevice(name);
+        if (fd >= 0)
+            return startOn(fd, name);
+        const std::string error = m_error;
+        const int errorNumber = m_errorNumber;
+        if (const int back = openDevice(running); back >= 0)
+            startOn(back, running);
+        m_error = error;
+        m_errorNumber = errorNumber;
+        return false;
+    }
+    const int fd = openDevice(name);
+    if (fd < 0)
+        return false;
+    if (!stopRunning(running)) {
+        releaseDevice(fd);
+        return false;
+    }
+    return startOn(fd, name);
+}
+
+bool CCommPort::holdsDeviceOf(const std::string &name) const
+{
+    struct stat wanted {};
+    struct stat held {};
+    std::lock_guard lock(m_lock);
+    return m_fd >= 0 && ::stat(name.c_str(), &wanted) == 0 && ::fstat(m_fd, &held) == 0 && S_ISCHR(wanted.st_mode)
+           && wanted.st_rdev == held.st_rdev;
+}
+
+bool CCommPort::stopRunning(const std::string &running)
+{
+    if (!running.empty() && !Close()) {
+        m_stopRequest = false;
+        m_error = "the reading thread of " + running + " did not end; it stays open";
+        return false;
     }
     if (!joinFinishedThread()) {
         m_error = "the previous reading thread has not ended";
         return false;
     }
-    if (name.empty()) {
-        m_error = "no serial port given";
-        return false;
-    }
+    return true;
+}
 
+int CCommPort::openDevice(const std::string &name)
+{
     const int fd = ::open(name.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        m_error = name + ": " + osError(errno);
-        return false;
+        m_errorNumber = errno;
+        m_error = name + ": " + osError(m_errorNumber);
+        return -1;
     }
     if (!::isatty(fd)) {
         failOpen(fd, name + ": not a serial device");
-        return false;
+        return -1;
     }
     // The receiver talks to one program only. TIOCEXCL does not stop a
     // privileged process, so an advisory lock and the exclusive flag of
@@ -134,32 +178,41 @@ bool CCommPort::Open(const std::string &name)
     int exclusive = 0;
     if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive) {
         failOpen(fd, name + ": in use by another program");
-        return false;
+        return -1;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         failOpen(fd, name + ": " + (error == EWOULDBLOCK ? std::string("in use by another program") : osError(error)));
-        return false;
+        return -1;
     }
     if (!applyLineSettings(fd)) {
         failOpen(fd, name + ": cannot set the line: " + osError(errno));
-        return false;
+        return -1;
     }
     if (::ioctl(fd, TIOCEXCL) != 0) {
         failOpen(fd, name + ": cannot take it exclusively: " + osError(errno));
-        return false;
+        return -1;
     }
     ::tcflush(fd, TCIOFLUSH);
+    return fd;
+}
 
+void CCommPort::releaseDevice(int fd)
+{
+    ::ioctl(fd, TIOCNXCL);
+    ::close(fd);
+}
+
+bool CCommPort::startOn(int fd, const std::string &name)
+{
     {
         std::lock_guard lock(m_lock);
         if (m_wakeFd < 0)
             m_wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
         if (m_wakeFd < 0) {
-            const int error = errno;
-            ::ioctl(fd, TIOCNXCL);
-            ::close(fd);
-            m_error = name + ": " + osError(error);
+            m_errorNumber = errno;
+            releaseDevice(fd);
+            m_error = name + ": " + osError(m_errorNumber);
             return false;
         }
         m_fd = fd;
@@ -183,6 +236,7 @@ bool CCommPort::Open(const std::string &name)
 
 void CCommPort::failOpen(int fd, const std::string &reason)
 {
+    m_errorNumber = 0;
     m_error = reason;
     ::close(fd);
 }

@@ -37,8 +37,9 @@ public:
     CCommPort &operator=(const CCommPort &) = delete;
 
     // Opens the device path and starts the reading thread. The port already
-    // open is kept (true at once); another one is closed first, and when its
-    // thread does not end in time it stays open and Open returns false.
+    // open is kept (true at once). Another port open keeps running until the
+    // new one is ready: when the new one cannot be opened, or the old thread
+    // does not end in time, the old port stays open and Open returns false.
     bool Open(const std::string &name);
     // Asks the reading thread to end and waits for it up to StopTimeoutMs;
     // true when no thread runs any more.
@@ -49,8 +50,10 @@ public:
 
     bool isOpen() const { return m_open; }
     std::string portName() const;
-    // Why the last Open failed.
+    // Why the last Open failed; errorNumber() is the system's error code
+    // where the system refused the device (EACCES...), 0 otherwise.
     const std::string &errorString() const { return m_error; }
+    int errorNumber() const { return m_errorNumber; }
 
     // The channel's own receiver: discards everything.
     void OnData(ReceiveBuffer &buffer) override;
@@ -69,6 +72,14 @@ private:
     void shutDown();
     bool joinFinishedThread();
     void failOpen(int fd, const std::string &reason);
+    // Whether the channel holds the device that name leads to.
+    bool holdsDeviceOf(const std::string &name) const;
+    // Ends the running port's thread, or joins one that ended on its own.
+    bool stopRunning(const std::string &running);
+    // The device opened, locked and set up, ready for startOn; -1 on failure.
+    int openDevice(const std::string &name);
+    void releaseDevice(int fd);
+    bool startOn(int fd, const std::string &name);
 
     ICommPortProcess &m_receiver;
     // Guards the stop request, the port name and the closing of the
@@ -83,4 +94,5 @@ private:
     int m_wakeFd = -1;
     std::string m_portName;
     std::string m_error;
+    int m_errorNumber = 0;
 };

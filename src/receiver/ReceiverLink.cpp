@@ -278,13 +278,13 @@ void ReceiverLink::keepAPortOpen()
     if (m_port.isOpen()) {
         if (m_configured.empty() || m_frameSinceStart || configuredIsOpen() || !identifyDevice(m_configured))
             return;
-        logEvent("port " + m_port.portName() + " has delivered no frame; the configured port " + m_configured
-                 + " is back and takes over");
-        m_closing = true;
-        if (!m_port.Close()) {
-            m_closing = false;
-            return;
-        }
+        // Opening the configured port lets the other one go only once it is
+        // open; until then the other one keeps listening.
+        const std::string other = m_port.portName();
+        if (tryOpen(m_configured))
+            logEvent("port " + other + " delivered no frame; the configured port " + m_configured
+                     + " is back and took over");
+        return;
     }
     if (!m_configured.empty() && tryOpen(m_configured))
         return;

@@ -47,14 +47,16 @@ public:
     // opened (then the ticks go on trying).
     bool openConfigured();
 
-    // Opens the port (the one already open is kept); on failure the status
-    // asks for a serial port, unless the old port could not be closed and
-    // still runs, and errorString() says why.
+    // Opens the port (the one already open is kept). Another port open runs
+    // on until the new one is open, and stays when it cannot be; the status
+    // asks for a serial port only when none is left open. errorString() and
+    // errorNumber() say why it failed.
     bool open(const std::string &portName);
     bool close();
     bool isOpen() const { return m_port.isOpen(); }
     std::string portName() const { return m_port.portName(); }
     const std::string &errorString() const { return m_port.errorString(); }
+    int errorNumber() const { return m_port.errorNumber(); }
     // Writes to the receiver; for answers and requests of the owner's own.
     bool write(const std::uint8_t *bytes, std::size_t count);
 

@@ -329,6 +329,19 @@ std::optional<std::string> AutostartEntry::write(const std::string &folder, cons
     return path;
 }
 
+std::vector<std::string> AutostartEntry::entriesFor(const std::string &folder, const std::string &program)
+{
+    std::vector<std::string> found;
+    std::error_code listing;
+    for (fs::directory_iterator entries(folder, listing); !listing && entries != fs::directory_iterator();
+         entries.increment(listing)) {
+        const std::string path = entries->path().string();
+        if (entries->path().extension().string() == Extension && startsProgram(path, program))
+            found.push_back(path);
+    }
+    return found;
+}
+
 bool AutostartEntry::removeFor(const std::string &folder, const std::string &program,
                                std::vector<std::string> &removed, std::string &error)
 {

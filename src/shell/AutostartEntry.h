@@ -56,6 +56,10 @@ bool startsProgram(const std::string &entryPath, const std::string &program);
 std::optional<std::string> write(const std::string &folder, const std::string &title,
                                  const AutostartProgram &program, std::string &error);
 
+// The entries in the folder whose Exec starts program; none when the folder
+// cannot be read (the desktop could not read them either).
+std::vector<std::string> entriesFor(const std::string &folder, const std::string &program);
+
 // Removes every entry in the folder whose Exec starts program, whatever its
 // name; entries of other programs stay. The paths removed go into removed;
 // false, with the reason in error, when one could not be removed (the others

@@ -42,9 +42,10 @@ bool setDeskAutostart(bool on, const std::string &title, const std::string &data
         const bool all = AutostartEntry::removeFor(folder, program, removed, error);
         for (const std::string &path : removed)
             logEvent("autostart entry removed: " + path);
-        if (!all)
-            logFailure("remove the autostart entries", error);
-        return all;
+        if (all)
+            return false;
+        logFailure("remove the autostart entries", error);
+        return !AutostartEntry::entriesFor(folder, program).empty();
     }
     AutostartProgram started;
     started.program = program;
@@ -54,7 +55,7 @@ bool setDeskAutostart(bool on, const std::string &title, const std::string &data
     const auto path = AutostartEntry::write(folder, title, started, error);
     if (!path) {
         logFailure("write the autostart entry", error);
-        return false;
+        return !AutostartEntry::entriesFor(folder, program).empty();
     }
     logEvent("autostart entry written: " + *path);
     return true;

@@ -1,6 +1,7 @@
 #include "shell/MainFrameDlg.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenu>
@@ -28,6 +29,7 @@
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
 #include "ui/WindowFrame.h"
+#include "ui/WorkProgressDlg.h"
 #include "ui/controls/MenuCommand.h"
 #include "ui/controls/MenuEx.h"
 #include "site/EmployeeDlg.h"
@@ -402,8 +404,24 @@ void CMainFrameDlg::menuCommand(int command, int subChoice)
     }
 }
 
+// A modal window runs an event loop of its own, which would keep the program
+// running, unsaved, after the desk closed: every one goes first, the one on
+// top first. Work behind a progress window is abandoned by the closing
+// itself.
 void CMainFrameDlg::closeWithoutAsking()
 {
+    while (QWidget *modal = QApplication::activeModalWidget()) {
+        if (modal == this || qobject_cast<CWorkProgressDlg *>(modal))
+            break;
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        if (QApplication::activeModalWidget() == modal) {
+            logEvent("a window refused to close: " + modal->windowTitle().toStdString());
+            break;
+        }
+    }
     close();
 }
 
@@ -675,24 +693,33 @@ SettingsApplied CMainFrameDlg::applySettings(const SetupRecord &changed, PortFai
 {
     SettingsApplied applied;
     const bool autostartWas = m_setup.has(SetupRecord::OptAutoRunPCStart);
+    SetupRecord next = changed;
 
-    // The port first: when it cannot be opened nothing else changes. The
-    // record keeps the name, and the tick goes on trying it.
-    m_setup.SerialPort = changed.SerialPort;
-    m_link->setConfiguredPort(changed.SerialPort);
-    if (!m_link->configuredIsOpen() && !m_link->open(changed.SerialPort)) {
-        applied.portFailed = true;
-        applied.port = changed.SerialPort;
-        applied.portError = m_link->errorString();
-        logEvent("cannot open port " + changed.SerialPort + ": " + applied.portError);
-        if (portFailure == PortFailure::StopThere)
-            return applied;
+    // Only a port that changed is opened now: the one configured already,
+    // open or not, is the link's to keep trying, and no reason to refuse the
+    // rest. A new port that cannot be opened leaves the running port, and
+    // its name in the record, as they were.
+    if (changed.SerialPort != m_setup.SerialPort) {
+        if (m_link->open(changed.SerialPort)) {
+            m_link->setConfiguredPort(changed.SerialPort);
+        } else {
+            applied.portFailed = true;
+            applied.port = changed.SerialPort;
+            applied.portError = m_link->errorString();
+            applied.portErrorNumber = m_link->errorNumber();
+            applied.keptPort = m_setup.SerialPort;
+            logEvent("cannot open port " + changed.SerialPort + ": " + applied.portError + "; keeping "
+                     + (m_setup.SerialPort.empty() ? std::string("no port") : m_setup.SerialPort));
+            if (portFailure == PortFailure::StopThere)
+                return applied;
+            next.SerialPort = m_setup.SerialPort;
+        }
     }
 
     const std::uint32_t oldLanguage = m_setup.LCID;
     // Everything the desk reads when it needs it (list length, sounds,
     // colours, times, options) takes effect from its next use.
-    m_setup = changed;
+    m_setup = next;
     showTitle();
 
     // The tray and the window's stacking are compared with what the desktop
@@ -709,6 +736,19 @@ SettingsApplied CMainFrameDlg::applySettings(const SetupRecord &changed, PortFai
             model->rowsChanged(0, model->rowCount() - 1);
     }
 
+    // The option stored is what the desktop does, so that a failed change
+    // is neither shown as done nor forgotten.
+    applied.autostartOn = m_setup.has(SetupRecord::OptAutoRunPCStart);
+    if (applied.autostartOn != autostartWas) {
+        const std::string name = m_setup.Title.empty() ? uiText(TextId::ProgramName).toStdString() : m_setup.Title;
+        const bool started = setDeskAutostart(applied.autostartOn, name, m_db.folder(), applied.autostartError);
+        applied.autostartFailed = started != applied.autostartOn;
+        if (started)
+            m_setup.Option |= SetupRecord::OptAutoRunPCStart;
+        else
+            m_setup.Option &= static_cast<std::uint8_t>(~SetupRecord::OptAutoRunPCStart);
+    }
+
     // Saved at once, not at the next tick, so that a failure can be told
     // while the user is still there.
     applied.saved = m_db.SaveSetup(m_setup) && (m_db.SaveSystemDatabase() || !m_db.modified());
@@ -717,11 +757,6 @@ SettingsApplied CMainFrameDlg::applySettings(const SetupRecord &changed, PortFai
     m_saveFailed = !applied.saved;
     showSaveWarning();
 
-    applied.autostartOn = m_setup.has(SetupRecord::OptAutoRunPCStart);
-    if (applied.autostartOn != autostartWas) {
-        const std::string name = m_setup.Title.empty() ? uiText(TextId::ProgramName).toStdString() : m_setup.Title;
-        applied.autostartFailed = !setDeskAutostart(applied.autostartOn, name, m_db.folder(), applied.autostartError);
-    }
     applied.languageChanged = m_setup.LCID != oldLanguage;
     return applied;
 }

@@ -78,7 +78,8 @@ public:
     // Shows the window centred on the screen.
     void open();
     void menuCommand(int command, int subChoice = 0);
-    // Closes at once, without asking (the tray's Exit, termination signals).
+    // Closes at once, without asking (the tray's Exit, termination signals),
+    // and with it every modal window open.
     void closeWithoutAsking();
     // Brings the window back from the tray or the task bar.
     void showFromTray();
@@ -99,8 +100,8 @@ public:
     // Applies a changed settings record to the running desk and saves it,
     // whoever changed it (the setup window, a restored system database): the
     // port first, then the title, the tray icon, the on-top state and every
-    // value the desk reads when it next needs it, then the save, then the
-    // start with the desktop. Tells nobody: the outcome says what happened.
+    // value the desk reads when it next needs it, then the start with the
+    // desktop, then the save. Tells nobody: the outcome says what happened.
     SettingsApplied applySettings(const SetupRecord &changed, PortFailure portFailure = PortFailure::StopThere);
 
     CallDesk &callDesk() { return *m_desk; }

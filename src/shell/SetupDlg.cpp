@@ -12,6 +12,7 @@
 #include "data/DbManage.h"
 #include "data/SetupRules.h"
 #include "receiver/ReceiverLink.h"
+#include "calls/CallDesk.h"
 #include "calls/ISoundPlayer.h"
 #include "ui/ColourChooser.h"
 #include "ui/Colours.h"
@@ -32,14 +33,28 @@ constexpr int EnglishWidth = 580;
 constexpr int ChineseWidth = 480;
 constexpr int Height = 400;
 
+constexpr Poco::Timespan::TimeDiff SecondsPerDay = 24 * 3600;
+
+// What the time-of-day editor shows of a duration: 00:00:00 for one of a
+// day or more, which it cannot show.
+int shownSeconds(const Poco::Timespan &duration)
+{
+    const Poco::Timespan::TimeDiff seconds = duration.totalSeconds();
+    return seconds >= 0 && seconds < SecondsPerDay ? static_cast<int>(seconds) : 0;
+}
+
 void showDuration(CTimeUI &editor, const Poco::Timespan &duration)
 {
-    const auto seconds = static_cast<int>(duration.totalSeconds());
+    const int seconds = shownSeconds(duration);
     editor.setTime(seconds / 3600, seconds / 60 % 60, seconds % 60);
 }
 
-Poco::Timespan durationOf(const CTimeUI &editor)
+// An editor left as it was keeps the stored duration, so that one the editor
+// cannot show is not written back as what it shows.
+Poco::Timespan durationOf(const CTimeUI &editor, const Poco::Timespan &stored)
 {
+    if (editor.secondsOfDay() == shownSeconds(stored))
+        return stored;
     return Poco::Timespan(editor.secondsOfDay(), 0);
 }
 
@@ -115,6 +130,8 @@ CSetupDlg::~CSetupDlg() = default;
 void CSetupDlg::setUpTexts()
 {
     setControlTexts(*this, {{"title", TextId::SystemSettings}});
+    m_ui->LabRecordsRange->setText(uiText(TextId::RecordsRange, {QString::number(CallDesk::MinRowLimit),
+                                                                 QString::number(CallDesk::MaxRowLimit)}));
 }
 
 void CSetupDlg::showRecord(const SetupRecord &record)
@@ -168,7 +185,7 @@ void CSetupDlg::chooseWave(QLineEdit &edit)
 void CSetupDlg::play(const QLineEdit &edit)
 {
     if (!edit.text().isEmpty())
-        m_desk.soundPlayer().playOnce(edit.text().toStdString());
+        m_desk.soundPlayer().playPreview(edit.text().toStdString());
 }
 
 void CSetupDlg::chooseColour(QAbstractButton &button)
@@ -187,18 +204,30 @@ void CSetupDlg::showColour(QAbstractButton &button, std::uint32_t colour)
 
 void CSetupDlg::ok()
 {
-    if (m_ui->editTitle->text().isEmpty()) {
+    if (m_ui->editTitle->text().trimmed().isEmpty()) {
         inform(this, TextId::TitleEmpty, NoCaption, PromptIcon::Warning);
         return;
     }
+    // The desk would force a length outside the range into it unseen.
     const std::int32_t records = SetupRules::leadingNumber(m_ui->editLatestRecords->text().toStdString());
-    if (records == 0)
+    if (records < CallDesk::MinRowLimit || records > CallDesk::MaxRowLimit) {
+        inform(this,
+               uiText(TextId::RecordsOutOfRange,
+                      {QString::number(CallDesk::MinRowLimit), QString::number(CallDesk::MaxRowLimit)}),
+               TextId::Prompt, PromptIcon::Warning);
+        m_ui->OptUIConfig->setChecked(true);
+        m_ui->editLatestRecords->setFocus(Qt::OtherFocusReason);
         return;
+    }
+    const SetupRecord record = fieldsRecord(records);
+    if (!thresholdsAccepted(record)) {
+        m_ui->OptSystemSetup->setChecked(true);
+        return;
+    }
 
-    const SettingsApplied applied = m_desk.applySettings(fieldsRecord(records));
+    const SettingsApplied applied = m_desk.applySettings(record);
     if (applied.portFailed) {
-        inform(this, uiText(TextId::OpenPortFailed, {QString::fromStdString(applied.port)}), TextId::Prompt,
-               PromptIcon::Warning);
+        inform(this, portFailureText(applied), TextId::Prompt, PromptIcon::Warning);
         return;
     }
     if (applied.autostartFailed && applied.autostartOn)
@@ -207,12 +236,29 @@ void CSetupDlg::ok()
         inform(this, uiText(TextId::AutoBootNotRemoved, {QString::fromStdString(applied.autostartError)}),
                TextId::Prompt, PromptIcon::Warning);
     if (!applied.saved) {
-        tellChangeNotSaved(this, applied.saveError);
+        // The desk runs on the new settings all the same: the user must know
+        // they are gone at the next start.
+        inform(this,
+               uiText(TextId::ChangeNotSaved, {QString::fromStdString(applied.saveError)}) + u'\n'
+                   + uiText(TextId::SettingsApplyUntilClose),
+               TextId::Prompt, PromptIcon::Warning);
         return;
     }
     if (m_desk.setup().LCID != m_openedLanguage && confirm(this, TextId::RestartQuestion, TextId::ProgramName))
         m_desk.setRestartOnClose(true);
     done(ResultOk);
+}
+
+// Thresholds out of order or at zero are stored only when the user says so;
+// times the user left as they were are not asked about again.
+bool CSetupDlg::thresholdsAccepted(const SetupRecord &record)
+{
+    const SetupRecord &current = m_desk.setup();
+    const bool changed = record.Warn1Time != current.Warn1Time || record.Warn2Time != current.Warn2Time
+                         || record.SevTimeout != current.SevTimeout;
+    if (!changed || SetupRules::thresholdsInOrder(record.Warn1Time, record.Warn2Time, record.SevTimeout))
+        return true;
+    return confirm(this, TextId::ThresholdsQuestion, TextId::Prompt, PromptAnswer::No);
 }
 
 SetupRecord CSetupDlg::fieldsRecord(std::int32_t records) const
@@ -233,9 +279,9 @@ SetupRecord CSetupDlg::fieldsRecord(std::int32_t records) const
     takeOption(record, SetupRecord::OptShowTask, *m_ui->OptShowTask);
     takeOption(record, SetupRecord::OptShowCallingWnd, *m_ui->OptShowCallingWnd);
     takeOption(record, SetupRecord::OptTimeoutRestart, *m_ui->OptTimeoutRestart);
-    record.Warn1Time = durationOf(*m_ui->tmWarning1);
-    record.Warn2Time = durationOf(*m_ui->tmWarning2);
-    record.SevTimeout = durationOf(*m_ui->tmSevTimeout);
+    record.Warn1Time = durationOf(*m_ui->tmWarning1, record.Warn1Time);
+    record.Warn2Time = durationOf(*m_ui->tmWarning2, record.Warn2Time);
+    record.SevTimeout = durationOf(*m_ui->tmSevTimeout, record.SevTimeout);
     record.LCID = m_ui->cboLanguage->currentIndex() == 1 ? Lcid::Chinese : Lcid::English;
     return record;
 }

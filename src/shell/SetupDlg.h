@@ -17,11 +17,12 @@ class CSetupDlg;
 }
 
 // The system settings: two pages (general; colours and times) over copies
-// of the desk's settings record. OK reads the fields, refuses an empty
-// title and a list length that is no positive number, has the main window
-// apply and save the record, tells what failed, asks for a new start when
-// the language changed, and closes with ResultOk. Cancel and the close
-// button change nothing. Main thread only.
+// of the desk's settings record. OK reads the fields, refuses a blank title
+// and a list length outside the desk's range, asks before it stores
+// thresholds out of order, has the main window apply and save the record,
+// tells what failed, asks for a new start when the language changed, and
+// closes with ResultOk. Cancel and the close button change nothing. Main
+// thread only.
 class CSetupDlg : public ChildDialog
 {
     Q_OBJECT
@@ -47,6 +48,7 @@ private:
     void chooseColour(QAbstractButton &button);
     void showColour(QAbstractButton &button, std::uint32_t colour);
     void ok();
+    bool thresholdsAccepted(const SetupRecord &record);
     // The record as the fields give it; title and length already checked.
     SetupRecord fieldsRecord(std::int32_t records) const;
 

@@ -20,10 +20,25 @@ void QtSoundPlayer::stop()
 
 void QtSoundPlayer::playAlarm(const std::string &path)
 {
-    m_alarm.stop();
-    m_alarm.setSource(QUrl::fromLocalFile(QString::fromStdString(path)));
-    m_alarm.setLoopCount(1);
-    m_alarm.play();
+    playOnceOn(m_alarm, path);
+}
+
+void QtSoundPlayer::playPreview(const std::string &path)
+{
+    playOnceOn(m_preview, path);
+}
+
+void QtSoundPlayer::playOnceOn(QSoundEffect &effect, const std::string &path)
+{
+    effect.stop();
+    effect.setSource(QUrl::fromLocalFile(QString::fromStdString(path)));
+    effect.setLoopCount(1);
+    effect.play();
+}
+
+QString QtSoundPlayer::previewSource() const
+{
+    return m_preview.source().toLocalFile();
 }
 
 QString QtSoundPlayer::alarmSource() const

@@ -14,17 +14,21 @@ public:
     void playLooped(const std::string &path) override;
     void stop() override;
     void playAlarm(const std::string &path) override;
+    void playPreview(const std::string &path) override;
 
     // The warning sound started last: its file and whether it repeats.
     QString source() const;
     bool isLooped() const;
     bool isStarted() const { return m_started; }
     QString alarmSource() const;
+    QString previewSource() const;
 
 private:
     void play(const std::string &path, int loops);
+    static void playOnceOn(QSoundEffect &effect, const std::string &path);
 
     QSoundEffect m_effect;
     QSoundEffect m_alarm;
+    QSoundEffect m_preview;
     bool m_started = false;
 };

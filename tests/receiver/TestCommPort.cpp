@@ -1,5 +1,7 @@
 #include <chrono>
+#include <cerrno>
 #include <condition_variable>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -203,6 +205,54 @@ TEST_F(CommPortTest, OpeningAnotherPortEndsTheFirstThreadFirst)
     ASSERT_TRUE(second.write(frame, Patience));
     ASSERT_TRUE(receiver.waitForBytes(frame.size()));
     EXPECT_EQ(frame, receiver.bytes());
+}
+
+// A port that cannot be opened must not cost the receiver that works: the
+// running port keeps its thread, its name and its frames.
+TEST_F(CommPortTest, AnotherPortThatCannotBeOpenedLeavesTheRunningOneOpen)
+{
+    TempFolder folder;
+    PseudoTerminal busy;
+    ASSERT_TRUE(busy.isOpen());
+    CCommPort holder;
+    ASSERT_TRUE(holder.Open(busy.portPath()));
+    ASSERT_TRUE(port.Open(terminal.portPath()));
+    ASSERT_TRUE(receiver.waitForEvents(1));
+
+    const struct
+    {
+        std::string name;
+        int errorNumber;
+    } cases[] = {{folder.file("missing"), ENOENT}, {busy.portPath(), 0}, {std::string(), 0}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(port.Open(c.name));
+        EXPECT_FALSE(port.errorString().empty());
+        EXPECT_EQ(c.errorNumber, port.errorNumber());
+        EXPECT_TRUE(port.isOpen());
+        EXPECT_EQ(terminal.portPath(), port.portName());
+    }
+    const Bytes frame = callFrame(5);
+    ASSERT_TRUE(terminal.write(frame, Patience));
+    ASSERT_TRUE(receiver.waitForBytes(frame.size()));
+    EXPECT_EQ(frame, receiver.bytes());
+    EXPECT_EQ(std::vector<std::string> {"start"}, receiver.events());
+}
+
+// Another name of the device open (a link a udev rule makes) takes it over.
+TEST_F(CommPortTest, AnotherNameOfTheOpenDeviceTakesItOver)
+{
+    TempFolder folder;
+    const std::string link = folder.file("ttyRECEIVER");
+    std::filesystem::create_symlink(terminal.portPath(), link);
+    ASSERT_TRUE(port.Open(terminal.portPath()));
+    ASSERT_TRUE(port.Open(link)) << port.errorString();
+    EXPECT_EQ(link, port.portName());
+    ASSERT_TRUE(receiver.waitForEvents(3));
+    EXPECT_EQ((std::vector<std::string> {"start", "stop", "start"}), receiver.events());
+    const Bytes frame = callFrame(6);
+    ASSERT_TRUE(terminal.write(frame, Patience));
+    ASSERT_TRUE(receiver.waitForBytes(frame.size()));
 }
 
 TEST_F(CommPortTest, ASecondProgramCannotShareThePort)

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -235,12 +236,17 @@ TEST_F(ReceiverLinkTest, AReceiverThatGoesAwayAsksForAPort)
     EXPECT_FALSE(link.isOpen());
 }
 
-TEST_F(ReceiverLinkTest, APortThatCannotBeOpenedAsksForAPort)
+// The receiver that works stays: its port, its status and its frames.
+TEST_F(ReceiverLinkTest, APortThatCannotBeOpenedLeavesTheRunningOne)
 {
     start();
     EXPECT_FALSE(link.open("/dev/calldesk-no-such-port"));
     EXPECT_FALSE(link.errorString().empty());
-    ASSERT_TRUE(loop.runUntil([&] { return link.status().state == LinkState::NoPort; }, Patience));
+    EXPECT_EQ(ENOENT, link.errorNumber());
+    EXPECT_TRUE(link.isOpen());
+    EXPECT_EQ(receiver.portPath(), link.portName());
+    send(callFrame(3), 1);
+    EXPECT_EQ(LinkState::Connected, link.status().state);
 }
 
 TEST(ReceiverLinkPorts, ArrivalsOpenWhenNoPortIsOpenAndRemovalsLeaveTheList)
@@ -424,6 +430,30 @@ TEST_F(PortFollowing, TheConfiguredPortTakesOverFromAPortThatHasNotSpoken)
     ASSERT_TRUE(receiver.plugIn());
     ASSERT_TRUE(connectedTo(receiver.path()));
     EXPECT_TRUE(callAcknowledged(receiver.line(), 1));
+}
+
+// Back, but held by another program: the configured port cannot take over,
+// and the port that was open keeps listening.
+TEST_F(PortFollowing, AConfiguredPortThatComesBackBusyLeavesTheOtherOpen)
+{
+    PluggableReceiver receiver(scanned.file("ttyUSB0"));
+    PluggableReceiver other(scanned.file("ttyACM0"));
+    link.setConfiguredPort(receiver.path());
+    EXPECT_FALSE(link.openConfigured());
+    link.enumeratePorts();
+    startSeconds();
+    ASSERT_TRUE(other.plugIn());
+    ASSERT_TRUE(connectedTo(other.path()));
+    loop.stopTimer(SecondTimer);
+    ASSERT_TRUE(receiver.plugIn());
+    const int holder = ::open(receiver.line().portPath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(0, ::flock(holder, LOCK_EX | LOCK_NB));
+    link.onSecondTick();
+    link.onSecondTick();
+    EXPECT_EQ(other.path(), link.portName());
+    EXPECT_TRUE(callAcknowledged(other.line(), 1));
+    ::close(holder);
 }
 
 TEST_F(PortFollowing, APortThatSpeaksIsKeptThoughTheConfiguredOneComesBack)

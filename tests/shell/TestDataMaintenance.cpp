@@ -10,6 +10,8 @@
 #include "data/HeldCallJournal.h"
 #include "data/SetupRecord.h"
 #include "data/SqliteFile.h"
+#include "receiver/PseudoTerminal.h"
+#include "receiver/ReceiverLink.h"
 #include "calls/CallDesk.h"
 #include "ui/UiText.h"
 #include "ui/controls/ComboEditUI.h"
@@ -63,6 +65,7 @@ private slots:
     void restoreAsksFirstAndRefusesTheWrongKind();
     void systemRestoreWithTheSameLanguageAppliesTheSettingsAtOnce();
     void systemRestoreWithTheOtherLanguageStartsAgain();
+    void systemRestoreOfAPortThatCannotBeOpenedKeepsTheRunningOne();
     void historyRestoreReadsTodaysOpenCallsAgain();
     void callsACrashCaughtWhileHeldBackAreStoredAtStart();
     void clearingAsksForTheAdminPassword_data();
@@ -226,6 +229,41 @@ void TestDataMaintenance::systemRestoreWithTheSameLanguageAppliesTheSettingsAtOn
     SetupRecord stored;
     desk.db().LoadSetup(stored);
     QCOMPARE(stored.Title, std::string("Garden restaurant"));
+}
+
+// The restored settings apply, but the receiver that works stays, and the
+// message says the restored port failed and which one the desk keeps.
+void TestDataMaintenance::systemRestoreOfAPortThatCannotBeOpenedKeepsTheRunningOne()
+{
+    PseudoTerminal receiver;
+    QVERIFY(receiver.isOpen());
+    const std::string port = receiver.portPath();
+    DeskTestWindow desk(DeskTestWindow::adjusting([&](SetupRecord &setup) { setup.SerialPort = port; }));
+    QVERIFY(desk.window().link().isOpen());
+    RecordingMessagePrompt prompt;
+    RecordingFileChooser chooser;
+    TempFolder elsewhere;
+    const std::string missing = elsewhere.file("ttyGONE");
+    RawDatabase(desk.db()).changeSystem("UPDATE TBSetup SET SerialPort='" + missing + "', Title='Garden restaurant'");
+    const std::string system = elsewhere.file("System.ovkbk");
+    QVERIFY(desk.db().BackupSystem(system));
+    RawDatabase(desk.db()).changeSystem("UPDATE TBSetup SET SerialPort='" + port + "'");
+
+    prompt.answerNext(PromptAnswer::Yes);
+    chooser.answerNext(QString::fromStdString(system));
+    desk.window().menuCommand(CMainFrameDlg::CommandRestore, 0);
+    checkMessage(prompt, TextId::RestoreSucceeded, uiText(TextId::Prompt), PromptIcon::Warning);
+    const QString &text = prompt.shown.back().text;
+    QVERIFY2(text.contains(uiText(TextId::OpenPortFailed, {QString::fromStdString(missing)})), qPrintable(text));
+    QVERIFY2(text.contains(uiText(TextId::PortKept, {QString::fromStdString(port)})), qPrintable(text));
+    QVERIFY(desk.window().link().isOpen());
+    QCOMPARE(desk.window().link().portName(), port);
+    QCOMPARE(desk.window().link().configuredPort(), port);
+    QCOMPARE(desk.window().setup().SerialPort, port);
+    QCOMPARE(desk.window().setup().Title, std::string("Garden restaurant"));
+    SetupRecord stored;
+    desk.db().LoadSetup(stored);
+    QCOMPARE(stored.SerialPort, port);
 }
 
 void TestDataMaintenance::systemRestoreWithTheOtherLanguageStartsAgain()

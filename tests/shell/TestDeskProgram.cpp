@@ -1,3 +1,4 @@
+#include <chrono>
 #include <csignal>
 #include <functional>
 
@@ -6,19 +7,23 @@
 #include <Poco/Data/SQLite/SQLiteException.h>
 #include <Poco/Exception.h>
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include "data/DataFolderLock.h"
 #include "data/DatabaseFileError.h"
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
 #include "ui/UiText.h"
+#include "shell/AboutDlg.h"
 #include "shell/DeskProgram.h"
 #include "shell/MainFrameDlg.h"
 #include "support/RecordingFileChooser.h"
 #include "support/RecordingMessagePrompt.h"
+#include "support/ShellTestSupport.h"
 #include "support/TempFolder.h"
 
 namespace
@@ -146,6 +151,37 @@ private slots:
         desk.program->finish();
         QVERIFY(prompt.shown.empty());
         QVERIFY(fileExists(desk.data.file("desk.png")));
+
+        Poco::Data::SQLite::Connector::registerConnector();
+        DbManage db(desk.data.path());
+        QVERIFY(db.ZoneExists("Roof"));
+    }
+
+    // A modal window open when the signal comes goes with the desk: its own
+    // event loop would otherwise keep the program running, unsaved.
+    void aTerminationSignalClosesTheModalWindowsToo()
+    {
+        RecordingMessagePrompt prompt;
+        Desk desk;
+        QVERIFY(!desk.start());
+        QSignalSpy closed(desk.program.get(), &DeskProgram::windowClosed);
+        QVERIFY(DbManage::GetInstance()->InsertZone("Roof") != 0);
+        bool forced = false;
+        const auto signalled = whenModal<CAboutDlg>([&forced](CAboutDlg &about) {
+            ::raise(SIGTERM);
+            // Only a desk that leaves the window open gets here: the test
+            // fails instead of hanging.
+            QTimer::singleShot(std::chrono::seconds(10), &about, [&forced, &about] {
+                forced = about.isVisible();
+                about.reject();
+            });
+        });
+        desk.program->mainWindow()->findChild<QAbstractButton *>(QStringLiteral("btnabout"))->click();
+        QVERIFY(*signalled);
+        QVERIFY(!forced);
+        QTRY_COMPARE(closed.count(), 1);
+        QVERIFY(!desk.program->mainWindow()->isVisible());
+        desk.program->finish();
 
         Poco::Data::SQLite::Connector::registerConnector();
         DbManage db(desk.data.path());

@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -5,6 +6,12 @@
 #include <memory>
 #include <set>
 #include <string>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -133,6 +140,47 @@ private:
     TempFolder m_folder;
 };
 
+// A folder in which nothing can be removed while the object lives: by its
+// permissions for a user, by the immutable flag for root, whom permissions
+// do not stop.
+class FolderRefusingRemovals
+{
+public:
+    explicit FolderRefusingRemovals(const std::string &folder)
+        : m_folder {folder}
+    {
+        if (::geteuid() != 0) {
+            m_holds = ::chmod(folder.c_str(), 0555) == 0;
+            return;
+        }
+        m_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        int flags = 0;
+        m_holds = m_fd >= 0 && ::ioctl(m_fd, FS_IOC_GETFLAGS, &flags) == 0 && setFlags(flags | FS_IMMUTABLE_FL);
+    }
+    ~FolderRefusingRemovals()
+    {
+        if (::geteuid() != 0) {
+            ::chmod(m_folder.c_str(), 0755);
+            return;
+        }
+        int flags = 0;
+        if (m_holds && ::ioctl(m_fd, FS_IOC_GETFLAGS, &flags) == 0)
+            setFlags(flags & ~FS_IMMUTABLE_FL);
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FolderRefusingRemovals(const FolderRefusingRemovals &) = delete;
+    FolderRefusingRemovals &operator=(const FolderRefusingRemovals &) = delete;
+    bool holds() const { return m_holds; }
+
+private:
+    bool setFlags(int flags) const { return ::ioctl(m_fd, FS_IOC_SETFLAGS, &flags) == 0; }
+
+    std::string m_folder;
+    int m_fd = -1;
+    bool m_holds = false;
+};
+
 // Logs the operator "clerk" (password "pw") in through the tool bar.
 void logIn(DeskTestWindow &desk)
 {
@@ -169,6 +217,9 @@ private slots:
     void opensWithTheRecordAndTheLayoutsTexts();
     void checksTitleAndListLength_data();
     void checksTitleAndListLength();
+    void thresholdsOutOfOrderAreStoredOnlyWhenConfirmed_data();
+    void thresholdsOutOfOrderAreStoredOnlyWhenConfirmed();
+    void aThresholdTheEditorCannotShowIsKept();
     void aTitleOfTheUsersOwnIsKept();
     void cancelAndCloseChangeNothing();
     void eachOptionSetsItsBit();
@@ -178,7 +229,9 @@ private slots:
     void theOpenPortIsNotOpenedAgain();
     void aPortIsOpenedWhenChosen_data();
     void aPortIsOpenedWhenChosen();
-    void aPortThatCannotBeOpenedStopsTheRest();
+    void aChangedPortThatCannotBeOpenedLeavesTheRunningOne();
+    void anAbsentPortBlocksNoOtherSetting();
+    void aRefusedPortSaysWhy();
     void anEmptyPortListChangesNoPort();
     void aRefusedSaveIsToldAndTheWindowStays();
     void autostartOnAndOff();
@@ -258,42 +311,129 @@ void TestSetupDlg::checksTitleAndListLength_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("records");
     QTest::addColumn<int>("result");
-    QTest::addColumn<bool>("titleMessage");
+    // The message shown, as a TextId; -1 for none.
+    QTest::addColumn<int>("message");
     QTest::addColumn<int>("stored");
-    QTest::newRow("50abc") << "Terrace" << "50abc" << 255 << false << 50;
-    QTest::newRow("abc") << "Terrace" << "abc" << 0 << false << 100;
-    QTest::newRow("0") << "Terrace" << "0" << 0 << false << 100;
-    QTest::newRow("empty length") << "Terrace" << "" << 0 << false << 100;
-    QTest::newRow("empty title") << "" << "50" << 0 << true << 100;
-    QTest::newRow("1000") << "Terrace" << "1000" << 255 << false << 1000;
+    const int none = -1;
+    const int title = int(TextId::TitleEmpty);
+    const int range = int(TextId::RecordsOutOfRange);
+    QTest::newRow("50abc") << "Terrace" << "50abc" << 255 << none << 50;
+    QTest::newRow("10") << "Terrace" << "10" << 255 << none << 10;
+    QTest::newRow("1000") << "Terrace" << "1000" << 255 << none << 1000;
+    QTest::newRow("9") << "Terrace" << "9" << 0 << range << 100;
+    QTest::newRow("1001") << "Terrace" << "1001" << 0 << range << 100;
+    QTest::newRow("abc") << "Terrace" << "abc" << 0 << range << 100;
+    QTest::newRow("0") << "Terrace" << "0" << 0 << range << 100;
+    QTest::newRow("empty length") << "Terrace" << "" << 0 << range << 100;
+    QTest::newRow("empty title") << "" << "50" << 0 << title << 100;
+    QTest::newRow("title of spaces") << "   " << "50" << 0 << title << 100;
 }
 
 // A refused field changes nothing: neither the record, nor the desk, nor
-// the database.
+// the database; the window says the range of the list length.
 void TestSetupDlg::checksTitleAndListLength()
 {
     QFETCH(QString, title);
     QFETCH(QString, records);
     QFETCH(int, result);
-    QFETCH(bool, titleMessage);
+    QFETCH(int, message);
     QFETCH(int, stored);
     RecordingMessagePrompt prompt;
     DeskTestWindow desk;
     SetupWindow setup(desk);
+    const QString range = uiText(TextId::RecordsRange, {QStringLiteral("10"), QStringLiteral("1000")});
+    QCOMPARE(setup.find<QLabel>("LabRecordsRange")->text(), range);
     setup.type("editTitle", title);
     setup.type("editLatestRecords", records);
     setup.find<QCheckBox>("OptShowCallingWnd")->setChecked(false);
     QCOMPARE(setup.ok(), result);
-    QCOMPARE(prompt.shown.size(), std::size_t(titleMessage ? 1 : 0));
-    if (titleMessage) {
+    QCOMPARE(prompt.shown.size(), std::size_t(message < 0 ? 0 : 1));
+    if (message == int(TextId::TitleEmpty)) {
         QCOMPARE(prompt.shown[0].text, uiText(TextId::TitleEmpty));
         QCOMPARE(prompt.shown[0].caption, QString());
+        QVERIFY(prompt.shown[0].icon == PromptIcon::Warning);
+    } else if (message == int(TextId::RecordsOutOfRange)) {
+        QCOMPARE(prompt.shown[0].text,
+                 uiText(TextId::RecordsOutOfRange, {QStringLiteral("10"), QStringLiteral("1000")}));
         QVERIFY(prompt.shown[0].icon == PromptIcon::Warning);
     }
     QCOMPARE(desk.window().setup().LeastRecords, stored);
     QCOMPARE(desk.window().setup().has(SetupRecord::OptShowCallingWnd), result == 0);
     QCOMPARE(RawDatabase(desk.db()).systemNumber("SELECT LeastRecords FROM TBSetup"), Poco::Int64(stored));
     QCOMPARE(desk.find<QLabel>("title")->text(), result == 0 ? uiText(TextId::ProgramName) : title);
+}
+
+void TestSetupDlg::thresholdsOutOfOrderAreStoredOnlyWhenConfirmed_data()
+{
+    QTest::addColumn<QString>("warn1");
+    QTest::addColumn<QString>("warn2");
+    QTest::addColumn<QString>("timeout");
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("in order") << "00:00:30" << "00:01:30" << "00:05:00" << false;
+    QTest::newRow("out of order, timeout zero") << "00:05:20" << "00:01:35" << "00:00:00" << true;
+    QTest::newRow("first warning zero") << "00:00:00" << "00:02:00" << "00:10:00" << true;
+    QTest::newRow("two warnings at once") << "00:01:00" << "00:01:00" << "00:10:00" << true;
+    QTest::newRow("timeout before the second") << "00:01:00" << "00:12:00" << "00:10:00" << true;
+}
+
+// No keeps the window open on the times, with nothing stored; Yes stores
+// what the user confirmed. Times left as they were are not asked about.
+void TestSetupDlg::thresholdsOutOfOrderAreStoredOnlyWhenConfirmed()
+{
+    QFETCH(QString, warn1);
+    QFETCH(QString, warn2);
+    QFETCH(QString, timeout);
+    QFETCH(bool, asked);
+    for (const PromptAnswer answer : {PromptAnswer::No, PromptAnswer::Yes}) {
+        RecordingMessagePrompt prompt;
+        DeskTestWindow desk;
+        SetupWindow setup(desk);
+        setup.find<CTimeUI>("tmWarning1")->setText(warn1);
+        setup.find<CTimeUI>("tmWarning2")->setText(warn2);
+        setup.find<CTimeUI>("tmSevTimeout")->setText(timeout);
+        prompt.answerNext(answer);
+        const bool stores = !asked || answer == PromptAnswer::Yes;
+        QCOMPARE(setup.ok(), stores ? 255 : 0);
+        QCOMPARE(prompt.shown.size(), std::size_t(asked ? 1 : 0));
+        if (asked) {
+            QCOMPARE(prompt.shown[0].text, uiText(TextId::ThresholdsQuestion));
+            QVERIFY(prompt.shown[0].buttons == PromptButtons::YesNo);
+            QVERIFY(prompt.shown[0].preselected == PromptAnswer::No);
+        }
+        if (!stores)
+            QCOMPARE(setup.find<QStackedWidget>("setuptablayout")->currentIndex(), 1);
+        const SetupRecord stored = storedSetup(desk.db().folder());
+        QCOMPARE(int(stored.Warn1Time.totalSeconds()), stores ? setup.find<CTimeUI>("tmWarning1")->secondsOfDay() : 60);
+        QCOMPARE(int(stored.SevTimeout.totalSeconds()), stores ? setup.find<CTimeUI>("tmSevTimeout")->secondsOfDay() : 600);
+        if (!stores)
+            continue;
+        // Confirmed once, the same times do not ask again.
+        SetupWindow again(desk);
+        again.type("editTitle", "Again");
+        QCOMPARE(again.ok(), 255);
+        QCOMPARE(prompt.shown.size(), std::size_t(asked ? 1 : 0));
+    }
+}
+
+// A stored threshold of a day or more, which the editor cannot show, stays
+// as stored unless the user sets that time.
+void TestSetupDlg::aThresholdTheEditorCannotShowIsKept()
+{
+    const Poco::Timespan longTimeout(25 * 3600, 0);
+    DeskTestWindow desk(DeskTestWindow::adjusting([&](SetupRecord &setup) { setup.SevTimeout = longTimeout; }));
+    {
+        SetupWindow setup(desk);
+        setup.type("editTitle", "Terrace");
+        QCOMPARE(setup.ok(), 255);
+    }
+    QCOMPARE(desk.window().setup().SevTimeout, longTimeout);
+    QCOMPARE(storedSetup(desk.db().folder()).SevTimeout, longTimeout);
+    {
+        SetupWindow setup(desk);
+        setup.find<CTimeUI>("tmSevTimeout")->setTime(1, 0, 0);
+        QCOMPARE(setup.ok(), 255);
+    }
+    QCOMPARE(storedSetup(desk.db().folder()).SevTimeout, Poco::Timespan(3600, 0));
 }
 
 // A title of the user's own outlives a new start of the desk, and an OK that
@@ -366,14 +506,16 @@ void TestSetupDlg::soundsAreChosenPlayedAndStoredAsTyped()
              QString::fromStdString(desk.window().setup().SoundPath1));
 
     // A missing file is played as typed (the player plays nothing); an empty
-    // edit plays nothing at all.
+    // edit plays nothing at all. The warning that repeats meanwhile is
+    // neither replaced nor stopped: the preview has a channel of its own.
+    desk.sounds.events.clear();
     setup.type("editWarnSound1", "/nowhere/alarm.wav");
     setup.click("btnSoundPlay1");
     setup.click("btnSoundPlay2");
     setup.type("editWarnSound2", "");
     setup.click("btnSoundPlay2");
     QCOMPARE(desk.sounds.events,
-             (std::vector<std::string> {"once:/nowhere/alarm.wav", "once:" + chosen.toStdString()}));
+             (std::vector<std::string> {"preview:/nowhere/alarm.wav", "preview:" + chosen.toStdString()}));
 
     setup.type("editWarnSound2", chosen);
     setup.find<CComboExUI>("cboWarnSound1")->selectItem(0);
@@ -561,10 +703,10 @@ void TestSetupDlg::aPortIsOpenedWhenChosen()
     QCOMPARE(storedSetup(desk.db().folder()).SerialPort, secondName);
 }
 
-// A port that cannot be opened: the message with its name, the window stays
-// open, the record names the port (the desk keeps trying it) and nothing
-// after the port is applied or saved.
-void TestSetupDlg::aPortThatCannotBeOpenedStopsTheRest()
+// A changed port that cannot be opened: the message with its name, the
+// reason and the port kept; the window stays open; the port that works goes
+// on taking calls under its name, and nothing else is applied or saved.
+void TestSetupDlg::aChangedPortThatCannotBeOpenedLeavesTheRunningOne()
 {
     RecordingMessagePrompt prompt;
     PseudoTerminal first;
@@ -578,6 +720,7 @@ void TestSetupDlg::aPortThatCannotBeOpenedStopsTheRest()
     options.portFolder = ports.path();
     DeskTestWindow desk(options);
     QVERIFY(desk.window().link().isOpen());
+    QCOMPARE(readFromDesk(first, 15).size(), std::size_t(15));
 
     SetupWindow setup(desk);
     auto *combo = setup.find<CComboExUI>("cboSerialPort");
@@ -587,23 +730,83 @@ void TestSetupDlg::aPortThatCannotBeOpenedStopsTheRest()
     QCOMPARE(setup.ok(), 0);
 
     QCOMPARE(prompt.shown.size(), std::size_t(1));
-    QCOMPARE(prompt.shown[0].text, uiText(TextId::OpenPortFailed, {QString::fromStdString(secondName)}));
+    const QString &text = prompt.shown[0].text;
+    QVERIFY2(text.startsWith(uiText(TextId::OpenPortFailed, {QString::fromStdString(secondName)}) + u'\n'),
+             qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("No such file or directory")), qPrintable(text));
+    QVERIFY2(text.endsWith(uiText(TextId::PortKept, {QString::fromStdString(firstName)})), qPrintable(text));
     QCOMPARE(prompt.shown[0].caption, uiText(TextId::Prompt));
     QVERIFY(prompt.shown[0].icon == PromptIcon::Warning);
-    QVERIFY(!desk.window().link().isOpen());
-    QTRY_COMPARE(desk.find<QLabel>("LabSerialPort")->text(), uiText(TextId::ConnectSerialPort));
-    QCOMPARE(desk.window().setup().SerialPort, secondName);
-    QCOMPARE(desk.window().link().configuredPort(), secondName);
+    QCOMPARE(desk.window().link().portName(), firstName);
+    QCOMPARE(desk.window().setup().SerialPort, firstName);
+    QCOMPARE(desk.window().link().configuredPort(), firstName);
     QCOMPARE(desk.find<QLabel>("title")->text(), uiText(TextId::ProgramName));
+    QCOMPARE(desk.find<QLabel>("LabSerialPort")->text(), uiText(TextId::ConnectedTo) + QString::fromStdString(firstName));
+    QVERIFY(first.write(callFrame(8), Patience));
+    Bytes answered;
+    const QDeadlineTimer deadline(Patience);
+    while (answered.size() < 29 && !deadline.hasExpired()) {
+        QCoreApplication::processEvents();
+        first.readSome(answered, std::chrono::milliseconds(10));
+        // The link check's requests may come first.
+        while (answered.size() >= 15 && answered[frame::TypeOffset] == frame::TypeHeartbeat)
+            answered.erase(answered.begin(), answered.begin() + 15);
+    }
+    QCOMPARE(answered, acknowledged(callFrame(8)));
     const SetupRecord stored = storedSetup(desk.db().folder());
     QCOMPARE(stored.SerialPort, std::string());
     QCOMPARE(stored.Title, uiText(TextId::ProgramName).toStdString());
 
-    // Back to the first port: opened, and the rest applied.
+    // Back to the first port: nothing to open, and the rest applied.
     combo->selectItem(combo->findText(QString::fromStdString(firstName)));
     QCOMPARE(setup.ok(), 255);
     QCOMPARE(desk.window().link().portName(), firstName);
     QCOMPARE(desk.find<QLabel>("title")->text(), QStringLiteral("Not yet"));
+}
+
+// The configured receiver is unplugged: it is not tried again by an OK
+// that leaves it chosen, which applies and saves everything else; the desk
+// keeps its name and goes on trying it.
+void TestSetupDlg::anAbsentPortBlocksNoOtherSetting()
+{
+    RecordingMessagePrompt prompt;
+    TempFolder ports;
+    const std::string absent = ports.file("ttyUSB0");
+    auto options = DeskTestWindow::adjusting([&](SetupRecord &setup) { setup.SerialPort = absent; });
+    options.portFolder = ports.path();
+    DeskTestWindow desk(options);
+    QVERIFY(!desk.window().link().isOpen());
+
+    SetupWindow setup(desk);
+    QCOMPARE(setup.find<CComboExUI>("cboSerialPort")->currentText(), QString::fromStdString(absent));
+    setup.type("editTitle", "Terrace bar");
+    setup.type("editLatestRecords", "40");
+    setup.find<CComboExUI>("cboLanguage")->selectItem(0);
+    QCOMPARE(setup.ok(), 255);
+    QVERIFY(prompt.shown.empty());
+    QCOMPARE(desk.find<QLabel>("title")->text(), QStringLiteral("Terrace bar"));
+    QCOMPARE(desk.window().link().configuredPort(), absent);
+    const SetupRecord stored = storedSetup(desk.db().folder());
+    QCOMPARE(stored.Title, std::string("Terrace bar"));
+    QCOMPARE(stored.LeastRecords, 40);
+    QCOMPARE(stored.SerialPort, absent);
+}
+
+// The system's reason, and what to do when this user may not use serial
+// ports.
+void TestSetupDlg::aRefusedPortSaysWhy()
+{
+    for (const int errorNumber : {EACCES, EBUSY, 0}) {
+        SettingsApplied applied;
+        applied.portFailed = true;
+        applied.port = "/dev/ttyS0";
+        applied.portError = "/dev/ttyS0: the reason";
+        applied.portErrorNumber = errorNumber;
+        const QString text = portFailureText(applied);
+        QVERIFY2(text.contains(QStringLiteral("/dev/ttyS0: the reason")), qPrintable(text));
+        QCOMPARE(text.contains(uiText(TextId::PortNeedsDialout)), errorNumber == EACCES);
+        QVERIFY2(text.endsWith(uiText(TextId::PortKept, {uiText(TextId::NoPortSet)})), qPrintable(text));
+    }
 }
 
 void TestSetupDlg::anEmptyPortListChangesNoPort()
@@ -639,6 +842,8 @@ void TestSetupDlg::aRefusedSaveIsToldAndTheWindowStays()
     QCOMPARE(setup.ok(), 0);
     QCOMPARE(prompt.shown.size(), std::size_t(1));
     QVERIFY2(prompt.shown[0].text.startsWith(uiText(TextId::ChangeNotSaved, {QString::fromStdString(file)})),
+             qPrintable(prompt.shown[0].text));
+    QVERIFY2(prompt.shown[0].text.endsWith(u'\n' + uiText(TextId::SettingsApplyUntilClose)),
              qPrintable(prompt.shown[0].text));
     QCOMPARE(prompt.shown[0].caption, uiText(TextId::Prompt));
     QVERIFY(prompt.shown[0].icon == PromptIcon::Warning);
@@ -701,36 +906,62 @@ void TestSetupDlg::autostartOnAndOff()
     QVERIFY(!storedSetup(desk.db().folder()).has(SetupRecord::OptAutoRunPCStart));
 }
 
-// Either way the window closes: the option is stored as asked, and the user
-// knows the desktop does otherwise.
+// Either way the window closes, the option stored says what the desktop
+// does, and the user is told only when that is not what was asked.
 void TestSetupDlg::autostartFailuresAreTold()
 {
     const ScopedConfigHome config;
     RecordingMessagePrompt prompt;
     DeskTestWindow desk;
-    fs::create_directories(config.file("config"));
-    writeFile(config.file("config/autostart"), "a file where the folder should be");
-    {
+    const auto okWithAutostart = [&](bool on) {
         SetupWindow setup(desk);
-        setup.find<QCheckBox>("OptAutoRunPCStart")->setChecked(true);
+        setup.find<QCheckBox>("OptAutoRunPCStart")->setChecked(on);
         QCOMPARE(setup.ok(), 255);
+    };
+    const auto stored = [&] { return storedSetup(desk.db().folder()).has(SetupRecord::OptAutoRunPCStart); };
+
+    // An entry that cannot be removed still starts the desk: the option
+    // stays on and says so.
+    okWithAutostart(true);
+    QVERIFY(prompt.shown.empty());
+    const std::string entry = entryIn(config.autostart(), uiText(TextId::ProgramName).toStdString());
+    QVERIFY(fileExists(entry));
+    {
+        const FolderRefusingRemovals refusing(config.autostart());
+        if (!refusing.holds())
+            QSKIP("the folder cannot be made to refuse removals here");
+        okWithAutostart(false);
     }
     QCOMPARE(prompt.shown.size(), std::size_t(1));
-    QCOMPARE(prompt.shown[0].text, uiText(TextId::AutoBootFailed));
-    QCOMPARE(prompt.shown[0].caption, QString());
+    QVERIFY2(prompt.shown[0].text.startsWith(uiText(TextId::AutoBootNotRemoved, {QString::fromStdString(entry)})),
+             qPrintable(prompt.shown[0].text));
     QVERIFY(prompt.shown[0].icon == PromptIcon::Warning);
-    QVERIFY(storedSetup(desk.db().folder()).has(SetupRecord::OptAutoRunPCStart));
+    QVERIFY(fileExists(entry));
+    QVERIFY(stored());
+    QVERIFY(desk.window().setup().has(SetupRecord::OptAutoRunPCStart));
 
-    {
-        SetupWindow setup(desk);
-        setup.find<QCheckBox>("OptAutoRunPCStart")->setChecked(false);
-        QCOMPARE(setup.ok(), 255);
-    }
+    // A folder that cannot be read holds no entry the desktop could run: no
+    // message, the option off.
+    fs::remove_all(config.autostart());
+    writeFile(config.file("config/autostart"), "a file where the folder should be");
+    okWithAutostart(false);
+    QCOMPARE(prompt.shown.size(), std::size_t(1));
+    QVERIFY(!stored());
+
+    // No entry could be written: the option stays off, so the next OK that
+    // turns it on tries again.
+    okWithAutostart(true);
     QCOMPARE(prompt.shown.size(), std::size_t(2));
-    QVERIFY2(prompt.shown[1].text.startsWith(uiText(TextId::AutoBootNotRemoved, {QString::fromStdString(config.autostart())})),
-             qPrintable(prompt.shown[1].text));
+    QCOMPARE(prompt.shown[1].text, uiText(TextId::AutoBootFailed));
+    QCOMPARE(prompt.shown[1].caption, QString());
     QVERIFY(prompt.shown[1].icon == PromptIcon::Warning);
-    QVERIFY(!storedSetup(desk.db().folder()).has(SetupRecord::OptAutoRunPCStart));
+    QVERIFY(!stored());
+    QVERIFY(!desk.window().setup().has(SetupRecord::OptAutoRunPCStart));
+    fs::remove(config.file("config/autostart"));
+    okWithAutostart(true);
+    QCOMPARE(prompt.shown.size(), std::size_t(2));
+    QVERIFY(stored());
+    QVERIFY(fileExists(entry));
 }
 
 // Through the tool-bar button: Yes closes the desk for its new start, with

@@ -7,7 +7,7 @@
 #include "calls/ISoundPlayer.h"
 
 // Records what the core asks of the sound player, as "once:PATH",
-// "loop:PATH" and "stop".
+// "loop:PATH", "stop", "alarm:PATH" and "preview:PATH".
 class FakeSoundPlayer : public ISoundPlayer
 {
 public:
@@ -15,6 +15,7 @@ public:
     void playLooped(const std::string &path) override { events.push_back("loop:" + path); }
     void stop() override { events.push_back("stop"); }
     void playAlarm(const std::string &path) override { events.push_back("alarm:" + path); }
+    void playPreview(const std::string &path) override { events.push_back("preview:" + path); }
 
     std::vector<std::string> events;
 };

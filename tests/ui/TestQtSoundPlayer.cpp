@@ -41,11 +41,17 @@ private slots:
         }
     }
 
-    void oneWarningAtATimeOnceOrLoopedAndTheAlarmBeside()
+    void oneWarningAtATimeOnceOrLoopedAndTheAlarmAndPreviewBeside()
     {
         const std::vector<std::string> paths = installedSounds();
         QtSoundPlayer player;
         player.playLooped(paths[0]);
+        QCOMPARE(player.source(), QString::fromStdString(paths[0]));
+        QVERIFY(player.isLooped());
+        QVERIFY(player.isStarted());
+        // A sound tried out in the settings leaves the repeating warning be.
+        player.playPreview(paths[1]);
+        QCOMPARE(player.previewSource(), QString::fromStdString(paths[1]));
         QCOMPARE(player.source(), QString::fromStdString(paths[0]));
         QVERIFY(player.isLooped());
         QVERIFY(player.isStarted());

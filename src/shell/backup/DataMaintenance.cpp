@@ -182,13 +182,16 @@ void DataMaintenance::restoreSystem(const std::string &path)
         m_window.closeWithoutAsking();
         return;
     }
+    // A port the restored settings name but the desk cannot open is not
+    // worth the receiver that works: the desk keeps its port and says so.
     const SettingsApplied applied = m_window.applySettings(restored, PortFailure::ApplyTheRest);
-    if (applied.portFailed)
-        logEvent("the restored settings name the port " + applied.port + ", which cannot be opened: "
-                 + applied.portError);
     if (!applied.saved)
         logFailure("save the restored settings", applied.saveError);
-    inform(&m_window, TextId::RestoreSucceeded);
+    if (applied.portFailed)
+        inform(&m_window, uiText(TextId::RestoreSucceeded) + u'\n' + portFailureText(applied), TextId::Prompt,
+               PromptIcon::Warning);
+    else
+        inform(&m_window, TextId::RestoreSucceeded);
 }
 
 void DataMaintenance::restoreHistory(const std::string &path)

@@ -112,7 +112,13 @@ std::string boardPage(std::uint32_t lcid)
             json += ',';
         json += std::string("\"") + name + "\":" + scriptJsonString(builtInText(id, lcid));
     }
-    json += '}';
+    // The levels' texts by ServiceLevel, in the page's language rather than
+    // the desk's.
+    json += ",\"levels\":[";
+    const TextId levels[] = {TextId::Unhandled, TextId::FirstWarning, TextId::SecondWarning, TextId::FinalWarning};
+    for (const TextId id : levels)
+        json += scriptJsonString(builtInText(id, lcid)) + (id == TextId::FinalWarning ? "" : ",");
+    json += "]}";
     std::string text = page(CalldeskBoardHtml, CalldeskBoardHtmlSize, lcid);
     replaceAll(text, "{{TEXTS}}", json);
     return text;

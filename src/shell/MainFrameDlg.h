@@ -25,10 +25,12 @@ class DataMaintenance;
 class DbManage;
 class DeskEventLog;
 class LinkAlarm;
+class LiveBoard;
 class IClock;
 class LoginToggle;
 class ISoundPlayer;
 class MainThreadPoster;
+class QLabel;
 class QMenu;
 class QSystemTrayIcon;
 class ReceiverLink;
@@ -174,6 +176,8 @@ private:
     void popupClosed();
     void teardown();
     void saveSystemDatabaseIfChanged();
+    void startBoard();
+    void feedBoard();
     CallListModel &modelOf(CallListId list) const;
 
     std::unique_ptr<Ui::CMainFrameDlg> m_ui;
@@ -189,6 +193,8 @@ private:
     std::unique_ptr<ReceiverLink> m_link;
     std::unique_ptr<DeskEventLog> m_events;
     std::unique_ptr<LinkAlarm> m_alarm;
+    std::unique_ptr<LiveBoard> m_board;
+    QLabel *m_boardWarning = nullptr;
     CallListModel *m_unansweredModel = nullptr;
     CallListModel *m_callsModel = nullptr;
     std::unique_ptr<CPopupCallDlg> m_popup;

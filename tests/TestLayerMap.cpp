@@ -23,10 +23,11 @@ const std::map<std::string, std::set<std::string>> AllowedLayers = {
     {"calls", {"base", "data", "receiver"}},
     {"reports/xls", {"base"}},
     {"reports", {"base", "data", "calls", "reports/xls"}},
+    {"board", {"base", "data", "receiver", "calls"}},
     {"ui/controls", {"base"}},
-    {"ui", {"base", "data", "receiver", "calls", "reports", "reports/xls", "ui/controls"}},
-    {"site", {"base", "data", "receiver", "calls", "reports", "reports/xls", "ui", "ui/controls"}},
-    {"shell", {"base", "data", "receiver", "calls", "reports", "reports/xls", "ui", "ui/controls", "site"}},
+    {"ui", {"base", "data", "receiver", "calls", "reports", "reports/xls", "board", "ui/controls"}},
+    {"site", {"base", "data", "receiver", "calls", "reports", "reports/xls", "board", "ui", "ui/controls"}},
+    {"shell", {"base", "data", "receiver", "calls", "reports", "reports/xls", "board", "ui", "ui/controls", "site"}},
 };
 
 // The layer whose folder is the longest prefix of a path below src/, or empty.

@@ -15,6 +15,7 @@
 #include <Poco/LocalDateTime.h>
 
 #include "data/BackupFiles.h"
+#include "data/BoardDevice.h"
 #include "data/Call.h"
 #include "data/CallFilter.h"
 #include "data/CallStore.h"
@@ -314,6 +315,20 @@ public:
     // Whether the row at id is this failure, still open: after a restore the
     // id may name another failure's row.
     bool HoldsOpenOutage(std::uint64_t id, const stOutage &outage);
+    // The live board's settings, paired devices and unused pairing links, in
+    // tables of their own in the system database (created on first use).
+    // The loads give nullopt on failure, so a failed read is never "none".
+    std::optional<stBoardSetup> LoadBoardSetup();
+    bool SaveBoardSetup(const stBoardSetup &setup);
+    std::optional<std::vector<stBoardDevice>> LoadBoardDevices();
+    // Adds the device, or replaces the one of that name (paired again).
+    bool SaveBoardDevice(const stBoardDevice &device);
+    bool SetBoardDeviceSeen(const std::string &name, const Poco::Timestamp &seen);
+    // False when it failed; found tells whether a device had that name.
+    bool RemoveBoardDevice(const std::string &name, bool &found);
+    std::optional<std::vector<stBoardPairing>> LoadBoardPairings();
+    bool SaveBoardPairing(const stBoardPairing &pairing);
+    bool RemoveBoardPairing(const std::string &codeHash);
     // The failures overlapping [from, to) (either bound optional), by their
     // beginning.
     std::vector<stOutage> LoadOutages(const std::optional<Poco::LocalDateTime> &from,

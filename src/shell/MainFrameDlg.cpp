@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenu>
@@ -21,6 +22,7 @@
 #include "calls/CallFrameIntake.h"
 #include "calls/CallText.h"
 #include "calls/LinkAlarm.h"
+#include "board/LiveBoard.h"
 #include "ui/CallListModel.h"
 #include "ui/Colours.h"
 #include "ui/DeskResources.h"
@@ -139,6 +141,7 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     m_desk->saver().journalTo(heldCalls);
     openConfiguredPort();
     m_desk->reloadOpenCalls();
+    startBoard();
 }
 
 CMainFrameDlg::~CMainFrameDlg()
@@ -516,7 +519,38 @@ void CMainFrameDlg::serviceTick()
     m_ui->LabTime->setText(QString::fromStdString(m_desk->clockText()).trimmed());
     m_link->onSecondTick();
     m_alarm->tick(instantOf(m_clock.now()));
+    if (m_board) {
+        feedBoard();
+        m_board->storeChanges(m_db);
+    }
     saveSystemDatabaseIfChanged();
+}
+
+// The board failing leaves the desk as it is: the status row and the log
+// say why.
+void CMainFrameDlg::startBoard()
+{
+    m_board = std::make_unique<LiveBoard>(uiLanguage());
+    std::string error;
+    if (m_board->start(m_db, error)) {
+        feedBoard();
+        return;
+    }
+    m_boardWarning = new QLabel(uiText(TextId::BoardStartFailed, {QString::fromStdString(error)}), this);
+    m_boardWarning->setObjectName(QStringLiteral("LabBoardWarning"));
+    m_boardWarning->setStyleSheet(QStringLiteral("color: #C00000;"));
+    if (auto *row = qobject_cast<QBoxLayout *>(m_ui->LabSaveWarning->parentWidget()->layout()))
+        row->insertWidget(row->indexOf(m_ui->LabSaveWarning) + 1, m_boardWarning);
+}
+
+void CMainFrameDlg::feedBoard()
+{
+    std::string alert;
+    if (m_alarm->outage())
+        alert = m_ui->LabSerialPort->text().toStdString();
+    else if (!m_ui->LabSaveWarning->isHidden())
+        alert = m_ui->LabSaveWarning->text().toStdString();
+    m_board->openCallsChanged(*m_desk, alert);
 }
 
 // Within a second of any change, besides at exit. A failure is logged once
@@ -673,6 +707,8 @@ void CMainFrameDlg::showSaveWarning()
 void CMainFrameDlg::frameHandled(const FrameRecord &record, bool repeat)
 {
     m_events->frameHandled(record, repeat);
+    if (m_board)
+        feedBoard();
 }
 
 // A language change takes a new start: the window closes once the setup

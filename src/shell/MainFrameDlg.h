@@ -25,10 +25,12 @@ class DataMaintenance;
 class DbManage;
 class DeskEventLog;
 class LinkAlarm;
+class LiveBoard;
 class IClock;
 class LoginToggle;
 class ISoundPlayer;
 class MainThreadPoster;
+class QLabel;
 class QMenu;
 class QSystemTrayIcon;
 class ReceiverLink;
@@ -181,6 +183,8 @@ private:
     void showSaveWarning();
     // Asks whether to close although something would be lost; true on Yes.
     bool closeLosingAccepted(const QString &text);
+    void startBoard();
+    void feedBoard();
     CallListModel &modelOf(CallListId list) const;
 
     std::unique_ptr<Ui::CMainFrameDlg> m_ui;
@@ -196,6 +200,8 @@ private:
     std::unique_ptr<ReceiverLink> m_link;
     std::unique_ptr<DeskEventLog> m_events;
     std::unique_ptr<LinkAlarm> m_alarm;
+    std::unique_ptr<LiveBoard> m_board;
+    QLabel *m_boardWarning = nullptr;
     CallListModel *m_unansweredModel = nullptr;
     CallListModel *m_callsModel = nullptr;
     std::unique_ptr<CPopupCallDlg> m_popup;

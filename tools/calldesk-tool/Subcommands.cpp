@@ -10,6 +10,7 @@ int runOutages(const std::vector<std::string> &arguments);
 int runBackup(const std::vector<std::string> &arguments);
 int runRestore(const std::vector<std::string> &arguments);
 int runStats(const std::vector<std::string> &arguments);
+int runBoard(const std::vector<std::string> &arguments);
 
 const std::vector<Subcommand> &subcommands()
 {
@@ -23,6 +24,8 @@ const std::vector<Subcommand> &subcommands()
          runBackup},
         {"restore", "Replace the system database or the call history by a backup (desk closed).", runRestore},
         {"stats", "Print a service statistics table as the statistics window shows it.", runStats},
+        {"board", "Turn the live board in the browser on or off, pair and remove its devices (desk closed).",
+         runBoard},
         {"outages", "List the failures of the link to the receiver that the desk logged.", runOutages},
         {"demo-site", "Fill an empty data folder with a small demo site for trying the desk.", runDemoSite},
     };

@@ -16,6 +16,7 @@
 #include "data/BackupDigest.h"
 #include "data/DataFolder.h"
 #include "data/DataFolderLock.h"
+#include "data/HeldCallJournal.h"
 #include "data/StatementRunner.h"
 
 using Poco::Data::Session;
@@ -84,7 +85,7 @@ bool isDataFolderFile(const std::string &folder, const std::string &path)
                 return true;
         }
     }
-    return sameFile(path, base + DataFolderLock::FileName);
+    return sameFile(path, base + DataFolderLock::FileName) || sameFile(path, base + HeldCallJournal::FileName);
 }
 
 // False, with the reason recorded, when path is one of the folder's own files.

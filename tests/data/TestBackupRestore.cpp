@@ -21,6 +21,7 @@
 #include "base/LocalTime.h"
 #include "data/BackupDigest.h"
 #include "data/DataFolderLock.h"
+#include "data/HeldCallJournal.h"
 #include "support/DataFixture.h"
 #include "support/RawDatabase.h"
 #include "support/TempFolder.h"
@@ -486,9 +487,10 @@ TEST_F(BackupRestore, TheDesksOwnFilesAreNoBackups)
     addCalls(*m_db, at(2020, 6, 1, 8, 0, 0), 5);
     const std::string history = file(DbManage::HistoryFileName);
     const std::string system = file(DbManage::SystemFileName);
+    const std::string held = file(HeldCallJournal::FileName);
     const std::string before = readFile(history);
     for (const DatabaseKind kind : {DatabaseKind::System, DatabaseKind::History}) {
-        for (const std::string &path : {history, system}) {
+        for (const std::string &path : {history, system, held}) {
             SCOPED_TRACE(std::string(BackupFiles::kindName(kind)) + " onto " + path);
             EXPECT_FALSE(backup(kind, path));
             EXPECT_NE(std::string::npos, m_db->lastFailure().find("a file the desk itself uses"));

@@ -6,6 +6,7 @@ set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 
 scripts/install-deps || exit 1
+scripts/install-test-deps || exit 1
 export CCACHE_BASEDIR="$PWD"
 jobs=$(nproc)
 failed=()

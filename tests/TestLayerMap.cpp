@@ -20,9 +20,10 @@ const std::map<std::string, std::set<std::string>> AllowedLayers = {
     {"receiver", {"base"}},
     {"calls", {"base", "data", "receiver"}},
     {"reports", {"base", "data", "calls"}},
-    {"ui", {"base", "data", "receiver", "calls", "reports"}},
-    {"site", {"base", "data", "receiver", "calls", "reports", "ui"}},
-    {"shell", {"base", "data", "receiver", "calls", "reports", "ui", "site"}},
+    {"central", {"base", "data"}},
+    {"ui", {"base", "data", "receiver", "calls", "reports", "central"}},
+    {"site", {"base", "data", "receiver", "calls", "reports", "central", "ui"}},
+    {"shell", {"base", "data", "receiver", "calls", "reports", "central", "ui", "site"}},
 };
 
 fs::path sourceFolder()

@@ -10,6 +10,7 @@ int runOutages(const std::vector<std::string> &arguments);
 int runBackup(const std::vector<std::string> &arguments);
 int runRestore(const std::vector<std::string> &arguments);
 int runStats(const std::vector<std::string> &arguments);
+int runCentral(const std::vector<std::string> &arguments);
 
 const std::vector<Subcommand> &subcommands()
 {
@@ -23,6 +24,7 @@ const std::vector<Subcommand> &subcommands()
          runBackup},
         {"restore", "Replace the system database or the call history by a backup (desk closed).", runRestore},
         {"stats", "Print a service statistics table as the statistics window shows it.", runStats},
+        {"central", "Ship the desk's calls to a central history in PostgreSQL, or create its schema.", runCentral},
         {"outages", "List the failures of the link to the receiver that the desk logged.", runOutages},
         {"demo-site", "Fill an empty data folder with a small demo site for trying the desk.", runDemoSite},
     };

@@ -19,6 +19,7 @@
 #include "calls/CallFrameIntake.h"
 #include "calls/CallText.h"
 #include "calls/LinkAlarm.h"
+#include "central/CentralShipping.h"
 #include "ui/CallListModel.h"
 #include "ui/Colours.h"
 #include "ui/DeskResources.h"
@@ -484,6 +485,33 @@ void CMainFrameDlg::serviceTick()
     m_link->onSecondTick();
     m_alarm->tick(instantOf(m_clock.now()));
     saveSystemDatabaseIfChanged();
+    showCentralState();
+}
+
+// Shipping that has failed for a minute shows in the status row, beside a
+// refusal of the desk's own history; the sender's clock is the system's.
+void CMainFrameDlg::showCentralState()
+{
+    if (!m_central)
+        return;
+    const CentralSender::Status status = m_central->status();
+    const bool shown = centralFailureShown(status, Poco::Timestamp());
+    if (!m_centralState && !shown)
+        return;
+    if (!m_centralState) {
+        m_centralState = new QLabel(m_ui->statusRow);
+        m_centralState->setObjectName(QStringLiteral("LabCentralState"));
+        m_centralState->setTextFormat(Qt::PlainText);
+        m_centralState->setStyleSheet(QStringLiteral("color: #B05000; font-weight: bold;"));
+        m_ui->statusLayout->insertWidget(m_ui->statusLayout->indexOf(m_ui->LabSaveWarning) + 1, m_centralState);
+    }
+    m_centralState->setVisible(shown);
+    if (!shown)
+        return;
+    const Poco::LocalDateTime since = localFromTimestamp(status.failingSince);
+    m_centralState->setText(uiText(TextId::CentralCallsWaiting,
+                                   {QString::number(status.waitingCalls),
+                                    QString::asprintf("%02d:%02d", since.hour(), since.minute())}));
 }
 
 // Within a second of any change, besides at exit. A failure is logged once

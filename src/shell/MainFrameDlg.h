@@ -15,6 +15,7 @@
 #include "shell/SettingsApplied.h"
 
 class CallDesk;
+class CentralSender;
 class CMenuEx;
 class CallFrameIntake;
 class CallListModel;
@@ -29,6 +30,7 @@ class IClock;
 class LoginToggle;
 class ISoundPlayer;
 class MainThreadPoster;
+class QLabel;
 class QMenu;
 class QSystemTrayIcon;
 class ReceiverLink;
@@ -107,6 +109,9 @@ public:
     SetupRecord &setup() { return m_setup; }
     DbManage &db() { return m_db; }
     const IClock &clock() const { return m_clock; }
+    // The sender of the central history whose failures the status row
+    // tells; none when the desk does not ship. It outlives the window.
+    void setCentralSender(const CentralSender *sender) { m_central = sender; }
     // Closes the pop-up call window, if one is open.
     void closePopup();
     const ReceiverLink &link() const { return *m_link; }
@@ -155,6 +160,7 @@ private:
     void setUpTrayMenu();
     void openConfiguredPort();
     void showLinkStatus();
+    void showCentralState();
     void closeClicked();
     void operatorsClicked();
     void historyClicked();
@@ -201,6 +207,8 @@ private:
     QTimer m_serviceTimer;
     LoginToggle *m_login = nullptr;
     QTimer m_linkCheckTimer;
+    const CentralSender *m_central = nullptr;
+    QLabel *m_centralState = nullptr;
     bool m_saveFailed = false;
     bool m_restart = false;
     bool m_tornDown = false;

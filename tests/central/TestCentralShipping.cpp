@@ -20,6 +20,7 @@
 #include "base/LocalTime.h"
 #include "data/DbManage.h"
 #include "central/CentralSender.h"
+#include "central/CentralShipping.h"
 #include "central/PgConnection.h"
 #include "support/PostgresCluster.h"
 #include "support/RawDatabase.h"
@@ -370,6 +371,29 @@ TEST_F(CentralShipping, AWrongPasswordOrAnUnreachableServerIsToldAndNothingIsLos
         desk.ship(g_cluster->connection(m_database, "desk", PostgresCluster::DeskPassword));
         ASSERT_TRUE(eventually([&] { return desk.shipped(); }));
         EXPECT_EQ("2", query("SELECT count(*) FROM calldesk.calls WHERE site='" + std::string(c.name) + "'"));
+    }
+}
+
+TEST(CentralFailureShown, OnlyOnceShippingHasFailedForAMinute)
+{
+    const Poco::Timestamp now;
+    const struct
+    {
+        const char *name;
+        bool failing;
+        int secondsAgo;
+        bool shown;
+    } cases[] = {
+        {"shipping", false, 3600, false},
+        {"failing for 59 s", true, 59, false},
+        {"failing for a minute", true, 60, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        CentralSender::Status status;
+        status.failing = c.failing;
+        status.failingSince = now - Poco::Timespan(c.secondsAgo, 0);
+        EXPECT_EQ(c.shown, centralFailureShown(status, now));
     }
 }
 }

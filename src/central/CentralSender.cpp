@@ -20,6 +20,18 @@ namespace
 // deletes; a wait longer than this means something else holds the file.
 constexpr int LocalBusyTimeoutMs = 5000;
 
+// Looks for the write lock every millisecond: SQLite's own busy timeout
+// sleeps ever longer (up to 100 ms at a time) and, with the desk storing a
+// call every few tens of milliseconds, would keep missing the gaps between
+// its commits.
+int waitBriefly(void *, int attempts)
+{
+    if (attempts >= LocalBusyTimeoutMs)
+        return 0;
+    sqlite3_sleep(1);
+    return 1;
+}
+
 // Owns a prepared statement.
 class Prepared
 {
@@ -73,7 +85,7 @@ sqlite3 *openHistory(const std::string &folder, std::string &error)
     if (rc == SQLITE_OK)
         rc = sqlite3_key(db, DbManage::HistoryKey, static_cast<int>(std::strlen(DbManage::HistoryKey)));
     if (rc == SQLITE_OK) {
-        sqlite3_busy_timeout(db, LocalBusyTimeoutMs);
+        sqlite3_busy_handler(db, waitBriefly, nullptr);
         // A delete this connection loses in a crash only ships a batch
         // again, which the server takes as it took it the first time.
         exec(db, "PRAGMA synchronous=NORMAL");

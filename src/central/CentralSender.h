@@ -71,6 +71,7 @@ public:
     CentralSender &operator=(const CentralSender &) = delete;
 
     Status status() const;
+    const CentralConfig &config() const { return m_options.config; }
 
 private:
     struct Batch;

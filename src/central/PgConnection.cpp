@@ -249,3 +249,9 @@ bool validConnection(const std::string &conninfo, std::string &error)
 {
     return static_cast<bool>(parse(conninfo, error));
 }
+
+std::string libpqVersion()
+{
+    const int version = PQlibVersion();
+    return std::to_string(version / 10000) + "." + std::to_string(version % 10000);
+}

@@ -69,3 +69,6 @@ private:
 std::string redactedConnection(const std::string &conninfo);
 // False, with libpq's reason in error, when libpq cannot read the string.
 bool validConnection(const std::string &conninfo, std::string &error);
+
+// The version of the libpq the program runs with, such as "15.18".
+std::string libpqVersion();

@@ -20,6 +20,7 @@
 #include "calls/CallText.h"
 #include "calls/LinkAlarm.h"
 #include "central/CentralShipping.h"
+#include "central/PgConnection.h"
 #include "ui/CallListModel.h"
 #include "ui/Colours.h"
 #include "ui/DeskResources.h"
@@ -233,6 +234,15 @@ void CMainFrameDlg::aboutClicked()
     facts.dataFolder = m_db.folder();
     facts.serialPort = m_link->isOpen() ? m_link->portName() : m_setup.SerialPort;
     facts.linkState = m_link->status().state;
+    if (m_central) {
+        const CentralSender::Status status = m_central->status();
+        facts.central = AboutFacts::Central {redactedConnection(m_central->config().connection),
+                                             m_central->config().site,
+                                             status.failing,
+                                             localText(localFromTimestamp(status.failingSince)),
+                                             status.error,
+                                             status.waitingCalls};
+    }
     CAboutDlg(facts, this).run();
 }
 

@@ -1,7 +1,9 @@
 // The central command run as a user runs it: the schema made on a real
 // PostgreSQL server, the desk's folder set to ship and back, and the state
 // told without the password.
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <sys/stat.h>
@@ -10,6 +12,7 @@
 
 #include "data/DataFolderLock.h"
 #include "central/CentralConfig.h"
+#include "central/CentralSender.h"
 #include "support/ChildProcess.h"
 #include "support/DataFixture.h"
 #include "support/PostgresCluster.h"
@@ -80,9 +83,24 @@ TEST_F(CentralCommand, TellsTheCallsWaitingAndTheLastError)
             ASSERT_TRUE(db->SaveCall(call));
         }
     }
+    {
+        CentralSender::Options options;
+        options.folder = folder();
+        options.config = {"host=/nonexistent/calldesk dbname=central", "Mill"};
+        CentralSender sender(options);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!sender.status().failing && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ASSERT_TRUE(sender.status().failing);
+    }
     const ToolRun status = runCalldeskTool({"central", "--data-dir", folder(), "--status"});
     EXPECT_EQ(0, status.exitCode) << status.output;
     EXPECT_NE(std::string::npos, status.output.find("calls waiting: 2\n")) << status.output;
+    EXPECT_NE(std::string::npos,
+              status.output.find("last error: connection to server on socket \"/nonexistent/calldesk/.s.PGSQL.5432\" "
+                                 "failed: No such file or directory"))
+        << status.output;
+    EXPECT_NE(std::string::npos, status.output.find("(failing since ")) << status.output;
 }
 
 TEST_F(CentralCommand, RefusesBadArgumentsAndARunningDesk)

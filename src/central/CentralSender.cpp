@@ -210,10 +210,6 @@ bool CentralSender::shipOnce(sqlite3 *history, PgConnection &server, const std::
             return false;
         }
     }
-    {
-        std::lock_guard lock(m_lock);
-        m_status.caughtUp = batch.items.empty();
-    }
     if (batch.items.empty())
         return true;
 

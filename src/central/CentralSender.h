@@ -59,8 +59,6 @@ public:
         std::size_t waitingCalls = 0;
         // Changes (of calls and failures of the link) shipped since the start.
         std::uint64_t shipped = 0;
-        // The outbox was empty at the last look.
-        bool caughtUp = false;
     };
 
     // Starts shipping.

@@ -24,10 +24,11 @@ const std::map<std::string, std::set<std::string>> AllowedLayers = {
     {"reports/xls", {"base"}},
     {"reports", {"base", "data", "calls", "reports/xls"}},
     {"board", {"base", "data", "receiver", "calls"}},
+    {"central", {"base", "data"}},
     {"ui/controls", {"base"}},
-    {"ui", {"base", "data", "receiver", "calls", "reports", "reports/xls", "board", "ui/controls"}},
-    {"site", {"base", "data", "receiver", "calls", "reports", "reports/xls", "board", "ui", "ui/controls"}},
-    {"shell", {"base", "data", "receiver", "calls", "reports", "reports/xls", "board", "ui", "ui/controls", "site"}},
+    {"ui", {"base", "data", "receiver", "calls", "reports", "reports/xls", "board", "central", "ui/controls"}},
+    {"site", {"base", "data", "receiver", "calls", "reports", "reports/xls", "board", "central", "ui", "ui/controls"}},
+    {"shell", {"base", "data", "receiver", "calls", "reports", "reports/xls", "board", "central", "ui", "ui/controls", "site"}},
 };
 
 // The layer whose folder is the longest prefix of a path below src/, or empty.

@@ -12,6 +12,7 @@
 #include <sqlite3.h>
 
 #include "base/EventLog.h"
+#include "data/CentralOutbox.h"
 #include "data/DataFolder.h"
 #include "data/DatabaseFileError.h"
 #include "data/SqliteFile.h"
@@ -309,6 +310,9 @@ void DbManage::CreateSystemSchema()
 void DbManage::CreateHistorySchema()
 {
     runSchema(HistorySession, HistorySchema, "create history schema");
+    std::string error;
+    if (CentralOutbox::completeTables(Utility::dbHandle(HistorySession), error) != SQLITE_OK)
+        logFailure("create the central history's outbox", error);
 }
 
 bool DbManage::CopyFileToSession(Session &session, const std::string &path, const std::string &key)

@@ -341,6 +341,11 @@ public:
                                                             const std::optional<Poco::LocalDateTime> &to,
                                                             std::string &error);
 
+    // From now on, every change to a call or a failure of the link that this
+    // object stores also queues it for the central history, in the same
+    // transaction (CentralOutbox). False when the connection refused.
+    bool ShipToCentral(const std::string &site);
+
     // Calls whose local call time lies in [from, to) (either bound optional), in call-time order.
     std::vector<CallPtr> LoadCallsByCallTime(const std::optional<Poco::LocalDateTime> &from,
                                              const std::optional<Poco::LocalDateTime> &to);

@@ -10,6 +10,7 @@
 
 #include "base/BuildVersion.h"
 #include "data/LibraryVersions.h"
+#include "central/PgConnection.h"
 #include "ui/DeskResources.h"
 #include "ui/LinkStateText.h"
 #include "ui/UiText.h"
@@ -33,6 +34,7 @@ std::vector<Library> libraries()
         {QStringLiteral("SQLite"), QString::fromStdString(LibraryVersions::sqlite()), uiText(TextId::PublicDomain)},
         {QStringLiteral("SQLite3 Multiple Ciphers"), QString::fromStdString(LibraryVersions::sqliteCipher()),
          QStringLiteral("MIT License")},
+        {QStringLiteral("libpq"), QString::fromStdString(libpqVersion()), QStringLiteral("PostgreSQL License")},
     };
 }
 
@@ -64,6 +66,7 @@ CAboutDlg::CAboutDlg(const AboutFacts &facts, QWidget *owner)
                                {"LabVersion", TextId::VersionLabel},
                                {"LabDataFolder", TextId::DataFolderLabel},
                                {"LabPort", TextId::SerialPortLabel},
+                               {"LabCentral", TextId::CentralHistoryLabel},
                                {"LabLibraries", TextId::LibrariesLabel},
                                {"btnCopy", TextId::CopyToClipboard},
                                {"closebtn", TextId::Ok},
@@ -72,6 +75,7 @@ CAboutDlg::CAboutDlg(const AboutFacts &facts, QWidget *owner)
     m_ui->LabVersionValue->setText(QString::fromStdString(buildVersion()));
     m_ui->LabDataFolderValue->setText(wrappablePath(m_dataFolder));
     m_ui->LabPortValue->setText(portText(facts));
+    m_ui->LabCentralValue->setText(centralText(facts));
     m_ui->LabLibrariesValue->setText(librariesText());
     connect(m_ui->btnCopy, &QPushButton::clicked, this, &CAboutDlg::copyText);
 }
@@ -98,6 +102,20 @@ QString CAboutDlg::portText(const AboutFacts &facts) const
     return QStringLiteral("%1 (%2)").arg(QString::fromStdString(facts.serialPort), uiText(state));
 }
 
+QString CAboutDlg::centralText(const AboutFacts &facts)
+{
+    if (!facts.central)
+        return uiText(TextId::CentralNotShipped);
+    const AboutFacts::Central &central = *facts.central;
+    const QString where = QString::fromStdString(central.connection);
+    const QString site = QString::fromStdString(central.site);
+    if (!central.failing)
+        return uiText(TextId::CentralShipping, {where, site});
+    return uiText(TextId::CentralFailing,
+                  {where, site, QString::fromStdString(central.failingSince), QString::number(central.waitingCalls),
+                   QString::fromStdString(central.error)});
+}
+
 QString CAboutDlg::text() const
 {
     const auto line = [](const QLabel *label, const QString &value) { return label->text() + u' ' + value; };
@@ -106,6 +124,7 @@ QString CAboutDlg::text() const
         line(m_ui->LabVersion, m_ui->LabVersionValue->text()),
         line(m_ui->LabDataFolder, m_dataFolder),
         line(m_ui->LabPort, m_ui->LabPortValue->text()),
+        line(m_ui->LabCentral, m_ui->LabCentralValue->text()),
         m_ui->LabLibraries->text(),
         librariesText(),
     }.join(u'\n') + u'\n';

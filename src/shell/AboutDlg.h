@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <QString>
@@ -21,10 +23,23 @@ struct AboutFacts
     // when there is neither.
     std::string serialPort;
     LinkState linkState = LinkState::NoPort;
+    // The central history, when the desk ships to one: where (without the
+    // password), the site, and whether shipping fails, why and how many
+    // calls wait.
+    struct Central
+    {
+        std::string connection;
+        std::string site;
+        bool failing = false;
+        std::string failingSince;
+        std::string error;
+        std::size_t waitingCalls = 0;
+    };
+    std::optional<Central> central;
 };
 
 // The About window: the program's name and version, the data folder, the
-// serial port and its state, and the libraries the desk is built on with
+// serial port and its state, the central history, and the libraries the desk is built on with
 // their licences. `btnCopy` puts all of it on the clipboard as plain text,
 // for a support call. Needs no right. Main thread only.
 class CAboutDlg : public ChildDialog
@@ -40,6 +55,7 @@ public:
 
 private:
     QString portText(const AboutFacts &facts) const;
+    static QString centralText(const AboutFacts &facts);
     void copyText();
 
     std::unique_ptr<Ui::CAboutDlg> m_ui;

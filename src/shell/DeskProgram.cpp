@@ -18,6 +18,7 @@
 #include "data/DbManage.h"
 #include "data/DeskSounds.h"
 #include "data/SetupRecord.h"
+#include "central/CentralShipping.h"
 #include "ui/DeskResources.h"
 #include "ui/MessagePrompt.h"
 #include "ui/QtSoundPlayer.h"
@@ -101,8 +102,11 @@ std::optional<int> DeskProgram::start()
     SetupRecord setup = SetupRecord::defaults(uiLanguage(), uiText(TextId::ProgramName).toStdString(), m_dataFolder);
     db.LoadSetup(setup);
 
+    // On before the window: the first call it stores is queued too.
+    m_central = startCentralShipping(db, m_dataFolder);
     m_player = std::make_unique<QtSoundPlayer>();
     m_window = std::make_unique<CMainFrameDlg>(db, setup, m_clock, *m_player, m_options.window);
+    m_window->setCentralSender(m_central.get());
     connect(m_window.get(), &CMainFrameDlg::closing, this, &DeskProgram::saveScreenshot);
     connect(m_window.get(), &CMainFrameDlg::closed, this, &DeskProgram::windowClosed);
     connect(&m_instance, &SingleInstance::activationRequested, m_window.get(), &CMainFrameDlg::showFromTray);
@@ -188,6 +192,7 @@ void DeskProgram::finish()
     const bool relaunch = m_window && m_window->restartOnClose();
     m_signals.reset();
     m_window.reset();
+    m_central.reset();
     m_player.reset();
     if (m_databaseOpen) {
         DbManage::ReleaseInstance();

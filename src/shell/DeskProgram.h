@@ -14,6 +14,7 @@
 #include "shell/MainFrameDlg.h"
 #include "shell/SingleInstance.h"
 
+class CentralSender;
 class QtSoundPlayer;
 class TerminationSignals;
 
@@ -80,6 +81,7 @@ private:
     std::string m_dataFolder;
     std::unique_ptr<DataFolderLock> m_folderLock;
     SystemClock m_clock;
+    std::unique_ptr<CentralSender> m_central;
     std::unique_ptr<QtSoundPlayer> m_player;
     std::unique_ptr<TerminationSignals> m_signals;
     std::unique_ptr<CMainFrameDlg> m_window;

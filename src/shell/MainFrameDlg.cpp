@@ -22,6 +22,8 @@
 #include "calls/CallFrameIntake.h"
 #include "calls/CallText.h"
 #include "calls/LinkAlarm.h"
+#include "central/CentralShipping.h"
+#include "central/PgConnection.h"
 #include "board/LiveBoard.h"
 #include "ui/CallListModel.h"
 #include "ui/Colours.h"
@@ -243,6 +245,15 @@ void CMainFrameDlg::aboutClicked()
     facts.dataFolder = m_db.folder();
     facts.serialPort = m_link->isOpen() ? m_link->portName() : m_setup.SerialPort;
     facts.linkState = m_link->status().state;
+    if (m_central) {
+        const CentralSender::Status status = m_central->status();
+        facts.central = AboutFacts::Central {redactedConnection(m_central->config().connection),
+                                             m_central->config().site,
+                                             status.failing,
+                                             localText(localFromTimestamp(status.failingSince)),
+                                             status.error,
+                                             status.waitingCalls};
+    }
     CAboutDlg(facts, this).run();
 }
 
@@ -524,6 +535,33 @@ void CMainFrameDlg::serviceTick()
         m_board->storeChanges(m_db);
     }
     saveSystemDatabaseIfChanged();
+    showCentralState();
+}
+
+// Shipping that has failed for a minute shows in the status row, beside a
+// refusal of the desk's own history; the sender's clock is the system's.
+void CMainFrameDlg::showCentralState()
+{
+    if (!m_central)
+        return;
+    const CentralSender::Status status = m_central->status();
+    const bool shown = centralFailureShown(status, Poco::Timestamp());
+    if (!m_centralState && !shown)
+        return;
+    if (!m_centralState) {
+        m_centralState = new QLabel(m_ui->statusRow);
+        m_centralState->setObjectName(QStringLiteral("LabCentralState"));
+        m_centralState->setTextFormat(Qt::PlainText);
+        m_centralState->setStyleSheet(QStringLiteral("color: #B05000; font-weight: bold;"));
+        m_ui->statusLayout->insertWidget(m_ui->statusLayout->indexOf(m_ui->LabSaveWarning) + 1, m_centralState);
+    }
+    m_centralState->setVisible(shown);
+    if (!shown)
+        return;
+    const Poco::LocalDateTime since = localFromTimestamp(status.failingSince);
+    m_centralState->setText(uiText(TextId::CentralCallsWaiting,
+                                   {QString::number(status.waitingCalls),
+                                    QString::asprintf("%02d:%02d", since.hour(), since.minute())}));
 }
 
 // The board failing leaves the desk as it is: the status row and the log

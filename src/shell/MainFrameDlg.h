@@ -15,6 +15,7 @@
 #include "shell/SettingsApplied.h"
 
 class CallDesk;
+class CentralSender;
 class CMenuEx;
 class CallFrameIntake;
 class CallListModel;
@@ -111,6 +112,9 @@ public:
     SetupRecord &setup() { return m_setup; }
     DbManage &db() { return m_db; }
     const IClock &clock() const { return m_clock; }
+    // The sender of the central history whose failures the status row
+    // tells; none when the desk does not ship. It outlives the window.
+    void setCentralSender(const CentralSender *sender) { m_central = sender; }
     // Closes the pop-up call window, if one is open.
     void closePopup();
     const ReceiverLink &link() const { return *m_link; }
@@ -159,6 +163,7 @@ private:
     void setUpTrayMenu();
     void openConfiguredPort();
     void showLinkStatus();
+    void showCentralState();
     void closeClicked();
     void operatorsClicked();
     void historyClicked();
@@ -214,6 +219,8 @@ private:
     QTimer m_serviceTimer;
     LoginToggle *m_login = nullptr;
     QTimer m_linkCheckTimer;
+    const CentralSender *m_central = nullptr;
+    QLabel *m_centralState = nullptr;
     bool m_saveFailed = false;
     std::string m_saveError;
     bool m_restart = false;

@@ -6,6 +6,7 @@
 
 #include "base/BuildVersion.h"
 #include "data/LibraryVersions.h"
+#include "central/PgConnection.h"
 #include "ui/UiText.h"
 #include "shell/AboutDlg.h"
 #include "support/ShellTestSupport.h"
@@ -74,6 +75,7 @@ private slots:
             QStringLiteral("SQLite %1 (%2)").arg(QString::fromStdString(LibraryVersions::sqlite()), sqliteLicence),
             QStringLiteral("SQLite3 Multiple Ciphers %1 (MIT License)")
                 .arg(QString::fromStdString(LibraryVersions::sqliteCipher())),
+            QStringLiteral("libpq %1 (PostgreSQL License)").arg(QString::fromStdString(libpqVersion())),
         };
         QCOMPARE(libraries, expected);
     }
@@ -103,6 +105,32 @@ private slots:
         QCOMPARE(shown(window, "LabPortValue"), shownText);
     }
 
+    void showsTheCentralHistory_data()
+    {
+        QTest::addColumn<bool>("ships");
+        QTest::addColumn<bool>("failing");
+        QTest::addColumn<QString>("shownText");
+        QTest::newRow("not shipped") << false << false << "not shipped";
+        QTest::newRow("shipping") << true << false << "host=db dbname=calls, site Harbour Inn: shipping";
+        QTest::newRow("failing") << true << true
+                                 << "host=db dbname=calls, site Harbour Inn: failing since 2026-12-11 09:00:00, "
+                                    "12 calls waiting: password authentication failed for user \"desk\"";
+    }
+
+    void showsTheCentralHistory()
+    {
+        QFETCH(bool, ships);
+        QFETCH(bool, failing);
+        QFETCH(QString, shownText);
+        AboutFacts facts = connectedDesk();
+        if (ships)
+            facts.central = AboutFacts::Central {"host=db dbname=calls", "Harbour Inn", failing, "2026-12-11 09:00:00",
+                                                 "password authentication failed for user \"desk\"", 12};
+        CAboutDlg window(facts, nullptr);
+        QCOMPARE(shown(window, "LabCentral"), QStringLiteral("Central history:"));
+        QCOMPARE(shown(window, "LabCentralValue"), shownText);
+    }
+
     void copiesItsTextForSupport()
     {
         setUiLanguage(2052);
@@ -117,9 +145,11 @@ private slots:
         QCOMPARE(lines.value(1), uiText(TextId::VersionLabel) + u' ' + QString::fromStdString(buildVersion()));
         QCOMPARE(lines.value(2), QStringLiteral("数据文件夹： /home/desk/.local/share/calldesk/"));
         QCOMPARE(lines.value(3), QStringLiteral("串口： /dev/ttyUSB0 (已打开)"));
-        QCOMPARE(lines.value(4), QStringLiteral("使用的软件库："));
-        QVERIFY(lines.value(5).startsWith(QStringLiteral("Qt ")));
-        QVERIFY(lines.value(8).startsWith(QStringLiteral("SQLite3 Multiple Ciphers ")));
+        QCOMPARE(lines.value(4), QStringLiteral("中央历史记录： 不上传"));
+        QCOMPARE(lines.value(5), QStringLiteral("使用的软件库："));
+        QVERIFY(lines.value(6).startsWith(QStringLiteral("Qt ")));
+        QVERIFY(lines.value(9).startsWith(QStringLiteral("SQLite3 Multiple Ciphers ")));
+        QVERIFY(lines.value(10).startsWith(QStringLiteral("libpq ")));
         QVERIFY(window.isVisible());
     }
 };

@@ -11,6 +11,7 @@ int runBackup(const std::vector<std::string> &arguments);
 int runRestore(const std::vector<std::string> &arguments);
 int runStats(const std::vector<std::string> &arguments);
 int runBoard(const std::vector<std::string> &arguments);
+int runCentral(const std::vector<std::string> &arguments);
 
 const std::vector<Subcommand> &subcommands()
 {
@@ -26,6 +27,7 @@ const std::vector<Subcommand> &subcommands()
         {"stats", "Print a service statistics table as the statistics window shows it.", runStats},
         {"board", "Turn the live board in the browser on or off, pair and remove its devices (desk closed).",
          runBoard},
+        {"central", "Ship the desk's calls to a central history in PostgreSQL, or create its schema.", runCentral},
         {"outages", "List the failures of the link to the receiver that the desk logged.", runOutages},
         {"demo-site", "Fill an empty data folder with a small demo site for trying the desk.", runDemoSite},
     };

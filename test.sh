@@ -7,8 +7,6 @@ set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 
 scripts/install-deps || exit 1
-# Only for the tests: the browser of the live board's browser test.
-scripts/install-test-browser || exit 1
 scripts/install-test-deps || exit 1
 export CCACHE_BASEDIR="$PWD"
 jobs=$(nproc)

@@ -4,7 +4,15 @@
 # or a name or id used twice, stops the build.
 # Usage: cmake -DINPUT=strings.tsv -DOUTPUT=TextId.h -P TextIds.cmake
 cmake_minimum_required(VERSION 3.25)
-file(STRINGS "${INPUT}" lines ENCODING UTF-8)
+# Read whole and split by hand: file(STRINGS) returns a CMake list, which would
+# cut a text holding a semicolon into rows of its own, and an unbalanced
+# bracket in a text would join rows. Only ids and names are read here.
+file(READ "${INPUT}" content)
+string(REPLACE ";" "," content "${content}")
+string(REPLACE "[" "(" content "${content}")
+string(REPLACE "]" ")" content "${content}")
+string(REPLACE "\r" "" content "${content}")
+string(REPLACE "\n" ";" lines "${content}")
 list(POP_FRONT lines)
 set(enumerators "")
 set(all "")

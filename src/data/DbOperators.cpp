@@ -68,7 +68,7 @@ bool DbManage::InsertOperator(stUser &user)
 
 bool DbManage::UpdateOperator(const stUser &user)
 {
-    return changeSystem("update an operator", [&] {
+    return changeSystemRows("update an operator", [&] {
         Statement update(SystemSession);
         update << "UPDATE TBOperator SET Operator=:na,Password=:pw,Post=:po,Gender=:gn,Authority=:au WHERE ID=:id;";
         bindOperator(update, user);
@@ -78,7 +78,7 @@ bool DbManage::UpdateOperator(const stUser &user)
 
 bool DbManage::UpdateOperatorRights(std::uint8_t authority, std::uint64_t id)
 {
-    return changeSystem("change an operator's rights", [&] {
+    return changeSystemRows("change an operator's rights", [&] {
         SystemSession << "UPDATE TBOperator SET Authority=:au WHERE ID=:id;", bind(Poco::Int32(authority)),
             bind(Poco::UInt64(id)), now;
     });
@@ -86,7 +86,7 @@ bool DbManage::UpdateOperatorRights(std::uint8_t authority, std::uint64_t id)
 
 bool DbManage::UpdateOperatorPassword(const std::string &password, std::uint64_t id)
 {
-    return changeSystem("change an operator's password", [&] {
+    return changeSystemRows("change an operator's password", [&] {
         SystemSession << "UPDATE TBOperator SET Password=:pw WHERE ID=:id;", bind(password), bind(Poco::UInt64(id)),
             now;
     });
@@ -94,7 +94,7 @@ bool DbManage::UpdateOperatorPassword(const std::string &password, std::uint64_t
 
 bool DbManage::DeleteOperator(std::uint64_t id)
 {
-    return changeSystem("delete an operator", [&] {
+    return changeSystemRows("delete an operator", [&] {
         SystemSession << "DELETE FROM TBOperator WHERE ID=?;", bind(Poco::UInt64(id)), now;
     });
 }

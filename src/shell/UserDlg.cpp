@@ -109,6 +109,8 @@ void CUserDlg::addUser()
         // A record the database refused is dropped: no row without a stored operator.
         if (m_db.InsertOperator(*user))
             m_users->append(user);
+        else
+            tellChangeNotSaved(this, m_db);
     });
     add.run();
 }
@@ -139,6 +141,8 @@ void CUserDlg::deleteUser()
     // A row whose delete failed stays, as the operator does.
     if (m_db.DeleteOperator(user->ID))
         m_users->remove(m_users->rowOf(user.get()));
+    else
+        tellChangeNotSaved(this, m_db);
 }
 
 void CUserDlg::alterRights()
@@ -170,8 +174,10 @@ void CUserDlg::alterPassword()
 void CUserDlg::keepIfStored(stUser &user, const stUser &before, bool stored)
 {
     // The list shows what the database holds: a change it refused is undone.
-    if (!stored)
+    if (!stored) {
         user = before;
+        tellChangeNotSaved(this, m_db);
+    }
     m_users->refresh(m_users->rowOf(&user));
     selectionChanged();
 }

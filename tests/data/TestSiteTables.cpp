@@ -361,6 +361,9 @@ TEST_F(SiteTables, ChangesThatMatchNoRowFail)
     goneAttendant.ID = gone;
     stDuty goneDuty = duty;
     goneDuty.ID = gone;
+    stUser goneOperator;
+    goneOperator.ID = gone;
+    goneOperator.Operator = "Ghost";
 
     struct Case
     {
@@ -376,6 +379,10 @@ TEST_F(SiteTables, ChangesThatMatchNoRowFail)
         {"delete an attendant", [&] { return db.DeleteEmployee(gone); }},
         {"update a duty", [&] { return db.UpdateDuty(goneDuty); }},
         {"delete a duty", [&] { return db.DeleteDuty(gone); }},
+        {"update an operator", [&] { return db.UpdateOperator(goneOperator); }},
+        {"change an operator's rights", [&] { return db.UpdateOperatorRights(0x81, gone); }},
+        {"change an operator's password", [&] { return db.UpdateOperatorPassword("pw", gone); }},
+        {"delete an operator", [&] { return db.DeleteOperator(gone); }},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

@@ -93,6 +93,7 @@ private slots:
     void rightsKeepBit7();
     void emptyNewPasswordIsAccepted();
     void refusedWritesLeaveTheListAsStored();
+    void changesToAnOperatorGoneMeanwhileAreTold();
     void chineseTexts();
 };
 
@@ -267,31 +268,66 @@ void TestUserDlg::emptyNewPasswordIsAccepted()
     QCOMPARE(open.window.users().record(1)->Password, std::string());
 }
 
+// Every refused write is told, with the reason, and the list keeps what the
+// database holds.
 void TestUserDlg::refusedWritesLeaveTheListAsStored()
 {
     OpenWindow open;
     open.data.breakOperatorTable();
+    const auto toldRefused = [&](std::size_t count) {
+        QCOMPARE(open.prompt.shown.size(), count);
+        QVERIFY(open.prompt.shown.back().icon == PromptIcon::Warning);
+        QVERIFY2(open.prompt.shown.back().text.startsWith("The change could not be saved"),
+                 qPrintable(open.prompt.shown.back().text));
+    };
     selectRow(open.window, 1);
     throughChild<CAlterUserDlg>(open.window, "btnAlter", [](CAlterUserDlg &alter) {
         control<QLineEdit>(alter, "EditPost")->setText("Kitchen");
         click(alter, "btnok");
     });
     QCOMPARE(rowTexts(open.window, 1), (QStringList {"Clerk", "Male", "Front desk"}));
+    toldRefused(1);
     throughChild<CUserRightDlg>(open.window, "btnUserRight", [](CUserRightDlg &rights) {
         control<QCheckBox>(rights, "OptInfoEntry")->setChecked(true);
         click(rights, "btnok");
     });
     QCOMPARE(open.window.users().record(1)->Authority, std::uint8_t(0x81));
+    toldRefused(2);
 
     open.prompt.answerNext(PromptAnswer::Yes);
     click(open.window, "btnDelete");
     QCOMPARE(open.window.users().rowCount(), 3);
+    toldRefused(4);
 
     throughChild<CAddUserDlg>(open.window, "btnNew", [](CAddUserDlg &add) {
         control<QLineEdit>(add, "EditUserName")->setText("Bob");
         click(add, "btnok");
     });
     QCOMPARE(open.window.users().rowCount(), 3);
+    toldRefused(5);
+}
+
+// An operator deleted since the window read the list (by another window of a
+// restored backup, say): a change to it saves nothing and says the record is
+// gone, instead of passing for done.
+void TestUserDlg::changesToAnOperatorGoneMeanwhileAreTold()
+{
+    OpenWindow open;
+    QVERIFY(open.data.db().DeleteOperator(open.clerk.ID));
+    selectRow(open.window, 1);
+    throughChild<CAlterUserDlg>(open.window, "btnAlter", [](CAlterUserDlg &alter) {
+        control<QLineEdit>(alter, "EditPost")->setText("Kitchen");
+        click(alter, "btnok");
+    });
+    QCOMPARE(rowTexts(open.window, 1), (QStringList {"Clerk", "Male", "Front desk"}));
+    QCOMPARE(open.prompt.shown.size(), std::size_t(1));
+    QVERIFY2(open.prompt.shown[0].text.contains("no longer in the database"), qPrintable(open.prompt.shown[0].text));
+
+    open.prompt.answerNext(PromptAnswer::Yes);
+    click(open.window, "btnDelete");
+    QCOMPARE(open.prompt.shown.size(), std::size_t(3));
+    QVERIFY(open.prompt.shown[2].text.contains("no longer in the database"));
+    QVERIFY(!open.data.stored("Clerk"));
 }
 
 void TestUserDlg::chineseTexts()

@@ -136,7 +136,10 @@ bool execRaw(Session &session, const char *sql)
 DbManage::DbManage(const std::string &folder, SystemFile systemFile, DamagedFiles damagedFiles)
     : Folder {withTrailingSeparator(folder)}
     , SystemSession {Connector::KEY, ":memory:", LoginTimeoutSeconds}
-    , HistorySession {openHistorySession(Folder + HistoryFileName)}
+    // The history file is opened once the system database has opened: a
+    // command refused over a damaged system file must not leave an empty
+    // history file behind.
+    , HistorySession {Connector::KEY, ":memory:", LoginTimeoutSeconds}
     , m_systemFile {systemFile}
     , m_damagedFiles {damagedFiles}
 {
@@ -180,6 +183,7 @@ void DbManage::openSystemDatabase()
 
 void DbManage::openHistoryDatabase()
 {
+    HistorySession = openHistorySession(Folder + HistoryFileName);
     SetSessionKey(HistorySession, HistoryKey);
     try {
         configureHistorySession();

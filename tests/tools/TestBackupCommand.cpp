@@ -201,7 +201,6 @@ TEST_F(BackupCommand, CommandsLeaveADamagedDatabaseForTheDesk)
     ASSERT_EQ(0, runCalldeskTool({"backup", "--data-dir", folder(), "--system", system}).exitCode);
     const std::string damaged(8192, 'x');
     writeFile(file(DbManage::SystemFileName), damaged);
-    const auto files = filesIn(folder());
 
     const std::vector<std::string> commands[] = {
         {"stats", "--by", "year", "--year", "2020"},
@@ -209,15 +208,27 @@ TEST_F(BackupCommand, CommandsLeaveADamagedDatabaseForTheDesk)
         {"backup", "--history", file("History2.ovkbk")},
         {"restore", "--history", history},
     };
-    for (const auto &command : commands) {
-        SCOPED_TRACE(command.front());
-        std::vector<std::string> arguments {command.front(), "--data-dir", folder()};
-        arguments.insert(arguments.end(), command.begin() + 1, command.end());
-        const ToolRun run = runCalldeskTool(arguments);
-        EXPECT_NE(0, run.exitCode) << run.output;
-        EXPECT_NE(std::string::npos, run.output.find(file(DbManage::SystemFileName))) << run.output;
-        EXPECT_EQ(damaged, readFile(file(DbManage::SystemFileName)));
-        EXPECT_EQ(files, filesIn(folder()));
+    // Also without a history file: a refusal must not leave an empty one.
+    for (const bool withHistory : {true, false}) {
+        SCOPED_TRACE(withHistory ? "with a history" : "without a history");
+        const std::string historyBefore = readFile(file(DbManage::HistoryFileName));
+        if (!withHistory)
+            std::filesystem::remove(file(DbManage::HistoryFileName));
+        const auto files = filesIn(folder());
+        for (const auto &command : commands) {
+            SCOPED_TRACE(command.front());
+            std::vector<std::string> arguments {command.front(), "--data-dir", folder()};
+            arguments.insert(arguments.end(), command.begin() + 1, command.end());
+            const ToolRun run = runCalldeskTool(arguments);
+            EXPECT_NE(0, run.exitCode) << run.output;
+            const bool namesTheDamage = run.output.find(file(DbManage::SystemFileName)) != std::string::npos;
+            const bool namesTheMissingHistory = run.output.find("history.db is missing") != std::string::npos;
+            EXPECT_TRUE(namesTheDamage || (!withHistory && namesTheMissingHistory)) << run.output;
+            EXPECT_EQ(damaged, readFile(file(DbManage::SystemFileName)));
+            EXPECT_EQ(files, filesIn(folder()));
+        }
+        if (!withHistory)
+            writeFile(file(DbManage::HistoryFileName), historyBefore);
     }
 
     const ToolRun run = runCalldeskTool({"restore", "--data-dir", folder(), "--system", system});

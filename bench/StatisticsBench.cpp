@@ -95,7 +95,7 @@ int main(int argc, char **argv)
     };
 
     // The window, made by the first command; later ones rerun it.
-    window.menuCommand(int(StatisticMode::TodayByAttendant));
+    window.runStatistics(StatisticMode::TodayByAttendant);
     CDataStatisticDlg *statistics = window.statistics();
     runUntil([statistics] { return !statistics->isCounting(); }, std::chrono::minutes(5));
 

@@ -174,21 +174,8 @@ void CMainFrameDlg::historyClicked()
 
 void CMainFrameDlg::showHistory(const CallFilter &filter)
 {
-    if (!m_historyList) {
-        m_historyList = std::make_unique<CHistoryListDlg>(m_db, m_setup, m_clock);
-        // Closed, it goes once control is back in the event loop; the next
-        // query makes a new one.
-        connect(m_historyList.get(), &QDialog::finished, this, [this] {
-            if (m_historyList)
-                m_historyList.release()->deleteLater();
-        });
-        m_historyList->open();
-    } else {
-        m_historyList->showNormal();
-        m_historyList->raise();
-        m_historyList->activateWindow();
-    }
-    m_historyList->requery(filter);
+    m_historyList.show([this] { return std::make_unique<CHistoryListDlg>(m_db, m_setup, m_clock); })
+        .requery(filter);
 }
 
 void CMainFrameDlg::setUpStatisticsMenu()
@@ -207,29 +194,16 @@ void CMainFrameDlg::setUpStatisticsMenu()
             [this] { m_statisticsMenu->showBelow(m_ui->btnStatistic); });
 }
 
-void CMainFrameDlg::showStatistics(int command, const std::optional<StatisticConditions> &conditions)
+void CMainFrameDlg::showStatistics(StatisticMode mode, const std::optional<StatisticConditions> &conditions)
 {
-    const std::optional<StatisticMode> mode = statisticMode(command);
-    if (!mode)
-        return;
-    if (!m_statistics) {
-        m_statistics = std::make_unique<CDataStatisticDlg>(m_db, m_setup, m_clock, *mode);
-        connect(m_statistics.get(), &CDataStatisticDlg::callsRequested, this, &CMainFrameDlg::showHistory);
-        // Closed, it goes once control is back in the event loop; the next
-        // command makes a new one.
-        connect(m_statistics.get(), &QDialog::finished, this, [this] {
-            if (m_statistics)
-                m_statistics.release()->deleteLater();
-        });
-        m_statistics->open();
-    } else {
-        m_statistics->showNormal();
-        m_statistics->raise();
-        m_statistics->activateWindow();
-    }
+    CDataStatisticDlg &window = m_statistics.show([this, mode] {
+        auto made = std::make_unique<CDataStatisticDlg>(m_db, m_setup, m_clock, mode);
+        connect(made.get(), &CDataStatisticDlg::callsRequested, this, &CMainFrameDlg::showHistory);
+        return made;
+    });
     if (conditions)
-        m_statistics->setConditions(*conditions);
-    m_statistics->rerun(*mode);
+        window.setConditions(*conditions);
+    window.rerun(mode);
 }
 
 // Each condition window changes only its own conditions; the others stay
@@ -306,10 +280,10 @@ void CMainFrameDlg::setUpTrayMenu()
     m_trayMenu = new QMenu(this);
     m_trayMenu->setObjectName(QStringLiteral("trayMenu"));
     connect(m_trayMenu->addAction(uiText(TextId::ShowWindow)), &QAction::triggered, this,
-            [this] { menuCommand(CommandShowWindow); });
+            [this] { runCommand(DeskCommand::ShowWindow); });
     m_trayMenu->addSeparator();
     connect(m_trayMenu->addAction(uiText(TextId::Exit)), &QAction::triggered, this,
-            [this] { menuCommand(CommandExit); });
+            [this] { runCommand(DeskCommand::Exit); });
     // Where no tray exists, the caption offers the same menu.
     m_ui->caption->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_ui->caption, &QWidget::customContextMenuRequested, this,
@@ -327,11 +301,11 @@ void CMainFrameDlg::openConfiguredPort()
 void CMainFrameDlg::maintenanceClicked()
 {
     CMenuEx menu(this);
-    menu.addItem(uiText(TextId::BackupSystemSettings), CommandBackup, int(DatabaseKind::System));
-    menu.addItem(uiText(TextId::BackupHistory), CommandBackup, int(DatabaseKind::History));
-    menu.addItem(uiText(TextId::RestoreSystemSettings), CommandRestore, int(DatabaseKind::System));
-    menu.addItem(uiText(TextId::RestoreHistory), CommandRestore, int(DatabaseKind::History));
-    menu.addItem(uiText(TextId::ClearHistory), CommandClearHistory, 0);
+    menu.addItem(uiText(TextId::BackupSystemSettings), std::uint32_t(DeskCommand::Backup), int(DatabaseKind::System));
+    menu.addItem(uiText(TextId::BackupHistory), std::uint32_t(DeskCommand::Backup), int(DatabaseKind::History));
+    menu.addItem(uiText(TextId::RestoreSystemSettings), std::uint32_t(DeskCommand::Restore), int(DatabaseKind::System));
+    menu.addItem(uiText(TextId::RestoreHistory), std::uint32_t(DeskCommand::Restore), int(DatabaseKind::History));
+    menu.addItem(uiText(TextId::ClearHistory), std::uint32_t(DeskCommand::ClearHistory), 0);
     if (QMenu *shown = menu.showBelow(m_ui->btnMaintenance))
         shown->setObjectName(QStringLiteral("maintenanceMenu"));
 }
@@ -340,34 +314,46 @@ void CMainFrameDlg::customEvent(QEvent *event)
 {
     if (event->type() == MenuCommandEvent::EventType) {
         const auto &chosen = static_cast<const MenuCommandEvent &>(*event);
-        menuCommand(int(chosen.command()), int(chosen.subChoice()));
+        // An id of no command here (a header of the statistics menu) finds
+        // no case below and does nothing.
+        if (const std::optional<StatisticMode> mode = statisticMode(int(chosen.command())))
+            runStatistics(*mode);
+        else
+            runCommand(DeskCommand(chosen.command()),
+                       chosen.subChoice() == std::uint32_t(DatabaseKind::History) ? DatabaseKind::History
+                                                                                   : DatabaseKind::System);
         return;
     }
     QWidget::customEvent(event);
 }
 
-void CMainFrameDlg::menuCommand(int command, int subChoice)
+void CMainFrameDlg::runCommand(DeskCommand command, DatabaseKind database)
 {
-    const auto kind = subChoice == int(DatabaseKind::History) ? DatabaseKind::History : DatabaseKind::System;
     switch (command) {
-    case CommandBackup:
-        m_maintenance->BackupDatabase(kind);
+    case DeskCommand::Backup:
+        m_maintenance->BackupDatabase(database);
         break;
-    case CommandRestore:
+    case DeskCommand::Restore:
         if (confirm(this, TextId::RestoreQuestion, TextId::Prompt, PromptAnswer::No))
-            m_maintenance->RestoreDatabase(kind);
+            m_maintenance->RestoreDatabase(database);
         break;
-    case CommandClearHistory:
+    case DeskCommand::ClearHistory:
         m_maintenance->ClearHistory();
         break;
-    case CommandShowWindow:
+    case DeskCommand::ShowWindow:
         showFromTray();
         break;
-    case CommandExit:
+    case DeskCommand::Exit:
         m_restart = false;
         closeWithoutAsking();
         break;
-    case int(StatisticMode::RangeByAttendant): {
+    }
+}
+
+void CMainFrameDlg::runStatistics(StatisticMode mode)
+{
+    switch (mode) {
+    case StatisticMode::RangeByAttendant: {
         CEmpSpecify choice(m_db, m_clock, this);
         if (choice.run() != CEmpSpecify::ResultOk)
             break;
@@ -376,10 +362,10 @@ void CMainFrameDlg::menuCommand(int command, int subChoice)
         conditions.attendant = chosen.attendant;
         conditions.begin = chosen.begin;
         conditions.end = chosen.end;
-        showStatistics(command, conditions);
+        showStatistics(mode, conditions);
         break;
     }
-    case int(StatisticMode::RangeByZone): {
+    case StatisticMode::RangeByZone: {
         CPosSpecify choice(m_db, m_clock, this);
         if (choice.run() != CPosSpecify::ResultOk)
             break;
@@ -389,10 +375,10 @@ void CMainFrameDlg::menuCommand(int command, int subChoice)
         conditions.pager = chosen.pager;
         conditions.begin = chosen.begin;
         conditions.end = chosen.end;
-        showStatistics(command, conditions);
+        showStatistics(mode, conditions);
         break;
     }
-    case int(StatisticMode::Year): {
+    case StatisticMode::Year: {
         CCompreStatisticDlg choice(m_clock, this);
         const int view = choice.run();
         if (view != CCompreStatisticDlg::ResultYear && view != CCompreStatisticDlg::ResultMonth)
@@ -401,19 +387,19 @@ void CMainFrameDlg::menuCommand(int command, int subChoice)
         // the attendant, zone and pager chosen before stay for their modes.
         StatisticConditions conditions = heldConditions();
         conditions.begin = conditions.end = choice.chosenDay();
-        showStatistics(view, conditions);
+        showStatistics(StatisticMode(view), conditions);
         break;
     }
-    case int(StatisticMode::TodayByAttendant):
-    case int(StatisticMode::WeekByAttendant):
-    case int(StatisticMode::MonthByAttendant):
-    case int(StatisticMode::TodayByZone):
-    case int(StatisticMode::WeekByZone):
-    case int(StatisticMode::MonthByZone):
-        showStatistics(command);
+    case StatisticMode::TodayByAttendant:
+    case StatisticMode::WeekByAttendant:
+    case StatisticMode::MonthByAttendant:
+    case StatisticMode::TodayByZone:
+    case StatisticMode::WeekByZone:
+    case StatisticMode::MonthByZone:
+        showStatistics(mode);
         break;
-    default:
-        // The other commands belong to windows of their own.
+    case StatisticMode::Month:
+        // Only the yearly view's condition window leads to the monthly one.
         break;
     }
 }

@@ -1,17 +1,20 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 
 #include <QTimer>
 #include <QWidget>
 
+#include "data/BackupFiles.h"
 #include "data/CallFilter.h"
 #include "data/SetupRecord.h"
 #include "receiver/LinkOwner.h"
 #include "receiver/SerialPortScanner.h"
 #include "calls/ICallDeskView.h"
 #include "reports/ServiceStatistics.h"
+#include "ui/ToolWindow.h"
 #include "shell/SettingsApplied.h"
 
 class CallDesk;
@@ -42,6 +45,17 @@ namespace Ui
 class CMainFrameDlg;
 }
 
+// The commands of the data maintenance menu and of the tray menu, by the ids
+// their menus carry (the statistics menu carries StatisticMode values).
+enum class DeskCommand : std::uint32_t
+{
+    Backup = 1,
+    Restore = 2,
+    ClearHistory = 3,
+    ShowWindow = 14,
+    Exit = 15,
+};
+
 struct MainFrameOptions
 {
     // Where the serial ports are looked for.
@@ -63,13 +77,6 @@ class CMainFrameDlg : public QWidget, public ICallDeskView, public ILinkOwner
     Q_OBJECT
 
 public:
-    // Commands of the data maintenance menu (sub-choice: the database) and
-    // of the tray menu.
-    static constexpr int CommandBackup = 1;
-    static constexpr int CommandRestore = 2;
-    static constexpr int CommandClearHistory = 3;
-    static constexpr int CommandShowWindow = 14;
-    static constexpr int CommandExit = 15;
     static constexpr int ServiceTickMs = 1000;
     static constexpr int LinkCheckMs = 2000;
 
@@ -80,7 +87,12 @@ public:
 
     // Shows the window centred on the screen.
     void open();
-    void menuCommand(int command, int subChoice = 0);
+    // A command of the data maintenance menu (on the database chosen) or
+    // of the tray menu.
+    void runCommand(DeskCommand command, DatabaseKind database = DatabaseKind::System);
+    // A command of the statistics menu: the range and yearly modes ask for
+    // their conditions first.
+    void runStatistics(StatisticMode mode);
     // Closes at once, without asking (the tray's Exit, termination signals),
     // and with it every modal window open.
     void closeWithoutAsking();
@@ -171,7 +183,7 @@ private:
     // Counts for the mode in the one statistics window, made on first use;
     // conditions, when given, replace those it holds.
     StatisticConditions heldConditions() const;
-    void showStatistics(int mode, const std::optional<StatisticConditions> &conditions = std::nullopt);
+    void showStatistics(StatisticMode mode, const std::optional<StatisticConditions> &conditions = std::nullopt);
     void aboutClicked();
     void setupClicked();
     void maintenanceClicked();
@@ -210,9 +222,9 @@ private:
     CallListModel *m_unansweredModel = nullptr;
     CallListModel *m_callsModel = nullptr;
     std::unique_ptr<CPopupCallDlg> m_popup;
-    std::unique_ptr<CHistoryListDlg> m_historyList;
+    OneToolWindow<CHistoryListDlg> m_historyList;
     std::unique_ptr<DataMaintenance> m_maintenance;
-    std::unique_ptr<CDataStatisticDlg> m_statistics;
+    OneToolWindow<CDataStatisticDlg> m_statistics;
     std::unique_ptr<CMenuEx> m_statisticsMenu;
     QSystemTrayIcon *m_tray = nullptr;
     QMenu *m_trayMenu = nullptr;

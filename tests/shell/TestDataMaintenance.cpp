@@ -119,7 +119,7 @@ void TestDataMaintenance::backsUpEitherDatabase()
     QVERIFY(desk.db().InsertZone("Roof") != 0);
     const QString system = QString::fromStdString(elsewhere.file("System.ovkbk"));
     chooser.answerNext(system);
-    desk.window().menuCommand(CMainFrameDlg::CommandBackup, 0);
+    desk.window().runCommand(DeskCommand::Backup, DatabaseKind::System);
     QCOMPARE(chooser.requests.size(), std::size_t(1));
     QVERIFY(chooser.requests[0].kind == RecordingFileChooser::Kind::Save);
     QCOMPARE(chooser.requests[0].request.caption, uiText(TextId::SelectBackupFolder));
@@ -134,26 +134,26 @@ void TestDataMaintenance::backsUpEitherDatabase()
     desk.call("3");
     const QString history = QString::fromStdString(elsewhere.file("History.ovkbk"));
     chooser.answerNext(history);
-    desk.window().menuCommand(CMainFrameDlg::CommandBackup, 1);
+    desk.window().runCommand(DeskCommand::Backup, DatabaseKind::History);
     QCOMPARE(chooser.requests.back().request.start, QString::fromStdString(folder + "History20240615090000.ovkbk"));
     checkMessage(prompt, TextId::BackupSucceeded, uiText(TextId::Prompt), PromptIcon::Information);
     QCOMPARE(SqliteFile::checkOpens(history.toStdString(), DbManage::HistoryKey), 0);
 
     // A cancelled dialog: nothing happens.
     const std::size_t messages = prompt.shown.size();
-    desk.window().menuCommand(CMainFrameDlg::CommandBackup, 1);
+    desk.window().runCommand(DeskCommand::Backup, DatabaseKind::History);
     QCOMPARE(prompt.shown.size(), messages);
 
     // A folder that cannot take the file: message 160 with the reason.
     chooser.answerNext(QString::fromStdString(elsewhere.file("no/such/folder/History.ovkbk")));
-    desk.window().menuCommand(CMainFrameDlg::CommandBackup, 1);
+    desk.window().runCommand(DeskCommand::Backup, DatabaseKind::History);
     checkMessage(prompt, TextId::BackupFailed, QString(), PromptIcon::Error);
 
     // The history's backup chosen for the settings: message 160 with the
     // reason, and the history's backup stays.
     const std::string historyBackup = readFile(history.toStdString());
     chooser.answerNext(history);
-    desk.window().menuCommand(CMainFrameDlg::CommandBackup, 0);
+    desk.window().runCommand(DeskCommand::Backup, DatabaseKind::System);
     checkMessage(prompt, TextId::BackupFailed, QString(), PromptIcon::Error);
     QVERIFY2(prompt.shown.back().text.contains("left as it is"), qPrintable(prompt.shown.back().text));
     QCOMPARE(readFile(history.toStdString()), historyBackup);
@@ -170,7 +170,7 @@ void TestDataMaintenance::restoreAsksFirstAndRefusesTheWrongKind()
     QVERIFY(desk.db().BackupHistory(history));
 
     prompt.answerNext(PromptAnswer::No);
-    desk.window().menuCommand(CMainFrameDlg::CommandRestore, 0);
+    desk.window().runCommand(DeskCommand::Restore, DatabaseKind::System);
     QCOMPARE(prompt.shown.size(), std::size_t(1));
     QCOMPARE(prompt.shown[0].text, uiText(TextId::RestoreQuestion));
     QCOMPARE(prompt.shown[0].caption, uiText(TextId::Prompt));
@@ -180,7 +180,7 @@ void TestDataMaintenance::restoreAsksFirstAndRefusesTheWrongKind()
     const auto zones = desk.db().GetZoneNames();
     prompt.answerNext(PromptAnswer::Yes);
     chooser.answerNext(QString::fromStdString(history));
-    desk.window().menuCommand(CMainFrameDlg::CommandRestore, 0);
+    desk.window().runCommand(DeskCommand::Restore, DatabaseKind::System);
     QCOMPARE(chooser.requests.size(), std::size_t(1));
     QVERIFY(chooser.requests[0].kind == RecordingFileChooser::Kind::Open);
     QCOMPARE(chooser.requests[0].request.caption, uiText(TextId::SelectBackupFile));
@@ -196,7 +196,7 @@ void TestDataMaintenance::restoreAsksFirstAndRefusesTheWrongKind()
     writeFile(damaged, changed);
     prompt.answerNext(PromptAnswer::Yes);
     chooser.answerNext(QString::fromStdString(damaged));
-    desk.window().menuCommand(CMainFrameDlg::CommandRestore, 1);
+    desk.window().runCommand(DeskCommand::Restore, DatabaseKind::History);
     checkMessage(prompt, TextId::RestoreFailed, QString(), PromptIcon::Error);
     QCOMPARE(calls(desk), Poco::Int64(1));
 }
@@ -221,7 +221,7 @@ void TestDataMaintenance::systemRestoreWithTheSameLanguageAppliesTheSettingsAtOn
 
     prompt.answerNext(PromptAnswer::Yes);
     chooser.answerNext(QString::fromStdString(system));
-    desk.window().menuCommand(CMainFrameDlg::CommandRestore, 0);
+    desk.window().runCommand(DeskCommand::Restore, DatabaseKind::System);
     checkMessage(prompt, TextId::RestoreSucceeded, uiText(TextId::Prompt), PromptIcon::Information);
     QCOMPARE(desk.window().windowTitle(), QString("Garden restaurant"));
     QCOMPARE(desk.window().setup().Title, std::string("Garden restaurant"));
@@ -251,7 +251,7 @@ void TestDataMaintenance::systemRestoreOfAPortThatCannotBeOpenedKeepsTheRunningO
 
     prompt.answerNext(PromptAnswer::Yes);
     chooser.answerNext(QString::fromStdString(system));
-    desk.window().menuCommand(CMainFrameDlg::CommandRestore, 0);
+    desk.window().runCommand(DeskCommand::Restore, DatabaseKind::System);
     checkMessage(prompt, TextId::RestoreSucceeded, uiText(TextId::Prompt), PromptIcon::Warning);
     const QString &text = prompt.shown.back().text;
     QVERIFY2(text.contains(uiText(TextId::OpenPortFailed, {QString::fromStdString(missing)})), qPrintable(text));
@@ -282,7 +282,7 @@ void TestDataMaintenance::systemRestoreWithTheOtherLanguageStartsAgain()
 
     prompt.answerNext(PromptAnswer::Yes);
     chooser.answerNext(QString::fromStdString(system));
-    desk.window().menuCommand(CMainFrameDlg::CommandRestore, 0);
+    desk.window().runCommand(DeskCommand::Restore, DatabaseKind::System);
     // Only the question: no message.
     QCOMPARE(prompt.shown.size(), std::size_t(1));
     QVERIFY(desk.window().restartOnClose());
@@ -304,7 +304,7 @@ void TestDataMaintenance::historyRestoreReadsTodaysOpenCallsAgain()
 
     prompt.answerNext(PromptAnswer::Yes);
     chooser.answerNext(QString::fromStdString(history));
-    desk.window().menuCommand(CMainFrameDlg::CommandRestore, 1);
+    desk.window().runCommand(DeskCommand::Restore, DatabaseKind::History);
     checkMessage(prompt, TextId::RestoreSucceeded, uiText(TextId::Prompt), PromptIcon::Information);
     QCOMPARE(calls(desk), Poco::Int64(1));
     QCOMPARE(desk.desk().openCallCount(), std::size_t(1));
@@ -396,7 +396,7 @@ void TestDataMaintenance::clearingAsksForTheAdminPassword()
         stayedOpen = window.isVisible();
         QTest::mouseClick(control<QAbstractButton>(window, "btncancel"), Qt::LeftButton);
     });
-    desk.window().menuCommand(CMainFrameDlg::CommandClearHistory, 0);
+    desk.window().runCommand(DeskCommand::ClearHistory, DatabaseKind::System);
     QVERIFY(*chosen);
     QVERIFY(*confirmed);
     if (accepted) {

@@ -375,7 +375,7 @@ private slots:
             call.EmpName = i == 0 ? "" : "Zhou";
             QVERIFY(desk.db().SaveCall(call));
         }
-        main.menuCommand(int(StatisticMode::TodayByAttendant));
+        main.runStatistics(StatisticMode::TodayByAttendant);
         CDataStatisticDlg *window = main.statistics();
         QVERIFY(window);
         QVERIFY(QTest::qWaitFor([&] { return !window->isCounting(); }, 10000));
@@ -389,7 +389,7 @@ private slots:
             QCOMPARE(QString::number(main.historyList()->model().rowCount()), model.index(row, 3).data().toString());
         }
         // A second command reruns the one window.
-        main.menuCommand(int(StatisticMode::WeekByZone));
+        main.runStatistics(StatisticMode::WeekByZone);
         QCOMPARE(main.statistics(), window);
         QCOMPARE(window->mode(), StatisticMode::WeekByZone);
     }
@@ -430,7 +430,7 @@ private slots:
             control<QDateEdit>(choice, "DtBegin")->setDate(QDate(2024, 6, 1));
             QTest::keyClick(&choice, Qt::Key_Return);
         });
-        main.menuCommand(int(StatisticMode::RangeByAttendant));
+        main.runStatistics(StatisticMode::RangeByAttendant);
         QVERIFY(*ran1);
         QVERIFY(main.statistics());
         QCOMPARE(main.statistics()->mode(), StatisticMode::RangeByAttendant);
@@ -446,7 +446,7 @@ private slots:
             QVERIFY(pagers->count() > 1);
             clickButton(choice, "btncancel");
         });
-        main.menuCommand(int(StatisticMode::RangeByZone));
+        main.runStatistics(StatisticMode::RangeByZone);
         QVERIFY(*ran2);
         QCOMPARE(main.statistics()->mode(), StatisticMode::RangeByAttendant);
 
@@ -455,7 +455,7 @@ private slots:
             control<CComboExUI>(choice, "CboPager")->setCurrentIndex(1);
             clickButton(choice, "btnok");
         });
-        main.menuCommand(int(StatisticMode::RangeByZone));
+        main.runStatistics(StatisticMode::RangeByZone);
         QVERIFY(*ran3);
         QCOMPARE(main.statistics()->mode(), StatisticMode::RangeByZone);
         QVERIFY(!main.statistics()->conditions().zone.empty());
@@ -469,7 +469,7 @@ private slots:
             QVERIFY(choice.isVisible());
             clickButton(choice, "btnMonthlyStatistic");
         });
-        main.menuCommand(int(StatisticMode::Year));
+        main.runStatistics(StatisticMode::Year);
         QVERIFY(*ran4);
         QCOMPARE(main.statistics()->mode(), StatisticMode::Month);
         QCOMPARE(main.statistics()->conditions().begin, (CalendarDay {2023, 2, 10}));

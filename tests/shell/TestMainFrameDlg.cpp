@@ -296,7 +296,7 @@ private slots:
         QTRY_VERIFY(window.isMaximized());
         desk.find<QAbstractButton>("minbtn")->click();
         QTRY_VERIFY(trayAvailable ? !window.isVisible() : window.isMinimized());
-        window.menuCommand(CMainFrameDlg::CommandShowWindow);
+        window.runCommand(DeskCommand::ShowWindow);
         QTRY_VERIFY(window.isVisible() && !window.isMinimized());
         QVERIFY(window.isMaximized());
         QTRY_VERIFY(desk.find<QAbstractButton>("restorebtn")->isVisible());
@@ -306,7 +306,7 @@ private slots:
         QTRY_VERIFY(!window.isMaximized());
         desk.find<QAbstractButton>("minbtn")->click();
         QTRY_VERIFY(trayAvailable ? !window.isVisible() : window.isMinimized());
-        window.menuCommand(CMainFrameDlg::CommandShowWindow);
+        window.runCommand(DeskCommand::ShowWindow);
         QTRY_VERIFY(window.isVisible() && !window.isMinimized());
         QVERIFY(!window.isMaximized());
     }

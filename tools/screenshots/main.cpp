@@ -232,7 +232,7 @@ bool shootStatistics(CMainFrameDlg &window, DbManage &db, const IClock &clock, c
         choice.show();
         saved = picture(choice, "statistics-comprehensive") && saved;
     }
-    window.menuCommand(int(StatisticMode::WeekByAttendant));
+    window.runStatistics(StatisticMode::WeekByAttendant);
     CDataStatisticDlg *statistics = window.statistics();
     awaitStatistics(*statistics);
     statistics->move(0, 0);

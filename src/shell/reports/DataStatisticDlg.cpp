@@ -11,7 +11,6 @@
 #include "data/DbManage.h"
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
-#include "ui/WindowFrame.h"
 #include "ui/controls/RecordListModel.h"
 #include "shell/reports/ChartDlg.h"
 #include "ui_DataStatistic.h"
@@ -51,7 +50,7 @@ public:
 
 CDataStatisticDlg::CDataStatisticDlg(DbManage &db, const SetupRecord &setup, const IClock &clock,
                                      StatisticMode mode)
-    : ChildDialog {nullptr}
+    : ToolWindow {}
     , m_ui {std::make_unique<Ui::CDataStatisticDlg>()}
     , m_db {db}
     , m_setup {setup}
@@ -60,8 +59,6 @@ CDataStatisticDlg::CDataStatisticDlg(DbManage &db, const SetupRecord &setup, con
     , m_model {new StatisticListModel(this)}
 {
     m_ui->setupUi(this);
-    // An ordinary window of its own, which minimises and maximises.
-    setWindowFlags((windowFlags() & ~Qt::WindowType_Mask) | Qt::Window);
     setUpFrame(TextId::PassRateStatistics);
     setWindowTitle(uiText(TextId::PassRateStatistics));
     setTexts();
@@ -105,14 +102,6 @@ void CDataStatisticDlg::showMode()
         m_ui->LabState->setText(uiText(TextId::BeginAfterEnd));
     else
         m_ui->LabState->setText(QString::fromStdString(periodText(m_table.allCalls)));
-}
-
-void CDataStatisticDlg::open()
-{
-    WindowFrame::centre(*this, nullptr);
-    show();
-    raise();
-    activateWindow();
 }
 
 void CDataStatisticDlg::rerun(StatisticMode mode)
@@ -178,7 +167,7 @@ void CDataStatisticDlg::showResult(std::uint64_t request, CountedTable &&result)
     showTable();
     showMode();
     if (!isVisible())
-        open();
+        showCentred();
     emit resultShown();
 }
 

@@ -8,7 +8,7 @@
 #include "reports/LatestJobRunner.h"
 #include "reports/ServiceStatistics.h"
 #include "reports/StatisticChart.h"
-#include "ui/ChildDialog.h"
+#include "ui/ToolWindow.h"
 
 class DbManage;
 class IClock;
@@ -29,7 +29,7 @@ class CDataStatisticDlg;
 // a row asks for exactly the calls it counted.
 //
 // Main thread only; its worker reaches it only by posted calls.
-class CDataStatisticDlg : public ChildDialog
+class CDataStatisticDlg : public ToolWindow
 {
     Q_OBJECT
 
@@ -38,8 +38,6 @@ public:
     CDataStatisticDlg(DbManage &db, const SetupRecord &setup, const IClock &clock, StatisticMode mode);
     ~CDataStatisticDlg() override;
 
-    // Shows the window, centred on the screen.
-    void open();
     // Counts for the mode with the conditions held (those of the latest
     // condition window).
     void rerun(StatisticMode mode);

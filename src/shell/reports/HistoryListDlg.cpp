@@ -15,7 +15,6 @@
 #include "ui/HistoryListModel.h"
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
-#include "ui/WindowFrame.h"
 #include "ui_HistoryList.h"
 
 namespace
@@ -33,7 +32,7 @@ constexpr int PagerNameColumnWidth = 120;
 }
 
 CHistoryListDlg::CHistoryListDlg(DbManage &db, const SetupRecord &setup, const IClock &clock, std::size_t rowCap)
-    : ChildDialog {nullptr}
+    : ToolWindow {}
     , m_ui {std::make_unique<Ui::CHistoryListDlg>()}
     , m_db {db}
     , m_setup {setup}
@@ -41,8 +40,6 @@ CHistoryListDlg::CHistoryListDlg(DbManage &db, const SetupRecord &setup, const I
     , m_model {new HistoryListModel(setup, this)}
 {
     m_ui->setupUi(this);
-    // An ordinary window of its own, which minimises and maximises.
-    setWindowFlags((windowFlags() & ~Qt::WindowType_Mask) | Qt::Window);
     ignoreEscape();
     setUpFrame(TextId::QueryHistoryData);
     setWindowTitle(uiText(TextId::QueryHistoryData).trimmed());
@@ -77,14 +74,6 @@ void CHistoryListDlg::setTexts()
                                {"BtnExport", TextId::ExportToExcel},
                                {"BtnClose", TextId::Close},
                            });
-}
-
-void CHistoryListDlg::open()
-{
-    WindowFrame::centre(*this, nullptr);
-    show();
-    raise();
-    activateWindow();
 }
 
 void CHistoryListDlg::requery(const CallFilter &filter)
@@ -131,7 +120,7 @@ void CHistoryListDlg::showResult(HistoryResult &&result)
     m_ui->BtnExport->setEnabled(m_model->rowCount() > 0);
     showState();
     if (!isVisible())
-        open();
+        showCentred();
     emit resultShown();
 }
 

@@ -9,7 +9,7 @@
 #include "reports/HistoryExport.h"
 #include "reports/HistoryQueries.h"
 #include "reports/LatestJobRunner.h"
-#include "ui/ChildDialog.h"
+#include "ui/ToolWindow.h"
 
 class DbManage;
 class HistoryListModel;
@@ -31,7 +31,7 @@ class CHistoryListDlg;
 // call time and says so; its export may then write the whole result.
 //
 // Main thread only; its workers reach it only by posted calls.
-class CHistoryListDlg : public ChildDialog
+class CHistoryListDlg : public ToolWindow
 {
     Q_OBJECT
 
@@ -41,8 +41,6 @@ public:
                     std::size_t rowCap = HistoryQueries::RowCap);
     ~CHistoryListDlg() override;
 
-    // Shows the window, not yet filled, centred on the screen.
-    void open();
     // Runs a query; its rows replace the shown ones when it has run.
     void requery(const CallFilter &filter);
 

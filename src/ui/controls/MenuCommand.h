@@ -1,8 +1,6 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <functional>
 
 #include <QEvent>
 
@@ -29,23 +27,4 @@ public:
 private:
     std::uint32_t m_command;
     std::uint32_t m_subChoice;
-};
-
-// The main window's table of menu commands 1-15. A command outside that
-// range, or one without a handler, is ignored.
-class MenuCommandDispatcher
-{
-public:
-    static constexpr std::uint32_t FirstCommand = 1;
-    static constexpr std::uint32_t LastCommand = 15;
-
-    using Handler = std::function<void(std::uint32_t subChoice)>;
-
-    void setHandler(std::uint32_t command, Handler handler);
-    // Whether a handler ran.
-    bool dispatch(std::uint32_t command, std::uint32_t subChoice) const;
-    bool dispatch(const MenuCommandEvent &event) const;
-
-private:
-    std::array<Handler, LastCommand + 1> m_handlers;
 };

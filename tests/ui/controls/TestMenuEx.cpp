@@ -71,7 +71,6 @@ private slots:
     void menuNearTheScreenCornerStaysOnScreen();
     void toolBarMenuOpensAtTheButtonsLowerLeftCorner();
     void chosenLeafPostsItsCommand();
-    void dispatcherIgnoresCommandsOutsideTheTable();
 };
 
 void TestMenuEx::placementFlipsAtTheEdges_data()
@@ -174,27 +173,6 @@ void TestMenuEx::chosenLeafPostsItsCommand()
     QCOMPARE(owner.received.back(), Command(1, 1));
     // Choosing closes the menu, which then deletes itself.
     QTRY_VERIFY(second.isNull());
-}
-
-void TestMenuEx::dispatcherIgnoresCommandsOutsideTheTable()
-{
-    MenuCommandDispatcher dispatcher;
-    std::vector<Command> ran;
-    for (std::uint32_t command : {0u, 1u, 3u, 15u, 16u})
-        dispatcher.setHandler(command, [&ran, command](std::uint32_t subChoice) { ran.emplace_back(command, subChoice); });
-
-    const struct
-    {
-        std::uint32_t command;
-        bool handled;
-    } cases[] = {{0, false}, {1, true}, {2, false}, {3, true}, {15, true}, {16, false}, {0xFFFFFFFFu, false}};
-    for (const auto &c : cases) {
-        ran.clear();
-        QCOMPARE(dispatcher.dispatch(MenuCommandEvent(c.command, 1)), c.handled);
-        QCOMPARE(ran.size(), std::size_t(c.handled ? 1 : 0));
-        if (c.handled)
-            QCOMPARE(ran.front(), Command(c.command, 1));
-    }
 }
 
 QTEST_MAIN(TestMenuEx)

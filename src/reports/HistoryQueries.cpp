@@ -39,35 +39,25 @@ HistoryResult readHistory(Poco::Data::Session &session, const CallFilter &filter
 }
 
 HistoryQueries::HistoryQueries(OpenReader openReader, Done done, std::size_t cap)
-    : m_openReader {std::move(openReader)}
-    , m_done {std::move(done)}
-    , m_cap {cap}
-    , m_runner {"history query"}
+    : m_cap {cap}
+    , m_queries {"history query", std::move(openReader),
+                 [done = std::move(done)](std::uint64_t request, HistoryResult &&result) {
+                     result.request = request;
+                     done(std::move(result));
+                 }}
 {
 }
 
 std::uint64_t HistoryQueries::request(const CallFilter &filter)
 {
-    const std::uint64_t number = m_lastRequest + 1;
-    const bool queued = m_runner.submit(
-        [this, filter, number](const std::atomic<bool> &stop) {
-            HistoryResult result;
-            try {
-                Poco::Data::Session reader = m_openReader();
-                result = readHistory(reader, filter, m_cap, stop);
-            } catch (const std::exception &error) {
-                logFailure("open a reader on the history", error);
-                result.filter = filter;
-                result.error = errorText(error);
-            }
-            if (stop)
-                return;
-            result.request = number;
-            m_done(std::move(result));
+    return m_queries.request(
+        [filter, cap = m_cap](Poco::Data::Session &reader, const std::atomic<bool> &stop) {
+            return readHistory(reader, filter, cap, stop);
         },
-        true);
-    if (!queued)
-        return 0;
-    m_lastRequest = number;
-    return number;
+        [filter](const std::string &error) {
+            HistoryResult failed;
+            failed.filter = filter;
+            failed.error = error;
+            return failed;
+        });
 }

@@ -11,7 +11,7 @@
 
 #include "data/CallFilter.h"
 #include "reports/HistoryRows.h"
-#include "reports/LatestJobRunner.h"
+#include "reports/ReaderQueries.h"
 
 // What one history query found.
 struct HistoryResult
@@ -33,12 +33,11 @@ struct HistoryResult
 HistoryResult readHistory(Poco::Data::Session &session, const CallFilter &filter, std::size_t cap,
                           const std::atomic<bool> &stop);
 
-// The history queries of one list window: each runs on a worker of its own
-// on a reader connection and is reported whole. A request while another
-// runs stops that one, and only the latest request waiting is run, so the
-// list always comes to show the rows the user asked for last.
+// The history queries of one list window, the latest request winning (see
+// ReaderQueries), each reading at most the cap of rows.
 //
-// request and the destructor: the owner's thread; done: the worker's.
+// request, release and the destructor: the owner's thread; done: the
+// worker's.
 class HistoryQueries
 {
 public:
@@ -46,8 +45,7 @@ public:
     // busy floor, more than anyone reads in a list, and take ~70 MB.
     static constexpr std::size_t RowCap = 1000000;
 
-    // Opens a reader connection on the history; may throw.
-    using OpenReader = std::function<Poco::Data::Session()>;
+    using OpenReader = ReaderQueries<HistoryResult>::OpenReader;
     // Gets each finished query's result, on the worker thread: it must post
     // the result to its owner and return.
     using Done = std::function<void(HistoryResult &&result)>;
@@ -58,15 +56,10 @@ public:
     // worker could be started; nothing will be reported then.
     std::uint64_t request(const CallFilter &filter);
 
-    // Lets go of rows no longer shown on the worker's thread: freeing a
-    // million rows takes long enough to hold up the desk.
-    void release(std::shared_ptr<const HistoryRows> rows) { m_runner.dispose(std::move(rows)); }
+    // Lets go of rows no longer shown on the worker's thread.
+    void release(std::shared_ptr<const HistoryRows> rows) { m_queries.release(std::move(rows)); }
 
 private:
-    OpenReader m_openReader;
-    Done m_done;
     std::size_t m_cap;
-    std::uint64_t m_lastRequest = 0;
-    // Last, so it goes first: its thread still uses the members above.
-    LatestJobRunner m_runner;
+    ReaderQueries<HistoryResult> m_queries;
 };

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <functional>
 #include <limits>
+#include <utility>
 
 #include <Poco/DateTime.h>
 #include <Poco/Timespan.h>
@@ -446,4 +447,18 @@ void sortStatisticRows(std::vector<StatisticRow> &rows, int key)
         return text(a.key2, b.key2) < 0;
     };
     std::stable_sort(rows.begin(), rows.end(), less);
+}
+
+CountedStatistics countStatistics(Poco::Data::Session &session, const StatisticsRequest &request,
+                                  const std::atomic<bool> &stop)
+{
+    StatisticsResult result =
+        computeStatistics(session, request.mode, request.conditions, request.now, request.overtime, stop);
+    CountedStatistics counted;
+    counted.ok = result.ok;
+    counted.error = std::move(result.error);
+    counted.beginAfterEnd = result.beginAfterEnd;
+    if (result.ok && !stop)
+        counted.table = statisticTable(result, request.lcid);
+    return counted;
 }

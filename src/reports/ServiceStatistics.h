@@ -147,6 +147,32 @@ struct StatisticTable
 
 StatisticTable statisticTable(const StatisticsResult &result, std::uint32_t lcid);
 
+// What a statistics window asks a worker to count, and what comes back:
+// the table with its texts in the window's language, made on the worker as
+// well, since thousands of rows would hold up the desk's thread.
+struct StatisticsRequest
+{
+    StatisticMode mode = StatisticMode::TodayByAttendant;
+    StatisticConditions conditions;
+    Poco::LocalDateTime now;
+    std::int64_t overtime = 0;
+    std::uint32_t lcid = 0;
+};
+
+struct CountedStatistics
+{
+    bool ok = false;
+    // Why not, for the user.
+    std::string error;
+    bool beginAfterEnd = false;
+    StatisticTable table;
+};
+
+// Counts the request on session and makes the table's texts; see
+// computeStatistics.
+CountedStatistics countStatistics(Poco::Data::Session &session, const StatisticsRequest &request,
+                                  const std::atomic<bool> &stop);
+
 // Sorts the rows by column |key| (1 to 6), one way for a positive key and
 // the other for a negative one. The totals row is not among them.
 void sortStatisticRows(std::vector<StatisticRow> &rows, int key);

@@ -7,7 +7,6 @@
 #include <QPushButton>
 
 #include "base/Clock.h"
-#include "base/EventLog.h"
 #include "data/DbManage.h"
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
@@ -71,7 +70,13 @@ CDataStatisticDlg::CDataStatisticDlg(DbManage &db, const SetupRecord &setup, con
     connect(m_ui->okbtn, &QPushButton::clicked, this, [this] { done(ResultClosed); });
     connect(m_ui->passratebtn, &QPushButton::clicked, this, [this] { openChart(ChartKind::PassRate); });
     connect(m_ui->tmoutbtn, &QPushButton::clicked, this, [this] { openChart(ChartKind::CallsAndTimeouts); });
-    m_runner = std::make_unique<LatestJobRunner>("statistics");
+    m_queries = std::make_unique<ReaderQueries<CountedStatistics>>(
+        "statistics", [this] { return m_db.OpenHistoryReader(); },
+        [this](std::uint64_t request, CountedStatistics &&result) {
+            auto posted = std::make_shared<CountedStatistics>(std::move(result));
+            QMetaObject::invokeMethod(
+                this, [this, request, posted] { showResult(request, std::move(*posted)); }, Qt::QueuedConnection);
+        });
     showMode();
 }
 
@@ -107,36 +112,22 @@ void CDataStatisticDlg::showMode()
 void CDataStatisticDlg::rerun(StatisticMode mode)
 {
     m_mode = mode;
-    const std::uint64_t request = m_lastRequest + 1;
-    const StatisticConditions conditions = m_conditions;
-    const Poco::LocalDateTime now = m_clock.now();
-    const std::int64_t overtime = overtimeSeconds(m_setup);
-    const std::uint32_t lcid = uiLanguage();
-    const bool queued = m_runner->submit(
-        [this, request, mode, conditions, now, overtime, lcid](const std::atomic<bool> &stop) {
-            StatisticsResult result;
-            try {
-                Poco::Data::Session reader = m_db.OpenHistoryReader();
-                result = computeStatistics(reader, mode, conditions, now, overtime, stop);
-            } catch (const std::exception &error) {
-                logFailure("open a reader for the statistics", error);
-                result.error = errorText(error);
-            }
-            if (stop)
-                return;
-            // The texts too are made here: thousands of rows would hold up
-            // the desk's thread.
-            auto posted = std::make_shared<CountedTable>();
-            posted->ok = result.ok;
-            posted->error = std::move(result.error);
-            posted->beginAfterEnd = result.beginAfterEnd;
-            if (result.ok)
-                posted->table = statisticTable(result, lcid);
-            QMetaObject::invokeMethod(
-                this, [this, request, posted] { showResult(request, std::move(*posted)); }, Qt::QueuedConnection);
+    StatisticsRequest asked;
+    asked.mode = mode;
+    asked.conditions = m_conditions;
+    asked.now = m_clock.now();
+    asked.overtime = overtimeSeconds(m_setup);
+    asked.lcid = uiLanguage();
+    const std::uint64_t request = m_queries->request(
+        [asked](Poco::Data::Session &reader, const std::atomic<bool> &stop) {
+            return countStatistics(reader, asked, stop);
         },
-        true);
-    if (!queued) {
+        [](const std::string &error) {
+            CountedStatistics failed;
+            failed.error = error;
+            return failed;
+        });
+    if (request == 0) {
         inform(this, uiText(TextId::StatisticsFailed, {QStringLiteral("no worker thread")}), TextId::ProgramName,
                PromptIcon::Error);
         return;
@@ -146,7 +137,7 @@ void CDataStatisticDlg::rerun(StatisticMode mode)
     showMode();
 }
 
-void CDataStatisticDlg::showResult(std::uint64_t request, CountedTable &&result)
+void CDataStatisticDlg::showResult(std::uint64_t request, CountedStatistics &&result)
 {
     // A result the user has asked past since: the later one is coming.
     if (request != m_lastRequest)

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "data/CallFilter.h"
-#include "reports/LatestJobRunner.h"
+#include "reports/ReaderQueries.h"
 #include "reports/ServiceStatistics.h"
 #include "reports/StatisticChart.h"
 #include "ui/ToolWindow.h"
@@ -60,16 +60,7 @@ signals:
 private:
     void setTexts();
     void showMode();
-    // What a worker's count comes back as.
-    struct CountedTable
-    {
-        bool ok = false;
-        std::string error;
-        bool beginAfterEnd = false;
-        StatisticTable table;
-    };
-
-    void showResult(std::uint64_t request, CountedTable &&result);
+    void showResult(std::uint64_t request, CountedStatistics &&result);
     void showTable();
     void sortRequested(int key);
     void lineActivated(int line);
@@ -88,5 +79,5 @@ private:
     bool m_counting = false;
     std::uint64_t m_lastRequest = 0;
     // Last, so it goes first: its thread still uses the members above.
-    std::unique_ptr<LatestJobRunner> m_runner;
+    std::unique_ptr<ReaderQueries<CountedStatistics>> m_queries;
 };

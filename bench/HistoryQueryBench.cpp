@@ -37,7 +37,7 @@
 #include "ui/HistoryListModel.h"
 #include "ui/UiText.h"
 #include "shell/MainFrameDlg.h"
-#include "shell/reports/HistoryListDlg.h"
+#include "shell/reportwindows/HistoryListDlg.h"
 #include "demo/DemoSite.h"
 #include "BenchDesk.h"
 

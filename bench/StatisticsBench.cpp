@@ -30,7 +30,7 @@
 #include "reports/ServiceStatistics.h"
 #include "ui/UiText.h"
 #include "shell/MainFrameDlg.h"
-#include "shell/reports/DataStatisticDlg.h"
+#include "shell/reportwindows/DataStatisticDlg.h"
 #include "demo/DemoSite.h"
 #include "BenchDesk.h"
 

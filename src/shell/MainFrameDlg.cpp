@@ -47,12 +47,12 @@
 #include "shell/SetupDlg.h"
 #include "shell/UserDlg.h"
 #include "shell/backup/DataMaintenance.h"
-#include "shell/reports/CompreStatisticDlg.h"
-#include "shell/reports/DataStatisticDlg.h"
-#include "shell/reports/EmpSpecify.h"
-#include "shell/reports/HistoryListDlg.h"
-#include "shell/reports/HistoryQueryDlg.h"
-#include "shell/reports/PosSpecify.h"
+#include "shell/reportwindows/CompreStatisticDlg.h"
+#include "shell/reportwindows/DataStatisticDlg.h"
+#include "shell/reportwindows/EmpSpecify.h"
+#include "shell/reportwindows/HistoryListDlg.h"
+#include "shell/reportwindows/HistoryQueryDlg.h"
+#include "shell/reportwindows/PosSpecify.h"
 #include "ui_main.h"
 
 namespace

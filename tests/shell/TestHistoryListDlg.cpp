@@ -21,7 +21,7 @@
 #include "ui/HistoryListModel.h"
 #include "ui/UiText.h"
 #include "shell/CallListUI.h"
-#include "shell/reports/HistoryListDlg.h"
+#include "shell/reportwindows/HistoryListDlg.h"
 #include "support/FakeClock.h"
 #include "support/RawDatabase.h"
 #include "support/RecordingFileChooser.h"

@@ -1,4 +1,4 @@
-#include "shell/reports/CompreStatisticDlg.h"
+#include "shell/reportwindows/CompreStatisticDlg.h"
 
 #include <QDate>
 #include <QKeyEvent>
@@ -6,7 +6,7 @@
 
 #include "base/Clock.h"
 #include "ui/UiText.h"
-#include "shell/reports/ConditionDates.h"
+#include "shell/reportwindows/ConditionDates.h"
 #include "ui_ComprehensiveSepic.h"
 
 CCompreStatisticDlg::CCompreStatisticDlg(const IClock &clock, QWidget *owner)

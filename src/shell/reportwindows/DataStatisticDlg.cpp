@@ -1,4 +1,4 @@
-#include "shell/reports/DataStatisticDlg.h"
+#include "shell/reportwindows/DataStatisticDlg.h"
 
 #include <utility>
 #include <vector>
@@ -11,7 +11,7 @@
 #include "ui/MessagePrompt.h"
 #include "ui/UiText.h"
 #include "ui/controls/RecordListModel.h"
-#include "shell/reports/ChartDlg.h"
+#include "shell/reportwindows/ChartDlg.h"
 #include "ui_DataStatistic.h"
 
 // One line of the table: a row or the totals row, with its number (none

@@ -1,11 +1,11 @@
-#include "shell/reports/EmpSpecify.h"
+#include "shell/reportwindows/EmpSpecify.h"
 
 #include <QDate>
 #include <QPushButton>
 
 #include "base/Clock.h"
 #include "ui/UiText.h"
-#include "shell/reports/ConditionDates.h"
+#include "shell/reportwindows/ConditionDates.h"
 #include "ui_EmpSpeci.h"
 
 CEmpSpecify::CEmpSpecify(DbManage &db, const IClock &clock, QWidget *owner)

@@ -1,4 +1,4 @@
-#include "shell/reports/HistoryQueryDlg.h"
+#include "shell/reportwindows/HistoryQueryDlg.h"
 
 #include <QDate>
 #include <QDateEdit>
@@ -8,7 +8,7 @@
 #include "base/Clock.h"
 #include "ui/UiText.h"
 #include "ui/controls/TimeUI.h"
-#include "shell/reports/ConditionDates.h"
+#include "shell/reportwindows/ConditionDates.h"
 #include "ui_HistoryQuery.h"
 
 namespace

@@ -1,11 +1,11 @@
-#include "shell/reports/PosSpecify.h"
+#include "shell/reportwindows/PosSpecify.h"
 
 #include <QDate>
 #include <QPushButton>
 
 #include "base/Clock.h"
 #include "ui/UiText.h"
-#include "shell/reports/ConditionDates.h"
+#include "shell/reportwindows/ConditionDates.h"
 #include "ui_PosSpeci.h"
 
 CPosSpecify::CPosSpecify(DbManage &db, const IClock &clock, QWidget *owner)

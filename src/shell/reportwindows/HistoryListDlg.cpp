@@ -1,4 +1,4 @@
-#include "shell/reports/HistoryListDlg.h"
+#include "shell/reportwindows/HistoryListDlg.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "shell/reports/ChartDlg.h"
+#include "shell/reportwindows/ChartDlg.h"
 
 #include <cmath>
 

@@ -8,7 +8,7 @@
 #include <Poco/LocalDateTime.h>
 #include <Poco/Timestamp.h>
 
-#include "receiver/LinkSupervision.h"
+#include "receiver/OutageWatch.h"
 
 class DbManage;
 class ISoundPlayer;

@@ -3,7 +3,7 @@
 #include <Poco/Timestamp.h>
 
 #include "receiver/FrameRecord.h"
-#include "receiver/LinkSupervision.h"
+#include "receiver/OutageWatch.h"
 
 struct LinkStatus;
 
@@ -26,7 +26,7 @@ public:
     virtual void frameHandled(const FrameRecord &, bool /*repeat*/) {}
 
     // The link's supervision found the link failed, or the failure ended
-    // with a frame (LinkSupervision).
+    // with a frame (OutageWatch).
     virtual void linkOutageBegan(const LinkOutage &) {}
     virtual void linkOutageEnded(const LinkOutage &, const Poco::Timestamp & /*end*/) {}
 };

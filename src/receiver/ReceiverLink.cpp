@@ -31,7 +31,7 @@ void ReceiverLink::setConfiguredPort(const std::string &portName)
 bool ReceiverLink::openConfigured()
 {
     if (m_configured.empty()) {
-        apply(m_monitor.portOpenFailed());
+        apply(m_statusCheck.portOpenFailed());
         return false;
     }
     return tryOpen(m_configured);
@@ -50,7 +50,7 @@ bool ReceiverLink::open(const std::string &portName)
     // The old port's reading thread did not end: that port still runs and
     // still delivers frames, so the status must not call it gone.
     if (!m_port.isOpen())
-        apply(m_monitor.portOpenFailed());
+        apply(m_statusCheck.portOpenFailed());
     return false;
 }
 
@@ -69,7 +69,7 @@ bool ReceiverLink::tryOpen(const std::string &name)
             logEvent("cannot open port " + name + ": " + m_lastOpenError + "; trying again every second");
         }
         if (!m_port.isOpen())
-            apply(m_supervision.openFailed(now(), name));
+            apply(m_outages.openFailed(now(), name));
     }
     return false;
 }
@@ -97,8 +97,8 @@ void ReceiverLink::handleMessage(ReceiverMessage message)
         onPortStarted();
         break;
     case ReceiverMessage::UM_PORT_STOPPED:
-        apply(m_monitor.portStopped());
-        apply(m_supervision.portStopped(now(), m_startedPort, m_closing));
+        apply(m_statusCheck.portStopped());
+        apply(m_outages.portStopped(now(), m_startedPort, m_closing));
         m_closing = false;
         break;
     }
@@ -106,7 +106,7 @@ void ReceiverLink::handleMessage(ReceiverMessage message)
 
 void ReceiverLink::onLinkCheckTick()
 {
-    apply(m_monitor.tick(m_port.isOpen()));
+    apply(m_statusCheck.tick(m_port.isOpen()));
 }
 
 void ReceiverLink::drainQueue()
@@ -138,8 +138,8 @@ void ReceiverLink::handleFrame(FrameRecord &record)
         answer(std::get<heat_beat_t>(record));
     }
     m_frameSinceStart = true;
-    apply(m_monitor.frameProcessed());
-    apply(m_supervision.frame(now()));
+    apply(m_statusCheck.frameProcessed());
+    apply(m_outages.frame(now()));
     m_owner.frameHandled(record, repeat);
 }
 
@@ -188,9 +188,9 @@ void ReceiverLink::onPortStarted()
         m_lastSequence.reset();
         m_frameSinceStart = false;
         m_startedPort = m_port.portName();
-        apply(m_supervision.portStarted(now(), m_startedPort));
+        apply(m_outages.portStarted(now(), m_startedPort));
     }
-    apply(m_monitor.portStarted(open, m_port.portName()));
+    apply(m_statusCheck.portStarted(open, m_port.portName()));
 }
 
 void ReceiverLink::sendHeartbeatRequest()
@@ -199,7 +199,7 @@ void ReceiverLink::sendHeartbeatRequest()
     m_port.Write(m_heartbeatRequest.bytes.data(), m_heartbeatRequest.bytes.size());
 }
 
-void ReceiverLink::apply(const LinkMonitor::Step &step)
+void ReceiverLink::apply(const LinkStatusCheck::Step &step)
 {
     if (step.startTimer)
         m_owner.startLinkCheckTimer();
@@ -207,8 +207,8 @@ void ReceiverLink::apply(const LinkMonitor::Step &step)
         m_owner.stopLinkCheckTimer();
     if (step.sendHeartbeat)
         sendHeartbeatRequest();
-    if (m_monitor.status() != m_shownStatus) {
-        m_shownStatus = m_monitor.status();
+    if (m_statusCheck.status() != m_shownStatus) {
+        m_shownStatus = m_statusCheck.status();
         m_owner.linkStatusChanged(m_shownStatus);
     }
 }
@@ -225,7 +225,7 @@ void ReceiverLink::onSecondTick()
 {
     refreshPorts();
     keepAPortOpen();
-    apply(m_supervision.tick(now()));
+    apply(m_outages.tick(now()));
 }
 
 Poco::Timestamp ReceiverLink::now() const
@@ -233,12 +233,12 @@ Poco::Timestamp ReceiverLink::now() const
     return instantOf(m_clock.now());
 }
 
-void ReceiverLink::apply(const LinkSupervision::Step &step)
+void ReceiverLink::apply(const OutageWatch::Step &step)
 {
     if (step.sendHeartbeat)
         sendHeartbeatRequest();
     if (step.ended) {
-        apply(m_monitor.outageEnded());
+        apply(m_statusCheck.outageEnded());
         m_owner.linkOutageEnded(*step.ended, step.endedAt);
     }
     if (step.began)

@@ -9,8 +9,8 @@
 #include "receiver/CmdPump.h"
 #include "receiver/CommPort.h"
 #include "receiver/HeartBeat.h"
-#include "receiver/LinkMonitor.h"
-#include "receiver/LinkSupervision.h"
+#include "receiver/LinkStatusCheck.h"
+#include "receiver/OutageWatch.h"
 #include "receiver/PortList.h"
 #include "receiver/ReceiverMessage.h"
 #include "receiver/SerialPortScanner.h"
@@ -71,8 +71,8 @@ public:
     void onSecondTick();
     const PortList &ports() const { return m_ports; }
 
-    const LinkStatus &status() const { return m_monitor.status(); }
-    bool linkCheckRunning() const { return m_monitor.checkRunning(); }
+    const LinkStatus &status() const { return m_statusCheck.status(); }
+    bool linkCheckRunning() const { return m_statusCheck.checkRunning(); }
 
 private:
     void drainQueue();
@@ -83,8 +83,8 @@ private:
     void answer(const heat_beat_t &heartbeat);
     void onPortStarted();
     void sendHeartbeatRequest();
-    void apply(const LinkMonitor::Step &step);
-    void apply(const LinkSupervision::Step &step);
+    void apply(const LinkStatusCheck::Step &step);
+    void apply(const OutageWatch::Step &step);
     Poco::Timestamp now() const;
     void refreshPorts();
     void keepAPortOpen();
@@ -105,8 +105,8 @@ private:
     // port that stays away is logged once, not every second.
     std::string m_lastOpenError;
     bool m_frameSinceStart = false;
-    LinkMonitor m_monitor;
-    LinkSupervision m_supervision;
+    LinkStatusCheck m_statusCheck;
+    OutageWatch m_outages;
     // The desk closes the port itself: its stop is no failure.
     bool m_closing = false;
     // The port whose reading thread started last.

@@ -2,7 +2,7 @@
 
 #include "base/TextId.h"
 #include "receiver/LinkStatus.h"
-#include "receiver/LinkSupervision.h"
+#include "receiver/OutageWatch.h"
 
 // The words of the status label for each state of the link; the label
 // follows Connected's text directly with the port's name.

@@ -1,12 +1,12 @@
-#include "receiver/LinkMonitor.h"
+#include "receiver/LinkStatusCheck.h"
 
-LinkMonitor::Step LinkMonitor::portOpenFailed()
+LinkStatusCheck::Step LinkStatusCheck::portOpenFailed()
 {
     m_status = {LinkState::NoPort, {}};
     return {};
 }
 
-LinkMonitor::Step LinkMonitor::portStarted(bool portOpen, const std::string &portName)
+LinkStatusCheck::Step LinkStatusCheck::portStarted(bool portOpen, const std::string &portName)
 {
     if (!portOpen) {
         m_status = {LinkState::NoPort, {}};
@@ -21,13 +21,13 @@ LinkMonitor::Step LinkMonitor::portStarted(bool portOpen, const std::string &por
     return step;
 }
 
-LinkMonitor::Step LinkMonitor::portStopped()
+LinkStatusCheck::Step LinkStatusCheck::portStopped()
 {
     m_status = {LinkState::NoPort, {}};
     return stopCheck();
 }
 
-LinkMonitor::Step LinkMonitor::tick(bool portOpen)
+LinkStatusCheck::Step LinkStatusCheck::tick(bool portOpen)
 {
     // A tick that was already on its way when the check stopped changes nothing.
     if (!m_checkRunning)
@@ -43,7 +43,7 @@ LinkMonitor::Step LinkMonitor::tick(bool portOpen)
     return step;
 }
 
-LinkMonitor::Step LinkMonitor::frameProcessed()
+LinkStatusCheck::Step LinkStatusCheck::frameProcessed()
 {
     if (m_failureShown) {
         m_failureShown = false;
@@ -52,14 +52,14 @@ LinkMonitor::Step LinkMonitor::frameProcessed()
     return stopCheck();
 }
 
-LinkMonitor::Step LinkMonitor::outageEnded()
+LinkStatusCheck::Step LinkStatusCheck::outageEnded()
 {
     m_failureShown = false;
     m_status = {LinkState::Regained, {}};
     return stopCheck();
 }
 
-LinkMonitor::Step LinkMonitor::stopCheck()
+LinkStatusCheck::Step LinkStatusCheck::stopCheck()
 {
     Step step;
     step.stopTimer = m_checkRunning;

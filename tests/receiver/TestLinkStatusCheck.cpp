@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "receiver/LinkMonitor.h"
+#include "receiver/LinkStatusCheck.h"
 
 namespace
 {
@@ -78,12 +78,12 @@ public:
         }
     }
 
-    LinkMonitor monitor;
+    LinkStatusCheck monitor;
     int heartbeats = 0;
     bool timerRunning() const { return m_timerDue.has_value(); }
 
 private:
-    void carryOut(const LinkMonitor::Step &step)
+    void carryOut(const LinkStatusCheck::Step &step)
     {
         if (step.startTimer)
             m_timerDue = m_now + 2000;
@@ -153,7 +153,7 @@ const std::vector<Scenario> Scenarios = {
      }},
 };
 
-TEST(LinkMonitor, StatusAndHeartbeatRequestsOverTime)
+TEST(LinkStatusCheck, StatusAndHeartbeatRequestsOverTime)
 {
     for (const Scenario &scenario : Scenarios) {
         SCOPED_TRACE(scenario.name);
@@ -170,9 +170,9 @@ TEST(LinkMonitor, StatusAndHeartbeatRequestsOverTime)
     }
 }
 
-TEST(LinkMonitor, TheConnectedStateCarriesThePortName)
+TEST(LinkStatusCheck, TheConnectedStateCarriesThePortName)
 {
-    LinkMonitor monitor;
+    LinkStatusCheck monitor;
     EXPECT_EQ(LinkStatus {}, monitor.status());
     monitor.portStarted(true, "/dev/ttyACM0");
     EXPECT_EQ((LinkStatus {LinkState::Connected, "/dev/ttyACM0"}), monitor.status());

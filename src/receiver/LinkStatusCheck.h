@@ -8,10 +8,18 @@
 // heartbeat request at once after every port start and on every tick of a
 // 2000 ms timer until the receiver sends anything.
 //
+// The receiver link has two watchers, fed the same events:
+//   LinkStatusCheck  the status label, and the 2 s check after a port start
+//                    that asks a silent receiver for a heartbeat;
+//   OutageWatch      the outages: when a started, live or absent link counts
+//                    as failed, and for how long (the outage table, the
+//                    alarm), with heartbeat requests of its own to a link
+//                    gone silent.
+//
 // It knows nothing of ports, timers or widgets. The owner feeds it the
 // channel's events and the timer's ticks, carries out the step each returns,
 // and shows status().
-class LinkMonitor
+class LinkStatusCheck
 {
 public:
     struct Step

@@ -51,14 +51,15 @@ struct LinkOutage
     std::string port;
 };
 
-// Watches the link to the receiver beyond the link check: a port started
+// Watches the link to the receiver for outages, beyond the status label's
+// link check (LinkStatusCheck says which watcher owns what): a port started
 // must deliver a frame within 10 s; a live link silent for 60 s is asked for
 // a heartbeat every 2 s and has failed after 10 s more; a port that goes away
 // or cannot be opened has failed at once. A failure lasts until the next
 // frame of any kind. It knows nothing of ports or timers: the owner feeds it
 // the events with their instants and a tick every second, and carries out
 // the steps it returns. Main thread only.
-class LinkSupervision
+class OutageWatch
 {
 public:
     struct Step

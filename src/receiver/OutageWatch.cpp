@@ -1,4 +1,4 @@
-#include "receiver/LinkSupervision.h"
+#include "receiver/OutageWatch.h"
 
 std::string_view causeName(OutageCause cause)
 {
@@ -22,7 +22,7 @@ std::optional<OutageCause> causeFromName(std::string_view name)
     return std::nullopt;
 }
 
-LinkSupervision::Step LinkSupervision::portStarted(const Poco::Timestamp &now, const std::string &port)
+OutageWatch::Step OutageWatch::portStarted(const Poco::Timestamp &now, const std::string &port)
 {
     m_open = true;
     m_port = port;
@@ -33,7 +33,7 @@ LinkSupervision::Step LinkSupervision::portStarted(const Poco::Timestamp &now, c
     return {};
 }
 
-LinkSupervision::Step LinkSupervision::portStopped(const Poco::Timestamp &now, const std::string &port,
+OutageWatch::Step OutageWatch::portStopped(const Poco::Timestamp &now, const std::string &port,
                                                    bool expected)
 {
     m_open = false;
@@ -43,14 +43,14 @@ LinkSupervision::Step LinkSupervision::portStopped(const Poco::Timestamp &now, c
     return fail(OutageCause::PortLost, now, port.empty() ? m_port : port);
 }
 
-LinkSupervision::Step LinkSupervision::openFailed(const Poco::Timestamp &now, const std::string &port)
+OutageWatch::Step OutageWatch::openFailed(const Poco::Timestamp &now, const std::string &port)
 {
     if (m_open)
         return {};
     return fail(OutageCause::PortUnavailable, now, port);
 }
 
-LinkSupervision::Step LinkSupervision::frame(const Poco::Timestamp &now)
+OutageWatch::Step OutageWatch::frame(const Poco::Timestamp &now)
 {
     m_lastFrame = now;
     m_askingSince.reset();
@@ -63,7 +63,7 @@ LinkSupervision::Step LinkSupervision::frame(const Poco::Timestamp &now)
     return step;
 }
 
-LinkSupervision::Step LinkSupervision::tick(const Poco::Timestamp &now)
+OutageWatch::Step OutageWatch::tick(const Poco::Timestamp &now)
 {
     if (!m_open)
         return {};
@@ -91,7 +91,7 @@ LinkSupervision::Step LinkSupervision::tick(const Poco::Timestamp &now)
 // While the receiver is asked, a request goes out every 2 s; a failure
 // whose port is still open keeps asking, so the receiver's first answer ends
 // it.
-LinkSupervision::Step LinkSupervision::ask(const Poco::Timestamp &now)
+OutageWatch::Step OutageWatch::ask(const Poco::Timestamp &now)
 {
     Step step;
     if (!m_lastAsked || now - *m_lastAsked >= supervision::AskEvery.totalMicroseconds()) {
@@ -101,7 +101,7 @@ LinkSupervision::Step LinkSupervision::ask(const Poco::Timestamp &now)
     return step;
 }
 
-LinkSupervision::Step LinkSupervision::fail(OutageCause cause, const Poco::Timestamp &since, const std::string &port)
+OutageWatch::Step OutageWatch::fail(OutageCause cause, const Poco::Timestamp &since, const std::string &port)
 {
     Step step;
     if (m_outage)

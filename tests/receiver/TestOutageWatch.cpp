@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "receiver/LinkSupervision.h"
+#include "receiver/OutageWatch.h"
 
 namespace
 {
@@ -38,7 +38,7 @@ struct Scenario
     std::vector<Step> steps;
 };
 
-std::string changeOf(const LinkSupervision::Step &step)
+std::string changeOf(const OutageWatch::Step &step)
 {
     if (step.began)
         return "began " + std::string(causeName(step.began->cause)) + " "
@@ -48,7 +48,7 @@ std::string changeOf(const LinkSupervision::Step &step)
     return {};
 }
 
-TEST(LinkSupervision, FailuresBeginAndEndAsTheReceiverSpeaks)
+TEST(OutageWatch, FailuresBeginAndEndAsTheReceiverSpeaks)
 {
     const Scenario scenarios[] = {
         {"a receiver dead at the start fails 10 s after it",
@@ -100,11 +100,11 @@ TEST(LinkSupervision, FailuresBeginAndEndAsTheReceiverSpeaks)
     };
     for (const Scenario &scenario : scenarios) {
         SCOPED_TRACE(scenario.name);
-        LinkSupervision supervision;
+        OutageWatch supervision;
         for (const Step &step : scenario.steps) {
             SCOPED_TRACE(step.second);
             const Poco::Timestamp now = at(step.second);
-            LinkSupervision::Step result;
+            OutageWatch::Step result;
             switch (step.event) {
             case Event::Start:
                 result = supervision.portStarted(now, "/dev/ttyUSB0");
@@ -135,7 +135,7 @@ TEST(LinkSupervision, FailuresBeginAndEndAsTheReceiverSpeaks)
     }
 }
 
-TEST(LinkSupervision, CausesReadBackFromTheirNames)
+TEST(OutageWatch, CausesReadBackFromTheirNames)
 {
     for (const OutageCause cause : {OutageCause::NoAnswer, OutageCause::PortLost, OutageCause::PortUnavailable})
         EXPECT_EQ(cause, causeFromName(causeName(cause)));

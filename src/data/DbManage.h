@@ -22,15 +22,13 @@
 #include "data/Duty.h"
 #include "data/Employee.h"
 #include "data/FailureKind.h"
+#include "data/IdText.h"
 #include "data/Outage.h"
 #include "data/Pager.h"
 #include "data/SqliteFile.h"
 #include "data/User.h"
 
 struct SetupRecord;
-
-// A row id with its text: service types (key number, service) and zones.
-using IdText = std::pair<std::uint64_t, std::string>;
 
 // Receives one operator row found by FindOperator.
 using OperatorFound = std::function<void(const std::string &password, const std::string &post, bool gender,

@@ -131,6 +131,25 @@ private slots:
         QCOMPARE(shown(window, "LabCentralValue"), shownText);
     }
 
+    // Where phones reach the board and the fingerprint they show, while it
+    // is served; copied whole, the fingerprint without its wrapping points.
+    void showsTheLiveBoard()
+    {
+        AboutFacts facts = connectedDesk();
+        CAboutDlg off(facts, nullptr);
+        QCOMPARE(shown(off, "LabBoard"), QStringLiteral("Live board:"));
+        QCOMPARE(shown(off, "LabBoardValue"), QStringLiteral("The live board is off."));
+
+        const std::string fingerprint = "AB:CD:" + std::string(29 * 3, 'E').replace(2, 1, ":") + "01";
+        facts.board = AboutFacts::Board {{"https://192.168.1.20:8443/", "https://10.0.0.5:8443/"}, fingerprint};
+        CAboutDlg on(facts, nullptr);
+        const QString expected = QStringLiteral("https://192.168.1.20:8443/\nhttps://10.0.0.5:8443/\nSHA-256 ")
+                                 + QString::fromStdString(fingerprint);
+        QCOMPARE(shown(on, "LabBoardValue"), expected);
+        QVERIFY(on.text().contains(QStringLiteral("Live board: ") + expected));
+        QVERIFY(!on.text().contains(QChar(0x200B)));
+    }
+
     void copiesItsTextForSupport()
     {
         setUiLanguage(2052);
@@ -146,10 +165,11 @@ private slots:
         QCOMPARE(lines.value(2), QStringLiteral("数据文件夹： /home/desk/.local/share/calldesk/"));
         QCOMPARE(lines.value(3), QStringLiteral("串口： /dev/ttyUSB0 (已打开)"));
         QCOMPARE(lines.value(4), QStringLiteral("中央历史记录： 不上传"));
-        QCOMPARE(lines.value(5), QStringLiteral("使用的软件库："));
-        QVERIFY(lines.value(6).startsWith(QStringLiteral("Qt ")));
-        QVERIFY(lines.value(9).startsWith(QStringLiteral("SQLite3 Multiple Ciphers ")));
-        QVERIFY(lines.value(10).startsWith(QStringLiteral("libpq ")));
+        QCOMPARE(lines.value(5), QStringLiteral("实时看板： 实时看板未开启。"));
+        QCOMPARE(lines.value(6), QStringLiteral("使用的软件库："));
+        QVERIFY(lines.value(7).startsWith(QStringLiteral("Qt ")));
+        QVERIFY(lines.value(10).startsWith(QStringLiteral("SQLite3 Multiple Ciphers ")));
+        QVERIFY(lines.value(11).startsWith(QStringLiteral("libpq ")));
         QVERIFY(window.isVisible());
     }
 };

@@ -46,10 +46,16 @@ QString librariesText()
     return lines.join(u'\n');
 }
 
-// Lets a fingerprint, one word of 95 characters, wrap between its bytes.
-QString wrappableFingerprint(QString text)
+// A fingerprint is one word of 95 characters, wider than the window: it is
+// shown in two lines of 16 bytes each, broken by hand, as a wrapping label
+// would not let the window grow to hold it.
+QString shownBoardText(QString text)
 {
-    return text.replace(u':', QStringLiteral(":\u200B"));
+    constexpr qsizetype HalfFingerprint = 16 * 3;
+    const qsizetype start = text.lastIndexOf(QStringLiteral("SHA-256 "));
+    if (start >= 0 && text.size() - start - 8 > HalfFingerprint)
+        text.insert(start + 8 + HalfFingerprint, u'\n');
+    return text;
 }
 
 // Lets a long path wrap at its separators.
@@ -84,7 +90,7 @@ CAboutDlg::CAboutDlg(const AboutFacts &facts, QWidget *owner)
     m_ui->LabDataFolderValue->setText(wrappablePath(m_dataFolder));
     m_ui->LabPortValue->setText(portText(facts));
     m_ui->LabCentralValue->setText(centralText(facts));
-    m_ui->LabBoardValue->setText(wrappableFingerprint(m_boardText));
+    m_ui->LabBoardValue->setText(shownBoardText(m_boardText));
     m_ui->LabLibrariesValue->setText(librariesText());
     connect(m_ui->btnCopy, &QPushButton::clicked, this, &CAboutDlg::copyText);
 }

@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QFont>
+#include <QFontDatabase>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
@@ -147,6 +149,11 @@ CSetupDlg::CSetupDlg(CMainFrameDlg &desk, QWidget *owner)
     m_ui->editBoardPort->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_ui->editBoardPort));
     showRecords(*m_ui->BoardDeviceList, *m_devices);
+    // A link's code is one word of 48 characters: in a narrow fixed font it
+    // fits the page in either language.
+    QFont linkFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    linkFont.setPointSize(7);
+    m_ui->LabPairLink->setFont(linkFont);
     connect(m_ui->btnPairDevice, &QAbstractButton::clicked, this, &CSetupDlg::pairDevice);
     connect(m_ui->btnRemoveDevice, &QAbstractButton::clicked, this, &CSetupDlg::removeDevice);
     connect(m_ui->btnPairDone, &QAbstractButton::clicked, this, [this] {

@@ -59,18 +59,22 @@ BoardRegistry::NewPairing BoardRegistry::makePairing(const std::string &name, co
 
 std::string BoardRegistry::deviceName(const std::string &given)
 {
+    const auto continues = [&](std::size_t at) { return (static_cast<unsigned char>(given[at]) & 0xC0) == 0x80; };
     std::string name;
     std::size_t characters = 0;
-    for (std::size_t at = 0; at < given.size();) {
+    for (std::size_t at = 0; at < given.size() && characters < MaxNameLength;) {
         const auto lead = static_cast<unsigned char>(given[at]);
-        std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-        length = std::min(length, given.size() - at);
-        if (lead < 0x20 || lead == 0x7F) {
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF8 ? 0 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+        bool whole = length > 0 && at + length <= given.size();
+        for (std::size_t i = 1; whole && i < length; ++i)
+            whole = continues(at + i);
+        // Control characters and bytes that are no whole character of
+        // UTF-8 are dropped one byte at a time, so that what follows them
+        // is read as it was meant.
+        if (!whole || lead < 0x20 || lead == 0x7F) {
             ++at;
             continue;
         }
-        if (characters == MaxNameLength)
-            break;
         name.append(given, at, length);
         ++characters;
         at += length;

@@ -46,9 +46,9 @@ public:
     static std::string hashOf(const std::string &secret);
     // A long random secret in URL- and cookie-safe characters.
     static std::string randomSecret();
-    // The name a browser gave itself as it is kept: control characters
-    // dropped, spaces trimmed, cut after MaxNameLength characters of UTF-8
-    // (never inside one).
+    // The name a browser gave itself as it is kept: control characters and
+    // broken UTF-8 dropped, spaces trimmed, cut after MaxNameLength
+    // characters (never inside one).
     static std::string deviceName(const std::string &given);
 
     enum class PairOutcome

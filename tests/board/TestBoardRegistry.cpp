@@ -134,6 +134,7 @@ TEST(BoardRegistry, ADeviceNamesItselfWithinBoundsAndTakesNoOtherDevicesPlace)
         {"spaces only: the link's name", "   ", "wall"},
         {"the phone's own", " Terrace ", "Terrace"},
         {"controls dropped", "Ba\tr\n\x7F", "Bar"},
+        {"broken UTF-8 dropped", "a\304\304b\200c\345\220", "abc"},
         {"cut after forty characters, never inside one", fortyOne, std::string(39, 'a') + "\xE5\x90\xA7"},
         {"the link's name again replaces that device", "wall", "wall"},
         {"another device's name is numbered", "bar", "bar (2)"},

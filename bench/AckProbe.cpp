@@ -76,6 +76,7 @@ bool AckProbe::sendOne(std::vector<double> &latencies)
                                             frameTimeOf(localNow()), pager, sequence);
     m_line.write(frame.bytes, 1s);
     const auto written = SteadyClock::now();
+    m_writtenAt.push_back(written);
     const auto answered = awaitAnswer(m_line, decoder, buffer, sequence);
     if (!answered) {
         std::fprintf(stderr, "no acknowledgement of frame %u\n", sequence);

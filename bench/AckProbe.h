@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <thread>
@@ -32,6 +33,9 @@ public:
     std::vector<double> stop();
 
     bool failed() const { return m_failed; }
+    // When each frame's last byte was written, in the order sent; read it
+    // after measure() or stop().
+    const std::vector<std::chrono::steady_clock::time_point> &writtenAt() const { return m_writtenAt; }
 
 private:
     bool sendOne(std::vector<double> &latencies);
@@ -44,6 +48,7 @@ private:
     std::atomic<bool> m_finished {false};
     std::mutex m_lock;
     std::vector<double> m_latencies;
+    std::vector<std::chrono::steady_clock::time_point> m_writtenAt;
 };
 
 // The p-th fraction (0 to 1) of the values, nearest rank.

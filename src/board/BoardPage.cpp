@@ -5,11 +5,14 @@
 
 #include "base/Language.h"
 #include "base/StringTable.h"
+#include "board/BoardRegistry.h"
 
 extern const char CalldeskBoardHtml[];
 extern const std::size_t CalldeskBoardHtmlSize;
 extern const char CalldeskMessageHtml[];
 extern const std::size_t CalldeskMessageHtmlSize;
+extern const char CalldeskPairHtml[];
+extern const std::size_t CalldeskPairHtmlSize;
 
 namespace
 {
@@ -128,5 +131,19 @@ std::string messagePage(std::uint32_t lcid, TextId message)
 {
     std::string text = page(CalldeskMessageHtml, CalldeskMessageHtmlSize, lcid);
     replaceAll(text, "{{MESSAGE}}", htmlEscaped(builtInText(message, lcid)));
+    return text;
+}
+
+std::string pairingPage(std::uint32_t lcid, const std::string &code, const std::string &name)
+{
+    std::string text(CalldeskPairHtml, CalldeskPairHtmlSize);
+    replaceAll(text, "{{LANG}}", languageTag(lcid));
+    replaceAll(text, "{{TITLE}}", htmlEscaped(builtInText(TextId::LiveBoard, lcid)));
+    replaceAll(text, "{{NAMELABEL}}", htmlEscaped(builtInText(TextId::BoardDeviceNameLabel, lcid)));
+    replaceAll(text, "{{PAIR}}", htmlEscaped(builtInText(TextId::BoardPairButton, lcid)));
+    replaceAll(text, "{{MAXLENGTH}}", std::to_string(BoardRegistry::MaxNameLength));
+    // The name last: it is the one text a person chose.
+    replaceAll(text, "{{CODE}}", htmlEscaped(code));
+    replaceAll(text, "{{NAME}}", htmlEscaped(name));
     return text;
 }

@@ -57,6 +57,34 @@ BoardRegistry::NewPairing BoardRegistry::makePairing(const std::string &name, co
     return pairing;
 }
 
+std::string BoardRegistry::deviceName(const std::string &given)
+{
+    const auto continues = [&](std::size_t at) { return (static_cast<unsigned char>(given[at]) & 0xC0) == 0x80; };
+    std::string name;
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < given.size() && characters < MaxNameLength;) {
+        const auto lead = static_cast<unsigned char>(given[at]);
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF8 ? 0 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+        bool whole = length > 0 && at + length <= given.size();
+        for (std::size_t i = 1; whole && i < length; ++i)
+            whole = continues(at + i);
+        // Control characters and bytes that are no whole character of
+        // UTF-8 are dropped one byte at a time, so that what follows them
+        // is read as it was meant.
+        if (!whole || lead < 0x20 || lead == 0x7F) {
+            ++at;
+            continue;
+        }
+        name.append(given, at, length);
+        ++characters;
+        at += length;
+    }
+    const auto first = name.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return name.substr(first, name.find_last_not_of(' ') - first + 1);
+}
+
 BoardRegistry::BoardRegistry(std::vector<stBoardDevice> devices, std::vector<stBoardPairing> pairings)
     : m_devices {std::move(devices)}
 {
@@ -72,6 +100,12 @@ std::string BoardRegistry::addPairing(const std::string &name, const Poco::Times
     return pairing.code;
 }
 
+void BoardRegistry::addPairing(const stBoardPairing &pairing)
+{
+    std::lock_guard lock(m_mutex);
+    m_pairings[pairing.CodeHash] = pairing;
+}
+
 bool BoardRegistry::limited(const std::string &address, const Poco::Timestamp &now)
 {
     auto &failures = m_failures[address];
@@ -79,8 +113,22 @@ bool BoardRegistry::limited(const std::string &address, const Poco::Timestamp &n
     return failures.size() >= FailuresAllowed;
 }
 
-BoardRegistry::PairResult BoardRegistry::pair(const std::string &code, const std::string &address,
-                                              const Poco::Timestamp &now)
+BoardRegistry::PairResult BoardRegistry::check(const std::string &code, const std::string &address,
+                                               const Poco::Timestamp &now)
+{
+    std::lock_guard lock(m_mutex);
+    if (limited(address, now))
+        return {PairOutcome::Limited, {}, {}};
+    const auto found = m_pairings.find(hashOf(code));
+    if (found == m_pairings.end() || found->second.ExpiresAt <= now) {
+        m_failures[address].push_back(now);
+        return {PairOutcome::Refused, {}, {}};
+    }
+    return {PairOutcome::Paired, found->second.Name, {}};
+}
+
+BoardRegistry::PairResult BoardRegistry::pair(const std::string &code, const std::string &name,
+                                              const std::string &address, const Poco::Timestamp &now)
 {
     std::lock_guard lock(m_mutex);
     if (limited(address, now))
@@ -94,7 +142,15 @@ BoardRegistry::PairResult BoardRegistry::pair(const std::string &code, const std
         m_failures[address].push_back(now);
         return {PairOutcome::Refused, {}, {}};
     }
-    PairResult result {PairOutcome::Paired, found->second.Name, randomSecret()};
+    std::string chosen = deviceName(name);
+    if (chosen.empty() || chosen == found->second.Name) {
+        chosen = found->second.Name;
+    } else if (hasLocked(chosen)) {
+        const std::string base = chosen;
+        for (int number = 2; hasLocked(chosen); ++number)
+            chosen = base + " (" + std::to_string(number) + ")";
+    }
+    PairResult result {PairOutcome::Paired, chosen, randomSecret()};
     m_work.spentCodes.push_back(found->first);
     m_pairings.erase(found);
 
@@ -133,6 +189,17 @@ bool BoardRegistry::remove(const std::string &name)
     std::erase_if(m_work.paired, [&](const stBoardDevice &device) { return device.Name == name; });
     m_work.seen.erase(name);
     return std::erase_if(m_devices, [&](const stBoardDevice &device) { return device.Name == name; }) > 0;
+}
+
+bool BoardRegistry::hasLocked(const std::string &name) const
+{
+    return std::any_of(m_devices.begin(), m_devices.end(), [&](const stBoardDevice &device) { return device.Name == name; });
+}
+
+bool BoardRegistry::has(const std::string &name) const
+{
+    std::lock_guard lock(m_mutex);
+    return hasLocked(name);
 }
 
 std::vector<stBoardDevice> BoardRegistry::devices() const

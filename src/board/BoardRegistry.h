@@ -31,6 +31,9 @@ public:
     static constexpr Poco::Timespan::TimeDiff FailureWindow = Minute;
     // How often a device's last sighting is worth writing down.
     static constexpr Poco::Timespan::TimeDiff SeenResolution = Minute;
+    // A device's name, in characters: enough for "Waiter 12, terrace" and
+    // short enough for a list row on the desk.
+    static constexpr std::size_t MaxNameLength = 40;
 
     // A new pairing link's secret and what is stored of it.
     struct NewPairing
@@ -43,6 +46,10 @@ public:
     static std::string hashOf(const std::string &secret);
     // A long random secret in URL- and cookie-safe characters.
     static std::string randomSecret();
+    // The name a browser gave itself as it is kept: control characters and
+    // broken UTF-8 dropped, spaces trimmed, cut after MaxNameLength
+    // characters (never inside one).
+    static std::string deviceName(const std::string &given);
 
     enum class PairOutcome
     {
@@ -72,18 +79,30 @@ public:
 
     // Issues a link for a device of that name; returns its code.
     std::string addPairing(const std::string &name, const Poco::Timestamp &now);
-    // Redeems a code once, from a client at address. A device paired again
-    // under its name gets a new token and its old one stops working.
-    PairResult pair(const std::string &code, const std::string &address, const Poco::Timestamp &now);
+    // Takes a link made and stored by the desk while the board runs.
+    void addPairing(const stBoardPairing &pairing);
+    // Whether a code would pair now, without using it: Paired with the name
+    // the link was made for. A refusal counts against the address as a
+    // failed pairing does.
+    PairResult check(const std::string &code, const std::string &address, const Poco::Timestamp &now);
+    // Redeems a code once, from a client at address, for a device that
+    // named itself name (the link's own name when empty). A device paired
+    // again under the link's name gets a new token and its old one stops
+    // working; a name of the device's own choice never takes another
+    // device's place, it is numbered instead.
+    PairResult pair(const std::string &code, const std::string &name, const std::string &address,
+                    const Poco::Timestamp &now);
     // The name of the device holding token; nullopt for an unknown token.
     std::optional<std::string> deviceOf(const std::string &token, const Poco::Timestamp &now);
     // False when no device had the name.
     bool remove(const std::string &name);
+    bool has(const std::string &name) const;
 
     std::vector<stBoardDevice> devices() const;
     StoreWork takeStoreWork();
 
 private:
+    bool hasLocked(const std::string &name) const;
     bool limited(const std::string &address, const Poco::Timestamp &now);
 
     mutable std::mutex m_mutex;

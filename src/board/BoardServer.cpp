@@ -6,6 +6,7 @@
 
 #include <Poco/Exception.h>
 #include <Poco/Net/Context.h>
+#include <Poco/Net/HTMLForm.h>
 #include <Poco/Net/HTTPCookie.h>
 #include <Poco/Net/HTTPRequestHandler.h>
 #include <Poco/Net/HTTPRequestHandlerFactory.h>
@@ -44,22 +45,35 @@ void initialiseTls()
     std::call_once(once, [] { Poco::Net::initializeSSL(); });
 }
 
-void addCommonHeaders(HTTPServerResponse &response)
+// The pairing form is the one page that posts anything, and only to its
+// own server.
+enum class Forms
+{
+    None,
+    Self,
+};
+
+// A pairing form's fields are a code and a name; anything longer is no form
+// of ours.
+constexpr std::streamsize MaxFormBytes = 4096;
+
+void addCommonHeaders(HTTPServerResponse &response, Forms forms = Forms::None)
 {
     response.set("Cache-Control", "no-store");
     response.set("X-Content-Type-Options", "nosniff");
     response.set("Referrer-Policy", "no-referrer");
     response.set("Content-Security-Policy",
-                 "default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; connect-src 'self'; "
-                 "frame-ancestors 'none'; form-action 'none'");
+                 std::string("default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; "
+                             "connect-src 'self'; frame-ancestors 'none'; form-action ")
+                     + (forms == Forms::Self ? "'self'" : "'none'"));
     response.set("Strict-Transport-Security", "max-age=31536000");
 }
 
 void sendText(HTTPServerResponse &response, HTTPResponse::HTTPStatus status, const std::string &type,
-              const std::string &body)
+              const std::string &body, Forms forms = Forms::None)
 {
     response.setStatusAndReason(status);
-    addCommonHeaders(response);
+    addCommonHeaders(response, forms);
     response.setContentType(type);
     response.setContentLength(static_cast<std::streamsize>(body.size()));
     response.send() << body;
@@ -98,14 +112,19 @@ private:
             sendText(response, HTTPResponse::HTTP_BAD_REQUEST, "text/plain", "Bad request\n");
             return;
         }
-        if (request.getMethod() != Poco::Net::HTTPRequest::HTTP_GET) {
-            response.set("Allow", "GET");
+        const std::string path = uri.getPath();
+        const std::string &method = request.getMethod();
+        const bool posted = path == "/pair" && method == Poco::Net::HTTPRequest::HTTP_POST;
+        if (method != Poco::Net::HTTPRequest::HTTP_GET && !posted) {
+            response.set("Allow", path == "/pair" ? "GET, POST" : "GET");
             sendText(response, HTTPResponse::HTTP_METHOD_NOT_ALLOWED, "text/plain", "Method not allowed\n");
             return;
         }
-        const std::string path = uri.getPath();
         if (path == "/pair") {
-            pair(request, response, uri, lcid);
+            if (posted)
+                pair(request, response, lcid);
+            else
+                showPairingForm(request, response, uri, lcid);
             return;
         }
         const bool page = path == "/" || path == "/index.html";
@@ -129,7 +148,10 @@ private:
             stream(request, response, *device);
     }
 
-    void pair(HTTPServerRequest &request, HTTPServerResponse &response, const Poco::URI &uri, std::uint32_t lcid)
+    // Opening the link only asks for the device's name: the code is spent
+    // by the form, so a link a phone's preview fetched still pairs.
+    void showPairingForm(HTTPServerRequest &request, HTTPServerResponse &response, const Poco::URI &uri,
+                         std::uint32_t lcid)
     {
         std::string code;
         for (const auto &[name, value] : uri.getQueryParameters()) {
@@ -137,32 +159,69 @@ private:
                 code = value;
         }
         const std::string address = request.clientAddress().host().toString();
-        const auto result = m_registry.pair(code, address, Poco::Timestamp());
-        switch (result.outcome) {
-        case BoardRegistry::PairOutcome::Paired: {
-            logEvent("live board: paired the device \"" + result.device + "\" at " + address);
-            Poco::Net::HTTPCookie cookie(BoardServer::CookieName, result.token);
-            cookie.setPath("/");
-            cookie.setSecure(true);
-            cookie.setHttpOnly(true);
-            cookie.setSameSite(Poco::Net::HTTPCookie::SAME_SITE_STRICT);
-            cookie.setMaxAge(CookieMaxAgeSeconds);
-            response.addCookie(cookie);
-            response.set("Location", "/");
-            sendText(response, HTTPResponse::HTTP_SEE_OTHER, "text/plain", "Paired\n");
+        const auto result = m_registry.check(code, address, Poco::Timestamp());
+        if (result.outcome != BoardRegistry::PairOutcome::Paired) {
+            refusePairing(response, result.outcome, address, lcid);
             return;
         }
-        case BoardRegistry::PairOutcome::Refused:
-            logFailure("pair a device with the live board", "an unknown, used or expired link from " + address);
-            sendText(response, HTTPResponse::HTTP_FORBIDDEN, "text/html; charset=utf-8",
-                     messagePage(lcid, TextId::BoardPairingRefused));
+        sendText(response, HTTPResponse::HTTP_OK, "text/html; charset=utf-8", pairingPage(lcid, code, result.device),
+                 Forms::Self);
+    }
+
+    void pair(HTTPServerRequest &request, HTTPServerResponse &response, std::uint32_t lcid)
+    {
+        const std::string address = request.clientAddress().host().toString();
+        std::string body;
+        if (request.hasContentLength() && request.getContentLength() > MaxFormBytes) {
+            sendText(response, HTTPResponse::HTTP_REQUEST_ENTITY_TOO_LARGE, "text/plain", "Too large\n");
             return;
-        case BoardRegistry::PairOutcome::Limited:
+        }
+        // Read one byte beyond the bound, so that a body without a length
+        // that goes on is refused rather than cut.
+        body.resize(static_cast<std::size_t>(MaxFormBytes) + 1);
+        request.stream().read(body.data(), MaxFormBytes + 1);
+        body.resize(static_cast<std::size_t>(request.stream().gcount()));
+        if (body.size() > static_cast<std::size_t>(MaxFormBytes)) {
+            sendText(response, HTTPResponse::HTTP_REQUEST_ENTITY_TOO_LARGE, "text/plain", "Too large\n");
+            return;
+        }
+        Poco::Net::HTMLForm form;
+        form.setFieldLimit(4);
+        try {
+            form.read(body);
+        } catch (const Poco::Exception &) {
+            sendText(response, HTTPResponse::HTTP_BAD_REQUEST, "text/plain", "Bad request\n");
+            return;
+        }
+        const auto result = m_registry.pair(form.get("code", ""), form.get("name", ""), address, Poco::Timestamp());
+        if (result.outcome != BoardRegistry::PairOutcome::Paired) {
+            refusePairing(response, result.outcome, address, lcid);
+            return;
+        }
+        logEvent("live board: paired the device \"" + result.device + "\" at " + address);
+        Poco::Net::HTTPCookie cookie(BoardServer::CookieName, result.token);
+        cookie.setPath("/");
+        cookie.setSecure(true);
+        cookie.setHttpOnly(true);
+        cookie.setSameSite(Poco::Net::HTTPCookie::SAME_SITE_STRICT);
+        cookie.setMaxAge(CookieMaxAgeSeconds);
+        response.addCookie(cookie);
+        response.set("Location", "/");
+        sendText(response, HTTPResponse::HTTP_SEE_OTHER, "text/plain", "Paired\n");
+    }
+
+    void refusePairing(HTTPServerResponse &response, BoardRegistry::PairOutcome outcome, const std::string &address,
+                       std::uint32_t lcid)
+    {
+        if (outcome == BoardRegistry::PairOutcome::Limited) {
             response.set("Retry-After", "60");
             sendText(response, HTTPResponse::HTTP_TOO_MANY_REQUESTS, "text/html; charset=utf-8",
                      messagePage(lcid, TextId::BoardPairingLimited));
             return;
         }
+        logFailure("pair a device with the live board", "an unknown, used or expired link from " + address);
+        sendText(response, HTTPResponse::HTTP_FORBIDDEN, "text/html; charset=utf-8",
+                 messagePage(lcid, TextId::BoardPairingRefused));
     }
 
     void stream(HTTPServerRequest &request, HTTPServerResponse &response, const std::string &device)
@@ -175,6 +234,14 @@ private:
         if (!events) {
             response.set("Retry-After", "10");
             sendText(response, HTTPResponse::HTTP_SERVICE_UNAVAILABLE, "text/plain", "Too many open boards\n");
+            return;
+        }
+        // The device may have been removed, and its streams cut off, since
+        // its token was checked: the registry forgets it before the cut.
+        if (!m_registry.has(device)) {
+            m_hub.close(events);
+            sendText(response, HTTPResponse::HTTP_UNAUTHORIZED, "text/html; charset=utf-8",
+                     messagePage(m_deskLcid, TextId::BoardNotPaired));
             return;
         }
         try {

@@ -52,6 +52,7 @@ LiveBoard::~LiveBoard()
 
 bool LiveBoard::start(DbManage &db, std::string &error)
 {
+    storeChanges(db);
     stop();
     const auto setup = db.LoadBoardSetup();
     if (setup && !setup->Enabled)
@@ -131,4 +132,47 @@ void LiveBoard::storeChanges(DbManage &db)
         db.RemoveBoardPairing(code);
     for (const auto &[name, seen] : work.seen)
         db.SetBoardDeviceSeen(name, seen);
+}
+
+std::vector<std::string> LiveBoard::addresses() const
+{
+    return running() ? boardAddresses(port()) : std::vector<std::string> {};
+}
+
+std::optional<LiveBoard::Pairing> LiveBoard::pairDevice(DbManage &db, const std::string &name)
+{
+    if (!running())
+        return std::nullopt;
+    const auto made = BoardRegistry::makePairing(name, Poco::Timestamp());
+    // Stored as well, so a desk started anew within its minutes still takes it.
+    if (!db.SaveBoardPairing(made.stored))
+        return std::nullopt;
+    m_registry->addPairing(made.stored);
+    Pairing pairing;
+    pairing.expiresAt = made.stored.ExpiresAt;
+    for (const auto &address : addresses())
+        pairing.links.push_back(address + "pair?code=" + made.code);
+    return pairing;
+}
+
+bool LiveBoard::removeDevice(DbManage &db, const std::string &name, bool &found)
+{
+    bool known = false;
+    // The registry first: a stream opening after the cut then finds its
+    // device gone.
+    if (m_registry) {
+        known = m_registry->remove(name);
+        m_hub->cutOff(name);
+        logEvent("live board: removed the device \"" + name + "\"");
+    }
+    const bool removed = db.RemoveBoardDevice(name, found);
+    found = found || known;
+    return removed;
+}
+
+std::optional<std::vector<stBoardDevice>> LiveBoard::devices(DbManage &db) const
+{
+    if (m_registry)
+        return m_registry->devices();
+    return db.LoadBoardDevices();
 }

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include <Poco/Timestamp.h>
+
+#include "data/BoardDevice.h"
 #include "calls/IOpenCallsObserver.h"
 #include "board/BoardState.h"
 
@@ -33,13 +36,37 @@ public:
 
     // Reads the board's settings, devices and links and, when the board is
     // on, serves it. False, with the reason in error (logged too), when it
-    // is on but cannot be served: the desk goes on without it.
+    // is on but cannot be served: the desk goes on without it. A board
+    // already running stores what it learnt and stops first, so this also
+    // applies changed settings.
     bool start(DbManage &db, std::string &error);
     void stop();
     bool running() const;
     int port() const;
     // The SHA-256 fingerprint of the certificate served; empty when off.
     const std::string &fingerprint() const { return m_fingerprint; }
+    // Where browsers reach the board; none when it is not served.
+    std::vector<std::string> addresses() const;
+
+    // A one-time link for a device, stored and taken by the running board
+    // at once: the links to it at each address and when it expires.
+    struct Pairing
+    {
+        std::vector<std::string> links;
+        Poco::Timestamp expiresAt;
+    };
+    // nullopt when the board is not served or the link cannot be stored
+    // (the database logged why).
+    std::optional<Pairing> pairDevice(DbManage &db, const std::string &name);
+    // Removes the device from the database and, at once, from the running
+    // board: its token stops working and its open streams are closed.
+    // False when the database refused (found tells whether it knew the
+    // device); the running board lets go of the device all the same.
+    bool removeDevice(DbManage &db, const std::string &name, bool &found);
+    // The paired devices, as the running board knows them (with its latest
+    // sightings) or, when it is off, as stored; nullopt when they cannot be
+    // read.
+    std::optional<std::vector<stBoardDevice>> devices(DbManage &db) const;
 
     void openCallsChanged(const CallDesk &desk, const std::string &alert) override;
 

@@ -46,6 +46,18 @@ QString librariesText()
     return lines.join(u'\n');
 }
 
+// A fingerprint is one word of 95 characters, wider than the window: it is
+// shown in two lines of 16 bytes each, broken by hand, as a wrapping label
+// would not let the window grow to hold it.
+QString shownBoardText(QString text)
+{
+    constexpr qsizetype HalfFingerprint = 16 * 3;
+    const qsizetype start = text.lastIndexOf(QStringLiteral("SHA-256 "));
+    if (start >= 0 && text.size() - start - 8 > HalfFingerprint)
+        text.insert(start + 8 + HalfFingerprint, u'\n');
+    return text;
+}
+
 // Lets a long path wrap at its separators.
 QString wrappablePath(QString path)
 {
@@ -57,6 +69,7 @@ CAboutDlg::CAboutDlg(const AboutFacts &facts, QWidget *owner)
     : ChildDialog {owner}
     , m_ui {std::make_unique<Ui::CAboutDlg>()}
     , m_dataFolder {QString::fromStdString(facts.dataFolder)}
+    , m_boardText {boardText(facts)}
 {
     m_ui->setupUi(this);
     setUpFrame(TextId::About);
@@ -67,6 +80,7 @@ CAboutDlg::CAboutDlg(const AboutFacts &facts, QWidget *owner)
                                {"LabDataFolder", TextId::DataFolderLabel},
                                {"LabPort", TextId::SerialPortLabel},
                                {"LabCentral", TextId::CentralHistoryLabel},
+                               {"LabBoard", TextId::BoardAboutLabel},
                                {"LabLibraries", TextId::LibrariesLabel},
                                {"btnCopy", TextId::CopyToClipboard},
                                {"closebtn", TextId::Ok},
@@ -76,6 +90,7 @@ CAboutDlg::CAboutDlg(const AboutFacts &facts, QWidget *owner)
     m_ui->LabDataFolderValue->setText(wrappablePath(m_dataFolder));
     m_ui->LabPortValue->setText(portText(facts));
     m_ui->LabCentralValue->setText(centralText(facts));
+    m_ui->LabBoardValue->setText(shownBoardText(m_boardText));
     m_ui->LabLibrariesValue->setText(librariesText());
     connect(m_ui->btnCopy, &QPushButton::clicked, this, &CAboutDlg::copyText);
 }
@@ -116,6 +131,17 @@ QString CAboutDlg::centralText(const AboutFacts &facts)
                    QString::fromStdString(central.error)});
 }
 
+QString CAboutDlg::boardText(const AboutFacts &facts)
+{
+    if (!facts.board)
+        return uiText(TextId::BoardNotServed);
+    QStringList lines;
+    for (const std::string &address : facts.board->addresses)
+        lines << QString::fromStdString(address);
+    lines << QStringLiteral("SHA-256 ") + QString::fromStdString(facts.board->fingerprint);
+    return lines.join(u'\n');
+}
+
 QString CAboutDlg::text() const
 {
     const auto line = [](const QLabel *label, const QString &value) { return label->text() + u' ' + value; };
@@ -125,6 +151,7 @@ QString CAboutDlg::text() const
         line(m_ui->LabDataFolder, m_dataFolder),
         line(m_ui->LabPort, m_ui->LabPortValue->text()),
         line(m_ui->LabCentral, m_ui->LabCentralValue->text()),
+        line(m_ui->LabBoard, m_boardText),
         m_ui->LabLibraries->text(),
         librariesText(),
     }.join(u'\n') + u'\n';

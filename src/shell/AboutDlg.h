@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QString>
 
@@ -36,10 +37,18 @@ struct AboutFacts
         std::size_t waitingCalls = 0;
     };
     std::optional<Central> central;
+    // The live board while it is served: where browsers reach it and the
+    // fingerprint of its certificate, which a phone shows to compare.
+    struct Board
+    {
+        std::vector<std::string> addresses;
+        std::string fingerprint;
+    };
+    std::optional<Board> board;
 };
 
 // The About window: the program's name and version, the data folder, the
-// serial port and its state, the central history, and the libraries the desk is built on with
+// serial port and its state, the central history, the live board, and the libraries the desk is built on with
 // their licences. `btnCopy` puts all of it on the clipboard as plain text,
 // for a support call. Needs no right. Main thread only.
 class CAboutDlg : public ChildDialog
@@ -56,8 +65,10 @@ public:
 private:
     QString portText(const AboutFacts &facts) const;
     static QString centralText(const AboutFacts &facts);
+    static QString boardText(const AboutFacts &facts);
     void copyText();
 
     std::unique_ptr<Ui::CAboutDlg> m_ui;
     QString m_dataFolder;
+    QString m_boardText;
 };

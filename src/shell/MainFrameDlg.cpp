@@ -228,6 +228,8 @@ void CMainFrameDlg::aboutClicked()
                                              status.error,
                                              status.waitingCalls};
     }
+    if (m_board && m_board->running())
+        facts.board = AboutFacts::Board {m_board->addresses(), m_board->fingerprint()};
     CAboutDlg(facts, this).run();
 }
 
@@ -507,6 +509,8 @@ void CMainFrameDlg::teardown()
     m_historyList.reset();
     if (m_tray)
         m_tray->hide();
+    if (m_board)
+        m_board->storeChanges(m_db);
     saveSystemDatabaseIfChanged();
 }
 
@@ -551,20 +555,35 @@ void CMainFrameDlg::showCentralState()
 }
 
 // The board failing leaves the desk as it is: the status row and the log
-// say why.
+// say why, until it starts.
 void CMainFrameDlg::startBoard()
 {
-    m_board = std::make_unique<LiveBoard>(uiLanguage());
+    if (!m_board)
+        m_board = std::make_unique<LiveBoard>(uiLanguage());
     std::string error;
-    if (m_board->start(m_db, error)) {
+    const bool started = m_board->start(m_db, error);
+    if (started)
         feedBoard();
+    if (started && !m_boardWarning)
         return;
+    if (!m_boardWarning) {
+        m_boardWarning = new QLabel(this);
+        m_boardWarning->setObjectName(QStringLiteral("LabBoardWarning"));
+        m_boardWarning->setStyleSheet(QStringLiteral("color: #C00000;"));
+        if (auto *row = qobject_cast<QBoxLayout *>(m_ui->LabSaveWarning->parentWidget()->layout()))
+            row->insertWidget(row->indexOf(m_ui->LabSaveWarning) + 1, m_boardWarning);
     }
-    m_boardWarning = new QLabel(uiText(TextId::BoardStartFailed, {QString::fromStdString(error)}), this);
-    m_boardWarning->setObjectName(QStringLiteral("LabBoardWarning"));
-    m_boardWarning->setStyleSheet(QStringLiteral("color: #C00000;"));
-    if (auto *row = qobject_cast<QBoxLayout *>(m_ui->LabSaveWarning->parentWidget()->layout()))
-        row->insertWidget(row->indexOf(m_ui->LabSaveWarning) + 1, m_boardWarning);
+    m_boardWarning->setText(started ? QString() : uiText(TextId::BoardStartFailed, {QString::fromStdString(error)}));
+    m_boardWarning->setVisible(!started);
+}
+
+bool CMainFrameDlg::applyBoardSetup(const stBoardSetup &setup)
+{
+    if (!m_db.SaveBoardSetup(setup))
+        return false;
+    saveSystemDatabaseIfChanged();
+    startBoard();
+    return true;
 }
 
 void CMainFrameDlg::feedBoard()

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "data/BackupFiles.h"
+#include "data/BoardDevice.h"
 #include "data/CallFilter.h"
 #include "data/SetupRecord.h"
 #include "receiver/LinkOwner.h"
@@ -118,6 +119,13 @@ public:
     // value the desk reads when it next needs it, then the start with the
     // desktop, then the save. Tells nobody: the outcome says what happened.
     SettingsApplied applySettings(const SetupRecord &changed, PortFailure portFailure = PortFailure::StopThere);
+
+    // Stores the live board's settings and serves the board anew on them;
+    // a board that cannot start is told on the status row and in the log,
+    // the desk goes on. False when the settings could not be stored.
+    bool applyBoardSetup(const stBoardSetup &setup);
+    // The live board, from open() on.
+    LiveBoard *board() const { return m_board.get(); }
 
     CallDesk &callDesk() { return *m_desk; }
     LinkAlarm &linkAlarm() { return *m_alarm; }

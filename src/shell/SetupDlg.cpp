@@ -2,25 +2,32 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QFont>
+#include <QFontDatabase>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QStyle>
 
 #include "base/Language.h"
+#include "base/LocalTime.h"
 #include "data/DataFolder.h"
 #include "data/DbManage.h"
 #include "data/SetupRules.h"
 #include "receiver/ReceiverLink.h"
 #include "calls/CallDesk.h"
 #include "calls/ISoundPlayer.h"
+#include "board/LiveBoard.h"
 #include "ui/ColourChooser.h"
 #include "ui/Colours.h"
 #include "ui/FileChooser.h"
 #include "ui/LayoutTexts.h"
 #include "ui/MessagePrompt.h"
+#include "ui/QrCodeImage.h"
 #include "ui/UiText.h"
 #include "ui/controls/ComboExUI.h"
+#include "ui/controls/RecordListView.h"
 #include "ui/controls/TimeUI.h"
 #include "shell/MainFrameDlg.h"
 #include "ui_setup.h"
@@ -34,6 +41,13 @@ constexpr int ChineseWidth = 480;
 constexpr int Height = 400;
 
 constexpr Poco::Timespan::TimeDiff SecondsPerDay = 24 * 3600;
+
+constexpr int MinBoardPort = 1;
+constexpr int MaxBoardPort = 65535;
+// Pixels per module: a link's code fits a symbol of about 40 modules, which
+// stays within the page at this size and is read by a phone's camera off a
+// screen.
+constexpr int QrModulePixels = 3;
 
 // What the time-of-day editor shows of a duration: 00:00:00 for one of a
 // day or more, which it cannot show.
@@ -56,6 +70,20 @@ Poco::Timespan durationOf(const CTimeUI &editor, const Poco::Timespan &stored)
     if (editor.secondsOfDay() == shownSeconds(stored))
         return stored;
     return Poco::Timespan(editor.secondsOfDay(), 0);
+}
+
+QString timeText(const std::optional<Poco::Timestamp> &instant)
+{
+    return instant ? QString::fromStdString(localText(localFromTimestamp(*instant))) : QString();
+}
+
+std::vector<RecordListModel<stBoardDevice>::Column> deviceColumns()
+{
+    return {
+        {uiText(TextId::Name), [](const stBoardDevice &d) { return QString::fromStdString(d.Name); }, 170},
+        {uiText(TextId::BoardPairedAt), [](const stBoardDevice &d) { return timeText(d.PairedAt); }, 130},
+        {uiText(TextId::BoardLastSeen), [](const stBoardDevice &d) { return timeText(d.LastSeen); }},
+    };
 }
 
 void takeOption(SetupRecord &record, std::uint8_t option, const QCheckBox &box)
@@ -84,6 +112,7 @@ CSetupDlg::CSetupDlg(CMainFrameDlg &desk, QWidget *owner)
           {nullptr, &SetupRecord::HasReplyBkcolor},
           {nullptr, &SetupRecord::HasReplytxtcolor},
       }}
+    , m_devices {new DeviceListModel(deviceColumns(), this)}
     , m_openedLanguage {desk.setup().LCID}
 {
     m_ui->setupUi(this);
@@ -113,6 +142,24 @@ CSetupDlg::CSetupDlg(CMainFrameDlg &desk, QWidget *owner)
         if (on)
             m_ui->setuptablayout->setCurrentIndex(1);
     });
+    connect(m_ui->OptLiveBoard, &QAbstractButton::toggled, this, [this](bool on) {
+        if (on)
+            m_ui->setuptablayout->setCurrentIndex(2);
+    });
+    m_ui->editBoardPort->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_ui->editBoardPort));
+    showRecords(*m_ui->BoardDeviceList, *m_devices);
+    // A link's code is one word of 48 characters: in a narrow fixed font it
+    // fits the page in either language.
+    QFont linkFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    linkFont.setPointSize(7);
+    m_ui->LabPairLink->setFont(linkFont);
+    connect(m_ui->btnPairDevice, &QAbstractButton::clicked, this, &CSetupDlg::pairDevice);
+    connect(m_ui->btnRemoveDevice, &QAbstractButton::clicked, this, &CSetupDlg::removeDevice);
+    connect(m_ui->btnPairDone, &QAbstractButton::clicked, this, [this] {
+        m_ui->boardViews->setCurrentIndex(0);
+        showDevices();
+    });
     connect(m_ui->btnWarnSound1, &QAbstractButton::clicked, this, [this] { chooseWave(*m_ui->editWarnSound1); });
     connect(m_ui->btnWarnSound2, &QAbstractButton::clicked, this, [this] { chooseWave(*m_ui->editWarnSound2); });
     connect(m_ui->btnSoundPlay1, &QAbstractButton::clicked, this, [this] { play(*m_ui->editWarnSound1); });
@@ -121,6 +168,7 @@ CSetupDlg::CSetupDlg(CMainFrameDlg &desk, QWidget *owner)
     connect(m_ui->closebtn02, &QAbstractButton::clicked, this, [this] { done(ResultCancelled); });
 
     showRecord(m_desk.setup());
+    showBoard();
     m_ui->editTitle->setFocus(Qt::OtherFocusReason);
 }
 
@@ -219,6 +267,13 @@ void CSetupDlg::ok()
         m_ui->editLatestRecords->setFocus(Qt::OtherFocusReason);
         return;
     }
+    if (boardChanged() && !boardPort()) {
+        inform(this, uiText(TextId::BoardPortOutOfRange, {QString::number(MinBoardPort), QString::number(MaxBoardPort)}),
+               TextId::Prompt, PromptIcon::Warning);
+        m_ui->OptLiveBoard->setChecked(true);
+        m_ui->editBoardPort->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     const SetupRecord record = fieldsRecord(records);
     if (!thresholdsAccepted(record)) {
         m_ui->OptSystemSetup->setChecked(true);
@@ -244,6 +299,8 @@ void CSetupDlg::ok()
                TextId::Prompt, PromptIcon::Warning);
         return;
     }
+    if (!applyBoard())
+        return;
     if (m_desk.setup().LCID != m_openedLanguage && confirm(this, TextId::RestartQuestion, TextId::ProgramName))
         m_desk.setRestartOnClose(true);
     done(ResultOk);
@@ -284,4 +341,114 @@ SetupRecord CSetupDlg::fieldsRecord(std::int32_t records) const
     record.SevTimeout = durationOf(*m_ui->tmSevTimeout, record.SevTimeout);
     record.LCID = m_ui->cboLanguage->currentIndex() == 1 ? Lcid::Chinese : Lcid::English;
     return record;
+}
+
+// What the board shows is the running board's: its addresses and certificate
+// are known once it serves, after an OK that turned it on.
+void CSetupDlg::showBoard()
+{
+    if (const auto stored = m_desk.db().LoadBoardSetup())
+        m_board = *stored;
+    m_ui->OptBoardOn->setChecked(m_board.Enabled);
+    m_ui->editBoardPort->setText(QString::number(m_board.Port));
+    const LiveBoard *board = m_desk.board();
+    const bool served = board && board->running();
+    QStringList addresses;
+    if (served) {
+        for (const std::string &address : board->addresses())
+            addresses << QString::fromStdString(address);
+    }
+    m_ui->LabBoardAddressValue->setText(served ? addresses.join(u'\n') : uiText(TextId::BoardNotServed));
+    // One word of 95 characters: it may wrap between its bytes.
+    m_ui->LabBoardFingerprintValue->setText(
+        served ? QString::fromStdString(board->fingerprint()).replace(u':', QStringLiteral(":\u200B")) : QString());
+    m_ui->btnPairDevice->setEnabled(served);
+    m_ui->editPairName->setEnabled(served);
+    showDevices();
+}
+
+void CSetupDlg::showDevices()
+{
+    std::vector<DeviceListModel::RecordPtr> records;
+    const std::optional<std::vector<stBoardDevice>> devices =
+        m_desk.board() ? m_desk.board()->devices(m_desk.db()) : m_desk.db().LoadBoardDevices();
+    if (devices) {
+        for (const stBoardDevice &device : *devices)
+            records.push_back(std::make_shared<stBoardDevice>(device));
+    }
+    m_devices->setRecords(std::move(records));
+}
+
+void CSetupDlg::pairDevice()
+{
+    LiveBoard *board = m_desk.board();
+    if (!board || !board->running())
+        return;
+    const auto pairing = board->pairDevice(m_desk.db(), m_ui->editPairName->text().trimmed().toStdString());
+    if (!pairing || pairing->links.empty()) {
+        tellChangeNotSaved(this, m_desk.db());
+        return;
+    }
+    // The code holds the first address; a phone on another network of the
+    // host types one of the others.
+    m_ui->LabPairQr->setPixmap(QPixmap::fromImage(qrCodeImage(pairing->links.front(), QrModulePixels)));
+    QStringList links;
+    for (const std::string &link : pairing->links)
+        links << QString::fromStdString(link);
+    m_ui->LabPairLink->setText(links.join(u'\n'));
+    const Poco::LocalDateTime expires = localFromTimestamp(pairing->expiresAt);
+    m_ui->LabPairValid->setText(uiText(TextId::BoardPairingValid,
+                                       {QString::asprintf("%02d:%02d", expires.hour(), expires.minute())}));
+    m_ui->editPairName->clear();
+    m_ui->boardViews->setCurrentIndex(1);
+}
+
+void CSetupDlg::removeDevice()
+{
+    const DeviceListModel::RecordPtr device = m_devices->record(selectedRow(*m_ui->BoardDeviceList));
+    if (!device)
+        return;
+    const PromptMessage question {uiText(TextId::BoardRemoveQuestion, {QString::fromStdString(device->Name)}),
+                                  uiText(TextId::ProgramName), PromptIcon::Question, PromptButtons::YesNo,
+                                  PromptAnswer::No};
+    if (messagePrompt().show(this, question) != PromptAnswer::Yes)
+        return;
+    bool found = false;
+    const bool removed = m_desk.board() ? m_desk.board()->removeDevice(m_desk.db(), device->Name, found)
+                                        : m_desk.db().RemoveBoardDevice(device->Name, found);
+    if (!removed)
+        tellChangeNotSaved(this, m_desk.db());
+    showDevices();
+}
+
+std::optional<int> CSetupDlg::boardPort() const
+{
+    const QString text = m_ui->editBoardPort->text();
+    bool isNumber = false;
+    const int port = text.toInt(&isNumber);
+    if (!isNumber || port < MinBoardPort || port > MaxBoardPort)
+        return std::nullopt;
+    return port;
+}
+
+// Only a change restarts the board: that closes every browser's stream.
+bool CSetupDlg::boardChanged() const
+{
+    return m_ui->OptBoardOn->isChecked() != m_board.Enabled
+           || m_ui->editBoardPort->text() != QString::number(m_board.Port);
+}
+
+bool CSetupDlg::applyBoard()
+{
+    if (!boardChanged())
+        return true;
+    stBoardSetup changed = m_board;
+    changed.Enabled = m_ui->OptBoardOn->isChecked();
+    changed.Port = *boardPort();
+    if (!m_desk.applyBoardSetup(changed)) {
+        tellChangeNotSaved(this, m_desk.db());
+        return false;
+    }
+    m_board = changed;
+    return true;
 }

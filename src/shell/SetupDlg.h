@@ -3,9 +3,12 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
+#include "data/BoardDevice.h"
 #include "data/SetupRecord.h"
 #include "ui/ChildDialog.h"
+#include "ui/controls/RecordListModel.h"
 
 class CMainFrameDlg;
 class QAbstractButton;
@@ -16,8 +19,10 @@ namespace Ui
 class CSetupDlg;
 }
 
-// The system settings: two pages (general; colours and times) over copies
-// of the desk's settings record. OK reads the fields, refuses a blank title
+// The system settings: three pages (general; colours and times; the live
+// board) over copies of the desk's settings. The board's devices are paired
+// and removed at once, on the running board; its on/off and port, like the
+// rest, on OK. OK reads the fields, refuses a blank title
 // and a list length outside the desk's range, asks before it stores
 // thresholds out of order, has the main window apply and save the record,
 // tells what failed, asks for a new start when the language changed, and
@@ -52,9 +57,24 @@ private:
     // The record as the fields give it; title and length already checked.
     SetupRecord fieldsRecord(std::int32_t records) const;
 
+    using DeviceListModel = RecordListModel<stBoardDevice>;
+
+    void showBoard();
+    void showDevices();
+    void pairDevice();
+    void removeDevice();
+    // The port typed, when it is one.
+    std::optional<int> boardPort() const;
+    bool boardChanged() const;
+    // False when the board's settings could not be stored (told).
+    bool applyBoard();
+
     std::unique_ptr<Ui::CSetupDlg> m_ui;
     CMainFrameDlg &m_desk;
     std::array<ColourButton, 10> m_colours;
+    DeviceListModel *m_devices;
+    // The board's settings when the window opened.
+    stBoardSetup m_board;
     // The language when the window opened: a second OK after a failed save
     // still asks for the new start.
     std::uint32_t m_openedLanguage;

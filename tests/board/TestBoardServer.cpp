@@ -27,31 +27,14 @@
 #include "board/BoardServer.h"
 #include "board/BoardStream.h"
 #include "support/TempFolder.h"
+#include "board/BoardClient.h"
 
 namespace
 {
 using namespace std::chrono_literals;
 using Poco::Net::HTTPResponse;
 
-Poco::Net::Context::Ptr clientContext()
-{
-    static Poco::Net::Context::Ptr context = [] {
-        Poco::Net::initializeSSL();
-        Poco::Net::Context::Ptr made =
-            new Poco::Net::Context(Poco::Net::Context::CLIENT_USE, "", "", "", Poco::Net::Context::VERIFY_NONE);
-        Poco::SharedPtr<Poco::Net::InvalidCertificateHandler> accept = new Poco::Net::AcceptCertificateHandler(false);
-        Poco::Net::SSLManager::instance().initializeClient(nullptr, accept, made);
-        return made;
-    }();
-    return context;
-}
-
-struct Reply
-{
-    int status = 0;
-    std::string body;
-    std::string setCookie;
-};
+using namespace boardclient;
 
 class BoardServerTest : public ::testing::Test
 {
@@ -68,36 +51,22 @@ protected:
         EXPECT_TRUE(m_server->start(0, *files, error)) << error;
     }
 
-    std::unique_ptr<Poco::Net::HTTPSClientSession> session()
-    {
-        auto made = std::make_unique<Poco::Net::HTTPSClientSession>("127.0.0.1", m_server->port(), clientContext());
-        made->setTimeout(Poco::Timespan(10, 0));
-        return made;
-    }
+    std::unique_ptr<Poco::Net::HTTPSClientSession> session() { return boardclient::session(m_server->port()); }
 
     Reply get(const std::string &path, const std::string &cookie = "",
               const std::string &method = Poco::Net::HTTPRequest::HTTP_GET)
     {
-        auto client = session();
-        Poco::Net::HTTPRequest request(method, path, Poco::Net::HTTPMessage::HTTP_1_1);
-        if (!cookie.empty())
-            request.set("Cookie", cookie);
-        client->sendRequest(request);
-        HTTPResponse response;
-        std::istream &in = client->receiveResponse(response);
-        Reply reply;
-        reply.status = response.getStatus();
-        reply.setCookie = response.get("Set-Cookie", "");
-        Poco::StreamCopier::copyToString(in, reply.body);
-        return reply;
+        return fetch(m_server->port(), method, path, cookie);
     }
+
+    Reply post(const std::string &body) { return fetch(m_server->port(), "POST", "/pair", "", body); }
 
     // A paired device's cookie header.
     std::string pairedCookie(const std::string &name = "phone")
     {
-        const Reply reply = get("/pair?code=" + m_registry->addPairing(name, Poco::Timestamp()));
+        const Reply reply = post(pairingForm(m_registry->addPairing(name, Poco::Timestamp()), ""));
         EXPECT_EQ(reply.status, HTTPResponse::HTTP_SEE_OTHER);
-        return reply.setCookie.substr(0, reply.setCookie.find(';'));
+        return reply.cookie();
     }
 
     TempFolder m_folder;
@@ -106,23 +75,6 @@ protected:
     BoardHub m_hub;
     std::unique_ptr<BoardServer> m_server;
 };
-
-// Reads an event stream up to the end of the first event holding needle.
-bool readUntil(std::istream &in, const std::string &needle, std::string &seen)
-{
-    std::string line;
-    std::string event;
-    while (std::getline(in, line)) {
-        event += line + "\n";
-        if (line.empty()) {
-            seen += event;
-            if (event.find(needle) != std::string::npos)
-                return true;
-            event.clear();
-        }
-    }
-    return false;
-}
 
 TEST_F(BoardServerTest, WithoutAValidTokenEverythingAnswersHowToPair)
 {
@@ -186,10 +138,24 @@ TEST_F(BoardServerTest, OnlyThePagesOwnPathsAreServed)
     EXPECT_EQ(page.body.find("https://"), std::string::npos);
 }
 
-TEST_F(BoardServerTest, APairingLinkWorksOnceAndSetsAGuardedCookie)
+TEST_F(BoardServerTest, APairingLinkAsksForANameThenWorksOnceAndSetsAGuardedCookie)
 {
-    const std::string code = m_registry->addPairing("bar", Poco::Timestamp());
-    const Reply paired = get("/pair?code=" + code);
+    const std::string code = m_registry->addPairing("Bar \"<1>\"", Poco::Timestamp());
+    // Opening the link (or a phone's preview of it) only shows the form,
+    // the link's name in it escaped.
+    for (int i = 0; i < 2; ++i) {
+        const Reply form = get("/pair?code=" + code);
+        EXPECT_EQ(form.status, HTTPResponse::HTTP_OK);
+        EXPECT_TRUE(form.setCookie.empty());
+        EXPECT_NE(form.body.find("name=\"name\" value=\"Bar &quot;&lt;1&gt;&quot;\""), std::string::npos)
+            << form.body;
+        EXPECT_NE(form.body.find("value=\"" + code + "\""), std::string::npos);
+        EXPECT_NE(form.body.find(builtInText(TextId::BoardDeviceNameLabel, Lcid::English)), std::string::npos);
+        EXPECT_NE(form.contentSecurityPolicy.find("form-action 'self'"), std::string::npos);
+    }
+    EXPECT_NE(get("/", "").contentSecurityPolicy.find("form-action 'none'"), std::string::npos);
+
+    const Reply paired = post(pairingForm(code, "Till & bar"));
     EXPECT_EQ(paired.status, HTTPResponse::HTTP_SEE_OTHER);
     // Attribute names are case-insensitive.
     std::string attributes = paired.setCookie.substr(paired.setCookie.find(';'));
@@ -197,17 +163,56 @@ TEST_F(BoardServerTest, APairingLinkWorksOnceAndSetsAGuardedCookie)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     for (const char *attribute : {"; secure", "; httponly", "; samesite=strict", "; path=/"})
         EXPECT_NE(attributes.find(attribute), std::string::npos) << attribute << " in " << paired.setCookie;
+    ASSERT_EQ(m_registry->devices().size(), 1u);
+    EXPECT_EQ(m_registry->devices()[0].Name, "Till & bar");
 
     const std::string refused = builtInText(TextId::BoardPairingRefused, Lcid::English);
-    for (const std::string &used : {code, m_expired.code, std::string()}) {
-        SCOPED_TRACE(used);
-        const Reply again = get("/pair?code=" + used);
+    // Fewer than the failures one address may make before it waits.
+    const Reply refusals[] = {get("/pair?code=" + code), post(pairingForm(code, "again")),
+                              get("/pair?code=" + m_expired.code), post(pairingForm("", "again"))};
+    for (const Reply &again : refusals) {
         EXPECT_EQ(again.status, HTTPResponse::HTTP_FORBIDDEN);
         EXPECT_TRUE(again.setCookie.empty());
         EXPECT_NE(again.body.find(refused), std::string::npos);
     }
-    const Reply page = get("/", paired.setCookie.substr(0, paired.setCookie.find(';')));
-    EXPECT_EQ(page.status, HTTPResponse::HTTP_OK);
+    EXPECT_EQ(get("/", paired.cookie()).status, HTTPResponse::HTTP_OK);
+}
+
+TEST_F(BoardServerTest, APairingFormBeyondItsBoundIsRefusedAndTheCodeKept)
+{
+    const std::string code = m_registry->addPairing("phone", Poco::Timestamp());
+    struct Case
+    {
+        const char *name;
+        std::string body;
+        int status;
+    };
+    const Case cases[] = {
+        {"a name of megabytes", pairingForm(code, std::string(1 << 20, 'a')),
+         HTTPResponse::HTTP_REQUEST_ENTITY_TOO_LARGE},
+        {"just over the bound", pairingForm(code, std::string(4096, 'a')), HTTPResponse::HTTP_REQUEST_ENTITY_TOO_LARGE},
+        {"too many fields", pairingForm(code, "a") + std::string(20, '&') + "x=1&y=2&z=3&w=4",
+         HTTPResponse::HTTP_BAD_REQUEST},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Reply reply;
+        try {
+            reply = post(c.body);
+        } catch (const Poco::Exception &) {
+            // Closed before the whole body was sent: refused as well.
+        }
+        EXPECT_NE(reply.status, HTTPResponse::HTTP_SEE_OTHER);
+        if (reply.status != 0) {
+            EXPECT_EQ(reply.status, c.status);
+        }
+        EXPECT_TRUE(reply.setCookie.empty());
+    }
+    // A long name within the bound is cut, not refused.
+    const Reply paired = post(pairingForm(code, std::string(100, 'b')));
+    EXPECT_EQ(paired.status, HTTPResponse::HTTP_SEE_OTHER);
+    ASSERT_EQ(m_registry->devices().size(), 1u);
+    EXPECT_EQ(m_registry->devices()[0].Name, std::string(BoardRegistry::MaxNameLength, 'b'));
 }
 
 TEST_F(BoardServerTest, TheStreamSendsTheStateThenChangesUntilTheDeviceIsRemoved)

@@ -8,6 +8,7 @@
 #include "calls/ServiceLevel.h"
 #include "board/LiveBoard.h"
 #include "support/CallDeskFixture.h"
+#include "board/BoardClient.h"
 
 namespace
 {
@@ -98,5 +99,60 @@ TEST_F(LiveBoardTest, ABoardThatIsOffOrCannotListenLeavesTheDeskAsItIs)
     board.openCallsChanged(*m_desk, "");
     board.stop();
     EXPECT_FALSE(board.running());
+}
+
+TEST_F(LiveBoardTest, ADevicePairedAndRemovedWhileTheDeskRunsIsTakenAndCutOffAtOnce)
+{
+    using namespace boardclient;
+    LiveBoard board(m_desk->lcid());
+    std::string error;
+    EXPECT_FALSE(board.pairDevice(*m_db, "phone")) << "no link while the board is off";
+    ASSERT_TRUE(m_db->SaveBoardSetup({true, 0, "", ""}));
+    ASSERT_TRUE(board.start(*m_db, error)) << error;
+    ASSERT_FALSE(board.addresses().empty());
+
+    const auto pairing = board.pairDevice(*m_db, "phone");
+    ASSERT_TRUE(pairing);
+    ASSERT_EQ(pairing->links.size(), board.addresses().size());
+    EXPECT_EQ(pairing->links[0].rfind(board.addresses()[0] + "pair?code=", 0), 0u) << pairing->links[0];
+    EXPECT_GT(pairing->expiresAt, Poco::Timestamp());
+    const Reply paired = fetch(board.port(), "POST", "/pair", "", pairingForm(codeOf(pairing->links[0]), "Till"));
+    ASSERT_EQ(paired.status, 303);
+    auto devices = board.devices(*m_db);
+    ASSERT_TRUE(devices);
+    ASSERT_EQ(devices->size(), 1u);
+    EXPECT_EQ((*devices)[0].Name, "Till");
+
+    // Started anew before the tick stored it, the board keeps the device.
+    ASSERT_TRUE(board.start(*m_db, error)) << error;
+    devices = m_db->LoadBoardDevices();
+    ASSERT_TRUE(devices);
+    ASSERT_EQ(devices->size(), 1u);
+    EXPECT_EQ((*devices)[0].Name, "Till");
+
+    auto client = session(board.port());
+    Poco::Net::HTTPRequest request(Poco::Net::HTTPRequest::HTTP_GET, "/events", Poco::Net::HTTPMessage::HTTP_1_1);
+    request.set("Cookie", paired.cookie());
+    client->sendRequest(request);
+    Poco::Net::HTTPResponse response;
+    std::istream &in = client->receiveResponse(response);
+    ASSERT_EQ(response.getStatus(), 200);
+    std::string seen;
+    ASSERT_TRUE(readUntil(in, "event: state", seen)) << seen;
+
+    bool found = false;
+    EXPECT_TRUE(board.removeDevice(*m_db, "Till", found));
+    EXPECT_TRUE(found);
+    std::string rest;
+    EXPECT_FALSE(readUntil(in, "event:", rest)) << rest;
+    EXPECT_EQ(fetch(board.port(), "GET", "/ping", paired.cookie()).status, 401);
+    devices = m_db->LoadBoardDevices();
+    ASSERT_TRUE(devices);
+    EXPECT_TRUE(devices->empty());
+    ASSERT_TRUE(board.devices(*m_db));
+    EXPECT_TRUE(board.devices(*m_db)->empty());
+
+    EXPECT_TRUE(board.removeDevice(*m_db, "Till", found));
+    EXPECT_FALSE(found);
 }
 }

@@ -131,6 +131,28 @@ private slots:
         QCOMPARE(shown(window, "LabCentralValue"), shownText);
     }
 
+    // Where phones reach the board and the fingerprint they show, while it
+    // is served; shown in two halves, copied whole.
+    void showsTheLiveBoard()
+    {
+        AboutFacts facts = connectedDesk();
+        CAboutDlg off(facts, nullptr);
+        QCOMPARE(shown(off, "LabBoard"), QStringLiteral("Live board:"));
+        QCOMPARE(shown(off, "LabBoardValue"), QStringLiteral("The live board is off."));
+
+        QStringList bytes;
+        for (int i = 0; i < 32; ++i)
+            bytes << QStringLiteral("%1").arg(i, 2, 16, QChar(u'0')).toUpper();
+        const std::string fingerprint = bytes.join(u':').toStdString();
+        facts.board = AboutFacts::Board {{"https://192.168.1.20:8443/", "https://10.0.0.5:8443/"}, fingerprint};
+        CAboutDlg on(facts, nullptr);
+        const QString addresses = QStringLiteral("https://192.168.1.20:8443/\nhttps://10.0.0.5:8443/\nSHA-256 ");
+        const QString whole = QString::fromStdString(fingerprint);
+        QCOMPARE(shown(on, "LabBoardValue"),
+                 addresses + bytes.mid(0, 16).join(u':') + u':' + u'\n' + bytes.mid(16).join(u':'));
+        QVERIFY(on.text().contains(QStringLiteral("Live board: ") + addresses + whole + u'\n'));
+    }
+
     void copiesItsTextForSupport()
     {
         setUiLanguage(2052);
@@ -146,10 +168,11 @@ private slots:
         QCOMPARE(lines.value(2), QStringLiteral("数据文件夹： /home/desk/.local/share/calldesk/"));
         QCOMPARE(lines.value(3), QStringLiteral("串口： /dev/ttyUSB0 (已打开)"));
         QCOMPARE(lines.value(4), QStringLiteral("中央历史记录： 不上传"));
-        QCOMPARE(lines.value(5), QStringLiteral("使用的软件库："));
-        QVERIFY(lines.value(6).startsWith(QStringLiteral("Qt ")));
-        QVERIFY(lines.value(9).startsWith(QStringLiteral("SQLite3 Multiple Ciphers ")));
-        QVERIFY(lines.value(10).startsWith(QStringLiteral("libpq ")));
+        QCOMPARE(lines.value(5), QStringLiteral("实时看板： 实时看板未开启。"));
+        QCOMPARE(lines.value(6), QStringLiteral("使用的软件库："));
+        QVERIFY(lines.value(7).startsWith(QStringLiteral("Qt ")));
+        QVERIFY(lines.value(10).startsWith(QStringLiteral("SQLite3 Multiple Ciphers ")));
+        QVERIFY(lines.value(11).startsWith(QStringLiteral("libpq ")));
         QVERIFY(window.isVisible());
     }
 };

@@ -23,13 +23,17 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QTreeView>
 #include <QSystemTrayIcon>
 #include <QTest>
+
+#include <Poco/Net/ServerSocket.h>
 
 #include "data/SetupRecord.h"
 #include "receiver/PseudoTerminal.h"
 #include "receiver/ReceiverLink.h"
 #include "calls/CallDesk.h"
+#include "board/LiveBoard.h"
 #include "ui/UiText.h"
 #include "ui/controls/ComboEditUI.h"
 #include "ui/controls/ComboExUI.h"
@@ -38,6 +42,7 @@
 #include "shell/LoginDlg.h"
 #include "shell/MainFrameDlg.h"
 #include "shell/SetupDlg.h"
+#include "board/BoardClient.h"
 #include "support/DeskTestWindow.h"
 #include "support/FrameBytes.h"
 #include "support/RawDatabase.h"
@@ -199,6 +204,29 @@ struct OptionControl
     std::uint8_t bit;
 };
 
+// A port nobody listens on just now.
+int freePort()
+{
+    Poco::Net::ServerSocket probe(0);
+    return probe.address().port();
+}
+
+QStringList deviceNames(SetupWindow &setup)
+{
+    QStringList names;
+    const QAbstractItemModel *model = setup.find<QTreeView>("BoardDeviceList")->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        names << model->index(row, 0).data().toString();
+    return names;
+}
+
+void selectDevice(SetupWindow &setup, int row)
+{
+    auto *list = setup.find<QTreeView>("BoardDeviceList");
+    list->selectionModel()->select(list->model()->index(row, 0),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
 const OptionControl Options[] = {
     {"OptShowCallingWnd", SetupRecord::OptShowCallingWnd}, {"OptHoverMost", SetupRecord::OptHoverMost},
     {"OptTimeoutRestart", SetupRecord::OptTimeoutRestart}, {"OptShowTask", SetupRecord::OptShowTask},
@@ -238,6 +266,10 @@ private slots:
     void autostartFailuresAreTold();
     void languageChangeAsksForANewStart();
     void theSetupRightOffersTheWindow();
+    void theBoardIsTurnedOnMovedAndOffOnOk();
+    void aBoardPortOutsideItsRangeIsRefused_data();
+    void aBoardPortOutsideItsRangeIsRefused();
+    void devicesArePairedAndRemovedAtOnce();
 };
 
 void TestSetupDlg::opensWithTheRecordAndTheLayoutsTexts_data()
@@ -1018,6 +1050,147 @@ void TestSetupDlg::theSetupRightOffersTheWindow()
         QVERIFY(*opened);
         QVERIFY(desk.window().isVisible());
     }
+}
+
+// On, the desk serves the board at once and the page shows where and with
+// which certificate; a port in use is told on the status row and the desk
+// goes on; off, the warning goes.
+void TestSetupDlg::theBoardIsTurnedOnMovedAndOffOnOk()
+{
+    RecordingMessagePrompt prompt;
+    DeskTestWindow desk;
+    desk.window().open();
+    LiveBoard &board = *desk.window().board();
+    const auto warning = [&] { return desk.find<QLabel>("LabBoardWarning"); };
+    {
+        SetupWindow setup(desk);
+        setup.click("OptLiveBoard");
+        QCOMPARE(setup.find<QStackedWidget>("setuptablayout")->currentIndex(), 2);
+        QVERIFY(!setup.find<QCheckBox>("OptBoardOn")->isChecked());
+        QCOMPARE(setup.find<QLineEdit>("editBoardPort")->text(), QStringLiteral("8443"));
+        QCOMPARE(setup.find<QLabel>("LabBoardAddressValue")->text(), uiText(TextId::BoardNotServed));
+        QVERIFY(!setup.find<QAbstractButton>("btnPairDevice")->isEnabled());
+        setup.find<QCheckBox>("OptBoardOn")->setChecked(true);
+        setup.type("editBoardPort", QString::number(freePort()));
+        QCOMPARE(setup.ok(), ChildDialog::ResultOk);
+    }
+    QVERIFY(board.running());
+    const stBoardSetup stored = *desk.db().LoadBoardSetup();
+    QVERIFY(stored.Enabled);
+    QCOMPARE(stored.Port, board.port());
+    QVERIFY(!warning() || warning()->isHidden());
+    {
+        SetupWindow setup(desk);
+        QVERIFY(setup.find<QLabel>("LabBoardAddressValue")->text().contains(QStringLiteral(":%1/").arg(board.port())));
+        QCOMPARE(setup.find<QLabel>("LabBoardFingerprintValue")->text().remove(QChar(0x200B)),
+                 QString::fromStdString(board.fingerprint()));
+        QVERIFY(setup.find<QAbstractButton>("btnPairDevice")->isEnabled());
+
+        // A port another program holds.
+        Poco::Net::ServerSocket taken(0);
+        setup.type("editBoardPort", QString::number(taken.address().port()));
+        QCOMPARE(setup.ok(), ChildDialog::ResultOk);
+        QVERIFY(!board.running());
+        QVERIFY(warning() && !warning()->isHidden());
+        QVERIFY(warning()->text().startsWith(uiText(TextId::BoardStartFailed, {QString()})));
+        QCOMPARE(desk.db().LoadBoardSetup()->Port, int(taken.address().port()));
+    }
+    {
+        SetupWindow setup(desk);
+        setup.find<QCheckBox>("OptBoardOn")->setChecked(false);
+        QCOMPARE(setup.ok(), ChildDialog::ResultOk);
+    }
+    QVERIFY(!board.running());
+    QVERIFY(warning()->isHidden());
+    QVERIFY(!desk.db().LoadBoardSetup()->Enabled);
+    QVERIFY(prompt.shown.empty());
+}
+
+void TestSetupDlg::aBoardPortOutsideItsRangeIsRefused_data()
+{
+    QTest::addColumn<QString>("port");
+    QTest::newRow("0") << "0";
+    QTest::newRow("65536") << "65536";
+    QTest::newRow("empty") << "";
+}
+
+// Refused before anything is applied: the window stays on the board's page,
+// the title typed with it is not taken either.
+void TestSetupDlg::aBoardPortOutsideItsRangeIsRefused()
+{
+    QFETCH(QString, port);
+    RecordingMessagePrompt prompt;
+    DeskTestWindow desk;
+    desk.window().open();
+    SetupWindow setup(desk);
+    setup.type("editTitle", QStringLiteral("Terrace"));
+    setup.find<QCheckBox>("OptBoardOn")->setChecked(true);
+    setup.type("editBoardPort", port);
+    QCOMPARE(setup.ok(), 0);
+    QCOMPARE(prompt.shown.size(), std::size_t(1));
+    QCOMPARE(prompt.shown[0].text,
+             uiText(TextId::BoardPortOutOfRange, {QStringLiteral("1"), QStringLiteral("65535")}));
+    QCOMPARE(setup.find<QStackedWidget>("setuptablayout")->currentIndex(), 2);
+    QVERIFY(!desk.window().board()->running());
+    QVERIFY(!desk.db().LoadBoardSetup()->Enabled);
+    QVERIFY(desk.window().setup().Title != "Terrace");
+    // Letters cannot be typed at all.
+    QLineEdit *edit = setup.find<QLineEdit>("editBoardPort");
+    edit->clear();
+    QTest::keyClicks(edit, QStringLiteral("8a4b"));
+    QCOMPARE(edit->text(), QStringLiteral("84"));
+}
+
+// "Pair a device" shows a code and its link, which pairs the running board
+// at once; Remove (after a Yes) cuts the device off at once.
+void TestSetupDlg::devicesArePairedAndRemovedAtOnce()
+{
+    using namespace boardclient;
+    RecordingMessagePrompt prompt;
+    const int port = freePort();
+    DeskTestWindow desk(DeskTestWindow::preparing([port](DbManage &db) {
+        db.SaveBoardSetup({true, port, "", ""});
+        db.SaveBoardDevice({"bar", "not a token's hash", Poco::Timestamp(), std::nullopt});
+    }));
+    desk.window().open();
+    QVERIFY(desk.window().board()->running());
+    SetupWindow setup(desk);
+    setup.click("OptLiveBoard");
+    QCOMPARE(deviceNames(setup), QStringList {QStringLiteral("bar")});
+
+    setup.type("editPairName", QStringLiteral("terrace"));
+    setup.click("btnPairDevice");
+    QCOMPARE(setup.find<QStackedWidget>("boardViews")->currentIndex(), 1);
+    QVERIFY(!setup.find<QLabel>("LabPairQr")->pixmap().isNull());
+    const QString link = setup.find<QLabel>("LabPairLink")->text().split(u'\n').first();
+    QVERIFY2(link.startsWith(QStringLiteral("https://")) && link.contains(QStringLiteral(":%1/pair?code=").arg(port)),
+             qPrintable(link));
+    QVERIFY(setup.find<QLabel>("LabPairValid")->text().startsWith(uiText(TextId::BoardPairingValid, {QString()}).left(8)));
+
+    const Reply form = fetch(port, "GET", "/pair?code=" + codeOf(link.toStdString()));
+    QCOMPARE(form.status, 200);
+    QVERIFY(form.body.find("value=\"terrace\"") != std::string::npos);
+    const Reply paired = fetch(port, "POST", "/pair", "", pairingForm(codeOf(link.toStdString()), ""));
+    QCOMPARE(paired.status, 303);
+    setup.click("btnPairDone");
+    QCOMPARE(setup.find<QStackedWidget>("boardViews")->currentIndex(), 0);
+    QCOMPARE(deviceNames(setup), (QStringList {QStringLiteral("bar"), QStringLiteral("terrace")}));
+    QCOMPARE(fetch(port, "GET", "/ping", paired.cookie()).status, 200);
+
+    selectDevice(setup, 1);
+    prompt.answerNext(PromptAnswer::No);
+    setup.click("btnRemoveDevice");
+    QCOMPARE(deviceNames(setup).size(), 2);
+    QCOMPARE(prompt.shown.back().text, uiText(TextId::BoardRemoveQuestion, {QStringLiteral("terrace")}));
+    prompt.answerNext(PromptAnswer::Yes);
+    setup.click("btnRemoveDevice");
+    QCOMPARE(deviceNames(setup), QStringList {QStringLiteral("bar")});
+    QCOMPARE(fetch(port, "GET", "/ping", paired.cookie()).status, 401);
+    // Nothing to remove without a selection.
+    setup.find<QTreeView>("BoardDeviceList")->selectionModel()->clearSelection();
+    const std::size_t asked = prompt.shown.size();
+    setup.click("btnRemoveDevice");
+    QCOMPARE(prompt.shown.size(), asked);
 }
 
 QTEST_MAIN(TestSetupDlg)

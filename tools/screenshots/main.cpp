@@ -14,6 +14,8 @@
 #include <QCommandLineParser>
 #include <QDateEdit>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
 #include <QEventLoop>
 #include <QPixmap>
 #include <QScreen>
@@ -27,7 +29,9 @@
 #include "calls/CallDesk.h"
 #include "calls/ISoundPlayer.h"
 #include "reports/HistoryQuery.h"
+#include "board/LiveBoard.h"
 #include "ui/DeskLook.h"
+#include "ui/QrCodeImage.h"
 #include "ui/UiText.h"
 #include "ui/WindowFrame.h"
 #include "ui/controls/TimeUI.h"
@@ -314,11 +318,23 @@ int main(int argc, char *argv[])
         // The settings show the port of a usual USB adapter (away here).
         window.setup().SerialPort = "/dev/ttyUSB0";
 
+        // The live board served on its usual port with two devices paired;
+        // the pictures show a site's usual address rather than this host's.
+        const std::string siteAddress = "https://192.168.1.20:8443/";
+        db.SaveBoardDevice({chinese ? "吧台手机" : "Bar phone", "",
+                            instantOf(now - Poco::Timespan(1, 2, 0, 0, 0)), instantOf(now - Poco::Timespan(0, 0, 0, 40, 0))});
+        db.SaveBoardDevice({chinese ? "露台墙面屏" : "Terrace wall", "",
+                            instantOf(now - Poco::Timespan(0, 3, 10, 0, 0)), instantOf(now - Poco::Timespan(0, 0, 0, 5, 0))});
+        window.applyBoardSetup({true, stBoardSetup::DefaultPort, "", ""});
+        const LiveBoard *board = window.board();
+
         // The About window of a desk on a receiver, in the usual data folder.
         AboutFacts facts;
         facts.dataFolder = "/home/desk/.local/share/calldesk/";
         facts.serialPort = "/dev/ttyUSB0";
         facts.linkState = LinkState::Connected;
+        if (board && board->running())
+            facts.board = AboutFacts::Board {{siteAddress}, board->fingerprint()};
         CAboutDlg about(facts, &window);
         about.show();
         WindowFrame::centre(about, &window);
@@ -333,6 +349,20 @@ int main(int argc, char *argv[])
                     && saved;
             settings.findChild<QAbstractButton *>(QStringLiteral("OptSystemSetup"))->click();
             saved = savePicture(settings, parser.value(out) + QStringLiteral("/setup-colours-%1.png").arg(suffix))
+                    && saved;
+            settings.findChild<QAbstractButton *>(QStringLiteral("OptLiveBoard"))->click();
+            settings.findChild<QLabel *>(QStringLiteral("LabBoardAddressValue"))->setText(QString::fromStdString(siteAddress));
+            saved = savePicture(settings, parser.value(out) + QStringLiteral("/setup-board-%1.png").arg(suffix)) && saved;
+            settings.findChild<QLineEdit *>(QStringLiteral("editPairName"))
+                ->setText(chinese ? QStringLiteral("露台2号") : QStringLiteral("Terrace 2"));
+            settings.findChild<QAbstractButton *>(QStringLiteral("btnPairDevice"))->click();
+            auto *link = settings.findChild<QLabel *>(QStringLiteral("LabPairLink"));
+            const QString code = link->text().section(QStringLiteral("pair?code="), 1, 1).section(u'\n', 0, 0);
+            const QString shown = QString::fromStdString(siteAddress) + QStringLiteral("pair?code=") + code;
+            link->setText(shown);
+            settings.findChild<QLabel *>(QStringLiteral("LabPairQr"))
+                ->setPixmap(QPixmap::fromImage(qrCodeImage(shown.toStdString(), 3)));
+            saved = savePicture(settings, parser.value(out) + QStringLiteral("/setup-pairing-%1.png").arg(suffix))
                     && saved;
         }
         saved = shootHistory(window, db, clock, parser.value(out), suffix) && saved;

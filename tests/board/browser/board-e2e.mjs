@@ -90,6 +90,10 @@ try {
     }).observe(document, { childList: true, subtree: true });
   });
   await page.goto(local);
+  // The phone names itself; the name the link was made for is offered.
+  if ((await page.inputValue("#name")) !== "e2e") fail("the pairing form does not offer the link's name");
+  await page.fill("#name", "e2e phone");
+  await Promise.all([page.waitForURL((url) => url.pathname === "/"), page.click("#pair")]);
   if (new URL(page.url()).pathname !== "/") fail(`pairing did not lead to the board: ${page.url()}`);
   const unpaired = await browser.newContext({ ignoreHTTPSErrors: true });
   const refused = await (await unpaired.newPage()).goto(local);
@@ -118,6 +122,7 @@ try {
   await until("a call after the restart", () => page.evaluate((n) => Object.keys(window.seenAt).length > n, before), 30);
   console.log(`board in Chromium: call shown ${delay} ms after its frame, warned, answered, followed a restart`);
   await stopDesk(desk);
+  if (!tool("board", "--devices").includes("e2e phone")) fail("the device is not stored under the name it gave");
 } catch (error) {
   console.error(`board-e2e: ${error.message}`);
   for (const child of children) console.error(`--- ${child.spawnargs.join(" ")}\n${child.log.slice(-2000)}`);

@@ -106,6 +106,26 @@ void AutoBackup::finish(const RunResult &result)
     logEvent(text);
 }
 
+std::optional<AutoBackup::StoreFailure> AutoBackup::storeSettings(DbManage &db, const stAutoBackup &before,
+                                                                  stAutoBackup after, const Poco::LocalDateTime &now)
+{
+    const std::string ownFolder = BackupFiles::folderOf(db.folder());
+    const auto normal = [](std::string path) {
+        while (path.size() > 1 && path.back() == '/')
+            path.pop_back();
+        return fs::path(path).lexically_normal();
+    };
+    if (after.Folder.empty() || normal(after.Folder) == normal(ownFolder))
+        after.Folder.clear();
+    if (after.Enabled && !ensureFolder(AutoBackupSchedule::folderOf(after, db.folder())))
+        return StoreFailure {true, AutoBackupSchedule::folderOf(after, db.folder())};
+    if (!before.Stored || (after.Enabled && !before.Enabled))
+        after.Since = instantOf(now);
+    if (!db.SaveAutoBackupSettings(after))
+        return StoreFailure {false, db.lastFailure()};
+    return std::nullopt;
+}
+
 AutoBackup::RunResult AutoBackup::run(const DbManage &db, const std::string &folder, int keep,
                                       const Poco::LocalDateTime &at, const std::stop_token &stop)
 {

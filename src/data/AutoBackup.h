@@ -44,6 +44,20 @@ public:
     // next tick.
     void waitForRun();
 
+    // What the window changed, stored: switching on (or a row stored for the
+    // first time) starts the count afresh from now, so no slot before it is
+    // owed and the warnings wait two days; a folder that is the data
+    // folder's own backup folder is stored as empty. The folder is made
+    // when missing. nullopt when stored; otherwise why not, and whether the
+    // folder was the cause.
+    struct StoreFailure
+    {
+        bool folder = false;
+        std::string reason;
+    };
+    static std::optional<StoreFailure> storeSettings(DbManage &db, const stAutoBackup &before, stAutoBackup after,
+                                                     const Poco::LocalDateTime &now);
+
     // What one run did.
     struct RunResult
     {

@@ -14,6 +14,7 @@
 #include "reports/ServiceStatistics.h"
 #include "shell/SettingsApplied.h"
 
+class AutoBackup;
 class CallDesk;
 class CentralSender;
 class CMenuEx;
@@ -70,6 +71,7 @@ public:
     static constexpr int CommandClearHistory = 3;
     static constexpr int CommandShowWindow = 14;
     static constexpr int CommandExit = 15;
+    static constexpr int CommandAutoBackup = 16;
     static constexpr int ServiceTickMs = 1000;
     static constexpr int LinkCheckMs = 2000;
 
@@ -164,6 +166,9 @@ private:
     void openConfiguredPort();
     void showLinkStatus();
     void showCentralState();
+    // The automatic backups' failure or absence, red in the status row and
+    // in the tray's tip, until a backup succeeds.
+    void showBackupAlert();
     void closeClicked();
     void operatorsClicked();
     void historyClicked();
@@ -221,6 +226,8 @@ private:
     QTimer m_linkCheckTimer;
     const CentralSender *m_central = nullptr;
     QLabel *m_centralState = nullptr;
+    std::unique_ptr<AutoBackup> m_autoBackup;
+    QLabel *m_backupAlert = nullptr;
     bool m_saveFailed = false;
     std::string m_saveError;
     bool m_restart = false;

@@ -56,8 +56,12 @@ void AutoBackup::tick(bool atStart)
         logEvent("the automatic backups' settings can be read again");
     m_loadFailed = false;
     if (!record->Stored) {
+        // The row goes to the file at once unless other changes wait there
+        // too: only what a window changed counts as not yet saved.
+        const bool unsaved = m_db.modified();
         record->Since = instantOf(now);
-        m_db.SaveAutoBackupSettings(*record);
+        if (m_db.SaveAutoBackupSettings(*record) && !unsaved)
+            m_db.SaveSystemDatabase();
     }
     m_alert = AutoBackupSchedule::alertOf(*record, now);
     if (!AutoBackupSchedule::isDue(*record, now, atStart))

@@ -1,6 +1,8 @@
 // Statements on the automatic backups' row in the system database.
 #include "data/DbManage.h"
 
+#include <vector>
+
 #include <Poco/Data/Statement.h>
 
 #include "base/LocalTime.h"

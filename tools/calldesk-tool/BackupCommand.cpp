@@ -34,7 +34,8 @@ int runBackup(const std::vector<std::string> &arguments)
                      "backups of that kind named as by default (System<14 digits>.ovkbk or History<14 "
                      "digits>.ovkbk) and the older ones of those names are deleted; the file just written and "
                      "files of any other name (the desk's automatic backups among them) stay.\n"
-                     "Exit status: 0 written, 1 failed, 2 bad arguments.");
+                     "Exit status: 0 written, 1 failed (with --keep also: written, but an older backup could not "
+                     "be deleted), 2 bad arguments.");
     addDatabaseOptions(line, "Back up");
     line.option("keep", "N",
                 "After the backup, keep only the newest N good backups of its kind with the default names in its "

@@ -887,7 +887,8 @@ void CMainFrameDlg::showTitle()
     const QString title = QString::fromStdString(m_setup.Title);
     m_ui->title->setText(title);
     setWindowTitle(title);
-    // The tray's tip holds the title and, while one lasts, the link's failure.
+    // The tray's tip holds the title and, while they last, the link's failure
+    // and a problem of the automatic backups.
     showLinkStatus();
 }
 

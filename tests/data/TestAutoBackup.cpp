@@ -524,3 +524,28 @@ TEST_F(AutoBackupDesk, AFolderThatIsAFileFailsAndIsTold)
     EXPECT_NE(std::string::npos, automatic.alert().reason.find("not a folder")) << automatic.alert().reason;
     EXPECT_EQ("notes", readFile(file("not a folder")));
 }
+
+// The row is the system database's: a system backup carries it and a
+// restore brings it back.
+TEST_F(AutoBackupDesk, ASystemBackupCarriesTheSettingsAndTheOutcome)
+{
+    stAutoBackup settings = record();
+    settings.DailyAt = 22 * 60 + 15;
+    settings.Keep = 60;
+    settings.Folder = "/srv/backups";
+    settings.LastRun = settings.LastGood = instant(2026, 3, 9, 22, 15);
+    settings.LastOk = true;
+    ASSERT_TRUE(m_db->SaveAutoBackupSettings(settings));
+    ASSERT_TRUE(m_db->SaveAutoBackupOutcome(settings));
+    TempFolder other;
+    ASSERT_TRUE(m_db->BackupSystem(other.file("System.ovkbk")));
+    DbManage restored(other.path());
+    EXPECT_FALSE(restored.LoadAutoBackup()->Stored);
+    ASSERT_TRUE(restored.RestoreSystem(other.file("System.ovkbk")));
+    const stAutoBackup carried = restored.LoadAutoBackup().value();
+    EXPECT_TRUE(carried.Stored);
+    EXPECT_EQ(22 * 60 + 15, carried.DailyAt);
+    EXPECT_EQ(60, carried.Keep);
+    EXPECT_EQ("/srv/backups", carried.Folder);
+    EXPECT_EQ(text(settings.LastGood), text(carried.LastGood));
+}

@@ -23,7 +23,7 @@ bool ensureFolder(const std::string &folder)
     fs::create_directories(folder, error);
     if (fs::is_directory(folder, error))
         return true;
-    logFailure("create folder " + folder, error.message());
+    logFailure("create folder " + folder, error ? error.message() : "something that is no folder has that name");
     return false;
 }
 

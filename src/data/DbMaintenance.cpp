@@ -229,6 +229,15 @@ bool DbManage::BackupHistoryFile(const std::string &folder, const std::string &p
     return backupFileOf(folder, DatabaseKind::History, path, progress, error) == SQLITE_OK;
 }
 
+bool DbManage::CheckBackup(const std::string &path, DatabaseKind kind, std::string &error)
+{
+    const int rc = SqliteFile::checkBackup(path, keyOf(kind), tableOf(kind));
+    if (rc == SQLITE_OK)
+        return true;
+    error = path + ": " + sqlite3_errstr(rc);
+    return false;
+}
+
 bool DbManage::RestoreSystem(const std::string &path)
 {
     if (!notDataFolderFile(Folder, path, "restore the system database from " + path))

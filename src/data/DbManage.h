@@ -29,6 +29,7 @@
 #include "data/User.h"
 
 struct SetupRecord;
+struct stAutoBackup;
 
 // Receives one operator row found by FindOperator.
 using OperatorFound = std::function<void(const std::string &password, const std::string &post, bool gender,
@@ -209,6 +210,10 @@ public:
     static bool BackupHistoryFile(const std::string &folder, const std::string &path,
                                   const SqliteFile::Progress &progress, std::string &error);
 
+    // Whether the file at path is a backup of kind that a restore would take
+    // (the checks below, without the copy); why not in error. Any thread.
+    static bool CheckBackup(const std::string &path, DatabaseKind kind, std::string &error);
+
     // Restores. Each first checks that the backup opens under the key of its
     // kind, passes the integrity check, holds its kind's table and matches
     // the digest it carries (one without a digest, of an older program, is
@@ -327,6 +332,12 @@ public:
     std::optional<std::vector<stBoardPairing>> LoadBoardPairings();
     bool SaveBoardPairing(const stBoardPairing &pairing);
     bool RemoveBoardPairing(const std::string &codeHash);
+    // The automatic backups' row (defaults, Stored false, when there is
+    // none); nullopt when it cannot be read. The settings and the outcome
+    // are stored apart, so that neither writes over the other.
+    std::optional<stAutoBackup> LoadAutoBackup();
+    bool SaveAutoBackupSettings(const stAutoBackup &record);
+    bool SaveAutoBackupOutcome(const stAutoBackup &record);
     // The failures overlapping [from, to) (either bound optional), by their
     // beginning.
     std::vector<stOutage> LoadOutages(const std::optional<Poco::LocalDateTime> &from,

@@ -364,12 +364,12 @@ int copyFileInto(sqlite3 *target, const std::string &path, const std::string &ke
     return isInMemory(target) ? copyIntoMemory(file.get(), target) : copyByBackup(file.get(), target, progress);
 }
 
-int restoreBackupInto(sqlite3 *target, const std::string &path, const std::string &key, const char *requiredTable,
-                      const Progress &progress)
+namespace
 {
-    if (!target)
-        return SQLITE_MISUSE;
-    OwnedConnection file;
+// Opens the backup at path into file and checks all a restore asks of it.
+int openCheckedBackup(OwnedConnection &file, const std::string &path, const std::string &key,
+                      const char *requiredTable, const Progress &progress)
+{
     int rc = openKeyed(file, path, key, SQLITE_OPEN_READONLY);
     if (rc == SQLITE_OK)
         rc = checkReadable(file.get(), progress, "PRAGMA integrity_check(1)");
@@ -388,6 +388,24 @@ int restoreBackupInto(sqlite3 *target, const std::string &path, const std::strin
         logEvent("the backup " + path
                  + " carries no digest (an older program wrote it): it could not be verified fully, only by the "
                    "database's integrity check");
+    return SQLITE_OK;
+}
+}
+
+int checkBackup(const std::string &path, const std::string &key, const char *requiredTable, const Progress &progress)
+{
+    OwnedConnection file;
+    return openCheckedBackup(file, path, key, requiredTable, progress);
+}
+
+int restoreBackupInto(sqlite3 *target, const std::string &path, const std::string &key, const char *requiredTable,
+                      const Progress &progress)
+{
+    if (!target)
+        return SQLITE_MISUSE;
+    OwnedConnection file;
+    if (const int rc = openCheckedBackup(file, path, key, requiredTable, progress); rc != SQLITE_OK)
+        return rc;
     return isInMemory(target) ? copyIntoMemory(file.get(), target) : copyByBackup(file.get(), target, progress);
 }
 

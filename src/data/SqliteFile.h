@@ -46,6 +46,11 @@ int copyFileInto(sqlite3 *target, const std::string &path, const std::string &ke
 int restoreBackupInto(sqlite3 *target, const std::string &path, const std::string &key, const char *requiredTable,
                       const Progress &progress = {});
 
+// The checks of restoreBackupInto without the copy: SQLITE_OK when the file
+// at path is a backup a restore would take.
+int checkBackup(const std::string &path, const std::string &key, const char *requiredTable,
+                const Progress &progress = {});
+
 // Writes source's main database as a new file encrypted under key.
 // Temporaries that writers killed half-way left beside path go first.
 int writeInto(sqlite3 *source, const std::string &path, const std::string &key,

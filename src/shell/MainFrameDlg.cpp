@@ -13,6 +13,7 @@
 #include "base/Clock.h"
 #include "base/EventLog.h"
 #include "base/LocalTime.h"
+#include "data/AutoBackup.h"
 #include "data/DataFolder.h"
 #include "data/DbManage.h"
 #include "data/HeldCallJournal.h"
@@ -46,6 +47,7 @@
 #include "shell/PopupCallDlg.h"
 #include "shell/SetupDlg.h"
 #include "shell/UserDlg.h"
+#include "shell/backup/AutoBackupDlg.h"
 #include "shell/backup/DataMaintenance.h"
 #include "shell/reportwindows/CompreStatisticDlg.h"
 #include "shell/reportwindows/DataStatisticDlg.h"
@@ -144,6 +146,10 @@ CMainFrameDlg::CMainFrameDlg(DbManage &db, const SetupRecord &setup, const ICloc
     openConfiguredPort();
     m_desk->reloadOpenCalls();
     startBoard();
+    // A backup missed while the PC was off is made up at once.
+    m_autoBackup = std::make_unique<AutoBackup>(m_db, m_clock);
+    m_autoBackup->tick(true);
+    showBackupAlert();
 }
 
 CMainFrameDlg::~CMainFrameDlg()
@@ -308,6 +314,7 @@ void CMainFrameDlg::maintenanceClicked()
     menu.addItem(uiText(TextId::RestoreSystemSettings), std::uint32_t(DeskCommand::Restore), int(DatabaseKind::System));
     menu.addItem(uiText(TextId::RestoreHistory), std::uint32_t(DeskCommand::Restore), int(DatabaseKind::History));
     menu.addItem(uiText(TextId::ClearHistory), std::uint32_t(DeskCommand::ClearHistory), 0);
+    menu.addItem(uiText(TextId::AutoBackup), std::uint32_t(DeskCommand::AutoBackup), 0);
     if (QMenu *shown = menu.showBelow(m_ui->btnMaintenance))
         shown->setObjectName(QStringLiteral("maintenanceMenu"));
 }
@@ -341,6 +348,12 @@ void CMainFrameDlg::runCommand(DeskCommand command, DatabaseKind database)
         break;
     case DeskCommand::ClearHistory:
         m_maintenance->ClearHistory();
+        break;
+    case DeskCommand::AutoBackup:
+        if (CAutoBackupDlg(m_db, m_clock, this).run() == ChildDialog::ResultOk && m_autoBackup) {
+            m_autoBackup->tick();
+            showBackupAlert();
+        }
         break;
     case DeskCommand::ShowWindow:
         showFromTray();
@@ -504,6 +517,8 @@ void CMainFrameDlg::teardown()
         m_events->portClosing();
         m_events->portClosed(port, m_link->close());
     }
+    // A backup running now stops, leaving no file, and is owed again.
+    m_autoBackup.reset();
     m_popup.reset();
     m_statistics.reset();
     m_historyList.reset();
@@ -526,6 +541,36 @@ void CMainFrameDlg::serviceTick()
     }
     saveSystemDatabaseIfChanged();
     showCentralState();
+    if (m_autoBackup) {
+        m_autoBackup->tick();
+        showBackupAlert();
+    }
+}
+
+void CMainFrameDlg::showBackupAlert()
+{
+    if (!m_autoBackup)
+        return;
+    const AutoBackupSchedule::Alert &alert = m_autoBackup->alert();
+    QString text;
+    if (alert.kind == AutoBackupSchedule::Alert::Kind::Failed)
+        text = uiText(TextId::AutoBackupFailed, {QString::fromStdString(alert.reason)});
+    else if (alert.kind == AutoBackupSchedule::Alert::Kind::Stale)
+        text = uiText(TextId::AutoBackupMissing, {QString::fromStdString(localText(alert.since))});
+    if (!m_backupAlert && text.isEmpty())
+        return;
+    if (!m_backupAlert) {
+        m_backupAlert = new QLabel(m_ui->statusRow);
+        m_backupAlert->setObjectName(QStringLiteral("LabBackupAlert"));
+        m_backupAlert->setTextFormat(Qt::PlainText);
+        m_backupAlert->setStyleSheet(QStringLiteral("color: #C00000; font-weight: bold;"));
+        m_ui->statusLayout->insertWidget(m_ui->statusLayout->indexOf(m_ui->LabSaveWarning) + 1, m_backupAlert);
+    }
+    if (m_backupAlert->text() == text && m_backupAlert->isVisible() == !text.isEmpty())
+        return;
+    m_backupAlert->setText(text);
+    m_backupAlert->setVisible(!text.isEmpty());
+    showLinkStatus();
 }
 
 // Shipping that has failed for a minute shows in the status row, beside a
@@ -724,6 +769,8 @@ void CMainFrameDlg::showLinkStatus()
         QString tip = QString::fromStdString(m_setup.Title);
         if (outage)
             tip += u'\n' + text;
+        if (m_backupAlert && !m_backupAlert->text().isEmpty())
+            tip += u'\n' + m_backupAlert->text();
         m_tray->setToolTip(tip.left(TrayToolTipLength));
     }
 }
@@ -845,7 +892,8 @@ void CMainFrameDlg::showTitle()
     const QString title = QString::fromStdString(m_setup.Title);
     m_ui->title->setText(title);
     setWindowTitle(title);
-    // The tray's tip holds the title and, while one lasts, the link's failure.
+    // The tray's tip holds the title and, while they last, the link's failure
+    // and a problem of the automatic backups.
     showLinkStatus();
 }
 

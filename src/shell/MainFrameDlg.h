@@ -18,6 +18,7 @@
 #include "ui/ToolWindow.h"
 #include "shell/SettingsApplied.h"
 
+class AutoBackup;
 class CallDesk;
 class CentralSender;
 class CMenuEx;
@@ -55,6 +56,7 @@ enum class DeskCommand : std::uint32_t
     ClearHistory = 3,
     ShowWindow = 14,
     Exit = 15,
+    AutoBackup = 16,
 };
 
 struct MainFrameOptions
@@ -184,6 +186,9 @@ private:
     void openConfiguredPort();
     void showLinkStatus();
     void showCentralState();
+    // The automatic backups' failure or absence, red in the status row and
+    // in the tray's tip, until a backup succeeds.
+    void showBackupAlert();
     void closeClicked();
     void operatorsClicked();
     void historyClicked();
@@ -241,6 +246,8 @@ private:
     QTimer m_linkCheckTimer;
     const CentralSender *m_central = nullptr;
     QLabel *m_centralState = nullptr;
+    std::unique_ptr<AutoBackup> m_autoBackup;
+    QLabel *m_backupAlert = nullptr;
     bool m_saveFailed = false;
     std::string m_saveError;
     bool m_restart = false;

@@ -2,11 +2,15 @@
 // of the history, as the person at the desk drives them.
 #include <QAbstractButton>
 #include <QDateTimeEdit>
+#include <QLabel>
+#include <QSpinBox>
+#include <QSystemTrayIcon>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
 
 #include "base/LocalTime.h"
+#include "data/AutoBackupSetup.h"
 #include "data/HeldCallJournal.h"
 #include "data/SetupRecord.h"
 #include "data/SqliteFile.h"
@@ -17,6 +21,7 @@
 #include "ui/controls/ComboEditUI.h"
 #include "shell/LoginDlg.h"
 #include "shell/MainFrameDlg.h"
+#include "shell/backup/AutoBackupDlg.h"
 #include "shell/backup/ClearConfirmDlg.h"
 #include "shell/backup/DataClearDlg.h"
 #include "support/DeskTestWindow.h"
@@ -70,6 +75,9 @@ private slots:
     void callsACrashCaughtWhileHeldBackAreStoredAtStart();
     void clearingAsksForTheAdminPassword_data();
     void clearingAsksForTheAdminPassword();
+    void theMenuOpensTheAutomaticBackupWindow();
+    void aBackupProblemIsRedInTheStatusRowAndTheTipUntilOneSucceeds_data();
+    void aBackupProblemIsRedInTheStatusRowAndTheTipUntilOneSucceeds();
 };
 
 void TestDataMaintenance::theRightEnablesTheButtonAndItsMenu_data()
@@ -102,7 +110,7 @@ void TestDataMaintenance::theRightEnablesTheButtonAndItsMenu()
         items << action->text();
     QCOMPARE(items, QStringList({uiText(TextId::BackupSystemSettings), uiText(TextId::BackupHistory),
                                  uiText(TextId::RestoreSystemSettings), uiText(TextId::RestoreHistory),
-                                 uiText(TextId::ClearHistory)}));
+                                 uiText(TextId::ClearHistory), uiText(TextId::AutoBackup)}));
     menu->close();
 }
 
@@ -414,6 +422,72 @@ void TestDataMaintenance::clearingAsksForTheAdminPassword()
         }
         QCOMPARE(calls(desk), Poco::Int64(2));
     }
+}
+
+void TestDataMaintenance::theMenuOpensTheAutomaticBackupWindow()
+{
+    DeskTestWindow desk;
+    desk.window().open();
+    const auto stored = whenModal<CAutoBackupDlg>([](CAutoBackupDlg &window) {
+        control<QSpinBox>(window, "SpinBackupKeep")->setValue(7);
+        QTest::mouseClick(control<QAbstractButton>(window, "btnok"), Qt::LeftButton);
+    });
+    desk.window().runCommand(DeskCommand::AutoBackup);
+    QVERIFY(*stored);
+    QCOMPARE(desk.db().LoadAutoBackup()->Keep, 7);
+}
+
+void TestDataMaintenance::aBackupProblemIsRedInTheStatusRowAndTheTipUntilOneSucceeds_data()
+{
+    QTest::addColumn<bool>("lastOk");
+    QTest::addColumn<int>("goodDaysAgo");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("failed") << false << 1 << uiText(TextId::AutoBackupFailed, {"disk full"});
+    QTest::newRow("none good for three days")
+        << true << 3 << uiText(TextId::AutoBackupMissing, {"2024-06-12 03:00:00"});
+    QTest::newRow("good yesterday") << true << 1 << QString();
+}
+
+// The desk's clock stands at 09:00; today's backup ran at 03:00.
+void TestDataMaintenance::aBackupProblemIsRedInTheStatusRowAndTheTipUntilOneSucceeds()
+{
+    QFETCH(bool, lastOk);
+    QFETCH(int, goodDaysAgo);
+    QFETCH(QString, shown);
+    DeskTestWindow::Options options;
+    options.trayAvailable = true;
+    options.adjust = [](SetupRecord &setup) { setup.Option |= SetupRecord::OptShowTask; };
+    options.prepare = [&](DbManage &db) {
+        stAutoBackup record;
+        record.Since = instantOf(*localDateTime(2024, 5, 1, 9, 0, 0));
+        QVERIFY(db.SaveAutoBackupSettings(record));
+        record.LastRun = instantOf(*localDateTime(2024, 6, 15, 3, 0, 0));
+        record.LastOk = lastOk;
+        record.LastError = "disk full";
+        record.LastGood = instantOf(*localDateTime(2024, 6, 15 - goodDaysAgo, 3, 0, 0));
+        QVERIFY(db.SaveAutoBackupOutcome(record));
+    };
+    DeskTestWindow desk(options);
+    desk.window().open();
+    auto *label = desk.find<QLabel>("LabBackupAlert");
+    QSystemTrayIcon *tray = desk.window().trayIcon();
+    QVERIFY(tray);
+    if (shown.isEmpty()) {
+        QVERIFY(!label || label->isHidden());
+        QVERIFY(!tray->toolTip().contains(u'\n'));
+        return;
+    }
+    QVERIFY(label);
+    QCOMPARE(label->text(), shown);
+    QVERIFY(label->isVisible());
+    QVERIFY(label->styleSheet().contains("#C00000"));
+    QVERIFY(tray->toolTip().endsWith(u'\n' + shown));
+
+    // The next day's backup, written by the worker, ends the warning.
+    desk.wait(18 * 3600);
+    QTRY_VERIFY((desk.window().serviceTick(), label->isHidden()));
+    QVERIFY(!tray->toolTip().contains(u'\n'));
+    QVERIFY(fileExists(desk.db().folder() + "BackUP/Auto-History20240616030000.ovkbk"));
 }
 
 QTEST_MAIN(TestDataMaintenance)

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include "data/DataFolder.h"
 #include "data/DataFolderLock.h"
 #include "data/SetupRecord.h"
 #include "data/SqliteFile.h"
@@ -265,4 +266,60 @@ TEST_F(BackupCommand, RestoreAndPortRefuseWhileADeskRunsOnTheFolder)
     EXPECT_EQ(2, calls());
     EXPECT_EQ(0, runCalldeskTool({"port", "--data-dir", folder(), "/dev/ttyUSB7"}).exitCode) << "the lock is free again";
 }
+}
+
+// --keep prunes the folder the backup went to, by the default names of the
+// kind only: the newest good ones stay with the file just written, damaged
+// ones do not count, and every other file (the desk's automatic backups,
+// the other kind, other names) is left alone.
+TEST_F(BackupCommand, KeepLeavesTheNewestGoodBackupsOfTheDefaultNames)
+{
+    fill();
+    const std::string good = file("good.ovkbk");
+    std::string error;
+    ASSERT_TRUE(DbManage::BackupSystemFile(folder(), good, error)) << error;
+    const std::string backups = BackupFiles::folderOf(folder());
+    ASSERT_TRUE(ensureFolder(backups));
+    const std::vector<std::string> stays = {
+        "System20200103030000.ovkbk", "System20200101030000.ovkbk", "Auto-System20190101030000.ovkbk",
+        "History20190101030000.ovkbk", "System2019010103000.ovkbk", "System20190101030000.ovkbk.old",
+    };
+    for (const std::string &name : stays)
+        writeFile(backups + name, readFile(good));
+    writeFile(backups + "System20200102030000.ovkbk", "not a database at all");
+    for (const char *name : {"System20191231030000.ovkbk", "System20191230030000.ovkbk"})
+        writeFile(backups + name, readFile(good));
+
+    const ToolRun run = runCalldeskTool({"backup", "--data-dir", folder(), "--system", "--keep", "3"});
+    ASSERT_EQ(0, run.exitCode) << run.output;
+    // The path written is the line of its own; the deletions follow it.
+    const auto start = run.output.find(backups + "System2");
+    ASSERT_NE(std::string::npos, start) << run.output;
+    const std::string written =
+        std::filesystem::path(run.output.substr(start, run.output.find('\n', start) - start)).filename().string();
+    EXPECT_NE(std::string::npos, run.output.find("deleted the older backup " + backups + "System20191230030000.ovkbk"))
+        << run.output;
+    std::vector<std::string> expected = stays;
+    expected.push_back("System20200102030000.ovkbk");
+    expected.push_back(written);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(expected, filesIn(backups)) << run.output;
+
+    // A FILE of another name: its folder, the same pattern.
+    const std::string other = file("elsewhere/");
+    ASSERT_TRUE(ensureFolder(other));
+    for (const char *name : {"System20200101030000.ovkbk", "System20200102030000.ovkbk", "History20200101030000.ovkbk"})
+        writeFile(other + name, readFile(good));
+    const ToolRun explicitFile =
+        runCalldeskTool({"backup", "--data-dir", folder(), "--system", "--keep", "1", other + "nightly.ovkbk"});
+    ASSERT_EQ(0, explicitFile.exitCode) << explicitFile.output;
+    EXPECT_EQ((std::vector<std::string> {"History20200101030000.ovkbk", "System20200102030000.ovkbk", "nightly.ovkbk"}),
+              filesIn(other));
+
+    for (const char *bad : {"0", "two", "1.5"}) {
+        SCOPED_TRACE(bad);
+        const auto before = filesIn(backups);
+        EXPECT_EQ(2, runCalldeskTool({"backup", "--data-dir", folder(), "--system", "--keep", bad}).exitCode);
+        EXPECT_EQ(before, filesIn(backups));
+    }
 }

@@ -1,5 +1,5 @@
-// Draws the windows of clearing the history, and the progress window of a
-// history restore, in both languages into PNG files, for the documentation
+// Draws the windows of clearing the history, the progress window of a
+// history restore and the window of the automatic backups, in both languages into PNG files, for the documentation
 // and for looking at them after a layout change. Needs a display (run it
 // under xvfb-run with the xcb platform).
 //
@@ -11,9 +11,12 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include "base/Clock.h"
 #include "base/LocalTime.h"
+#include "data/AutoBackupSetup.h"
 #include "data/DbManage.h"
 #include "ui/WorkProgressDlg.h"
+#include "shell/backup/AutoBackupDlg.h"
 #include "shell/backup/ClearConfirmDlg.h"
 #include "shell/backup/DataClearDlg.h"
 #include "shots/ShotsProgram.h"
@@ -44,6 +47,18 @@ bool shootAll(DbManage &db, const QString &folder, const QString &suffix)
             while (report(42, 100))
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
         });
+    }
+    {
+        // A site's own folder rather than the shot's temporary data folder.
+        stAutoBackup record;
+        record.Folder = "/srv/calldesk/BackUP/";
+        record.LastRun = record.LastGood = instantOf(*localDateTime(2020, 6, 15, 3, 0, 2));
+        record.LastOk = true;
+        db.SaveAutoBackupSettings(record);
+        db.SaveAutoBackupOutcome(record);
+        SystemClock clock;
+        CAutoBackupDlg automatic(db, clock, nullptr);
+        ok &= shootWindow(automatic, folder + QStringLiteral("/auto-backup-%1.png").arg(suffix));
     }
     return ok;
 }

@@ -4,6 +4,8 @@
 
 // The PC's clock, as the core sees it: tests drive the core with a clock of
 // their own.
+//
+// now(): any thread.
 class IClock
 {
 public:

@@ -10,6 +10,8 @@
 // The program's texts, in English (Lcid::English) and Chinese
 // (Lcid::Chinese), as UTF-8. The table is built into every program from
 // resources/strings.tsv, whose name column also gives TextId its names.
+//
+// Any thread: the table is built once and only read.
 class StringTable
 {
 public:

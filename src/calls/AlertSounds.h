@@ -6,6 +6,8 @@ struct SetupRecord;
 // The warning sounds, stepped once a second by the timing tick. Remembers
 // which warning's sound repeats, so a repeating sound is started once and
 // stopped when nothing is left to warn about.
+//
+// Main thread only.
 class AlertSounds
 {
 public:

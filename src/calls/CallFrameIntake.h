@@ -11,6 +11,8 @@ struct FrameTime;
 
 // Hands the receiver's call and cancel frames to the desk's call handling,
 // reading the pager number, key and the receiver's clock from the bytes.
+//
+// Main thread only.
 class CallFrameIntake : public ICallFrameConsumer
 {
 public:

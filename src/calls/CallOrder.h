@@ -24,6 +24,7 @@ enum class SortField
     Remark,
 };
 
+// Any thread; an object is used by one thread at a time.
 struct SortStep
 {
     SortField field;

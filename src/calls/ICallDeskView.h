@@ -9,6 +9,8 @@ enum class CallListId
 
 // What the desk's windows hear from the call core. The core never calls a
 // widget; the main window implements this and repaints what it is told.
+//
+// Called on the main thread.
 class ICallDeskView
 {
 public:

@@ -5,6 +5,8 @@
 // Plays warning sounds from wave files without waiting for them. Only one
 // sound plays at a time: starting one replaces the one that plays. A file
 // that cannot be played plays nothing.
+//
+// Called on the main thread.
 class ISoundPlayer
 {
 public:

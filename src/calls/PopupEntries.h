@@ -22,6 +22,8 @@ struct PopupEntryView
 
 // The five entries of the pop-up call window, newest call in entry 0. They
 // live as long as the window: a new window starts with empty entries.
+//
+// Main thread only.
 class PopupEntries
 {
 public:

@@ -17,6 +17,7 @@ enum class ServiceLevel
     Answered,
 };
 
+// Any thread: it holds no state.
 struct ColourPair
 {
     std::uint32_t background;

@@ -10,6 +10,8 @@
 // One call. Shared between the open-call index, the rows of both call lists
 // and the pop-up entries; freed when the last of them lets go. The fields up
 // to Remark are the stored ones (one row of TBHistory).
+//
+// The main thread's; workers get copies, never the shared call.
 class CCall
 {
 public:

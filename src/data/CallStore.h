@@ -10,6 +10,8 @@
 // What the call handling asks of the databases: the lookup of a key press,
 // and the calls it stores, remarks and reloads. DbManage is the store of the
 // desk; tests put doubles in its place.
+//
+// Called on the thread that owns the desk's connections (the main thread).
 class ICallStore
 {
 public:

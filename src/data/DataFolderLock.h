@@ -9,6 +9,8 @@
 // over at once. The file also names the holder's process. The desk's own
 // single-instance lock is per user and lives in the user's runtime folder,
 // which cron jobs and installers do not share; this one is per folder.
+//
+// The thread that starts and ends the program or command.
 class DataFolderLock
 {
 public:

@@ -7,6 +7,8 @@
 // damage (no permission, an I/O error, a read-only file system, no memory),
 // or a damaged file that the one opening it may not set aside: the file is
 // left exactly as it is, and the program must not start on it.
+//
+// Any thread: a value thrown and caught on one thread.
 class DatabaseFileError : public std::runtime_error
 {
 public:

@@ -13,6 +13,8 @@ struct sqlite3;
 // The hook is set on the connection directly: POCO's SQLite notifier (in the
 // version Debian ships) leaves its hooks registered with a dangling pointer
 // after a failed statement, which hangs or crashes the next close.
+//
+// Main thread only.
 class NotifiedTransaction
 {
 public:

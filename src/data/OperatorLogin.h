@@ -7,6 +7,8 @@
 class DbManage;
 
 // The check of a login against the stored operators.
+//
+// Main thread only.
 struct LoginResult
 {
     enum class Outcome

@@ -3,7 +3,8 @@
 // How rows of the system tables and of TBHistory are read into records:
 // POCO type handlers, so statements can extract whole records. Text columns
 // that are NULL give empty text; NULL numbers leave the record's value.
-// Only for the data layer's own statements.
+// Only for the data layer's own statements. Any thread, on the connection
+// of that thread.
 
 #include <Poco/Data/TypeHandler.h>
 

@@ -10,6 +10,8 @@
 // portPath() as its serial port, and the simulator, the tests and the
 // benchmarks write frames into the master and read the host's answers from
 // it. The pair is raw (no echo, no translation) from the start.
+//
+// Any thread; an object is used by one thread at a time.
 class PseudoTerminal
 {
 public:

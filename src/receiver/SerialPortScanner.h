@@ -44,6 +44,8 @@ struct PortEntry
 // (a name stored that way survives the renumbering of ttyUSB0 to ttyUSB1).
 // Given a folder instead, it lists the character devices in it and the links
 // to them, so that tests and simulators can offer pseudo-terminals as ports.
+//
+// Main thread only.
 class SerialPortScanner
 {
 public:

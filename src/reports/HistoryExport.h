@@ -47,6 +47,8 @@ struct ExportResult
 // rule, each with its own header row. Cells: column 0 empty, columns 1 to 9
 // the header texts (row 0) and the rows' texts (HistoryRowTexts), times as
 // narrow strings, everything else wide.
+//
+// The export's worker thread.
 class HistoryExport
 {
 public:

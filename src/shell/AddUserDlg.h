@@ -6,6 +6,8 @@
 
 // The add window: a new operator, without rights and with an empty password,
 // handed to the owner through added() before the window ends with ResultOk.
+//
+// Main thread only.
 class CAddUserDlg : public OperatorFormDlg
 {
     Q_OBJECT

@@ -5,6 +5,8 @@
 // The modify window: changes the operator's own record, then tells the owner
 // through modified() before ending with ResultOk. The ADMIN account's name
 // cannot be changed.
+//
+// Main thread only.
 class CAlterUserDlg : public OperatorFormDlg
 {
     Q_OBJECT

@@ -3,6 +3,8 @@
 #include "site/AreaFormDlg.h"
 
 // The add zone window, empty when it opens.
+//
+// Main thread only.
 class CAddAreaDlg : public AreaFormDlg
 {
     Q_OBJECT

@@ -3,6 +3,8 @@
 #include "site/EmployeeFormDlg.h"
 
 // The add attendant window, on a new record (male unless chosen otherwise).
+//
+// Main thread only.
 class CAddEmployeeDlg : public EmployeeFormDlg
 {
     Q_OBJECT

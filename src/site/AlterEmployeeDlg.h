@@ -5,6 +5,8 @@
 // The modify attendant window, on a copy of the row's record: the owner
 // takes the changes into the row's record once they are stored, so the
 // timetable rows that share it follow.
+//
+// Main thread only.
 class CAlterEmployeeDlg : public EmployeeFormDlg
 {
     Q_OBJECT

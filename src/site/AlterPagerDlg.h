@@ -3,6 +3,8 @@
 #include "site/PagerFormDlg.h"
 
 // The modify pager window, on a copy of the row's record.
+//
+// Main thread only.
 class CAlterPagerDlg : public PagerFormDlg
 {
     Q_OBJECT

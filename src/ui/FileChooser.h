@@ -22,6 +22,8 @@ struct FileRequest
 
 // Lets the user pick a file: file dialogs in the program, a recording double
 // in tests. nullopt when the user cancels.
+//
+// Main thread only.
 class IFileChooser
 {
 public:

@@ -4,6 +4,8 @@
 
 // The program's chooser: the platform's open and save dialogs. The save
 // dialog asks before a file is overwritten.
+//
+// Main thread only.
 class FileDialogChooser : public IFileChooser
 {
 public:

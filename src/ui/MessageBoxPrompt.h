@@ -3,6 +3,8 @@
 #include "ui/MessagePrompt.h"
 
 // The program's prompt: a modal message box.
+//
+// Main thread only.
 class MessageBoxPrompt : public IMessagePrompt
 {
 public:

@@ -43,6 +43,8 @@ struct PromptMessage
 
 // Tells the user something and waits for the answer: message boxes in the
 // program, a recording double in tests (so no test waits on a modal box).
+//
+// Main thread only.
 class IMessagePrompt
 {
 public:

@@ -9,6 +9,8 @@ namespace YExcel
 {
 // Where serialised bytes go: a file being written, a string, or nowhere
 // when only the size is wanted. position() counts every byte written.
+//
+// Any thread; an object is used by one thread at a time.
 class ByteSink
 {
 public:

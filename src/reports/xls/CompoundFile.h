@@ -44,6 +44,8 @@ struct GeneratedStream
 
 // The compound file container (version 3 when written: 512-byte sectors,
 // 64-byte mini sectors, streams under 4096 bytes in the mini stream).
+//
+// Any thread; an object is used by one thread at a time.
 class CompoundFile
 {
 public:

@@ -14,6 +14,8 @@ namespace YExcel
 // string table stores it: narrow (compressed, one byte per character) or
 // wide (UTF-16LE). Equal texts share an entry; a narrow and a wide text
 // never do, even with the same characters.
+//
+// Any thread; an object is used by one thread at a time.
 class StringPool
 {
 public:

@@ -14,6 +14,8 @@ class SpillFile;
 // What a workbook holds in memory: the globals records that are kept as
 // they were read (their data only), the string pool that all sheets share,
 // and the sheets in order.
+//
+// Any thread; an object is used by one thread at a time.
 struct WorkbookModel
 {
     std::string window1;

@@ -19,6 +19,8 @@ struct WorkbookModel;
 // shared string table is the model's whole string pool in its order, so a
 // cell's index into the pool is its index into the table, and a sheet can
 // be written out (spill) before the workbook is complete.
+//
+// Any thread; an object is used by one thread at a time.
 class WorkbookWriter
 {
 public:

@@ -48,6 +48,8 @@ struct StoredCell
 class Worksheet;
 
 // One cell of a sheet, as returned by Worksheet::Cell.
+//
+// Any thread; an object is used by one thread at a time.
 class CellRef
 {
 public:

@@ -4,6 +4,8 @@
 
 // Line edit that selects its whole text when clicked, so that a click and a
 // typed value replace what was there.
+//
+// Main thread only.
 class CEditExUI : public QLineEdit
 {
     Q_OBJECT

@@ -8,6 +8,8 @@
 inline constexpr int UM_MENU_COMMAND = 1145;
 
 // A chosen menu item as a posted event: its command id and sub-choice.
+//
+// Main thread only, as the menus that post it.
 class MenuCommandEvent : public QEvent
 {
 public:

@@ -6,6 +6,8 @@
 // Keeps letters and digits outside an accepted set out of a line edit, typed
 // or pasted; every other character (punctuation, spaces) passes. The pager
 // windows accept "0123456789ABCDEF".
+//
+// Main thread only.
 class NumberFilter : public QValidator
 {
     Q_OBJECT

@@ -12,7 +12,8 @@ CallReadResult SqliteHistorySource::readCalls(const CallFilter &filter, const Si
                                          [&](CCall &&call) { return visit(std::move(call), noSite); });
 }
 
-// A desk's history is one site's: counted by site it is one group of each.
+// A desk's history holds its own calls and no site: counted by site, its
+// groups are the ones it has without.
 CallGroupsResult SqliteHistorySource::countCallGroups(const CallFilter &filter, CallGrouping grouping, bool,
                                                       const std::function<bool()> &keepGoing,
                                                       const std::optional<Poco::LocalDateTime> &overdueAt)

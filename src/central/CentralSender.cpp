@@ -160,11 +160,14 @@ void CentralSender::run(std::stop_token stop)
     PgConnection server;
     server.setStatementTimeout(m_options.statementTimeout);
     std::chrono::milliseconds pauseAfterFailure = m_options.firstPause;
+    bool earlierQueued = false;
     while (!stop.stop_requested()) {
         if (!history)
             history = openHistory(m_options.folder, error);
+        if (history && !earlierQueued)
+            earlierQueued = queueEarlier(history, stop, error);
         bool shippedSome = false;
-        if (history && shipOnce(history, server, stop, shippedSome, error)) {
+        if (history && earlierQueued && shipOnce(history, server, stop, shippedSome, error)) {
             recovered(history);
             pauseAfterFailure = m_options.firstPause;
             if (!shippedSome)
@@ -261,6 +264,21 @@ bool CentralSender::shipOnce(sqlite3 *history, PgConnection &server, const std::
     return true;
 }
 
+bool CentralSender::queueEarlier(sqlite3 *history, const std::stop_token &stop, std::string &error)
+{
+    std::size_t queued = 0;
+    const int rc = CentralOutbox::queueUnshipped(history, m_options.config.site, m_options.batchRows,
+                                                 [&stop] { return !stop.stop_requested(); }, queued, error);
+    if (rc != SQLITE_OK) {
+        error = "cannot queue the calls stored before the desk shipped: " + error;
+        return false;
+    }
+    if (queued > 0)
+        logEvent("central history: queued " + std::to_string(queued)
+                 + " calls and failures of the link stored before the desk shipped them");
+    return !stop.stop_requested();
+}
+
 // The first failure and each new reason make a line of the log, a failure
 // that repeats does not.
 void CentralSender::failed(sqlite3 *history, const std::string &error)
@@ -273,27 +291,29 @@ void CentralSender::failed(sqlite3 *history, const std::string &error)
     }
     bool newReason = false;
     bool firstFailure = false;
-    Poco::Timestamp since;
     {
         std::lock_guard lock(m_lock);
         firstFailure = !m_status.failing;
         newReason = firstFailure || m_status.error != error;
-        if (firstFailure)
-            m_status.failingSince = Poco::Timestamp();
-        m_status.failing = true;
-        m_status.error = error;
-        m_status.waitingCalls = waiting;
-        since = m_status.failingSince;
     }
-    if (!newReason)
-        return;
-    logEvent("central history: cannot ship to " + m_shownConnection + ": " + error + "; " + std::to_string(waiting)
-             + " calls wait in the outbox and are tried again later");
-    if (history) {
-        setState(history, CentralOutbox::LastError, error);
-        if (firstFailure)
-            setState(history, CentralOutbox::FailingSince, localText(localFromTimestamp(since)));
+    const Poco::Timestamp since;
+    // The history's record of the failure comes before the status that
+    // tells of it, so whoever sees the one finds the other.
+    if (newReason) {
+        logEvent("central history: cannot ship to " + m_shownConnection + ": " + error + "; "
+                 + std::to_string(waiting) + " calls wait in the outbox and are tried again later");
+        if (history) {
+            setState(history, CentralOutbox::LastError, error);
+            if (firstFailure)
+                setState(history, CentralOutbox::FailingSince, localText(localFromTimestamp(since)));
+        }
     }
+    std::lock_guard lock(m_lock);
+    if (firstFailure)
+        m_status.failingSince = since;
+    m_status.failing = true;
+    m_status.error = error;
+    m_status.waitingCalls = waiting;
 }
 
 void CentralSender::recovered(sqlite3 *history)

@@ -33,11 +33,14 @@ struct CallFilter
     std::optional<std::int64_t> maxServiceSeconds;
     // SevStatus: CCall::Open or CCall::Answered.
     std::optional<std::int32_t> state;
+    // The calls of these sites of the central history; empty: of every
+    // site. A desk's own history holds its own calls only and has no site.
+    std::vector<std::string> sites;
 
     bool operator==(const CallFilter &) const = default;
 };
 
-// One history SELECT: its text and the values of its "?" in order.
+// One history statement: its text and the values of its parameters in order.
 struct CallSelect
 {
     using Value = std::variant<std::string, Poco::Int64>;
@@ -45,14 +48,3 @@ struct CallSelect
     std::string sql;
     std::vector<Value> values;
 };
-
-// The " where ..." part of a history statement that selects the filter's
-// calls (empty for an empty filter), with the values of its "?" in order.
-// Every statement on the history's calls takes its conditions from here, so
-// a count and the list of the calls it counted cannot disagree.
-CallSelect callConditions(const CallFilter &filter);
-
-// The statement that reads the filter's calls, all thirteen stored columns,
-// in call-time order (ties in the order they were stored). With a limit, at
-// most that many rows.
-CallSelect selectCalls(const CallFilter &filter, std::optional<std::size_t> limit = std::nullopt);

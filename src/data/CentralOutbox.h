@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 
 struct sqlite3;
@@ -30,6 +32,17 @@ int install(sqlite3 *db, const std::string &site, std::string &error);
 // restored backup lacks; otherwise does nothing, so a history that never
 // shipped stays as it was. SQLite result code; error says why on failure.
 int completeTables(sqlite3 *db, std::string &error);
+
+// Queues what the history held before it shipped: the calls and failures
+// of the link stored while no desk shipped them (no row of TBCentralKey is
+// theirs), batchRows of them per transaction, so that the desk's own writes
+// never wait long for one. Each takes a key made of site and the item
+// itself rather than a random one: queued again (from a restored backup of
+// before), it takes the key the server has it under, so nothing doubles.
+// keepGoing is asked between the batches. SQLite result code; queued says
+// how many were queued, error why it failed.
+int queueUnshipped(sqlite3 *db, const std::string &site, std::size_t batchRows,
+                   const std::function<bool()> &keepGoing, std::size_t &queued, std::string &error);
 
 // Names of TBCentralState's rows.
 inline constexpr const char *LastShipped = "lastShipped";

@@ -37,18 +37,6 @@ void bindCall(Statement &statement, const CCall &c)
         bind(nullIfEmpty(c.PagerName)), bind(nullIfEmpty(c.Zone)), bind(nullIfEmpty(c.Remark)), bind(nullIfZero(c.ID));
 }
 
-// "%" and "_" of a searched text are its own characters, not wildcards.
-std::string likePattern(const std::string &part)
-{
-    std::string pattern = "%";
-    for (const char c : part) {
-        if (c == '%' || c == '_' || c == '\\')
-            pattern += '\\';
-        pattern += c;
-    }
-    return pattern + "%";
-}
-
 // Results come in the order of the index that found them; callers get
 // them in table order. Sorting here is cheaper than letting SQLite pick a
 // scan of the whole table just to avoid the sort.
@@ -238,70 +226,6 @@ CallReadResult DbManage::LoadCallsByCallTime(Poco::Data::Session &session, const
     return result;
 }
 
-CallSelect callConditions(const CallFilter &filter)
-{
-    CallSelect select;
-    const char *joiner = " where ";
-    const auto condition = [&](const std::string &text) {
-        select.sql += joiner + text;
-        joiner = " and ";
-    };
-    const auto exactText = [&](const char *column, const std::optional<std::string> &text) {
-        if (!text)
-            return;
-        if (text->empty()) {
-            condition("(" + std::string(column) + " is null or " + column + "='')");
-            return;
-        }
-        condition(std::string(column) + "=?");
-        select.values.emplace_back(*text);
-    };
-    if (filter.from) {
-        condition("CallTime >= ?");
-        select.values.emplace_back(utcText(*filter.from));
-    }
-    if (filter.to) {
-        condition("CallTime < ?");
-        select.values.emplace_back(utcText(*filter.to));
-    }
-    exactText("Zone", filter.zone);
-    exactText("SevType", filter.serviceType);
-    exactText("PagerName", filter.pagerName);
-    exactText("EmpID", filter.attendantId);
-    exactText("EmpName", filter.attendantName);
-    if (filter.attendantNamePart) {
-        condition("EmpName like ? escape '\\'");
-        select.values.emplace_back(likePattern(*filter.attendantNamePart));
-    }
-    if (filter.minServiceSeconds) {
-        condition("SevTotalSeconds >= ?");
-        select.values.emplace_back(Poco::Int64(*filter.minServiceSeconds));
-    }
-    if (filter.maxServiceSeconds) {
-        condition("SevTotalSeconds <= ?");
-        select.values.emplace_back(Poco::Int64(*filter.maxServiceSeconds));
-    }
-    if (filter.state) {
-        condition("SevStatus=?");
-        select.values.emplace_back(Poco::Int64(*filter.state));
-    }
-    return select;
-}
-
-CallSelect selectCalls(const CallFilter &filter, std::optional<std::size_t> limit)
-{
-    CallSelect select = callConditions(filter);
-    select.sql = "SELECT " + std::string(CallColumns) + " from TBHistory" + select.sql;
-    // The call-time index gives this order without a sort; ID breaks ties
-    // between calls of the same second in the order they were stored.
-    select.sql += " order by CallTime,ID";
-    if (limit) {
-        select.sql += " limit ?";
-        select.values.emplace_back(Poco::Int64(*limit));
-    }
-    return select;
-}
-
 bool DbManage::historyAvailable(std::string_view what)
 {
     if (!m_historyRestoring)
@@ -342,29 +266,7 @@ CallGroupsResult DbManage::CountCallGroups(Poco::Data::Session &session, const C
                                            CallGrouping grouping, const std::function<bool()> &keepGoing,
                                            const std::optional<Poco::LocalDateTime> &overdueAt)
 {
-    // A text stored empty is "not set" as much as NULL is (the filter's
-    // empty text selects both), so both fall into one group.
-    const char *keys = "null,null";
-    if (grouping == CallGrouping::Attendant)
-        keys = "nullif(EmpID,''),nullif(EmpName,'')";
-    else if (grouping == CallGrouping::Zone)
-        keys = "nullif(Zone,''),nullif(PagerName,'')";
-    CallSelect select = callConditions(filter);
-    // An open call is flagged by the desk's tick, which a desk that is not
-    // running never gives; its age alone makes it overdue.
-    std::string timedOut = "TimeOut<>0";
-    if (overdueAt) {
-        timedOut += " or (coalesce(SevStatus,0)=0 and CallTime<=?)";
-        // Its "?" comes before those of the conditions.
-        std::vector<CallSelect::Value> values {CallSelect::Value(utcText(*overdueAt))};
-        for (CallSelect::Value &value : select.values)
-            values.push_back(std::move(value));
-        select.values = std::move(values);
-    }
-    select.sql = std::string("SELECT ") + keys + ",count(*),count(case when " + timedOut
-        + " then 1 end),avg(case when SevStatus=0 then null else SevTotalSeconds end) from TBHistory" + select.sql;
-    if (grouping != CallGrouping::None)
-        select.sql += " group by 1,2 order by 1,2";
+    const CallSelect select = countCallsSql(filter, grouping, false, overdueAt, HistoryDialect::Sqlite);
     CallGroupsResult result;
     try {
         const ProgressHook hook(session, keepGoing);

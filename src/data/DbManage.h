@@ -22,6 +22,7 @@
 #include "data/Duty.h"
 #include "data/Employee.h"
 #include "data/FailureKind.h"
+#include "data/HistorySql.h"
 #include "data/IdText.h"
 #include "data/Outage.h"
 #include "data/Pager.h"
@@ -54,22 +55,13 @@ struct CallReadResult
     bool more = false;
 };
 
-// How CountCallGroups groups the calls it counts.
-enum class CallGrouping
-{
-    // EmpID, EmpName.
-    Attendant,
-    // Zone, PagerName.
-    Zone,
-    // One group of every call.
-    None,
-};
-
 // The calls of one group: its keys (none for a text not set), how many,
 // how many ran into the timeout, and the average service time of those
 // answered (none when no call was answered).
 struct CallGroup
 {
+    // Where the count was by site.
+    std::optional<std::string> site;
     std::optional<std::string> key1;
     std::optional<std::string> key2;
     std::int64_t calls = 0;

@@ -19,10 +19,14 @@ constexpr bool narrowColumn(std::size_t index)
     return index == 2 || index == 4 || index == 5;
 }
 
-void writeRow(YExcel::Worksheet &sheet, std::uint16_t row, const HistoryRowTexts::Row &texts, bool header)
+void writeRow(YExcel::Worksheet &sheet, std::uint16_t row, const std::optional<std::string> &site,
+              const HistoryRowTexts::Row &texts, bool header)
 {
+    std::uint16_t column = 1;
+    if (site)
+        sheet.Cell(row, column++).Set(std::u16string_view(YExcel::utf16FromUtf8(*site)));
     for (std::size_t i = 0; i < texts.size(); ++i) {
-        auto cell = sheet.Cell(row, std::uint16_t(i + 1));
+        auto cell = sheet.Cell(row, std::uint16_t(column + i));
         // Times are nearly all different: the shared table would only hold
         // each once more.
         if (narrowColumn(i) && !header)
@@ -70,6 +74,18 @@ ExportResult HistoryExport::run(const std::vector<CallPtr> &rows, const HistoryR
 ExportResult HistoryExport::run(const CallSource &source, const HistoryRowTexts::Row &headers,
                                 const std::string &path, const Progress &progress, std::size_t expected) const
 {
+    const SiteCallSource withoutSites = [&source](const std::function<bool(const CCall &, const std::string &)> &add,
+                                                  std::string &error) {
+        const std::string noSite;
+        return source([&](const CCall &call) { return add(call, noSite); }, error);
+    };
+    return run(withoutSites, headers, std::nullopt, path, progress, expected);
+}
+
+ExportResult HistoryExport::run(const SiteCallSource &source, const HistoryRowTexts::Row &headers,
+                                const std::optional<std::string> &siteHeader, const std::string &path,
+                                const Progress &progress, std::size_t expected) const
+{
     constexpr std::size_t ProgressEvery = 4096;
     ExportResult result;
     result.path = path;
@@ -109,8 +125,8 @@ ExportResult HistoryExport::run(const CallSource &source, const HistoryRowTexts:
             sheet = addNumberedSheet(book);
         result.sheets.push_back(YExcel::utf8FromUtf16(sheet->name()));
         const std::size_t coming = expected > result.rows ? expected - result.rows : 0;
-        sheet->reserveCells((std::min(coming, CallsPerSheet) + 1) * headers.size());
-        writeRow(*sheet, 0, headers, true);
+        sheet->reserveCells((std::min(coming, CallsPerSheet) + 1) * (headers.size() + (siteHeader ? 1 : 0)));
+        writeRow(*sheet, 0, siteHeader, headers, true);
         inSheet = 0;
     };
     // The first sheet gets its header even when there is no call.
@@ -119,7 +135,7 @@ ExportResult HistoryExport::run(const CallSource &source, const HistoryRowTexts:
     // that memory holds one sheet's cells however many calls come.
     std::string spillError;
     const std::string folder = folderOf(result.path);
-    const auto add = [&](const CCall &call) {
+    const auto add = [&](const CCall &call, const std::string &site) {
         if (inSheet == CallsPerSheet) {
             if (!book.spillSheet(book.sheetCount() - 1, folder)) {
                 spillError = book.errorString();
@@ -129,7 +145,8 @@ ExportResult HistoryExport::run(const CallSource &source, const HistoryRowTexts:
             startSheet();
         }
         ++inSheet;
-        writeRow(*sheet, std::uint16_t(inSheet), HistoryRowTexts::cells(call, m_setup, m_lcid), false);
+        writeRow(*sheet, std::uint16_t(inSheet), siteHeader ? std::optional<std::string>(site) : std::nullopt,
+                 HistoryRowTexts::cells(call, m_setup, m_lcid), false);
         ++result.rows;
         pacer.step();
         if (result.rows % ProgressEvery == 0 && progress && !progress(result.rows))
@@ -163,13 +180,22 @@ ExportResult exportStoredCalls(Poco::Data::Session &session, const CallFilter &f
                                const HistoryRowTexts::Row &headers, const std::string &path,
                                const HistoryExport::Progress &progress)
 {
-    const HistoryExport::CallSource source = [&](const std::function<bool(const CCall &)> &add, std::string &error) {
-        const CallReadResult read =
-            DbManage::LoadCallsByCallTime(session, filter, [&](CCall &&call) { return add(call); });
-        error = read.error;
-        return read.ok;
-    };
-    return exporter.run(source, headers, path, progress);
+    SqliteHistorySource history(session);
+    return exportStoredCalls(history, filter, exporter, headers, std::nullopt, path, progress);
+}
+
+ExportResult exportStoredCalls(HistorySource &history, const CallFilter &filter, const HistoryExport &exporter,
+                               const HistoryRowTexts::Row &headers, const std::optional<std::string> &siteHeader,
+                               const std::string &path, const HistoryExport::Progress &progress)
+{
+    const HistoryExport::SiteCallSource source =
+        [&](const std::function<bool(const CCall &, const std::string &)> &add, std::string &error) {
+            const CallReadResult read = history.readCalls(
+                filter, [&](CCall &&call, const std::string &site) { return add(call, site); });
+            error = read.error;
+            return read.ok;
+        };
+    return exporter.run(source, headers, siteHeader, path, progress);
 }
 
 ExportResult exportHistoryRows(const HistoryRows &rows, const std::vector<std::uint32_t> &order,

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 
 #include "data/Call.h"
 #include "data/CallFilter.h"
+#include "data/HistorySource.h"
 #include "reports/HistoryRowTexts.h"
 #include "reports/HistoryRows.h"
 
@@ -46,7 +48,8 @@ struct ExportResult
 // sheet has); a longer list goes on in further sheets named by the same
 // rule, each with its own header row. Cells: column 0 empty, columns 1 to 9
 // the header texts (row 0) and the rows' texts (HistoryRowTexts), times as
-// narrow strings, everything else wide.
+// narrow strings, everything else wide. An export of several sites' calls
+// has the site in column 1, and the call's texts from column 2.
 //
 // The export's worker thread.
 class HistoryExport
@@ -58,6 +61,9 @@ public:
     // error when they could not all be read. add returns false once the
     // export is cancelled: the source then stops.
     using CallSource = std::function<bool(const std::function<bool(const CCall &)> &add, std::string &error)>;
+    // The same with the site of each call.
+    using SiteCallSource =
+        std::function<bool(const std::function<bool(const CCall &, const std::string &site)> &add, std::string &error)>;
     // Told the number of calls written so far, every few thousand calls and
     // at the end; false cancels the export, which then writes nothing.
     using Progress = std::function<bool(std::size_t written)>;
@@ -69,6 +75,10 @@ public:
     // The calls of source, read one at a time, so that none of them needs to
     // be held beyond its cells. expected (0: unknown) sizes the first sheet.
     ExportResult run(const CallSource &source, const HistoryRowTexts::Row &headers, const std::string &path,
+                     const Progress &progress = {}, std::size_t expected = 0) const;
+    // With siteHeader, the site column with that header comes first.
+    ExportResult run(const SiteCallSource &source, const HistoryRowTexts::Row &headers,
+                     const std::optional<std::string> &siteHeader, const std::string &path,
                      const Progress &progress = {}, std::size_t expected = 0) const;
 
 private:
@@ -83,6 +93,10 @@ private:
 ExportResult exportStoredCalls(Poco::Data::Session &session, const CallFilter &filter, const HistoryExport &exporter,
                                const HistoryRowTexts::Row &headers, const std::string &path,
                                const HistoryExport::Progress &progress = {});
+// The same from any history, with the site column when siteHeader is set.
+ExportResult exportStoredCalls(HistorySource &history, const CallFilter &filter, const HistoryExport &exporter,
+                               const HistoryRowTexts::Row &headers, const std::optional<std::string> &siteHeader,
+                               const std::string &path, const HistoryExport::Progress &progress = {});
 
 // The rows of a history list in the order given (indexes into rows; empty:
 // the result order).

@@ -54,6 +54,7 @@ std::int32_t clampedCount(std::int64_t count)
 Statistic statisticOf(const CallGroup &group)
 {
     Statistic row;
+    row.site = group.site.value_or(std::string());
     row.key1 = group.key1.value_or(std::string());
     row.key2 = group.key2.value_or(std::string());
     row.callcount = clampedCount(group.calls);
@@ -195,9 +196,19 @@ StatisticsResult computeStatistics(Poco::Data::Session &session, StatisticMode m
                                    const StatisticConditions &conditions, const Poco::LocalDateTime &now,
                                    std::int64_t overtime, const std::atomic<bool> &stop)
 {
+    SqliteHistorySource history(session);
+    return computeStatistics(history, mode, conditions, now, overtime, stop, false);
+}
+
+StatisticsResult computeStatistics(HistorySource &history, StatisticMode mode, const StatisticConditions &conditions,
+                                   const Poco::LocalDateTime &now, std::int64_t overtime,
+                                   const std::atomic<bool> &stop, bool bySite, const std::vector<std::string> &sites)
+{
     StatisticsResult result;
     result.mode = mode;
-    const std::optional<CallFilter> counted = statisticCalls(mode, conditions, now);
+    std::optional<CallFilter> counted = statisticCalls(mode, conditions, now);
+    if (counted)
+        counted->sites = sites;
     if (!counted) {
         result.ok = true;
         result.beginAfterEnd = (mode == StatisticMode::RangeByAttendant || mode == StatisticMode::RangeByZone)
@@ -216,8 +227,8 @@ StatisticsResult computeStatistics(Poco::Data::Session &session, StatisticMode m
     };
     if (groupsByAttendant(mode) || groupsByZone(mode)) {
         const bool byAttendant = groupsByAttendant(mode);
-        const CallGroupsResult groups = DbManage::CountCallGroups(
-            session, *counted, byAttendant ? CallGrouping::Attendant : CallGrouping::Zone, keepGoing, overdueAt);
+        const CallGroupsResult groups = history.countCallGroups(
+            *counted, byAttendant ? CallGrouping::Attendant : CallGrouping::Zone, bySite, keepGoing, overdueAt);
         if (groups.stopped)
             return result;
         if (!groups.ok) {
@@ -227,6 +238,8 @@ StatisticsResult computeStatistics(Poco::Data::Session &session, StatisticMode m
         for (const CallGroup &group : groups.groups) {
             auto row = std::make_shared<Statistic>(statisticOf(group));
             row->calls = *counted;
+            if (group.site)
+                row->calls.sites = {*group.site};
             // The group's own keys; an empty one selects the calls without.
             if (byAttendant) {
                 row->calls.attendantId = row->key1;
@@ -246,8 +259,8 @@ StatisticsResult computeStatistics(Poco::Data::Session &session, StatisticMode m
         std::optional<CallFilter> calls = daysFilter(period.first, period.last);
         if (!calls)
             continue;
-        const CallGroupsResult groups =
-            DbManage::CountCallGroups(session, *calls, CallGrouping::None, keepGoing, overdueAt);
+        calls->sites = sites;
+        const CallGroupsResult groups = history.countCallGroups(*calls, CallGrouping::None, bySite, keepGoing, overdueAt);
         if (groups.stopped) {
             result.rows.clear();
             return result;
@@ -257,13 +270,15 @@ StatisticsResult computeStatistics(Poco::Data::Session &session, StatisticMode m
             result.rows.clear();
             return result;
         }
-        if (groups.groups.empty())
-            continue;
-        auto row = std::make_shared<Statistic>(statisticOf(groups.groups.front()));
-        row->key1 = period.key1;
-        row->key2 = period.key2;
-        row->calls = std::move(*calls);
-        result.rows.push_back(std::move(row));
+        for (const CallGroup &group : groups.groups) {
+            auto row = std::make_shared<Statistic>(statisticOf(group));
+            row->key1 = period.key1;
+            row->key2 = period.key2;
+            row->calls = *calls;
+            if (group.site)
+                row->calls.sites = {*group.site};
+            result.rows.push_back(std::move(row));
+        }
     }
     result.ok = !stop;
     return result;
@@ -379,6 +394,7 @@ StatisticTable statisticTable(const StatisticsResult &result, std::uint32_t lcid
     for (const StatisticPtr &statistic : result.rows) {
         StatisticRow row;
         row.statistic = statistic;
+        row.site = statistic->site;
         row.cells = {statistic->key1.empty() ? notSet : statistic->key1,
                      statistic->key2.empty() ? notSet : statistic->key2,
                      std::to_string(statistic->callcount),

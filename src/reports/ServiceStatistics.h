@@ -13,6 +13,7 @@
 
 #include "base/StringTable.h"
 #include "data/CallFilter.h"
+#include "data/HistorySource.h"
 #include "data/SetupRecord.h"
 #include "reports/HistoryQuery.h"
 
@@ -51,6 +52,8 @@ struct StatisticConditions
 // One row of a statistics table.
 struct Statistic
 {
+    // The site of the row's calls, where a table counts by site.
+    std::string site;
     // Attendant ID and name, zone and pager name, year and month, or month
     // and day; empty when the calls carry none.
     std::string key1;
@@ -107,6 +110,13 @@ std::int64_t overtimeSeconds(const SetupRecord &setup);
 StatisticsResult computeStatistics(Poco::Data::Session &session, StatisticMode mode,
                                    const StatisticConditions &conditions, const Poco::LocalDateTime &now,
                                    std::int64_t overtime, const std::atomic<bool> &stop);
+// The same on any history: with bySite, each row counts the calls of one
+// site (rows of the same keys, site by site); sites narrows the calls to
+// those of the sites named (empty: all).
+StatisticsResult computeStatistics(HistorySource &history, StatisticMode mode, const StatisticConditions &conditions,
+                                   const Poco::LocalDateTime &now, std::int64_t overtime,
+                                   const std::atomic<bool> &stop, bool bySite,
+                                   const std::vector<std::string> &sites = {});
 
 // The texts of a table, as the window and the command line show them.
 TextId statisticTitle(StatisticMode mode);
@@ -128,6 +138,8 @@ struct StatisticRow
 {
     StatisticPtr statistic;
     std::array<std::string, 6> cells;
+    // The site column's cell, where the table counts by site.
+    std::string site = {};
 };
 
 struct StatisticTable

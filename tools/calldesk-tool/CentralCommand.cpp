@@ -117,9 +117,9 @@ int runCentral(const std::vector<std::string> &arguments)
                      "Ships the desk's calls to a central history in PostgreSQL, shared by every desk of a chain or "
                      "a large site. \"init CONNINFO\" creates the central schema (the tables sites, calls and "
                      "outages in the schema calldesk, with their indexes; a second run changes nothing). --connect "
-                     "with --site makes the desk of the data folder ship there from its next start; --off stops "
-                     "the shipping (calls not shipped yet stay queued); both refuse while a desk runs on the "
-                     "folder. --status prints the connection (without its password), the site, the calls waiting, "
+                     "with --site makes the desk of the data folder ship there from its next start, the calls it "
+                     "stored before included; --off stops the shipping (calls not shipped yet stay queued); both "
+                     "refuse while a desk runs on the folder. --status prints the connection (without its password), the site, the calls waiting, "
                      "the last call shipped and the last error. CONNINFO is a libpq connection string or URI; "
                      "keep passwords in ~/.pgpass or the file PGPASSFILE names.");
     line.option("data-dir", "DIR", "The desk's data folder (default: the desk's default data folder).")

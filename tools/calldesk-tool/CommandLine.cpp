@@ -25,6 +25,13 @@ CommandLine &CommandLine::option(const std::string &name, const std::string &val
     return *this;
 }
 
+CommandLine &CommandLine::repeatedOption(const std::string &name, const std::string &valueName,
+                                         const std::string &description)
+{
+    m_options.addOption(Poco::Util::Option(name, "", description).argument(valueName).repeatable(true));
+    return *this;
+}
+
 CommandLine &CommandLine::flag(const std::string &name, const std::string &description)
 {
     m_options.addOption(Poco::Util::Option(name, "", description).repeatable(false));
@@ -46,8 +53,10 @@ std::optional<int> CommandLine::parse(const std::vector<std::string> &arguments)
             }
             // "--rate 5": the name comes back with the value, one argument later.
             pendingOption = name.empty() ? argument : std::string();
-            if (!name.empty())
+            if (!name.empty()) {
                 m_values[name] = value;
+                m_repeated[name].push_back(value);
+            }
         }
         if (!pendingOption.empty())
             return fail(pendingOption + " needs a value");
@@ -66,6 +75,12 @@ std::string CommandLine::text(const std::string &name, const std::string &fallba
 {
     const auto found = m_values.find(name);
     return found == m_values.end() ? fallback : found->second;
+}
+
+std::vector<std::string> CommandLine::texts(const std::string &name) const
+{
+    const auto found = m_repeated.find(name);
+    return found == m_repeated.end() ? std::vector<std::string>() : found->second;
 }
 
 std::optional<double> CommandLine::number(const std::string &name, double fallback, double min, double max) const

@@ -16,6 +16,8 @@ public:
 
     // An option that takes a value, such as --rate 5 or --rate=5.
     CommandLine &option(const std::string &name, const std::string &valueName, const std::string &description);
+    // An option that may come several times, such as --site A --site B.
+    CommandLine &repeatedOption(const std::string &name, const std::string &valueName, const std::string &description);
     // An option without a value, such as --watch.
     CommandLine &flag(const std::string &name, const std::string &description);
 
@@ -25,6 +27,8 @@ public:
 
     bool has(const std::string &name) const { return m_values.contains(name); }
     std::string text(const std::string &name, const std::string &fallback = {}) const;
+    // Every value of a repeated option, in the order given.
+    std::vector<std::string> texts(const std::string &name) const;
     // The value as a number within [min, max]; an error (printed) otherwise.
     std::optional<double> number(const std::string &name, double fallback, double min, double max) const;
     const std::vector<std::string> &positionals() const { return m_positionals; }
@@ -39,5 +43,6 @@ private:
     std::string m_purpose;
     Poco::Util::OptionSet m_options;
     std::map<std::string, std::string> m_values;
+    std::map<std::string, std::vector<std::string>> m_repeated;
     std::vector<std::string> m_positionals;
 };

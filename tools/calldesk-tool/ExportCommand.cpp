@@ -10,17 +10,21 @@
 #include "base/Clock.h"
 #include "base/EventLog.h"
 #include "base/LocalTime.h"
+#include "base/StringTable.h"
 #include "data/DbManage.h"
 #include "data/SetupRecord.h"
 #include "reports/ExportPath.h"
 #include "reports/HistoryExport.h"
 #include "reports/HistoryQuery.h"
+#include "central/CentralHistory.h"
+#include "CentralReading.h"
 #include "HistoryFolder.h"
 
 namespace
 {
 constexpr const char *Usage =
-    "usage: calldesk-tool export [--data-dir DIR] [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--lang en|zh] FILE.xls\n";
+    "usage: calldesk-tool export [--data-dir DIR] [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--lang en|zh]\n"
+    "                            [--central CONNINFO [--site NAME]...] FILE.xls\n";
 
 constexpr const char *Help =
     "\n"
@@ -39,6 +43,12 @@ constexpr const char *Help =
     "unless --lang says otherwise. Suits a nightly cron job, for example:\n"
     "  calldesk-tool export --from $(date -d yesterday +%F) --to $(date -d yesterday +%F) calls.xls\n"
     "\n"
+    "With --central CONNINFO (a libpq connection string or URI) the calls are those the desks\n"
+    "ship to the central history, of the sites named by --site (again for each further site;\n"
+    "all sites when none is named). The days are this computer's local days; each call shows\n"
+    "the local time of its own desk. When more than one site is written, the site comes first\n"
+    "in each row. --data-dir then only lends the desk's settings (thresholds, language).\n"
+    "\n"
     "Exit status: 0 written, 1 failed, 2 bad arguments.\n";
 
 struct Options
@@ -47,6 +57,8 @@ struct Options
     std::optional<Poco::LocalDateTime> from;
     std::optional<Poco::LocalDateTime> to; // exclusive: the start of the day after --to
     std::optional<std::uint32_t> lcid;
+    std::optional<std::string> central;
+    std::vector<std::string> sites;
     std::string file;
     bool help = false;
 };
@@ -84,6 +96,14 @@ std::optional<Options> parse(const std::vector<std::string> &args, std::string &
                 return std::nullopt;
             }
             (arg == "--from" ? fromDay : toDay) = CalendarDay {day->year(), day->month(), day->day()};
+        } else if (arg == "--central" || arg == "--site") {
+            const auto text = value();
+            if (!text)
+                return std::nullopt;
+            if (arg == "--central")
+                options.central = *text;
+            else
+                options.sites.push_back(*text);
         } else if (arg == "--lang") {
             const auto text = value();
             if (!text)
@@ -108,6 +128,10 @@ std::optional<Options> parse(const std::vector<std::string> &args, std::string &
     }
     if (options.file.empty()) {
         error = "no workbook file given";
+        return std::nullopt;
+    }
+    if (!options.sites.empty() && !options.central) {
+        error = "--site goes with --central";
         return std::nullopt;
     }
     options.file = withWorkbookExtension(options.file);
@@ -141,8 +165,72 @@ void report(const ExportResult &result, const std::string &chosen, std::ostream 
     out << (result.appended ? ", appended" : "") << ")\n";
 }
 
+CallFilter filterOf(const Options &options)
+{
+    CallFilter filter;
+    filter.from = options.from;
+    filter.to = options.to;
+    return filter;
+}
+
+int written(const ExportResult &result, const std::string &chosen, std::ostream &out, std::ostream &err)
+{
+    if (!result.ok) {
+        err << "calldesk-tool export: cannot write " << result.path << ": " << result.error << '\n';
+        return 1;
+    }
+    report(result, chosen, out);
+    return 0;
+}
+
+// The settings of the desk of folder; nullopt, said on err, when its
+// databases cannot be opened.
+std::optional<SetupRecord> deskSettings(const std::string &folder, std::ostream &err)
+{
+    Poco::Data::SQLite::Connector::registerConnector();
+    try {
+        DbManage db(folder, DbManage::SystemFile::ReadOnly, DbManage::DamagedFiles::Refuse);
+        SetupRecord setup;
+        db.LoadSetup(setup);
+        return setup;
+    } catch (const std::exception &error) {
+        err << "calldesk-tool export: cannot open the databases in " << folder << ": " << errorText(error) << '\n';
+        return std::nullopt;
+    }
+}
+
+int exportCentralCalls(const Options &options, std::ostream &out, std::ostream &err)
+{
+    // The head office may run no desk: without one named, the program's
+    // default settings.
+    SetupRecord setup;
+    if (options.dataDir) {
+        const std::optional<std::string> folder = historyFolder(options.dataDir, "export", err);
+        const std::optional<SetupRecord> settings = folder ? deskSettings(*folder, err) : std::nullopt;
+        if (!settings)
+            return 1;
+        setup = *settings;
+    }
+    CentralReading reading;
+    if (!openCentralReading(*options.central, options.sites, "export", err, reading))
+        return 1;
+    const std::uint32_t lcid = options.lcid.value_or(setup.LCID);
+    CallFilter filter = filterOf(options);
+    filter.sites = reading.sites;
+    CentralHistory history(reading.connection);
+    const SystemClock clock;
+    const HistoryExport exporter(setup, lcid, clock);
+    const std::optional<std::string> siteHeader =
+        reading.bySite ? std::optional<std::string>(builtInText(TextId::SiteColumn, lcid)) : std::nullopt;
+    return written(exportStoredCalls(history, filter, exporter, HistoryRowTexts::headers(lcid), siteHeader,
+                                     options.file),
+                   options.file, out, err);
+}
+
 int exportCalls(const Options &options, std::ostream &out, std::ostream &err)
 {
+    if (options.central)
+        return exportCentralCalls(options, out, err);
     const std::optional<std::string> found = historyFolder(options.dataDir, "export", err);
     if (!found)
         return 1;
@@ -155,20 +243,12 @@ int exportCalls(const Options &options, std::ostream &out, std::ostream &err)
         SetupRecord setup;
         db.LoadSetup(setup);
         const std::uint32_t lcid = options.lcid.value_or(setup.LCID);
-        CallFilter filter;
-        filter.from = options.from;
-        filter.to = options.to;
+        const CallFilter filter = filterOf(options);
         Poco::Data::Session reader = db.OpenHistoryReader();
         const SystemClock clock;
         const HistoryExport exporter(setup, lcid, clock);
-        const ExportResult result =
-            exportStoredCalls(reader, filter, exporter, HistoryRowTexts::headers(lcid), options.file);
-        if (!result.ok) {
-            err << "calldesk-tool export: cannot write " << result.path << ": " << result.error << '\n';
-            return 1;
-        }
-        report(result, options.file, out);
-        return 0;
+        return written(exportStoredCalls(reader, filter, exporter, HistoryRowTexts::headers(lcid), options.file),
+                       options.file, out, err);
     } catch (const std::exception &error) {
         err << "calldesk-tool export: cannot open the databases in " << folder << ": " << errorText(error) << '\n';
         return 1;

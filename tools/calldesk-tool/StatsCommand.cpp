@@ -14,6 +14,8 @@
 #include "data/SetupRecord.h"
 #include "reports/ExportPath.h"
 #include "reports/ServiceStatistics.h"
+#include "central/CentralHistory.h"
+#include "CentralReading.h"
 #include "CommandLine.h"
 #include "HistoryFolder.h"
 
@@ -129,11 +131,78 @@ std::string field(const std::string &text, bool csv)
     return quoted + "\"";
 }
 
-void printLine(const std::array<std::string, 6> &cells, bool csv)
+// With a site, the site's cell leads the line.
+void printLine(const std::optional<std::string> &site, const std::array<std::string, 6> &cells, bool csv)
 {
+    if (site)
+        std::cout << field(*site, csv) << (csv ? "," : "\t");
     for (std::size_t i = 0; i < cells.size(); ++i)
         std::cout << (i ? (csv ? "," : "\t") : "") << field(cells[i], csv);
     std::cout << '\n';
+}
+
+void printTable(const StatisticsResult &result, std::uint32_t language, bool bySite, bool csv)
+{
+    const auto siteCell = [&](const std::string &site) {
+        return bySite ? std::optional<std::string>(site) : std::nullopt;
+    };
+    std::array<std::string, 6> headers;
+    const std::array<TextId, 6> ids = statisticHeaders(result.mode);
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        headers[i] = builtInText(ids[i], language);
+    printLine(siteCell(builtInText(TextId::SiteColumn, language)), headers, csv);
+    const StatisticTable table = statisticTable(result, language);
+    for (const StatisticRow &row : table.rows)
+        printLine(siteCell(row.site), row.cells, csv);
+    if (table.totals)
+        printLine(siteCell(std::string()), table.totals->cells, csv);
+    std::cout.flush();
+}
+
+// The settings whose thresholds and language the table takes: the desk's of
+// folder. nullopt, said on stderr, when its databases cannot be opened.
+std::optional<SetupRecord> deskSettings(const std::string &folder)
+{
+    Poco::Data::SQLite::Connector::registerConnector();
+    try {
+        DbManage db(folder, DbManage::SystemFile::ReadOnly, DbManage::DamagedFiles::Refuse);
+        SetupRecord setup;
+        db.LoadSetup(setup);
+        return setup;
+    } catch (const std::exception &failure) {
+        std::cerr << "calldesk-tool stats: cannot open the databases in " << folder << ": " << errorText(failure)
+                  << std::endl;
+        return std::nullopt;
+    }
+}
+
+// The table of the calls of the central history.
+int centralStats(const CommandLine &line, StatisticMode mode, const StatisticConditions &conditions,
+                 const std::optional<std::uint32_t> &lcid, bool csv)
+{
+    // The thresholds and the language are a desk's when one is named, the
+    // program's defaults otherwise: the head office may run no desk.
+    SetupRecord setup;
+    if (line.has("data-dir")) {
+        const std::optional<std::string> folder = historyFolder(line.text("data-dir"), "stats", std::cerr);
+        const std::optional<SetupRecord> settings = folder ? deskSettings(*folder) : std::nullopt;
+        if (!settings)
+            return 1;
+        setup = *settings;
+    }
+    CentralReading reading;
+    if (!openCentralReading(line.text("central"), line.texts("site"), "stats", std::cerr, reading))
+        return 1;
+    CentralHistory history(reading.connection);
+    const std::atomic<bool> stop {false};
+    const StatisticsResult result = computeStatistics(history, mode, conditions, localNow(), overtimeSeconds(setup),
+                                                      stop, reading.bySite, reading.sites);
+    if (!result.ok) {
+        std::cerr << "calldesk-tool stats: the statistics failed: " << result.error << std::endl;
+        return 1;
+    }
+    printTable(result, lcid.value_or(setup.LCID), reading.bySite, csv);
+    return 0;
 }
 }
 
@@ -144,13 +213,20 @@ int runStats(const std::vector<std::string> &arguments)
                      "column texts, one line per attendant, zone and pager, month or day, with the cells as the "
                      "window shows them, and the totals line last (nothing but the header when no call counts). "
                      "Periods are the local ones: today, the week from Monday to Sunday, the calendar month. "
-                     "Reads the history only; it may run while the desk runs.\n"
+                     "Reads the history only; it may run while the desk runs. With --central, counts the calls "
+                     "that the desks ship to the central history instead (local days of this computer's time "
+                     "zone), with a site column first when more than one site is counted.\n"
                      "  --by attendant|zone --period today|week|month\n"
                      "  --by attendant --from YYYY-MM-DD --to YYYY-MM-DD [--attendant EMPID]\n"
                      "  --by zone --from YYYY-MM-DD --to YYYY-MM-DD [--zone NAME] [--pager NAME]\n"
                      "  --by year --year YYYY\n"
-                     "  --by month --month YYYY-MM");
-    line.option("data-dir", "DIR", "The desk's data folder (default: the desk's default data folder).")
+                     "  --by month --month YYYY-MM\n"
+                     "  [--central CONNINFO [--site NAME]...]");
+    line.option("data-dir", "DIR",
+                "The desk's data folder (default: the desk's default data folder). With --central, only "
+                "its settings are used (default: the program's).")
+        .option("central", "CONNINFO", "Count the calls of the central history at this libpq connection string.")
+        .repeatedOption("site", "NAME", "With --central: only this site's calls; may be given again.")
         .option("lang", "en|zh", "The language of the texts (default: the desk's).")
         .option("format", "tsv|csv", "Tab-separated (default) or comma-separated values.")
         .option("by", "WHAT", "attendant, zone, year or month.")
@@ -181,6 +257,10 @@ int runStats(const std::vector<std::string> &arguments)
     const std::optional<StatisticMode> mode = modeOf(line, conditions, error);
     if (!mode)
         return line.fail(error);
+    if (line.has("site") && !line.has("central"))
+        return line.fail("--site goes with --central");
+    if (line.has("central"))
+        return centralStats(line, *mode, conditions, lcid, format == "csv");
 
     const std::optional<std::string> found =
         historyFolder(line.has("data-dir") ? std::optional(line.text("data-dir")) : std::nullopt, "stats", std::cerr);
@@ -200,18 +280,7 @@ int runStats(const std::vector<std::string> &arguments)
             std::cerr << "calldesk-tool stats: the statistics failed: " << result.error << std::endl;
             return 1;
         }
-        const bool csv = format == "csv";
-        std::array<std::string, 6> headers;
-        const std::array<TextId, 6> ids = statisticHeaders(*mode);
-        for (std::size_t i = 0; i < ids.size(); ++i)
-            headers[i] = builtInText(ids[i], language);
-        printLine(headers, csv);
-        const StatisticTable table = statisticTable(result, language);
-        for (const StatisticRow &row : table.rows)
-            printLine(row.cells, csv);
-        if (table.totals)
-            printLine(table.totals->cells, csv);
-        std::cout.flush();
+        printTable(result, language, false, format == "csv");
         return 0;
     } catch (const std::exception &failure) {
         std::cerr << "calldesk-tool stats: cannot open the databases in " << folder << ": " << errorText(failure)

@@ -22,6 +22,7 @@
 #include "central/CentralSender.h"
 #include "central/CentralShipping.h"
 #include "central/PgConnection.h"
+#include "support/CentralDatabaseTest.h"
 #include "support/PostgresCluster.h"
 #include "support/RawDatabase.h"
 #include "support/TempFolder.h"
@@ -30,9 +31,6 @@ using namespace std::chrono_literals;
 
 namespace
 {
-PostgresCluster *g_cluster = nullptr;
-std::string g_clusterError;
-
 // Waits for a condition that another thread or process brings about.
 bool eventually(const std::function<bool()> &condition, std::chrono::seconds patience = 90s)
 {
@@ -128,32 +126,10 @@ private:
     std::unique_ptr<CentralSender> m_sender;
 };
 
-class CentralShipping : public ::testing::Test
+class CentralShipping : public CentralDatabaseTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        g_cluster = new PostgresCluster;
-        g_cluster->start(g_clusterError);
-    }
-    static void TearDownTestSuite()
-    {
-        delete g_cluster;
-        g_cluster = nullptr;
-    }
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(g_clusterError.empty()) << "PostgreSQL could not be started: " << g_clusterError;
-        std::string error;
-        ASSERT_TRUE(g_cluster->createDatabase(m_database, error)) << error;
-    }
-
-    std::string central() const { return g_cluster->connection(m_database); }
-    std::string query(const std::string &sql) const { return g_cluster->value(m_database, sql); }
     std::string callCount() const { return query("SELECT count(*) FROM calldesk.calls"); }
-
-    std::string m_database;
 };
 
 TEST_F(CentralShipping, ACallItsAnswerAndItsRemarkArrive)
@@ -221,10 +197,10 @@ TEST_F(CentralShipping, AServerStoppedInTheMiddleOfAStreamGetsEveryCallOnce)
         if (i % 2 == 0)
             desk.answer(call, 30);
         if (i == Calls / 3) {
-            ASSERT_TRUE(g_cluster->stop(true, error)) << error;
+            ASSERT_TRUE(cluster().stop(true, error)) << error;
         }
         if (i == 2 * Calls / 3) {
-            ASSERT_TRUE(g_cluster->start(error)) << error;
+            ASSERT_TRUE(cluster().start(error)) << error;
         }
     }
     ASSERT_TRUE(eventually([&] { return desk.shipped(); }));
@@ -380,7 +356,7 @@ TEST_F(CentralShipping, AWrongPasswordOrAnUnreachableServerIsToldAndNothingIsLos
         std::string connection;
         const char *reason;
     } cases[] = {
-        {"wrong password", g_cluster->connection(m_database, "desk", "wrong"), "password authentication failed"},
+        {"wrong password", cluster().connection(m_database, "desk", "wrong"), "password authentication failed"},
         {"no server", "host=/nonexistent/calldesk port=5432 dbname=" + m_database, "No such file or directory"},
     };
     for (const auto &c : cases) {
@@ -397,7 +373,7 @@ TEST_F(CentralShipping, AWrongPasswordOrAnUnreachableServerIsToldAndNothingIsLos
         desk.stopShipping();
         EXPECT_EQ(2, desk.outboxRows());
 
-        desk.ship(g_cluster->connection(m_database, "desk", PostgresCluster::DeskPassword));
+        desk.ship(cluster().connection(m_database, "desk", PostgresCluster::DeskPassword));
         ASSERT_TRUE(eventually([&] { return desk.shipped(); }));
         EXPECT_EQ("2", query("SELECT count(*) FROM calldesk.calls WHERE site='" + std::string(c.name) + "'"));
     }

@@ -23,6 +23,7 @@
 #include "data/DataFolderLock.h"
 #include "data/HeldCallJournal.h"
 #include "support/DataFixture.h"
+#include "support/FileSizeLimit.h"
 #include "support/RawDatabase.h"
 #include "support/TempFolder.h"
 #include "support/TimeZone.h"
@@ -99,32 +100,6 @@ pid_t endedProcess()
     ::waitpid(child, nullptr, 0);
     return child;
 }
-
-// Files may grow only to a few kilobytes while it lives: a full disk as a
-// writer meets it (the write fails with EFBIG instead of a signal).
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit m_old {};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 class BackupRestore : public DataFixture
 {

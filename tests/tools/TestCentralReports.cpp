@@ -19,6 +19,7 @@
 #include "reports/xls/Workbook.h"
 #include "central/CentralSender.h"
 #include "support/ChildProcess.h"
+#include "support/CentralDatabaseTest.h"
 #include "support/PostgresCluster.h"
 #include "support/TempFolder.h"
 #include "support/TimeZone.h"
@@ -27,9 +28,6 @@ using namespace std::chrono_literals;
 
 namespace
 {
-PostgresCluster *g_cluster = nullptr;
-std::string g_clusterError;
-
 std::vector<std::string> linesOf(const std::string &text)
 {
     std::vector<std::string> lines;
@@ -54,25 +52,14 @@ std::vector<std::string> cellsOf(const std::string &line)
 // ones counted.
 constexpr const char *HeadOffice = "Asia/Shanghai";
 
-class CentralReports : public ::testing::Test
+class CentralReports : public CentralDatabaseTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        g_cluster = new PostgresCluster;
-        g_cluster->start(g_clusterError);
-    }
-    static void TearDownTestSuite()
-    {
-        delete g_cluster;
-        g_cluster = nullptr;
-    }
-
     void SetUp() override
     {
-        ASSERT_TRUE(g_clusterError.empty()) << "PostgreSQL could not be started: " << g_clusterError;
-        std::string error;
-        ASSERT_TRUE(g_cluster->createDatabase(m_database, error)) << error;
+        CentralDatabaseTest::SetUp();
+        if (HasFatalFailure())
+            return;
         Poco::Data::SQLite::Connector::registerConnector();
         // The north desk runs in the head office's zone, the south one an
         // ocean away; each stores its calls in its own zone.
@@ -132,19 +119,16 @@ protected:
         const CentralSender sender(options);
         const std::string shipped = std::to_string(calls.size());
         const auto deadline = std::chrono::steady_clock::now() + 60s;
-        while (g_cluster->value(m_database, "SELECT count(*) FROM calldesk.calls WHERE site='" + site + "'")
+        while (query("SELECT count(*) FROM calldesk.calls WHERE site='" + site + "'")
                != shipped) {
             ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the calls of " << site << " did not arrive";
             std::this_thread::sleep_for(20ms);
         }
     }
 
-    std::string central() const { return g_cluster->connection(m_database); }
-
     ScopedTimeZone m_zone {HeadOffice};
     TempFolder m_north;
     TempFolder m_south;
-    std::string m_database;
 };
 
 // Each site's lines are the lines of its own desk, the site first; the
@@ -254,10 +238,10 @@ TEST_F(CentralReports, ServersAndSitesThatCannotBeReadAreToldWithExitCodeOne)
          {"stats", "--central", "host=/nonexistent/calldesk dbname=central", "--by", "year", "--year", "2024"},
          "calldesk-tool stats: cannot connect to dbname=central host=/nonexistent/calldesk: "},
         {"wrong password",
-         {"export", "--central", g_cluster->connection(m_database, "desk", "wrong"), workbook},
+         {"export", "--central", cluster().connection(m_database, "desk", "wrong"), workbook},
          "password authentication failed"},
         {"no central schema",
-         {"stats", "--central", g_cluster->connection("postgres"), "--by", "year", "--year", "2024"},
+         {"stats", "--central", cluster().connection("postgres"), "--by", "year", "--year", "2024"},
          "holds no central history (calldesk-tool central init makes it)"},
     };
     for (const auto &c : cases) {

@@ -2,7 +2,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <exception>
 
+#include <Poco/Data/SQLite/Connector.h>
+
+#include "base/EventLog.h"
+#include "data/DbManage.h"
 #include "central/CentralHistory.h"
 
 namespace
@@ -45,4 +50,18 @@ bool openCentralReading(const std::string &conninfo, const std::vector<std::stri
     reading.sites.erase(std::unique(reading.sites.begin(), reading.sites.end()), reading.sites.end());
     reading.bySite = reading.sites.empty() ? known->size() > 1 : reading.sites.size() > 1;
     return true;
+}
+
+std::optional<SetupRecord> deskSettings(const std::string &folder, const std::string &command, std::ostream &err)
+{
+    Poco::Data::SQLite::Connector::registerConnector();
+    try {
+        DbManage db(folder, DbManage::SystemFile::ReadOnly, DbManage::DamagedFiles::Refuse);
+        SetupRecord setup;
+        db.LoadSetup(setup);
+        return setup;
+    } catch (const std::exception &error) {
+        err << command << ": cannot open the databases in " << folder << ": " << errorText(error) << std::endl;
+        return std::nullopt;
+    }
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "data/SetupRecord.h"
 #include "central/PgConnection.h"
 
 // What a reading command (stats, export) with --central reads: a
@@ -25,3 +27,9 @@ struct CentralReading
 // of a site chosen.
 bool openCentralReading(const std::string &conninfo, const std::vector<std::string> &chosen,
                         const std::string &command, std::ostream &err, CentralReading &reading);
+
+// The settings of the desk of folder, whose thresholds and language a report
+// takes (with --central too, where --data-dir only lends them); nullopt,
+// said on err as "calldesk-tool <command>: ...", when its databases cannot
+// be opened.
+std::optional<SetupRecord> deskSettings(const std::string &folder, const std::string &command, std::ostream &err);

@@ -183,21 +183,6 @@ int written(const ExportResult &result, const std::string &chosen, std::ostream 
     return 0;
 }
 
-// The settings of the desk of folder; nullopt, said on err, when its
-// databases cannot be opened.
-std::optional<SetupRecord> deskSettings(const std::string &folder, std::ostream &err)
-{
-    Poco::Data::SQLite::Connector::registerConnector();
-    try {
-        DbManage db(folder, DbManage::SystemFile::ReadOnly, DbManage::DamagedFiles::Refuse);
-        SetupRecord setup;
-        db.LoadSetup(setup);
-        return setup;
-    } catch (const std::exception &error) {
-        err << "calldesk-tool export: cannot open the databases in " << folder << ": " << errorText(error) << '\n';
-        return std::nullopt;
-    }
-}
 
 int exportCentralCalls(const Options &options, std::ostream &out, std::ostream &err)
 {
@@ -206,7 +191,8 @@ int exportCentralCalls(const Options &options, std::ostream &out, std::ostream &
     SetupRecord setup;
     if (options.dataDir) {
         const std::optional<std::string> folder = historyFolder(options.dataDir, "export", err);
-        const std::optional<SetupRecord> settings = folder ? deskSettings(*folder, err) : std::nullopt;
+        const std::optional<SetupRecord> settings =
+            folder ? deskSettings(*folder, "calldesk-tool export", err) : std::nullopt;
         if (!settings)
             return 1;
         setup = *settings;

@@ -159,22 +159,6 @@ void printTable(const StatisticsResult &result, std::uint32_t language, bool byS
     std::cout.flush();
 }
 
-// The settings whose thresholds and language the table takes: the desk's of
-// folder. nullopt, said on stderr, when its databases cannot be opened.
-std::optional<SetupRecord> deskSettings(const std::string &folder)
-{
-    Poco::Data::SQLite::Connector::registerConnector();
-    try {
-        DbManage db(folder, DbManage::SystemFile::ReadOnly, DbManage::DamagedFiles::Refuse);
-        SetupRecord setup;
-        db.LoadSetup(setup);
-        return setup;
-    } catch (const std::exception &failure) {
-        std::cerr << "calldesk-tool stats: cannot open the databases in " << folder << ": " << errorText(failure)
-                  << std::endl;
-        return std::nullopt;
-    }
-}
 
 // The table of the calls of the central history.
 int centralStats(const CommandLine &line, StatisticMode mode, const StatisticConditions &conditions,
@@ -185,7 +169,8 @@ int centralStats(const CommandLine &line, StatisticMode mode, const StatisticCon
     SetupRecord setup;
     if (line.has("data-dir")) {
         const std::optional<std::string> folder = historyFolder(line.text("data-dir"), "stats", std::cerr);
-        const std::optional<SetupRecord> settings = folder ? deskSettings(*folder) : std::nullopt;
+        const std::optional<SetupRecord> settings =
+            folder ? deskSettings(*folder, "calldesk-tool stats", std::cerr) : std::nullopt;
         if (!settings)
             return 1;
         setup = *settings;

@@ -41,6 +41,7 @@
 #include "demo/DemoSite.h"
 #include "demo/DeskLauncher.h"
 #include "AckProbe.h"
+#include "DeskProcess.h"
 
 namespace
 {
@@ -50,23 +51,6 @@ namespace fs = std::filesystem;
 
 constexpr int Streams = 64;
 
-std::string deskPath()
-{
-    return (fs::path(fs::read_symlink("/proc/self/exe")).parent_path().parent_path() / "bin" / "calldesk").string();
-}
-
-bool logContains(const std::string &log, const std::string &text)
-{
-    std::FILE *file = std::fopen(log.c_str(), "r");
-    if (!file)
-        return false;
-    std::string content;
-    char chunk[4096];
-    while (const std::size_t n = std::fread(chunk, 1, sizeof chunk, file))
-        content.append(chunk, n);
-    std::fclose(file);
-    return content.find(text) != std::string::npos;
-}
 
 Poco::Net::Context::Ptr clientContext()
 {
@@ -189,7 +173,7 @@ int run(int frames)
         }
     }
 
-    const pid_t desk = startDeskProcess(deskPath(), data, data + "run", log);
+    const pid_t desk = startDeskProcess(builtDeskPath(), data, data + "run", log);
     int result = 1;
     if (desk > 0) {
         const auto deadline = SteadyClock::now() + 30s;

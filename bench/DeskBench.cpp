@@ -31,17 +31,13 @@
 #include "demo/DemoSite.h"
 #include "demo/DeskLauncher.h"
 #include "AckProbe.h"
+#include "DeskProcess.h"
 
 namespace
 {
 using namespace std::chrono_literals;
 using SteadyClock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
-
-std::string deskPath()
-{
-    return (fs::path(fs::read_symlink("/proc/self/exe")).parent_path().parent_path() / "bin" / "calldesk").string();
-}
 
 class Desk
 {
@@ -50,7 +46,7 @@ public:
     {
         fs::create_directories(folder + "run");
         fs::permissions(folder + "run", fs::perms::owner_all);
-        m_pid = startDeskProcess(deskPath(), folder, folder + "run", log);
+        m_pid = startDeskProcess(builtDeskPath(), folder, folder + "run", log);
     }
 
     ~Desk()
@@ -66,19 +62,6 @@ public:
 private:
     pid_t m_pid = -1;
 };
-
-bool logContains(const std::string &log, const std::string &text)
-{
-    std::FILE *file = std::fopen(log.c_str(), "r");
-    if (!file)
-        return false;
-    std::string content;
-    char chunk[4096];
-    while (const std::size_t n = std::fread(chunk, 1, sizeof chunk, file))
-        content.append(chunk, n);
-    std::fclose(file);
-    return content.find(text) != std::string::npos;
-}
 
 int measureLatency(int frames)
 {

@@ -26,6 +26,14 @@ ToolRun runCalldeskTool(std::vector<std::string> arguments)
     return {exitCode, run.output()};
 }
 
+ToolLines runCalldeskToolLines(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), builtProgram("calldesk-tool"));
+    ChildProcess run(arguments);
+    const std::optional<int> exitCode = run.finish();
+    return {exitCode, run.lines()};
+}
+
 ChildProcess::ChildProcess(const std::vector<std::string> &arguments, Errors errors)
 {
     int pipeFds[2];

@@ -19,6 +19,15 @@ struct ToolRun
 };
 ToolRun runCalldeskTool(std::vector<std::string> arguments);
 
+// The same with the lines of standard output alone (standard error goes to
+// the test's own), for output a test reads line by line.
+struct ToolLines
+{
+    std::optional<int> exitCode;
+    std::vector<std::string> lines;
+};
+ToolLines runCalldeskToolLines(std::vector<std::string> arguments);
+
 // A program that a test runs as a process of its own. Its standard output
 // (with its standard error, when asked) is read line by line; a process
 // still running when the object goes is killed and reaped.

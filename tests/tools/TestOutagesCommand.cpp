@@ -13,20 +13,6 @@
 
 namespace
 {
-struct ToolRun
-{
-    std::optional<int> exitCode;
-    std::vector<std::string> lines;
-};
-
-ToolRun tool(std::vector<std::string> arguments)
-{
-    arguments.insert(arguments.begin(), builtProgram("calldesk-tool"));
-    ChildProcess run(arguments);
-    const std::optional<int> exitCode = run.finish();
-    return {exitCode, run.lines()};
-}
-
 class OutagesCommand : public DataFixture
 {
 protected:
@@ -53,7 +39,7 @@ TEST_F(OutagesCommand, PrintsTheOutagesOverlappingTheDays)
     store(*localDateTime(2024, 6, 16, 8, 0, 0), localDateTime(2024, 6, 16, 8, 0, 12), "port-lost");
     store(*localDateTime(2024, 6, 17, 10, 0, 0), std::nullopt, "port-unavailable");
 
-    const ToolRun all = tool({"outages", "--data-dir", folder()});
+    const ToolLines all = runCalldeskToolLines({"outages", "--data-dir", folder()});
     ASSERT_EQ(0, all.exitCode);
     ASSERT_EQ(3u, all.lines.size());
     EXPECT_EQ("2024-06-14 23:59:00\t2024-06-15 00:01:30\t150\t/dev/ttyUSB0\tno-answer", all.lines[0]);
@@ -76,7 +62,7 @@ TEST_F(OutagesCommand, PrintsTheOutagesOverlappingTheDays)
         std::vector<std::string> arguments = {"outages", "--data-dir", folder()};
         arguments.insert(arguments.end(), range.days.begin(), range.days.end());
         SCOPED_TRACE(range.days.back());
-        const ToolRun run = tool(arguments);
+        const ToolLines run = runCalldeskToolLines(arguments);
         EXPECT_EQ(0, run.exitCode);
         EXPECT_EQ(range.count, run.lines.size());
     }
@@ -84,12 +70,12 @@ TEST_F(OutagesCommand, PrintsTheOutagesOverlappingTheDays)
 
 TEST_F(OutagesCommand, AMissingOrDamagedHistoryIsAnError)
 {
-    EXPECT_EQ(1, tool({"outages", "--data-dir", folder()}).exitCode) << "no history";
+    EXPECT_EQ(1, runCalldeskToolLines({"outages", "--data-dir", folder()}).exitCode) << "no history";
     writeFile(file("history.db"), std::string(8192, 'x'));
-    EXPECT_EQ(1, tool({"outages", "--data-dir", folder()}).exitCode) << "damaged history";
+    EXPECT_EQ(1, runCalldeskToolLines({"outages", "--data-dir", folder()}).exitCode) << "damaged history";
     EXPECT_EQ(std::string(8192, 'x'), readFile(file("history.db"))) << "left as it was";
     EXPECT_FALSE(fileExists(file("bad_history.db")));
-    EXPECT_EQ(2, tool({"outages", "--from", "2024-02-30"}).exitCode);
-    EXPECT_EQ(2, tool({"outages", "--from", "2024-03-02", "--to", "2024-03-01"}).exitCode);
+    EXPECT_EQ(2, runCalldeskToolLines({"outages", "--from", "2024-02-30"}).exitCode);
+    EXPECT_EQ(2, runCalldeskToolLines({"outages", "--from", "2024-03-02", "--to", "2024-03-01"}).exitCode);
 }
 }

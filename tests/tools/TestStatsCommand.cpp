@@ -15,20 +15,6 @@
 
 namespace
 {
-struct ToolRun
-{
-    std::optional<int> exitCode;
-    std::vector<std::string> lines;
-};
-
-ToolRun tool(std::vector<std::string> arguments)
-{
-    arguments.insert(arguments.begin(), builtProgram("calldesk-tool"));
-    ChildProcess run(arguments);
-    const std::optional<int> exitCode = run.finish();
-    return {exitCode, run.lines()};
-}
-
 std::string dayText(const Poco::LocalDateTime &time)
 {
     return localText(time).substr(0, 10);
@@ -67,7 +53,7 @@ TEST_F(StatsCommand, CsvCellsThatLookLikeFormulasAreQuotedAsText)
     const Poco::LocalDateTime noon = *localDateTime(2024, 6, 15, 12, 0, 0);
     for (const char *zone : {"=HYPERLINK(\"http://x\")", "+1", "-1", "@SUM(A1)", "Hall, east", "Hall"})
         store(noon, zone, true);
-    const ToolRun run = tool({"stats", "--data-dir", folder(), "--lang", "en", "--format", "csv", "--by", "zone",
+    const ToolLines run = runCalldeskToolLines({"stats", "--data-dir", folder(), "--lang", "en", "--format", "csv", "--by", "zone",
                               "--from", "2024-06-15", "--to", "2024-06-15"});
     ASSERT_EQ(0, run.exitCode);
     EXPECT_EQ((std::vector<std::string> {
@@ -99,7 +85,7 @@ TEST_F(StatsCommand, OpenCallsPastTheFirstWarningAreOvertime)
     store(now - Poco::Timespan(0, 0, 0, 40, 0), "Forty", false);
     store(now, "New", false);
     store(now - Poco::Timespan(0, 0, 0, 84, 0), "Answered", true);
-    const ToolRun run = tool({"stats", "--data-dir", folder(), "--lang", "en", "--by", "zone", "--from",
+    const ToolLines run = runCalldeskToolLines({"stats", "--data-dir", folder(), "--lang", "en", "--by", "zone", "--from",
                               dayText(now - Poco::Timespan(1, 0, 0, 0, 0)), "--to",
                               dayText(now + Poco::Timespan(1, 0, 0, 0, 0))});
     ASSERT_EQ(0, run.exitCode);
